@@ -1,0 +1,47 @@
+#pragma once
+// The settings file accessor: INI format with the classic profile rules. Section and
+// key names match without regard to case; writing replaces a value in place or adds
+// the key at the end of its section (and the section at the end of the file); values
+// are read back cut to 1023 characters. Every read sees the file as it is on disk now,
+// and every write reaches the disk before it returns (atomically, through a temporary
+// file and a rename), so nothing needs flushing at exit.
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+class SettingsFile {
+public:
+    // Bound to the program's settings file (platform::settingsFilePath()).
+    SettingsFile();
+    explicit SettingsFile(const QString& path);
+
+    const QString& path() const { return path_; }
+
+    QString ReadString(const QString& section, const QString& key, const QString& def) const;
+    int ReadInteger(const QString& section, const QString& key, int def) const;
+    bool ReadBool(const QString& section, const QString& key, bool def) const;
+
+    // Each raises EWriteError ("<path> に書き込めません") when the file cannot be written.
+    void WriteString(const QString& section, const QString& key, const QString& value);
+    void WriteInteger(const QString& section, const QString& key, int value);
+    void WriteBool(const QString& section, const QString& key, bool value);
+
+    // The integer rules on a stored text: decimal, or "0x" hexadecimal when longer than
+    // two characters; anything else gives def.
+    static int ParseInteger(const QString& text, int def);
+
+    static constexpr int kMaxValueLength = 1023;
+
+private:
+    void refresh() const;
+    bool findKey(const QString& section, const QString& key, qsizetype* sectionLine,
+                 qsizetype* keyLine) const;
+
+    QString path_;
+    // The file's lines as last read, with what identifies that version on disk, so a
+    // run of reads parses the file once while still seeing every outside change.
+    mutable QStringList lines_;
+    mutable bool crlf_ = false;
+    mutable bool loaded_ = false;
+    mutable int64_t stamp_[4] = {-1, -1, -1, -1};
+};

@@ -1,0 +1,117 @@
+#include "app/SettingsFile.h"
+#include "platform/Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path() const { return dir.filePath("zelmo32.INI"); }
+};
+
+TEST_F(SettingsFileTest, MissingFileGivesDefaultsAndFirstWriteCreatesIt) {
+    SettingsFile ini(path());
+    EXPECT_EQ(ini.ReadString("Page1", "BPFileName0", ""), "");
+    EXPECT_EQ(ini.ReadInteger("FormStyle", "ZoomInOut", 100), 100);
+    EXPECT_TRUE(ini.ReadBool("FormStyle", "ViewerStyle", true));
+    EXPECT_FALSE(QFile::exists(path()));
+    ini.WriteBool("FormStyle", "ViewerStyle", true);
+    EXPECT_EQ(readAll(path()), "[FormStyle]\nViewerStyle=1\n");
+}
+
+TEST_F(SettingsFileTest, NamesMatchWithoutCaseAndValuesAreReplacedInPlace) {
+    writeAll(path(), "; note\r\n[formstyle]\r\nzoominout=90\r\nOther=x\r\n\r\n[Page1]\r\nA=1\r\n");
+    SettingsFile ini(path());
+    EXPECT_EQ(ini.ReadInteger("FormStyle", "ZoomInOut", 100), 90);
+    ini.WriteInteger("FORMSTYLE", "ZOOMINOUT", 106);
+    ini.WriteString("FormStyle", "New", "");
+    ini.WriteString("Page2", "BPFileName3", "/home/ann/メモ.txt");
+    EXPECT_EQ(readAll(path()), QByteArray("; note\r\n[formstyle]\r\nzoominout=106\r\nOther=x\r\n"
+                                          "New=\r\n\r\n[Page1]\r\nA=1\r\n\r\n[Page2]\r\n"
+                                          "BPFileName3=/home/ann/メモ.txt\r\n"));
+    EXPECT_EQ(ini.ReadString("formstyle", "new", "default"), "");
+    EXPECT_EQ(ini.ReadString("page2", "bpfilename3", ""), "/home/ann/メモ.txt");
+}
+
+TEST_F(SettingsFileTest, IntegerAndBooleanRules) {
+    writeAll(path(), "[S]\nHex=0x0C\nShortHex=0x\nNeg=-7\nText=abc\nTwo=2\nBig=99999999999\n"
+                     "Upper=0X1f\n");
+    SettingsFile ini(path());
+    EXPECT_EQ(ini.ReadInteger("S", "Hex", 1), 12);
+    EXPECT_EQ(ini.ReadInteger("S", "ShortHex", 1), 1);
+    EXPECT_EQ(ini.ReadInteger("S", "Neg", 1), -7);
+    EXPECT_EQ(ini.ReadInteger("S", "Text", 5), 5);
+    EXPECT_EQ(ini.ReadInteger("S", "Big", 5), 5);
+    EXPECT_EQ(ini.ReadInteger("S", "Upper", 5), 31);
+    EXPECT_TRUE(ini.ReadBool("S", "Two", false));
+    EXPECT_TRUE(ini.ReadBool("S", "Text", true));
+    EXPECT_FALSE(ini.ReadBool("S", "Text", false));
+}
+
+TEST_F(SettingsFileTest, LongValuesAreCutTo1023Characters) {
+    SettingsFile ini(path());
+    const QString longValue(3000, QChar(u'あ'));
+    ini.WriteString("S", "K", longValue);
+    EXPECT_EQ(ini.ReadString("S", "K", ""), longValue.left(1023));
+}
+
+TEST_F(SettingsFileTest, ShiftJisFileStillLoads) {
+    // "[Page1]\nBPFileName0=C:\\ﾃｽﾄ\\メモ.TXT" in CP932
+    writeAll(path(), "[Page1]\nBPFileName0=C:\\\xc3\xbd\xc4\\\x83\x81\x83\x82.TXT\n");
+    SettingsFile ini(path());
+    EXPECT_EQ(ini.ReadString("Page1", "BPFileName0", ""), QString("C:\\ﾃｽﾄ\\メモ.TXT"));
+}
+
+TEST_F(SettingsFileTest, SeesChangesMadeByAnotherWriter) {
+    SettingsFile a(path()), b(path());
+    a.WriteInteger("S", "K", 1);
+    EXPECT_EQ(b.ReadInteger("S", "K", 0), 1);
+    b.WriteInteger("S", "K", 2);
+    EXPECT_EQ(a.ReadInteger("S", "K", 0), 2);
+    writeAll(path(), "[S]\nK=3\n");
+    EXPECT_EQ(a.ReadInteger("S", "K", 0), 3);
+}
+
+TEST_F(SettingsFileTest, ReadOnlyFileRaisesTheMessageAndStaysUntouched) {
+    writeAll(path(), "[S]\nK=1\n");
+    QFile::setPermissions(path(), QFile::ReadOwner);
+    SettingsFile ini(path());
+    try {
+        ini.WriteInteger("S", "K", 2);
+        FAIL() << "no error raised";
+    } catch (const EWriteError& e) {
+        EXPECT_EQ(e.text(), path() + " に書き込めません");
+    }
+    EXPECT_EQ(readAll(path()), "[S]\nK=1\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1); // no temporary left
+}
+
+TEST_F(SettingsFileTest, UnwritableFolderRaisesTheMessage) {
+    const QString bad = dir.filePath("missing/dir/zelmo32.INI");
+    writeAll(dir.filePath("missing"), "a plain file blocks the folder");
+    SettingsFile ini(bad);
+    try {
+        ini.WriteString("S", "K", "v");
+        FAIL() << "no error raised";
+    } catch (const EWriteError& e) {
+        EXPECT_EQ(e.text(), bad + " に書き込めません");
+    }
+}
+
+} // namespace
