@@ -3,13 +3,13 @@
 #include "platform/DirEnum.h"
 #include "platform/Drives.h"
 #include "platform/FsName.h"
+#include "ui/Resources.h"
 
 #include <QApplication>
 #include <QCollator>
 #include <QHeaderView>
 #include <QIcon>
 #include <QMouseEvent>
-#include <QPixmap>
 #include <algorithm>
 #include <sys/stat.h>
 #include <vector>
@@ -20,37 +20,13 @@ constexpr int kNameRole = Qt::UserRole;      // the stored file name of a direct
 constexpr int kDriveRole = Qt::UserRole + 1; // true on the drive root node
 constexpr int kLinkRole = Qt::UserRole + 2;  // true on a symbolic link to a directory
 
-// Node pictures: 0 closed folder, 1 open folder, 2 drive.
-QPixmap dirImage(int index) {
-    static const QPixmap strip = [] {
-        QPixmap p(QStringLiteral(":/res/DIRIMGS.png"));
-        if (!p.isNull())
-            p.setMask(p.createMaskFromColor(QColor(128, 128, 0)));
-        return p;
-    }();
-    if (strip.isNull())
-        return {};
-    return strip.copy(index * 16, 0, 16, 16);
-}
-
-// The tree shows the selected image through the icon's Selected mode.
-QIcon nodeIcon(int image, int selectedImage) {
+// The tree shows a node's selected image through the icon's Selected mode.
+QIcon nodeIcon(const QList<QPixmap>& images, int image, int selectedImage) {
     QIcon icon;
-    QPixmap normal = dirImage(image);
-    if (normal.isNull())
+    if (images.value(image).isNull())
         return icon;
-    icon.addPixmap(normal, QIcon::Normal);
-    icon.addPixmap(dirImage(selectedImage), QIcon::Selected);
-    return icon;
-}
-
-const QIcon& folderIcon() {
-    static const QIcon icon = nodeIcon(0, 1);
-    return icon;
-}
-
-const QIcon& driveIcon() {
-    static const QIcon icon = nodeIcon(2, 2);
+    icon.addPixmap(images.value(image), QIcon::Normal);
+    icon.addPixmap(images.value(selectedImage), QIcon::Selected);
     return icon;
 }
 
@@ -88,6 +64,9 @@ private:
 } // namespace
 
 TDirTreeViewS::TDirTreeViewS(QWidget* parent) : QTreeWidget(parent) {
+    const QList<QPixmap> images = ui::dirImages();
+    folderIcon_ = nodeIcon(images, ui::DirClosed, ui::DirOpen);
+    driveIcon_ = nodeIcon(images, ui::DirDrive, ui::DirDrive);
     setColumnCount(1);
     setHeaderHidden(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers); // read-only tree
@@ -128,7 +107,7 @@ void TDirTreeViewS::Rebuild() {
     QTreeWidgetItem* root = nullptr;
     if (showDrive_) {
         root = new QTreeWidgetItem(QStringList(platform::displayName(drive_)));
-        root->setIcon(0, driveIcon());
+        root->setIcon(0, driveIcon_);
         root->setData(0, kDriveRole, true);
         addTopLevelItem(root);
     }
@@ -205,7 +184,7 @@ void TDirTreeViewS::AddSubdirs(const QString& dir, QTreeWidgetItem* parent, bool
         node->setData(0, kNameRole, name);
         if (links.contains(name))
             node->setData(0, kLinkRole, true);
-        node->setIcon(0, folderIcon());
+        node->setIcon(0, folderIcon_);
         nodes.append(node);
     }
     if (parent)

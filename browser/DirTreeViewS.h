@@ -5,6 +5,7 @@
 //
 // Node names are file names (platform/FsName.h): a node shows the display form of its
 // name, while paths are built from the stored name and map back to the same bytes.
+#include <QIcon>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -89,6 +90,8 @@ private:
     QString driveForPath(const QString& path) const;
     bool revisitsAncestor(const QString& dir, const QTreeWidgetItem* node) const;
 
+    QIcon folderIcon_; // closed folder, open folder when selected
+    QIcon driveIcon_;
     QString drive_;
     bool showDrive_ = true;
     bool dirSpace_ = false;

@@ -73,6 +73,14 @@ TEST_F(DirTree, RebuildLoadsTwoLevelsAndExpandingLoadsOneMore) {
 
     QTreeWidgetItem* alpha = childNamed(root, "Alpha");
     EXPECT_FALSE(alpha->isExpanded());
+    // Pictures: the drive, and a folder that opens when selected.
+    const QImage drive = root->icon(0).pixmap(16, 16, QIcon::Normal).toImage();
+    const QIcon folder = alpha->icon(0);
+    EXPECT_FALSE(drive.isNull());
+    EXPECT_EQ(root->icon(0).pixmap(16, 16, QIcon::Selected).toImage(), drive);
+    EXPECT_NE(folder.pixmap(16, 16, QIcon::Normal).toImage(), drive);
+    EXPECT_NE(folder.pixmap(16, 16, QIcon::Selected).toImage(),
+              folder.pixmap(16, 16, QIcon::Normal).toImage());
     EXPECT_EQ(childTexts(alpha), QStringList({"Beta", "Beta2"}));
     QTreeWidgetItem* beta = childNamed(alpha, "Beta");
     EXPECT_EQ(beta->childCount(), 0); // not read yet
