@@ -158,3 +158,19 @@ TEST(ScriptedResponder, RecordsEveryRequestAndAnswersInOrder) {
     MessageDlg(QStringLiteral("o"), MsgDlgType::Information, mbOK);
     EXPECT_EQ(script.calls().size(), 3);
 }
+
+TEST(MessageDialog, SurvivesItsOwnerWindowGoingAway) {
+    auto* owner = new QWidget;
+    owner->show();
+    QApplication::setActiveWindow(owner);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(owner));
+    bool boxWentWithOwner = false;
+    QTimer::singleShot(0, [&] {
+        delete owner;
+        boxWentWithOwner = QApplication::activeModalWidget() == nullptr;
+        if (QWidget* left = QApplication::activeModalWidget())
+            left->close();
+    });
+    EXPECT_EQ(MessageDlg(QStringLiteral("t"), MsgDlgType::Information, mbOK), MsgResult::None);
+    EXPECT_TRUE(boxWentWithOwner);
+}
