@@ -115,6 +115,21 @@ TEST(MessageDialog, MessageBoxCaptionDefaultsToApplicationTitle) {
     EXPECT_EQ(own.pos, QPoint(5, 6));
 }
 
+TEST(MessageDialog, EnterPressesOKElseYes) {
+    QTimer::singleShot(0, [] {
+        if (QWidget* dlg = QApplication::activeModalWidget())
+            QTest::keyClick(dlg, Qt::Key_Return);
+    });
+    EXPECT_EQ(MessageDlg(QStringLiteral("t"), MsgDlgType::Confirmation, mbYes | mbNo),
+              MsgResult::Yes);
+    QTimer::singleShot(0, [] {
+        if (QWidget* dlg = QApplication::activeModalWidget())
+            QTest::keyClick(dlg, Qt::Key_Return);
+    });
+    EXPECT_EQ(MessageDlg(QStringLiteral("t"), MsgDlgType::Confirmation, mbOK | mbCancel),
+              MsgResult::OK);
+}
+
 TEST(MessageDialog, EscapePressesCancelElseNo) {
     QDialog* seenDialog = nullptr;
     QTimer::singleShot(0, [&] {
