@@ -23,7 +23,9 @@ QString separatorIn(const QString& format, const QString& fallback) {
     return fallback;
 }
 
-QString twoDigits(int v) { return QString::number(v).rightJustified(2, u'0'); }
+QString twoDigits(int v) {
+    return QString::number(v).rightJustified(2, u'0');
+}
 
 } // namespace
 
@@ -101,6 +103,8 @@ QString LocaleTimeSeparator() {
     return separatorIn(QLocale().timeFormat(QLocale::ShortFormat), QStringLiteral(":"));
 }
 
-QString LocaleThousandsSeparator() { return QLocale().groupSeparator(); }
+QString LocaleThousandsSeparator() {
+    return QLocale().groupSeparator();
+}
 
 } // namespace browser

@@ -144,7 +144,8 @@ struct TFileInfoList::SubtreeScan {
     std::shared_ptr<bool> alive;
 };
 
-TFileInfoList::TFileInfoList() : arena_(std::make_unique<Arena>()), alive_(std::make_shared<bool>(true)) {}
+TFileInfoList::TFileInfoList()
+    : arena_(std::make_unique<Arena>()), alive_(std::make_shared<bool>(true)) {}
 
 TFileInfoList::~TFileInfoList() {
     *alive_ = false;

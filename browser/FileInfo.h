@@ -139,8 +139,8 @@ private:
     ProgressHandler progress_;
     int eventIntervalMs_ = 20;
     int scanDepth_ = 0;
-    uint64_t generation_ = 0;            // changes with every Clear
-    std::shared_ptr<bool> alive_;        // false once the list is destroyed
+    uint64_t generation_ = 0;     // changes with every Clear
+    std::shared_ptr<bool> alive_; // false once the list is destroyed
 };
 
 } // namespace browser

@@ -2,8 +2,8 @@
 
 #include "browser/SearchProgressWindow.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
@@ -115,7 +115,9 @@ void TFileListBoxS::SearchTree(const QString& root) {
     progress_ = nullptr;
 }
 
-QString TFileListBoxS::GetSelectedPath() const { return GetItemPath(ItemIndex()); }
+QString TFileListBoxS::GetSelectedPath() const {
+    return GetItemPath(ItemIndex());
+}
 
 QString TFileListBoxS::GetItemPath(int index) const {
     if (index < 0)
@@ -152,9 +154,13 @@ void TFileListBoxS::AdjustTotalSize(int64_t delta) {
     info_.SetTotalSize(sum <= 0 ? 0 : sum);
 }
 
-void TFileListBoxS::Clear() { model_->SetRecords({}); }
+void TFileListBoxS::Clear() {
+    model_->SetRecords({});
+}
 
-void TFileListBoxS::DeleteItem(int index) { model_->RemoveRow(index); }
+void TFileListBoxS::DeleteItem(int index) {
+    model_->RemoveRow(index);
+}
 
 int TFileListBoxS::ItemIndex() const {
     const QModelIndex current = currentIndex();
@@ -168,8 +174,7 @@ void TFileListBoxS::SetItemIndex(int index) {
         selectionModel()->clear();
         return;
     }
-    selectionModel()->setCurrentIndex(model_->index(index),
-                                      QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(model_->index(index), QItemSelectionModel::ClearAndSelect);
 }
 
 void TFileListBoxS::SetTopIndex(int index) {
@@ -356,7 +361,9 @@ void TFileListBoxS::resizeEvent(QResizeEvent* event) {
     updateGeometries();
 }
 
-void TFileListBoxS::scrollContentsBy(int, int) { viewport()->update(); }
+void TFileListBoxS::scrollContentsBy(int, int) {
+    viewport()->update();
+}
 
 void TFileListBoxS::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());

@@ -41,7 +41,7 @@ public:
     void SetSeparateExt(bool separate);
     int Gyou() const { return gyou_; }
     void SetGyou(int rows);
-    NotifyHandler OnChange; // after every refill of the items
+    NotifyHandler OnChange;     // after every refill of the items
     DrawItemHandler OnDrawItem; // empty: the display name is drawn
 
     // Content.
@@ -71,9 +71,9 @@ public:
     int Count() const { return model_->Count(); }
     TFileInfo* Record(int index) const { return model_->Record(index); }
     QString ItemText(int index) const { return Record(index)->Name(); }
-    void Clear();                // removes all items
-    void DeleteItem(int index);  // removes one item
-    int ItemIndex() const;       // the selected item, -1 for none
+    void Clear();               // removes all items
+    void DeleteItem(int index); // removes one item
+    int ItemIndex() const;      // the selected item, -1 for none
     void SetItemIndex(int index);
     int TopIndex() const { return layout().topIndex(); }
     void SetTopIndex(int index);

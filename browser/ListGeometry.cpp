@@ -23,14 +23,18 @@ int ColumnLayout::rowsPerColumn() const {
     return std::max(1, viewportHeight / std::max(1, itemHeight));
 }
 
-int ColumnLayout::columnWidth() const { return std::max(1, viewportWidth / std::max(1, columns)); }
+int ColumnLayout::columnWidth() const {
+    return std::max(1, viewportWidth / std::max(1, columns));
+}
 
 int ColumnLayout::totalColumns() const {
     const int rows = rowsPerColumn();
     return (count + rows - 1) / rows;
 }
 
-int ColumnLayout::maxFirstColumn() const { return std::max(0, totalColumns() - std::max(1, columns)); }
+int ColumnLayout::maxFirstColumn() const {
+    return std::max(0, totalColumns() - std::max(1, columns));
+}
 
 QRect ColumnLayout::itemRect(int index) const {
     const int rows = rowsPerColumn();
@@ -52,7 +56,9 @@ int ColumnLayout::itemAt(QPoint p) const {
     return index < count ? index : -1;
 }
 
-int ColumnLayout::firstVisible() const { return std::min(count, topIndex()); }
+int ColumnLayout::firstVisible() const {
+    return std::min(count, topIndex());
+}
 
 int ColumnLayout::endVisible() const {
     // One column more than fits, for the part of a column the remainder pixels show.

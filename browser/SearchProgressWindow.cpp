@@ -49,9 +49,11 @@ SearchProgressWindow::SearchProgressWindow(QWidget* owner)
 void SearchProgressWindow::SetProgress(const QString& path, int fileCount) {
     // The labels grow with their text but never shrink below their first size.
     pathLabel_->setText(path);
-    pathLabel_->resize(qMax(200, pathLabel_->sizeHint().width()), qMax(16, pathLabel_->sizeHint().height()));
+    pathLabel_->resize(qMax(200, pathLabel_->sizeHint().width()),
+                       qMax(16, pathLabel_->sizeHint().height()));
     countLabel_->setText(kCountPrefix + QString::number(fileCount));
-    countLabel_->resize(qMax(43, countLabel_->sizeHint().width()), qMax(16, countLabel_->sizeHint().height()));
+    countLabel_->resize(qMax(43, countLabel_->sizeHint().width()),
+                        qMax(16, countLabel_->sizeHint().height()));
 }
 
 } // namespace browser

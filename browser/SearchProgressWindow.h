@@ -10,7 +10,8 @@ namespace browser {
 class SearchProgressWindow : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString kCaption = QStringLiteral("一生懸命検索しています。しばらくお待ち下さい。");
+    static inline const QString kCaption =
+        QStringLiteral("一生懸命検索しています。しばらくお待ち下さい。");
     static inline const QString kCountPrefix = QStringLiteral("集計数 ： ");
 
     // A top-level window owned by owner, sized to half the screen width and a quarter

@@ -25,7 +25,9 @@ char32_t fold(char32_t c) {
     return char32_t(QChar::toCaseFolded(c));
 }
 
-unsigned char upperAscii(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
+unsigned char upperAscii(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? c - 32 : c;
+}
 
 // Decodes UTF-8 bytes to folded code points; a byte that is not part of a valid
 // sequence counts as one character of its own.
@@ -100,7 +102,7 @@ WildcardMask::WildcardMask(const QString& mask) : mask_(mask) {
     if (pattern_.size() >= 2 && pattern_[0] == kDosStar && pattern_[1] == U'.') {
         std::string suffix;
         for (size_t i = 1; i < pattern_.size(); ++i) {
-            if (pattern_[i] >= 0x80 || (i > 1 && pattern_[i] == U'.')) {
+            if (pattern_[i] >= 0x80 || pattern_[i] == kStar || (i > 1 && pattern_[i] == U'.')) {
                 suffix.clear();
                 break;
             }
@@ -125,7 +127,8 @@ bool WildcardMask::matches(const char* name, qsizetype length) const {
             return false;
         const char* tail = name + length - n;
         for (qsizetype i = 0; i < n; ++i) {
-            if (upperAscii(static_cast<unsigned char>(tail[i])) != static_cast<unsigned char>(suffix_[size_t(i)]))
+            if (upperAscii(static_cast<unsigned char>(tail[i])) !=
+                static_cast<unsigned char>(suffix_[size_t(i)]))
                 return false;
         }
         return true;

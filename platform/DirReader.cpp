@@ -37,8 +37,8 @@ const Identity& identity() {
 // system call per file.
 bool writableByUs(const struct stat& st) {
     const Identity& id = identity();
-    if (id.uid == 0)
-        return true;
+    if (id.uid == 0) // root may write anything; a file nobody may write still counts as protected
+        return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
     if (st.st_uid == id.uid)
         return (st.st_mode & S_IWUSR) != 0;
     for (gid_t g : id.groups) {
