@@ -1,8 +1,8 @@
 #include "browser/SearchProgressWindow.h"
 
-#include <QGuiApplication>
+#include "ui/ScreenMetrics.h"
+
 #include <QLabel>
-#include <QScreen>
 
 namespace browser {
 
@@ -30,12 +30,11 @@ QLabel* makeLabel(QWidget* parent, const QString& family, int pixelSize, bool fi
 SearchProgressWindow::SearchProgressWindow(QWidget* owner)
     : QWidget(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(kCaption);
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    const int w = area.width() / 2;
-    const int h = area.height() / 4;
+    const ui::ScreenMetrics screen = ui::ReadScreenMetrics();
+    const int w = screen.screenWidth / 2;
+    const int h = screen.screenHeight / 4;
     setFixedSize(w, h);
-    move(area.x() + (area.width() - w) / 2, area.y() + (area.height() - h) / 2);
+    move((screen.screenWidth - w) / 2, (screen.screenHeight - h) / 2);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0, 255, 255));
     setPalette(pal);

@@ -2,6 +2,7 @@
 #include "browser/FileListBox.h"
 #include "browser/SearchProgressWindow.h"
 #include "platform/FsName.h"
+#include "ui/ScreenMetrics.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -229,6 +230,7 @@ TEST_F(FileListBox, SearchTreeShowsItsProgressWindowAndListsTheSubtree) {
     ASSERT_TRUE(makeDir(base + ".git"));
     ASSERT_TRUE(makeFile(base + ".git/Rx.exe"));
 
+    ui::SetScreenMetricsSource([] { return ui::ScreenMetrics{1280, 1024, 20, 2}; });
     TFileListBoxS list;
     list.SetSortOrder(soDirectory);
     list.SetMask("R*.exe");
@@ -236,7 +238,7 @@ TEST_F(FileListBox, SearchTreeShowsItsProgressWindowAndListsTheSubtree) {
     int seen = 0;
     QString caption, pathText, countText;
     QColor background, pathColour, countColour;
-    QSize size;
+    QRect geometry;
     QFont pathFont, countFont;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
@@ -247,7 +249,7 @@ TEST_F(FileListBox, SearchTreeShowsItsProgressWindowAndListsTheSubtree) {
             ++seen;
             caption = window->windowTitle();
             background = window->palette().color(QPalette::Window);
-            size = window->size();
+            geometry = QRect(window->pos(), window->size()); // frame position, client size
             pathText = window->PathLabel()->text();
             countText = window->CountLabel()->text();
             pathColour = window->PathLabel()->palette().color(QPalette::WindowText);
@@ -271,8 +273,8 @@ TEST_F(FileListBox, SearchTreeShowsItsProgressWindowAndListsTheSubtree) {
     ASSERT_GT(seen, 0);
     EXPECT_EQ(caption, SearchProgressWindow::kCaption);
     EXPECT_EQ(background, QColor(0, 255, 255));
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(size, QSize(screen.width() / 2, screen.height() / 4));
+    ui::SetScreenMetricsSource(nullptr);
+    EXPECT_EQ(geometry, QRect(320, 384, 640, 256)); // half by a quarter of the screen, centred
     EXPECT_TRUE(pathText.startsWith(tmp.path() + "/dir")) << pathText.toStdString();
     EXPECT_TRUE(countText.startsWith(SearchProgressWindow::kCountPrefix));
     EXPECT_EQ(pathColour, QColor(0, 0, 255));
