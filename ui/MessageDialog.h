@@ -36,13 +36,13 @@ enum class MsgIcon { None, Warning, Error, Information, Question };
 
 // One request, as the responder sees it.
 struct MessageRequest {
-    QString caption;                // window caption
-    QString text;                   // the message, line breaks as given (CR LF kept)
+    QString caption; // window caption
+    QString text;    // the message, line breaks as given (CR LF kept)
     MsgIcon icon = MsgIcon::None;
     MsgDlgButtons buttons = mbOK;
-    std::optional<QPoint> topLeft;  // screen position of the box's top-left corner; none: centred
+    std::optional<QPoint> topLeft; // screen position of the box's top-left corner; none: centred
     MsgDlgType type = MsgDlgType::Custom; // Custom for message boxes
-    bool standardDialog = false;    // true for MessageDlg, false for a message box
+    bool standardDialog = false;          // true for MessageDlg, false for a message box
 };
 
 // The standard dialog: caption and icon from the type.
@@ -54,6 +54,8 @@ MsgResult MessageDlg(const QString& text, MsgDlgType type, MsgDlgButtons buttons
 MsgResult MessageBox(const QString& caption, const QString& text, MsgIcon icon,
                      MsgDlgButtons buttons = mbOK, std::optional<QPoint> topLeft = std::nullopt);
 
+// The application title ("Zelmo32"): caption of Custom dialogs and of untitled boxes.
+QString ApplicationTitle();
 // The caption of a dialog type ("警告", ...).
 QString DialogTypeCaption(MsgDlgType type);
 // The caption of one button ("はい(&Y)", ...).
@@ -68,7 +70,9 @@ void SetMessageResponder(MessageResponder responder);
 class ScriptedResponder {
 public:
     ScriptedResponder();  // installs itself
-    ~ScriptedResponder(); // restores real dialogs
+    ~ScriptedResponder(); // restores the responder that was there before (real dialogs)
+    ScriptedResponder(const ScriptedResponder&) = delete;
+    ScriptedResponder& operator=(const ScriptedResponder&) = delete;
     void answer(MsgResult r) { answers_.append(r); }
     const QList<MessageRequest>& calls() const { return calls_; }
     void clear() { calls_.clear(); }
@@ -76,6 +80,7 @@ public:
 private:
     QList<MessageRequest> calls_;
     QList<MsgResult> answers_;
+    MessageResponder previous_; // restored on destruction, so responders can nest
 };
 
 } // namespace ui
