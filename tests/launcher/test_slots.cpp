@@ -14,12 +14,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
+#include <QMimeData>
 #include <QPalette>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -333,4 +337,36 @@ TEST_F(SlotTest, ARegisteredScriptReallyStarts) {
             QThread::msleep(20);
     }
     EXPECT_EQ(got, (dir + "/my notes.txt|" + dir + "\n").toUtf8());
+}
+
+TEST_F(SlotTest, MainWindowStartsFilesDroppedFromOtherPrograms) {
+    auto form = makeForm(true);
+    EXPECT_TRUE(form->acceptDrops());
+    platform::ShellRecorder rec;
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(dir + "/notes.txt"), QUrl::fromLocalFile(dir + "/app.exe"),
+                  QUrl::fromLocalFile(dir + "/folder")});
+    QDragEnterEvent enter(QPoint(300, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &drop);
+    ASSERT_EQ(rec.calls().size(), 3);
+    EXPECT_EQ(rec.calls()[0].file, dir + "/notes.txt");
+    EXPECT_EQ(rec.calls()[0].directory, dir + "/");
+    EXPECT_EQ(rec.calls()[2].file, dir + "/folder");
+    for (int k = 0; k < TForm1::kSlots; ++k)
+        EXPECT_EQ(stored(0, k), "<none>");
+}
+
+TEST_F(SlotTest, RegistrationMenuNeedsASelectedFile) {
+    auto form = makeForm(true);
+    form->PopupMenu1Popup();
+    EXPECT_FALSE(form->PopButton->isEnabled());
+    selection.file = dir + "/notes.txt";
+    form->PopupMenu1Popup();
+    EXPECT_TRUE(form->PopButton->isEnabled());
+    form->ViewerOpen = false;
+    form->PopupMenu1Popup();
+    EXPECT_FALSE(form->PopButton->isEnabled());
 }
