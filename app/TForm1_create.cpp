@@ -7,6 +7,7 @@
 #include "app/SplashScreen.h"
 #include "launcher/SlotControls.h"
 #include "platform/LibraryDirs.h"
+#include "ui/AlignLayout.h"
 #include "ui/Hints.h"
 #include "ui/Panel.h"
 #include "ui/Resources.h"
@@ -125,6 +126,7 @@ void TForm1::FormCreate() {
 
     // 14.
     Notebook1->resize(Notebook1->width(), kSlotButtonSize + 1);
+    Layout->activate(); // the strip's geometry holds before the window is shown
     letMessagesRun();
 
     // 15.

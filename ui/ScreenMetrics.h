@@ -5,7 +5,7 @@
 namespace ui {
 
 struct ScreenMetrics {
-    int screenWidth = 0;   // primary screen
+    int screenWidth = 0; // primary screen
     int screenHeight = 0;
     int captionHeight = 0; // title bar height of the style
     int borderHeight = 0;  // frame border height of the style

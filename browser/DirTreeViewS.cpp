@@ -1,0 +1,403 @@
+#include "browser/DirTreeViewS.h"
+
+#include "platform/DirEnum.h"
+#include "platform/Drives.h"
+#include "platform/FsName.h"
+#include "ui/Resources.h"
+
+#include <QApplication>
+#include <QCollator>
+#include <QHeaderView>
+#include <QIcon>
+#include <QMouseEvent>
+#include <algorithm>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+constexpr int kNameRole = Qt::UserRole;      // the stored file name of a directory node
+constexpr int kDriveRole = Qt::UserRole + 1; // true on the drive root node
+constexpr int kLinkRole = Qt::UserRole + 2;  // true on a symbolic link to a directory
+
+// The tree shows a node's selected image through the icon's Selected mode.
+QIcon nodeIcon(const QList<QPixmap>& images, int image, int selectedImage) {
+    QIcon icon;
+    if (images.value(image).isNull())
+        return icon;
+    icon.addPixmap(images.value(image), QIcon::Normal);
+    icon.addPixmap(images.value(selectedImage), QIcon::Selected);
+    return icon;
+}
+
+QString joinPath(const QString& dir, const QString& name) {
+    if (dir.isEmpty() || dir.endsWith(QLatin1Char('/')))
+        return dir + name;
+    return dir + QLatin1Char('/') + name;
+}
+
+bool sameDirectory(const QString& a, const struct stat& b) {
+    struct stat st {};
+    return ::stat(platform::toFsBytes(a).constData(), &st) == 0 && st.st_dev == b.st_dev &&
+           st.st_ino == b.st_ino;
+}
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+class UpdateBracket {
+public:
+    explicit UpdateBracket(TDirTreeViewS* tree) : tree_(tree) { tree_->BeginUpdate(); }
+    ~UpdateBracket() { tree_->EndUpdate(); }
+    UpdateBracket(const UpdateBracket&) = delete;
+    UpdateBracket& operator=(const UpdateBracket&) = delete;
+
+private:
+    TDirTreeViewS* tree_;
+};
+
+} // namespace
+
+TDirTreeViewS::TDirTreeViewS(QWidget* parent) : QTreeWidget(parent) {
+    const QList<QPixmap> images = ui::dirImages();
+    folderIcon_ = nodeIcon(images, ui::DirClosed, ui::DirOpen);
+    driveIcon_ = nodeIcon(images, ui::DirDrive, ui::DirDrive);
+    setColumnCount(1);
+    setHeaderHidden(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers); // read-only tree
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformRowHeights(true);
+    setIconSize(QSize(16, 16));
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+    connect(this, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* node) { nodeExpanding(node); });
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { selectionChanged(current); });
+}
+
+TDirTreeViewS::~TDirTreeViewS() {
+    // The base class removes the nodes after this part is gone: no reports from that.
+    QObject::disconnect(this, nullptr, this, nullptr);
+}
+
+void TDirTreeViewS::SetDrive(const QString& root) {
+    if (root == drive_)
+        return;
+    drive_ = platform::normalizeDriveRoot(root);
+    Rebuild();
+}
+
+void TDirTreeViewS::Rebuild() {
+    if (dirSpace_ || drive_.isEmpty())
+        return;
+    // Computed with the stored (possibly just changed) drive, so the same directory is
+    // tried on a new drive.
+    const QString saved = GetSelectedPath();
+    WaitCursor wait;
+    UpdateBracket bracket(this);
+    clearing_ = true;
+    clear();
+    clearing_ = false;
+    QTreeWidgetItem* root = nullptr;
+    if (showDrive_) {
+        root = new QTreeWidgetItem(QStringList(platform::displayName(drive_)));
+        root->setIcon(0, driveIcon_);
+        root->setData(0, kDriveRole, true);
+        addTopLevelItem(root);
+    }
+    AddSubdirs(platform::driveRootPath(drive_), root, true);
+    collapseAll();
+    if (showDrive_) {
+        root->setExpanded(true);
+        if (!saved.isEmpty())
+            SelectPath(saved);
+    }
+}
+
+QStringList TDirTreeViewS::SubdirNames(const QString& dir, QSet<QString>* links) {
+    QStringList names;
+    // A directory that cannot be opened simply has no subdirectories.
+    platform::enumerateDirectory(platform::toFsBytes(dir), [&](const platform::DirEntry& e) {
+        if (e.isDir && e.name[0] != '.') {
+            names.append(platform::fromFsBytes(e.name, e.nameLength));
+            if (e.isSymlink && links)
+                links->insert(names.last());
+        }
+        return true;
+    });
+    if (names.size() < 2)
+        return names;
+    // Order by what the user reads; names that collate equal (they differ only in case,
+    // which Linux allows) keep a fixed order by their bytes.
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    struct Key {
+        QString display;
+        QString name;
+    };
+    std::vector<Key> keys;
+    keys.reserve(size_t(names.size()));
+    for (const QString& n : names)
+        keys.push_back({platform::displayName(n), n});
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        int c = collator.compare(a.display, b.display);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    for (size_t i = 0; i < keys.size(); ++i)
+        names[qsizetype(i)] = keys[i].name;
+    return names;
+}
+
+bool TDirTreeViewS::revisitsAncestor(const QString& dir, const QTreeWidgetItem* node) const {
+    // Only a symbolic link can lead back up; look when one is on the way.
+    bool viaLink = false;
+    for (const QTreeWidgetItem* n = node; n && !viaLink; n = n->parent())
+        viaLink = n->data(0, kLinkRole).toBool();
+    struct stat self {};
+    if (!viaLink || ::stat(platform::toFsBytes(dir).constData(), &self) != 0)
+        return false;
+    if (sameDirectory(platform::driveRootPath(drive_), self))
+        return true;
+    for (const QTreeWidgetItem* n = node->parent(); n; n = n->parent()) {
+        if (!IsDriveNode(n) && sameDirectory(GetNodePath(n), self))
+            return true;
+    }
+    return false;
+}
+
+void TDirTreeViewS::AddSubdirs(const QString& dir, QTreeWidgetItem* parent, bool oneMoreLevel) {
+    // A link back to a folder above it would make the tree endless: it gets no children.
+    if (parent && revisitsAncestor(dir, parent))
+        return;
+    QSet<QString> links;
+    const QStringList names = SubdirNames(dir, &links);
+    QList<QTreeWidgetItem*> nodes;
+    nodes.reserve(names.size());
+    for (const QString& name : names) {
+        auto* node = new QTreeWidgetItem(QStringList(platform::displayName(name)));
+        node->setData(0, kNameRole, name);
+        if (links.contains(name))
+            node->setData(0, kLinkRole, true);
+        node->setIcon(0, folderIcon_);
+        nodes.append(node);
+    }
+    if (parent)
+        parent->addChildren(nodes);
+    else
+        addTopLevelItems(nodes);
+    if (oneMoreLevel) {
+        for (qsizetype i = 0; i < names.size(); ++i)
+            AddSubdirs(joinPath(dir, names.at(i)), nodes.at(i), false);
+    }
+}
+
+void TDirTreeViewS::nodeExpanding(QTreeWidgetItem* node) {
+    // The drive root's grandchildren come with Rebuild; below it, opening a node loads
+    // the subdirectories of each child that has none yet, so the next expand buttons
+    // are right. Loaded nodes stay as they are until the next Rebuild.
+    if (IsDriveNode(node))
+        return;
+    UpdateBracket bracket(this);
+    const QString path = GetNodePath(node);
+    for (int i = 0; i < node->childCount(); ++i) {
+        QTreeWidgetItem* child = node->child(i);
+        if (child->childCount() == 0)
+            AddSubdirs(joinPath(path, NodeName(child)), child, false);
+    }
+}
+
+QString TDirTreeViewS::GetNodePath(const QTreeWidgetItem* node) const {
+    if (!node)
+        return platform::driveRootPath(drive_);
+    if (IsDriveNode(node))
+        return drive_;
+    QString rel;
+    for (const QTreeWidgetItem* n = node; n && !IsDriveNode(n); n = n->parent())
+        rel.prepend(QLatin1Char('/') + NodeName(n));
+    return (drive_ == QLatin1String("/") ? QString() : drive_) + rel;
+}
+
+QString TDirTreeViewS::GetSelectedPath() const {
+    const QTreeWidgetItem* node = currentItem();
+    if (node && IsDriveNode(node))
+        return platform::driveRootPath(drive_);
+    return GetNodePath(node);
+}
+
+QString TDirTreeViewS::driveForPath(const QString& path) const {
+    // The shown drive counts even when it is not in the drive list (a folder shown as a
+    // drive); a longer listed root still wins, as for any path.
+    QStringList roots = platform::DriveList();
+    if (!drive_.isEmpty())
+        roots.append(drive_);
+    return platform::driveOfPath(path, roots);
+}
+
+void TDirTreeViewS::SelectPath(const QString& path) {
+    if (path.isEmpty())
+        return;
+    UpdateBracket bracket(this);
+    const QString drive = driveForPath(path);
+    if (!drive.isEmpty())
+        SetDrive(drive);
+    const int index = FindPathIndex(FirstNode(), path);
+    QTreeWidgetItem* node = NodeAt(index);
+    SelectNode(node);
+    if (QTreeWidgetItem* selected = currentItem(); selected && selected->childCount() > 0)
+        selected->setExpanded(true);
+}
+
+int TDirTreeViewS::FindPathIndex(QTreeWidgetItem* node, const QString& path) {
+    if (!node || drive_.isEmpty())
+        return 0;
+    if (platform::normalizeDriveRoot(path) == drive_)
+        return 0; // the drive root
+    QString rest = path;
+    const QString rootPath = platform::driveRootPath(drive_);
+    if (rest.startsWith(rootPath))
+        rest = rest.mid(rootPath.size());
+    // Without a drive node the root's directories are the top-level nodes.
+    if (!showDrive_ && node == FirstNode())
+        node = nullptr;
+    return findRelative(node, rest);
+}
+
+QTreeWidgetItem* TDirTreeViewS::findChild(QTreeWidgetItem* node, const QString& name) const {
+    const int count = node ? node->childCount() : topLevelItemCount();
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* child = node ? node->child(i) : topLevelItem(i);
+        if (NodeName(child) == name)
+            return child;
+    }
+    return nullptr;
+}
+
+int TDirTreeViewS::findRelative(QTreeWidgetItem* node, const QString& rest) {
+    QString remaining = rest;
+    for (;;) {
+        const qsizetype slash = remaining.indexOf(QLatin1Char('/'));
+        const QString first = slash < 0 ? remaining : remaining.left(slash);
+        remaining = slash < 0 ? QString() : remaining.mid(slash + 1);
+        QTreeWidgetItem* child = findChild(node, first);
+        if (!child)
+            return 0;
+        // Selecting shows the child, which opens its ancestors and so loads the level
+        // below it: the walk can go deeper than Rebuild loaded.
+        SelectNode(child);
+        if (remaining.isEmpty())
+            return AbsoluteIndex(child);
+        node = child;
+    }
+}
+
+void TDirTreeViewS::SelectNode(QTreeWidgetItem* node) {
+    if (!node)
+        node = FirstNode();
+    if (!node)
+        return;
+    setCurrentItem(node);
+    makeVisible(node);
+}
+
+void TDirTreeViewS::makeVisible(QTreeWidgetItem* node) {
+    QList<QTreeWidgetItem*> ancestors;
+    for (QTreeWidgetItem* p = node->parent(); p; p = p->parent())
+        ancestors.prepend(p);
+    for (QTreeWidgetItem* p : ancestors) {
+        if (!p->isExpanded())
+            p->setExpanded(true);
+    }
+    scrollToItem(node);
+}
+
+void TDirTreeViewS::SetShowDrive(bool value) {
+    if (value == showDrive_)
+        return;
+    showDrive_ = value;
+    Rebuild();
+}
+
+void TDirTreeViewS::SetDirSpace(bool value) {
+    if (value == dirSpace_)
+        return;
+    dirSpace_ = value;
+    if (!value)
+        Rebuild();
+}
+
+void TDirTreeViewS::BeginUpdate() {
+    if (updateDepth_++ == 0)
+        setUpdatesEnabled(false);
+}
+
+void TDirTreeViewS::EndUpdate() {
+    if (updateDepth_ > 0 && --updateDepth_ == 0)
+        setUpdatesEnabled(true);
+}
+
+int TDirTreeViewS::NodeCount() const {
+    int count = 0;
+    for (QTreeWidgetItemIterator it(const_cast<TDirTreeViewS*>(this)); *it; ++it)
+        ++count;
+    return count;
+}
+
+int TDirTreeViewS::AbsoluteIndex(const QTreeWidgetItem* node) const {
+    int index = 0;
+    for (QTreeWidgetItemIterator it(const_cast<TDirTreeViewS*>(this)); *it; ++it, ++index) {
+        if (*it == node)
+            return index;
+    }
+    return -1;
+}
+
+QTreeWidgetItem* TDirTreeViewS::NodeAt(int index) const {
+    if (index < 0)
+        return nullptr;
+    for (QTreeWidgetItemIterator it(const_cast<TDirTreeViewS*>(this)); *it; ++it) {
+        if (index-- == 0)
+            return *it;
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* TDirTreeViewS::LastNode() const {
+    QTreeWidgetItem* last = nullptr;
+    for (QTreeWidgetItemIterator it(const_cast<TDirTreeViewS*>(this)); *it; ++it)
+        last = *it;
+    return last;
+}
+
+bool TDirTreeViewS::IsDriveNode(const QTreeWidgetItem* node) const {
+    return node && node->data(0, kDriveRole).toBool();
+}
+
+QString TDirTreeViewS::NodeName(const QTreeWidgetItem* node) {
+    return node ? node->data(0, kNameRole).toString() : QString();
+}
+
+void TDirTreeViewS::selectionChanged(QTreeWidgetItem* current) {
+    if (clearing_ || !current || dirSpace_ || !OnChange)
+        return;
+    OnChange(this, GetSelectedPath());
+}
+
+void TDirTreeViewS::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && OnClick)
+        OnClick(this, GetSelectedPath());
+}
+
+void TDirTreeViewS::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeWidgetItem* node = currentItem();
+    const bool leaf = node && node->childCount() == 0;
+    QTreeWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && leaf && OnDblClick)
+        OnDblClick(this, GetSelectedPath());
+}
