@@ -45,15 +45,22 @@ bool pastDragDistance(QPoint from, QPoint to) {
 FilePanelEvents::FilePanelEvents(TForm1* form) : QObject(form), form_(form) {}
 
 void FilePanelEvents::install() {
-    for (TFileListBoxS* list : {form_->ListBox1, form_->ListBox2}) {
-        list->installEventFilter(this);
-        list->viewport()->installEventFilter(this);
-        list->viewport()->setMouseTracking(true);
+    lists_[0] = form_->ListBox1;
+    lists_[1] = form_->ListBox2;
+    for (int i = 0; i < 2; ++i) {
+        listViewports_[i] = lists_[i]->viewport();
+        lists_[i]->installEventFilter(this);
+        listViewports_[i]->installEventFilter(this);
+        lists_[i]->viewport()->setMouseTracking(true);
     }
-    form_->DirList2->installEventFilter(this);
-    form_->DirList2->viewport()->installEventFilter(this);
-    form_->SelectImage->installEventFilter(this);
-    form_->Edit1->installEventFilter(this);
+    tree_ = form_->DirList2;
+    treeViewport_ = form_->DirList2->viewport();
+    tree_->installEventFilter(this);
+    treeViewport_->installEventFilter(this);
+    image_ = form_->SelectImage;
+    image_->installEventFilter(this);
+    edit_ = form_->Edit1;
+    edit_->installEventFilter(this);
 }
 
 void FilePanelEvents::passOn(QObject* watched, QEvent* event) {
@@ -64,21 +71,23 @@ void FilePanelEvents::passOn(QObject* watched, QEvent* event) {
 }
 
 bool FilePanelEvents::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == passing_)
+    // Only addresses are compared here: the controls may already be on their way out
+    // while the window is destroyed.
+    if (watched == passing_ || event->type() == QEvent::Destroy)
         return false;
-    for (TFileListBoxS* list : {form_->ListBox1, form_->ListBox2}) {
-        if (watched == list)
-            return listEvent(list, false, watched, event);
-        if (watched == list->viewport())
-            return listEvent(list, true, watched, event);
+    for (int i = 0; i < 2; ++i) {
+        if (watched == lists_[i])
+            return listEvent(lists_[i], false, watched, event);
+        if (watched == listViewports_[i])
+            return listEvent(lists_[i], true, watched, event);
     }
-    if (watched == form_->DirList2)
+    if (watched == tree_)
         return treeEvent(false, watched, event);
-    if (watched == form_->DirList2->viewport())
+    if (watched == treeViewport_)
         return treeEvent(true, watched, event);
-    if (watched == form_->SelectImage)
+    if (watched == image_)
         return selectImageEvent(event);
-    if (watched == form_->Edit1 && event->type() == QEvent::KeyPress) {
+    if (watched == edit_ && event->type() == QEvent::KeyPress) {
         form_->Edit1KeyDown();
         return form_->Edit1KeyPress(static_cast<QKeyEvent*>(event));
     }

@@ -36,6 +36,12 @@ private:
     void startSelectImageDrag();
 
     TForm1* form_;
+    TFileListBoxS* lists_[2] = {};
+    QObject* listViewports_[2] = {};
+    QObject* tree_ = nullptr;
+    QObject* treeViewport_ = nullptr;
+    QObject* image_ = nullptr;
+    QObject* edit_ = nullptr;
     QObject* passing_ = nullptr; // the control handling an event passed on
     QPoint pressPos_;
     bool imagePressed_ = false;
