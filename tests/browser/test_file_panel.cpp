@@ -220,6 +220,33 @@ TEST_F(FilePanelTest, SlotClickHandsTheSelectedFileToTheProgram) {
     EXPECT_EQ(shell.calls()[0].directory, "/usr/bin");
 }
 
+TEST_F(FilePanelTest, DropsOfListItemsTheSelectionImageAndTreeFoldersRegister) {
+    makeTree();
+    TForm1& f = create();
+    launcher::SlotImage* slot0 = f.SlotImages[0][0];
+    launcher::SlotImage* slot1 = f.SlotImages[0][1];
+    // Nothing selected: a drop from the list registers nothing.
+    EXPECT_TRUE(f.BP3SPiDragOver(slot0, f.ListBox1));
+    f.BP3SPiDragDrop(slot0, f.ListBox1);
+    EXPECT_TRUE(f.Entries.at(0, 0).isEmpty());
+    clickItem(f.ListBox1, 0);
+    f.BP3SPiDragDrop(slot0, f.ListBox1);
+    EXPECT_EQ(f.Entries.at(0, 0), root + "/a.txt");
+    EXPECT_EQ(slot0->toolTip(), root + "/a.txt");
+    f.BP3SPiDragDrop(slot1, f.SelectImage);
+    EXPECT_EQ(f.Entries.at(0, 1), root + "/a.txt");
+    f.DirList2->SelectPath(root + "/sub");
+    f.BP3SPiDragDrop(slot1, f.DirList2);
+    EXPECT_EQ(f.Entries.at(0, 1), root + "/sub");
+    EXPECT_FALSE(f.BP3SPiDragOver(slot0, f.CountLabel));
+    // The registration submenu follows the list's selection.
+    EXPECT_FALSE(f.ActiveListHasSelection());
+    clickItem(f.ListBox1, 1);
+    EXPECT_TRUE(f.ActiveListHasSelection());
+    f.ButtonItems[2]->trigger();
+    EXPECT_EQ(f.Entries.at(0, 2), root + "/sub/three.exe");
+}
+
 TEST_F(FilePanelTest, DoubleClickEnterAndF12StartTheFile) {
     makeTree();
     TForm1& f = create();
