@@ -313,7 +313,10 @@ bool TForm1::DirList2KeyPress(QKeyEvent* e) {
 void TForm1::DirList2MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                                QPoint pos) {
     const QPoint cursor = QCursor::pos();
+    // A node is under the mouse on its picture or name, not on its expand button.
     QTreeWidgetItem* node = DirList2->itemAt(pos);
+    if (node && !DirList2->visualItemRect(node).contains(pos))
+        node = nullptr;
     if (button == Qt::LeftButton) {
         if (!TreeDragging && node) {
             if (DirList2->currentItem() != node)
