@@ -2,12 +2,15 @@
 #include "app/TForm1.h"
 #include "app/ZelmoApplication.h"
 #include "platform/TermSignal.h"
+#include "ui/HelpWindow.h"
 
 int main(int argc, char** argv) {
     ZelmoApplication app(argc, argv); // application title "Zelmo32"
     // The loop ends when the main window has closed, not when the last window hides
     // (the tray hides the main window; the help window may still be open).
     app.setQuitOnLastWindowClosed(false);
+
+    ui::InstallHelpKey(&app); // F1 shows the help of whatever has the focus
 
     TForm1 form; // creation runs here
     // exit(), not quit(): quit() would first try to close every window, and the main

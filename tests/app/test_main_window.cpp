@@ -3,6 +3,7 @@
 #include "launcher/SlotControls.h"
 #include "platform/AppPaths.h"
 #include "platform/UserInfo.h"
+#include "ui/HelpWindow.h"
 #include "ui/MessageDialog.h"
 #include "ui/Panel.h"
 #include "ui/ScreenMetrics.h"
@@ -362,6 +363,21 @@ TEST_F(MainWindowTest, RightPressOnAPagePanelOpensTheContextMenu) {
         EXPECT_EQ(f.ButtonItems[k]->objectName(), QString("Button%1").arg(k + 1));
         EXPECT_EQ(f.ButtonItems[k]->data().toInt(), k + 1);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, HelpOpensAtTheMainWindowsTopic) {
+    TForm1& f = create();
+    f.FormActivate();
+    EXPECT_EQ(ui::HelpContextOf(&f), 1000);
+    EXPECT_EQ(ui::HelpContextOf(f.PopupMenu1), 1030);
+    f.HelpH1->trigger();
+    ASSERT_NE(ui::HelpWindow(), nullptr);
+    EXPECT_EQ(ui::HelpWindow()->currentContext(), 1000);
+    ui::HelpWindow()->close();
 }
 
 } // namespace
