@@ -409,3 +409,23 @@ TEST(SplashScreen, StatusTextsAndTheHalfSecondAnimation) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ArchiveLibrariesAreLookedForInTheCurrentDirectory) {
+    const QString old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    {
+        TForm1& f = create();
+        EXPECT_FALSE(f.UnlhaAvailable);
+        EXPECT_FALSE(f.UnzipAvailable);
+    }
+    QFile lha(dir.filePath("libunlha32.so"));
+    ASSERT_TRUE(lha.open(QIODevice::WriteOnly));
+    lha.close();
+    EXPECT_TRUE(create().UnlhaAvailable);
+    EXPECT_FALSE(form->UnzipAvailable);
+    QDir::setCurrent(old);
+}
+
+} // namespace
