@@ -14,6 +14,7 @@
 #include "launcher/EntryTable.h"
 
 #include <QCursor>
+#include <QImage>
 #include <QPixmap>
 #include <QPointer>
 #include <QStringList>
@@ -29,8 +30,10 @@ class QTimer;
 class QToolButton;
 class TSplashScreen;
 namespace launcher {
+class SelectionSource;
 class SlotButton;
 class SlotImage;
+enum class PictureRule;
 } // namespace launcher
 namespace ui {
 class AlignLayout;
@@ -104,6 +107,9 @@ public:
 
     // ---- State ----------------------------------------------------------------------
     EntryTable Entries;
+    QImage TmpImage; // the work image: icons are composed on it, then copied to a slot
+    // The file browser's selection (the file panel sets it); none: nothing selected.
+    launcher::SelectionSource* Selection = nullptr;
     QStringList PageNames;  // 11 names, "TabName" keys
     QString TabSetHintText; // the tab set's hint as built (CR LF between lines)
     int ScreenWidth = 0, ScreenHeight = 0, CaptionHeight = 0, BorderHeight = 0;
@@ -173,6 +179,9 @@ public:
     void Button1Click(QObject* sender);
     void ShowStartupEntry(int page, int slot);
     void RebuildRegistrationCaptions();
+    // A file double-clicked in a file list: shown on the current page's last slot (in
+    // memory only) and started.
+    void ShowLastLaunched(const QString& path);
 
     // ---- Window modes (app/TForm1_modes.cpp) ------------------------------------------
     void ApplyViewerState();
@@ -231,6 +240,9 @@ private:
     void LocateArchiveLibraries();
     void SetHandCursors();
     void OpenContextMenu(QPoint globalPos);
+    QImage SlotPictureFor(launcher::PictureRule rule, const QString& path);
+    void RegisterOnSlot(int slot, launcher::PictureRule rule, const QString& path,
+                        QAction* menuItem);
 
     TSplashScreen* splash_ = nullptr;
 };

@@ -5,6 +5,9 @@
 // nothing: no list selection, the filter index as read).
 #include "app/TForm1.h"
 
+#include "launcher/SelectionSource.h"
+#include "launcher/ShellDrops.h"
+
 void TForm1::DirSPBClick() {
     // Filled by the file-panel work: show or hide the directory panel.
 }
@@ -40,8 +43,8 @@ int TForm1::FilterBoxIndex() const {
 }
 
 bool TForm1::ActiveListHasSelection() const {
-    // The file panel replaces this with the active sheet's list selection. No list yet.
-    return false;
+    // The file panel provides the selection; without it nothing is selected.
+    return Selection && Selection->selectedFile().has_value();
 }
 
 void TForm1::RememberTreeDirectory() {
@@ -79,8 +82,8 @@ void TForm1::UnloadImagePlugins() {
 }
 
 void TForm1::AcceptShellDrops() {
-    // Filled by the launching work: accept files dropped from other programs and start
-    // them. Until then the window accepts no drops.
+    // Files dropped from other programs are started, each in its own folder.
+    launcher::ShellDropFilter::Install(this);
 }
 
 void TForm1::ReleaseTrayIcon() {
