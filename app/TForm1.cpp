@@ -67,7 +67,9 @@ void TForm1::FormActivate() {
     // from the subsystems that add them.
 }
 
-void TForm1::HelpH1Click() { ui::ShowHelp(1000); }
+void TForm1::HelpH1Click() {
+    ui::ShowHelp(1000);
+}
 
 void TForm1::CloseButtonClick() {
     // 1. So that saving writes back what the file holds when the viewer is closed.
