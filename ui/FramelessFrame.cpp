@@ -176,8 +176,10 @@ void FramelessFrame::resizeTo(QPoint globalPos) {
 
 bool FramelessFrame::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+    case QEvent::ShortcutOverride:
     case QEvent::KeyPress:
-        // A key may run a command that sizes the window itself.
+        // A key may run a command that sizes the window itself (a shortcut is asked
+        // about with ShortcutOverride before it fires).
         holdHeight(false);
         break;
     case QEvent::MouseButtonPress:
