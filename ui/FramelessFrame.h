@@ -14,12 +14,11 @@
 //   Frame = new ui::FramelessFrame(this);
 //   Frame->setEdgesInertWhen([this] { return !ViewerOpen; });
 //   Frame->setHeightLockedWhen([this] { return !ViewerOpen && !Creating; });
-//   FormMouseDown(sender, Left, pos)  -> Frame->beginMove(sender, pos)
-//   FormMouseDown(sender, Right, pos) -> context menu at ContextMenuPos(QCursor::pos(), ...)
-//   FormMouseMove(sender, pos)        -> Frame->dragTo(sender, pos)
-//   FormMouseUp(...)                  -> Frame->endMove()
-// or, instead of routing the three handlers, addBackground(widget) for each background
-// control with setRightPressHandler(...) for the menu.
+//   Frame->addBackground(w) for the window, BP1Panel ... BP11Panel, ControlPanel, TabSet1
+// and then FormMouseDown only opens the context menu on a right press. Handlers that
+// route the mouse themselves may instead call beginMove / dragTo / endMove (never both:
+// the window would move twice). The background route measures from the events' screen
+// positions and stays smooth when the X server lags behind the window.
 // The frame only acts while the window is frameless and not maximised.
 #include <QObject>
 #include <QPoint>
