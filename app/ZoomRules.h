@@ -3,7 +3,8 @@
 //
 // How TForm1 uses it:
 //   start-up    Zoom = PreviousZoom = StartupZoom(stored "ZoomInOut");
-//               ui::ScaleControls(this, Zoom, 100) (then give the window its size back)
+//               ui::ScaleControls(this, Zoom, 100) (then give the window its size back);
+//               if UsesSmallListFont(Zoom): DirList2 and ListBox2 fonts at 12 pixels
 //   zoom out    ui::ScaleBy(this, kZoomOutM, kZoomOutD); Zoom = ZoomedOut(Zoom)
 //   zoom in     ui::ScaleBy(this, kZoomInM, kZoomInD); Zoom = ZoomedIn(Zoom);
 //               resize(BoundAfterZoomIn(size(), screen size))
@@ -24,6 +25,13 @@ inline constexpr int kZoomInD = 900;
 // The stored zoom as start-up uses it: 0 and values from 95 to 105 mean 100 (small
 // values around 100 are left over from rounding in the steps); so does a negative value.
 int StartupZoom(int stored);
+
+// Below 85 % the directory tree and the result list take a fixed small font at
+// start-up, which stays readable where the scaled one would not.
+inline constexpr int kSmallListFontPixels = 12;
+inline bool UsesSmallListFont(int zoom) {
+    return zoom < 85;
+}
 
 int ZoomedOut(int zoom); // zoom * 700 div 1000: 100 -> 70 -> 49
 int ZoomedIn(int zoom);  // zoom * 1000 div 900: 100 -> 111 -> 123

@@ -25,6 +25,8 @@ TEST(ZoomRules, StartupZoom) {
     EXPECT_EQ(StartupZoom(106), 106);
     EXPECT_EQ(StartupZoom(49), 49);
     EXPECT_EQ(StartupZoom(-30), 100); // only a damaged file holds this
+    EXPECT_TRUE(UsesSmallListFont(84));
+    EXPECT_FALSE(UsesSmallListFont(85));
 }
 
 TEST(ZoomRules, ZoomInKeepsTheWindowOnTheScreen) {
