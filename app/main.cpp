@@ -1,9 +1,27 @@
-#include <QApplication>
-#include <QLabel>
+// Zelmo32: a launcher and file manager for one user. Command-line arguments are not read.
+#include "app/TForm1.h"
+#include "app/ZelmoApplication.h"
+#include "platform/TermSignal.h"
+#include "ui/HelpWindow.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QLabel l("Zelmo32");
-    l.show();
+    ZelmoApplication app(argc, argv); // application title "Zelmo32"
+    // The loop ends when the main window has closed, not when the last window hides
+    // (the tray hides the main window; the help window may still be open).
+    app.setQuitOnLastWindowClosed(false);
+
+    ui::InstallHelpKey(&app); // F1 shows the help of whatever has the focus
+
+    TForm1 form; // creation runs here
+    // The hidden image preview window is created here once the preview work adds it.
+    // exit(), not quit(): quit() would first try to close every window, and the main
+    // window answers a close with its question.
+    QObject::connect(&form, &TForm1::formClosed, &app, [] { QCoreApplication::exit(0); });
+    // A session or script ending the program gets no question and saves nothing.
+    platform::OnTerminateSignal([] { QCoreApplication::exit(0); });
+
+    // Always shown in the normal state, whatever state the program was started in.
+    form.setWindowState(Qt::WindowNoState);
+    form.show();
     return app.exec();
 }

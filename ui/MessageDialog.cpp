@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -214,16 +215,22 @@ MsgResult run(const MessageRequest& req) {
     if (responder())
         return responder()(req);
 
-    TMessageForm form(req, QApplication::activeWindow());
-    form.adjustSize();
+    // Owned by the active window so it stays in front of it; on the heap, because that
+    // window may go away while the box is open.
+    QPointer<TMessageForm> form = new TMessageForm(req, QApplication::activeWindow());
+    form->adjustSize();
     if (req.topLeft) {
-        form.move(*req.topLeft);
+        form->move(*req.topLeft);
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
-        form.move(area.center() - QPoint(form.width() / 2, form.height() / 2));
+        form->move(area.center() - QPoint(form->width() / 2, form->height() / 2));
     }
-    form.exec();
-    return form.result();
+    form->exec();
+    if (!form)
+        return MsgResult::None;
+    const MsgResult result = form->result();
+    delete form;
+    return result;
 }
 
 } // namespace

@@ -438,8 +438,8 @@ QImage handHit() {
     px(img, 6, 2, kRed);
     px(img, 12, 3, kRed);
     px(img, 13, 2, kRed);
-    vline(img, 9, 0, 1, kRed);
-    vline(img, 10, 0, 1, kRed);
+    vline(img, 9, 1, 2, kRed);
+    vline(img, 10, 1, 2, kRed);
     return img;
 }
 

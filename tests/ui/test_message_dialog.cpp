@@ -115,6 +115,21 @@ TEST(MessageDialog, MessageBoxCaptionDefaultsToApplicationTitle) {
     EXPECT_EQ(own.pos, QPoint(5, 6));
 }
 
+TEST(MessageDialog, EnterPressesOKElseYes) {
+    QTimer::singleShot(0, [] {
+        if (QWidget* dlg = QApplication::activeModalWidget())
+            QTest::keyClick(dlg, Qt::Key_Return);
+    });
+    EXPECT_EQ(MessageDlg(QStringLiteral("t"), MsgDlgType::Confirmation, mbYes | mbNo),
+              MsgResult::Yes);
+    QTimer::singleShot(0, [] {
+        if (QWidget* dlg = QApplication::activeModalWidget())
+            QTest::keyClick(dlg, Qt::Key_Return);
+    });
+    EXPECT_EQ(MessageDlg(QStringLiteral("t"), MsgDlgType::Confirmation, mbOK | mbCancel),
+              MsgResult::OK);
+}
+
 TEST(MessageDialog, EscapePressesCancelElseNo) {
     QDialog* seenDialog = nullptr;
     QTimer::singleShot(0, [&] {
@@ -157,4 +172,20 @@ TEST(ScriptedResponder, RecordsEveryRequestAndAnswersInOrder) {
     }
     MessageDlg(QStringLiteral("o"), MsgDlgType::Information, mbOK);
     EXPECT_EQ(script.calls().size(), 3);
+}
+
+TEST(MessageDialog, SurvivesItsOwnerWindowGoingAway) {
+    auto* owner = new QWidget;
+    owner->show();
+    QApplication::setActiveWindow(owner);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(owner));
+    bool boxWentWithOwner = false;
+    QTimer::singleShot(0, [&] {
+        delete owner;
+        boxWentWithOwner = QApplication::activeModalWidget() == nullptr;
+        if (QWidget* left = QApplication::activeModalWidget())
+            left->close();
+    });
+    EXPECT_EQ(MessageDlg(QStringLiteral("t"), MsgDlgType::Information, mbOK), MsgResult::None);
+    EXPECT_TRUE(boxWentWithOwner);
 }

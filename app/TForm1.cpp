@@ -1,0 +1,178 @@
+// Life cycle of the main window: construction, showing, activation, the two ways of
+// closing with their confirmation, and what is saved and released on the way out.
+#include "app/TForm1.h"
+
+#include "app/Placement.h"
+#include "app/ZelmoApplication.h"
+#include "platform/Errors.h"
+#include "platform/UserInfo.h"
+#include "ui/HelpWindow.h"
+#include "ui/MessageDialog.h"
+#include "ui/TabSet.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStackedWidget>
+#include <QToolButton>
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+    BuildDesign();
+    // Errors of creation are shown like any other unhandled error; the window goes on
+    // with what was built (later steps of creation are then skipped).
+    try {
+        FormCreate();
+    } catch (const std::exception& e) {
+        ZelmoApplication::ShowException(e);
+    }
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+}
+
+int TForm1::PageIndex() const {
+    return Notebook1 ? Notebook1->currentIndex() : -1;
+}
+
+bool TForm1::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QWidget::event(e);
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!e->spontaneous())
+        FormShow();
+}
+
+void TForm1::FormShow() {
+    const bool maximized = isMaximized();
+    SBMax->setEnabled(!maximized);
+    SBNor->setEnabled(maximized);
+    if (ViewerOpen)
+        FilePanelFormShow();
+}
+
+void TForm1::FormActivate() {
+    // The help pages are compiled into the program, so there is no help file to name;
+    // what remains is the context of each item.
+    ui::SetHelpContext(this, 1000);
+    ui::SetHelpContext(PopupMenu1, 1030);
+    ui::SetHelpContext(PopButton, 1046);
+    ui::SetHelpContext(PopButton->menuAction(), 1046);
+    // The other items with help contexts (viewer, search, directory panel, zoom, tray,
+    // lists, make-directory, editor, file commands, page names, information) get theirs
+    // from the subsystems that add them.
+}
+
+void TForm1::HelpH1Click() { ui::ShowHelp(1000); }
+
+void TForm1::CloseButtonClick() {
+    // 1. So that saving writes back what the file holds when the viewer is closed.
+    if (ViewerOpen)
+        RememberTreeDirectory();
+    else
+        LoadLastDirectory();
+    // 2.
+    ClosedByCommand = true;
+    // 3.
+    if (isMaximized())
+        PopupNorClick();
+    // 4.
+    CloseSecondaryWindows();
+    // 5.
+    close();
+}
+
+void TForm1::N13Click() {
+    if (PreviewFormX && PreviewFormX->isVisible())
+        PreviewFormX->hide();
+    close();
+}
+
+QString TForm1::CloseByCommandText(const QString& userName) {
+    return userName + QStringLiteral(" さん") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral("お疲れさま !!  終了しますか ? ");
+}
+
+QString TForm1::CloseOtherwiseText(const QString& userName) {
+    return QStringLiteral("ゼル君からの伝言 ： ") + userName + QStringLiteral(" さん") +
+           QStringLiteral("\r\n") + QStringLiteral(" ") + QStringLiteral("\r\n") +
+           QStringLiteral("本当に終了しますか ? ");
+}
+
+QPoint TForm1::CloseQuestionPosition(QPoint cursor, int screenHeight) {
+    const int y = cursor.y() <= screenHeight / 4 ? cursor.y() + 15 : cursor.y() - 90;
+    return {cursor.x() - 100, y};
+}
+
+bool TForm1::FormCloseQuery() {
+    // 1.
+    const QPoint cursor = QCursor::pos();
+    const QString name = platform::ReadUserName();
+    ui::MsgResult answer;
+    if (ClosedByCommand) {
+        // 2.
+        answer = ui::MessageBox(ui::ApplicationTitle(), CloseByCommandText(name), ui::MsgIcon::None,
+                                ui::mbYes | ui::mbNo, CloseQuestionPosition(cursor, ScreenHeight));
+    } else {
+        // 3. Closed from the tray menu, by the session or by the window manager.
+        answer = ui::MessageBox(ui::ApplicationTitle(), CloseOtherwiseText(name), ui::MsgIcon::None,
+                                ui::mbYes | ui::mbNo);
+    }
+    // 4.
+    if (answer != ui::MsgResult::Yes)
+        return false;
+    // 5.
+    SaveZoom();
+    SaveLastDirectory();
+    SavePlacement(this);
+    CloseSecondaryWindows();
+    return true;
+}
+
+void TForm1::FormClose() {
+    SavePlacement(this);
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    // An error while saving (a settings file that cannot be written) stops the close;
+    // it travels on to the application's error box.
+    e->ignore();
+    if (!FormCloseQuery())
+        return;
+    FormClose();
+    e->accept();
+    emit formClosed();
+}
+
+void TForm1::FormDestroy() {
+    WorkBitmap1 = QPixmap();
+    WorkBitmap2 = QPixmap();
+    UnloadImagePlugins();
+    if (UnzipAvailable)
+        UnloadUnzipLibrary();
+    ReleaseTrayIcon();
+}
+
+void TForm1::CloseSecondaryWindows() {
+    // In this order, each only when it exists; each runs its own close handling.
+    for (QWidget* w :
+         {MeltL.data(), MeltM.data(), DirMakeForm.data(), MeltView.data(), AboutBox.data()})
+        if (w)
+            w->close();
+}
+
+void TForm1::mousePressEvent(QMouseEvent* e) {
+    FormMouseDown(this, e->button(), e->position().toPoint());
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent* e) {
+    FormMouseMove(this, e->position().toPoint());
+}
+
+void TForm1::mouseReleaseEvent(QMouseEvent* e) {
+    FormMouseUp(this, e->button(), e->position().toPoint());
+}

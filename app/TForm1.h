@@ -1,0 +1,248 @@
+#pragma once
+// The main window: a caption-less window with the launcher strip on top (the notebook of
+// eleven launcher pages and the control page, with its tab set) and, when the viewer is
+// open, the file browser below. It holds the widgets and the state several subsystems
+// share; its handlers keep their names and live with the subsystem that owns them:
+//   app/TForm1.cpp           life cycle glue, closing, help
+//   app/TForm1_build.cpp     the controls that exist before creation runs
+//   app/TForm1_create.cpp    FormCreate, step by step
+//   app/TForm1_settings.cpp  load/save pairs of the remembered values
+//   app/TForm1_modes.cpp     window modes (viewer, maximise, zoom, tray, clock, moving)
+//   app/TForm1_hooks.cpp     handlers whose subsystems come later
+//   launcher/TForm1_pages.cpp  page switching, page menu, context menu state
+//   launcher/TForm1_slots.cpp  slot clicks, registration, removal
+#include "launcher/EntryTable.h"
+
+#include <QCursor>
+#include <QImage>
+#include <QPixmap>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStackedWidget;
+class QTimer;
+class QToolButton;
+class TSplashScreen;
+namespace launcher {
+class SelectionSource;
+class SlotButton;
+class SlotImage;
+enum class PictureRule;
+} // namespace launcher
+namespace ui {
+class AlignLayout;
+class Panel;
+class TabSet;
+} // namespace ui
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the window's controls and runs FormCreate. An error that escapes creation
+    // is shown in the error box and the window goes on with what was built.
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override; // FormDestroy
+
+    static constexpr int kDesignWidth = 592;
+    static constexpr int kDesignHeight = 453;
+    static constexpr int kPages = EntryTable::kPages; // launcher pages, index 0..10
+    static constexpr int kSlots = EntryTable::kSlots;
+    static constexpr int kControlPage = 11; // notebook index of the control page
+    static constexpr int kSlotButtonSize = 36;
+    static constexpr int kTabSetHeight = 17;
+
+    // Captions of the notebook's twelve pages, shown as the tab set's tabs.
+    static QStringList NotebookPageCaptions();
+
+    // The notebook's current page index: the single source of truth for the page.
+    int PageIndex() const;
+    bool OnLauncherPage() const { return PageIndex() >= 0 && PageIndex() < kPages; }
+
+    // ---- Controls -------------------------------------------------------------------
+    ui::AlignLayout* Layout = nullptr; // docks Notebook1, TabSet1 and the browser panels
+    QStackedWidget* Notebook1 = nullptr;
+    ui::TabSet* TabSet1 = nullptr;
+    std::array<ui::Panel*, kPages> BPPanels{}; // BP1Panel .. BP11Panel, in page order
+    ui::Panel* ControlPanel = nullptr;
+    // Slot controls of page p, slot k: button "BP<p+1>FileName<k>", image "BP<p+1>SPi<k>".
+    std::array<std::array<launcher::SlotButton*, kSlots>, kPages> SlotButtons{};
+    std::array<std::array<launcher::SlotImage*, kSlots>, kPages> SlotImages{};
+
+    // Control page tool buttons.
+    QToolButton* CloseButton = nullptr;
+    QToolButton* VierButton = nullptr;
+    QToolButton* VierCloseBottun = nullptr;
+    QToolButton* ZoomoutSB = nullptr;
+    QToolButton* ZoomInSB = nullptr;
+    QToolButton* SBMax = nullptr;
+    QToolButton* SBNor = nullptr;
+    QToolButton* MinimizeButton = nullptr;
+    QToolButton* DirSPB = nullptr;
+    QToolButton* FindDirSPB = nullptr;
+    QToolButton* MKDirSB = nullptr;
+    QToolButton* EditB = nullptr;
+    QToolButton* TRayButton = nullptr;
+    QToolButton* SBP = nullptr;
+    QLabel* Image1 = nullptr; // hidden, disabled; the clock draws SBP's glyph through it
+
+    // Context menu and its submenus.
+    QMenu* PopupMenu1 = nullptr;
+    QMenu* PageSelect = nullptr;
+    std::array<QAction*, 12> PageItems{}; // Page1, page2..page4, Page5..Page11, Control
+    QMenu* PopButton = nullptr;
+    std::array<QAction*, kSlots> ButtonItems{}; // Button1 .. Button14, tags 1..14
+    QAction* HelpH1 = nullptr;
+    QAction* Exit1 = nullptr;
+    // Task-tray menu.
+    QMenu* PopupMenu3 = nullptr;
+    QAction* N13 = nullptr;
+
+    QTimer* Timer1 = nullptr; // runs once a second while the control page is shown
+
+    // ---- State ----------------------------------------------------------------------
+    EntryTable Entries;
+    QImage TmpImage; // the work image: icons are composed on it, then copied to a slot
+    // The file browser's selection (the file panel sets it); none: nothing selected.
+    launcher::SelectionSource* Selection = nullptr;
+    QStringList PageNames;  // 11 names, "TabName" keys
+    QString TabSetHintText; // the tab set's hint as built (CR LF between lines)
+    int ScreenWidth = 0, ScreenHeight = 0, CaptionHeight = 0, BorderHeight = 0;
+    bool Creating = false;
+    bool ClosedByCommand = false; // set by the close command, never cleared
+    bool ViewerOpen = true;
+    bool InTray = false;
+    int Zoom = 100;
+    int PreviousZoom = 100;
+    QString RememberedDirectory;
+    int FilterIndex = 1; // the filter box's index as read; the file panel keeps the live one
+    bool UnlhaAvailable = false;
+    bool UnzipAvailable = false;
+    QPixmap WorkBitmap1, WorkBitmap2;
+    std::array<QCursor, 3> HandCursors; // HANDPNT, HANDFLAT, HANDHIT
+
+    // Windows the main window closes when it closes; each is empty until created.
+    QPointer<QWidget> PreviewFormX, MeltL, MeltM, DirMakeForm, MeltView, AboutBox;
+
+    // ---- Life cycle (app/TForm1.cpp, app/TForm1_create.cpp) ---------------------------
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    bool FormCloseQuery(); // true: the close may go on
+    void FormClose();
+    void FormDestroy();
+    void CloseButtonClick();
+    void N13Click();
+    void HelpH1Click();
+    void CloseSecondaryWindows();
+
+    // The confirmation texts, addressed to the user by name.
+    static QString CloseByCommandText(const QString& userName);
+    static QString CloseOtherwiseText(const QString& userName);
+    // Top-left corner of the close-command question for a cursor position.
+    static QPoint CloseQuestionPosition(QPoint cursor, int screenHeight);
+
+    // ---- Remembered values (app/TForm1_settings.cpp) ----------------------------------
+    void LoadViewerStyle();
+    void SaveViewerStyle();
+    void LoadZoom();
+    void SaveZoom();
+    void LoadLastDirectory();
+    void SaveLastDirectory();
+    void LoadTaskTray();
+    void SaveTaskTray();
+    void LoadPageNames();
+    void SavePageNames();
+    static int NormalizedZoom(int stored);
+
+    // ---- Pages (launcher/TForm1_pages.cpp) --------------------------------------------
+    void TabSet1Change(int newTab, bool* allow);
+    void TabSet1Click();
+    void Page1Click(QObject* sender);
+    void SetSlotImagesEnabled(bool enabled);
+    void CheckPageItem(int index);
+    void PopupMenu1Popup();
+    void BuildPageCaptions();
+    void BP1PanelDblClick();
+
+    // ---- Slots (launcher/TForm1_slots.cpp) --------------------------------------------
+    void BP3SPiClick(QObject* sender);
+    void BP3SPiMouseDown(QObject* sender, Qt::MouseButton button, QPoint pos);
+    void BP3SPiMouseUp(QObject* sender, Qt::MouseButton button, QPoint pos);
+    bool BP3SPiDragOver(QObject* sender, QObject* source);
+    void BP3SPiDragDrop(QObject* sender, QObject* source);
+    void Button1Click(QObject* sender);
+    void ShowStartupEntry(int page, int slot);
+    void RebuildRegistrationCaptions();
+    // A file double-clicked in a file list: shown on the current page's last slot (in
+    // memory only) and started.
+    void ShowLastLaunched(const QString& path);
+
+    // ---- Window modes (app/TForm1_modes.cpp) ------------------------------------------
+    void ApplyViewerState();
+    void VierButtonClick();
+    void VierCloseClick();
+    void PopupMaxClick();
+    void PopupNorClick();
+    void MinimizeButtonClick();
+    void ZoomOutClick();
+    void ZoomInClick();
+    void TaskTrayClick();
+    void Timer1Timer();
+    void ScaleForStartupZoom();
+    void FormMouseDown(QWidget* sender, Qt::MouseButton button, QPoint pos);
+    void FormMouseMove(QWidget* sender, QPoint pos);
+    void FormMouseUp(QWidget* sender, Qt::MouseButton button, QPoint pos);
+
+    // ---- Later subsystems (app/TForm1_hooks.cpp) --------------------------------------
+    void DirSPBClick();
+    void FindDirectoryClick();
+    void DirMakeClick();
+    void EditPopClick();
+    void SBPClick();
+    void SetFileListItemHeights();
+    void ApplyFilterSelection();
+    int FilterBoxIndex() const;
+    bool ActiveListHasSelection() const;
+    void RememberTreeDirectory();
+    void OpenTreeOnRememberedDirectory();
+    void FilePanelFormShow();
+    void ClearSearchResults();
+    void LoadUnzipLibrary();
+    void UnloadUnzipLibrary();
+    void LoadImagePlugins();
+    void UnloadImagePlugins();
+    void AcceptShellDrops();
+    void ReleaseTrayIcon();
+
+signals:
+    void formClosed(); // the close was allowed and done
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    void BuildDesign();
+    void BuildNotebook();
+    void BuildControlPage();
+    void BuildMenus();
+    void BuildSlotControls(int page, const std::function<void()>& afterEach);
+    void LocateArchiveLibraries();
+    void SetHandCursors();
+    void OpenContextMenu(QPoint globalPos);
+    QImage SlotPictureFor(launcher::PictureRule rule, const QString& path);
+    void RegisterOnSlot(int slot, launcher::PictureRule rule, const QString& path,
+                        QAction* menuItem);
+
+    TSplashScreen* splash_ = nullptr;
+};

@@ -1,0 +1,207 @@
+// Creation of the main window: builds the launcher strip and restores every remembered
+// setting in a fixed order, keeping the splash animated between steps.
+#include "app/TForm1.h"
+
+#include "app/Placement.h"
+#include "app/SettingsFile.h"
+#include "app/SplashScreen.h"
+#include "launcher/SlotControls.h"
+#include "platform/LibraryDirs.h"
+#include "ui/AlignLayout.h"
+#include "ui/Hints.h"
+#include "ui/Panel.h"
+#include "ui/Resources.h"
+#include "ui/ScreenMetrics.h"
+#include "ui/TabSet.h"
+
+#include <QApplication>
+#include <QStackedWidget>
+#include <QToolButton>
+
+namespace {
+
+void letMessagesRun() {
+    QCoreApplication::processEvents();
+}
+
+// The hourglass for the whole of creation, restored on every way out.
+class BusyCursor {
+public:
+    BusyCursor() { push(); }
+    ~BusyCursor() {
+        while (depth_ > 0)
+            pop();
+    }
+    void push() {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++depth_;
+    }
+    void pop() {
+        if (depth_ > 0) {
+            QApplication::restoreOverrideCursor();
+            --depth_;
+        }
+    }
+
+private:
+    int depth_ = 0;
+};
+
+} // namespace
+
+void TForm1::FormCreate() {
+    // 1. Hourglass.
+    BusyCursor busy;
+    // If creation stops early, the splash must not stay on top of everything.
+    struct SplashCloser {
+        TSplashScreen*& splash;
+        ~SplashCloser() {
+            delete splash;
+            splash = nullptr;
+        }
+    } splashCloser{splash_};
+
+    // 2. Work bitmaps, empty.
+    WorkBitmap1 = QPixmap();
+    WorkBitmap2 = QPixmap();
+
+    // 3. Splash, shown at once.
+    splash_ = new TSplashScreen;
+    splash_->show();
+    splash_->repaint();
+    letMessagesRun();
+
+    // 4.
+    Creating = true;
+    RememberedDirectory.clear();
+    letMessagesRun();
+
+    // 5. The lookup lists (page panels, registration and page menu items) are the arrays
+    //    filled when the controls were built; the filter items come with the file panel.
+    letMessagesRun();
+
+    // 6. System metrics, list item heights, tabs.
+    const ui::ScreenMetrics metrics = ui::ReadScreenMetrics();
+    ScreenWidth = metrics.screenWidth;
+    ScreenHeight = metrics.screenHeight;
+    CaptionHeight = metrics.captionHeight;
+    BorderHeight = metrics.borderHeight;
+    SetFileListItemHeights();
+    TabSet1->setTabs(NotebookPageCaptions());
+    TabSet1->setTabIndex(Notebook1->currentIndex());
+    letMessagesRun();
+
+    // 7. The 154 entries.
+    Entries.LoadAll(SettingsFile(), letMessagesRun);
+
+    // 8. Slot controls, page by page.
+    for (int p = 0; p < kPages; ++p)
+        BuildSlotControls(p, letMessagesRun);
+
+    // 9.
+    busy.pop();
+    busy.push();
+
+    // 10. Pictures and hints of the registered slots.
+    for (int p = 0; p < kPages; ++p)
+        for (int k = 0; k < kSlots; ++k)
+            if (Entries.isRegistered(p, k))
+                ShowStartupEntry(p, k);
+    letMessagesRun();
+
+    // 11.
+    splash_->SetStatus(QStringLiteral("   もう少し 待って下さいネ"), Qt::blue);
+    splash_->repaint();
+    letMessagesRun();
+
+    // 12.
+    CheckPageItem(Notebook1->currentIndex());
+    letMessagesRun();
+
+    // 13. Viewer state (writes "ViewerStyle" back at once); tray flag.
+    LoadViewerStyle();
+    ApplyViewerState();
+    LoadTaskTray();
+    letMessagesRun();
+
+    // 14.
+    Notebook1->resize(Notebook1->width(), kSlotButtonSize + 1);
+    Layout->activate(); // the strip's geometry holds before the window is shown
+    letMessagesRun();
+
+    // 15.
+    RestorePlacement(this);
+    letMessagesRun();
+
+    // 16.
+    LoadLastDirectory();
+    ApplyFilterSelection();
+    letMessagesRun();
+
+    // 17.
+    delete splash_;
+    splash_ = nullptr;
+    letMessagesRun();
+
+    // 18. Zoom; a failure here does not stop start-up.
+    try {
+        const QSize keep = size();
+        LoadZoom();
+        ScaleForStartupZoom();
+        resize(keep);
+    } catch (...) {
+    }
+    letMessagesRun();
+
+    // 19. Hints; archive libraries.
+    ui::SetApplicationHints(QColor(0, 255, 0), 200, 11000);
+    LocateArchiveLibraries();
+    letMessagesRun();
+
+    // 20. Image plug-ins.
+    LoadImagePlugins();
+    letMessagesRun();
+
+    // 21. Files dropped from other programs.
+    AcceptShellDrops();
+    letMessagesRun();
+
+    // 22. Hand cursors.
+    SetHandCursors();
+    letMessagesRun();
+
+    // 23. Directory tree on the remembered directory.
+    OpenTreeOnRememberedDirectory();
+    letMessagesRun();
+
+    // 24.
+    ClearSearchResults();
+    letMessagesRun();
+
+    // 25. Page names.
+    LoadPageNames();
+    BuildPageCaptions();
+
+    // 26.
+    busy.pop();
+    Creating = false;
+}
+
+void TForm1::LocateArchiveLibraries() {
+    UnlhaAvailable = !platform::findOutsideLibrary(QStringLiteral("unlha32.dll")).isEmpty();
+    if (!platform::findOutsideLibrary(QStringLiteral("unzip32.dll")).isEmpty()) {
+        LoadUnzipLibrary(); // raises when the library is there but cannot be bound
+        UnzipAvailable = true;
+    }
+}
+
+void TForm1::SetHandCursors() {
+    HandCursors[0] = ui::resourceCursor(QStringLiteral("HANDPNT"));
+    HandCursors[1] = ui::resourceCursor(QStringLiteral("HANDFLAT"));
+    HandCursors[2] = ui::resourceCursor(QStringLiteral("HANDHIT"));
+    for (ui::Panel* panel : BPPanels)
+        panel->setCursor(HandCursors[2]);
+    ControlPanel->setCursor(HandCursors[2]);
+    TabSet1->setCursor(HandCursors[0]);
+    CloseButton->setCursor(HandCursors[1]);
+}

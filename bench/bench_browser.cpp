@@ -1,0 +1,229 @@
+// Speed of the file lists against find(1) on the same folders, in one run:
+//  - listing a folder of 100 000 files (scan, sort, refill of the list control)
+//  - the recursive scan of a tree of 200 000 files in about 20 000 folders, mask "*.txt"
+//  - memory per record, and painting a scrolled view of 100 000 items.
+// The folders are made under /tmp once and reused. Usage: bench_browser [work-dir]
+#include "browser/FileListBox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QScrollBar>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <malloc.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace browser;
+
+namespace {
+
+constexpr int kFlatFiles = 100000;
+constexpr int kTreeTop = 200;
+constexpr int kTreeSub = 100;
+constexpr int kFilesPerDir = 10;
+constexpr int kRuns = 5;
+
+bool exists(const std::string& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0;
+}
+
+void touch(const std::string& p) {
+    int fd = ::open(p.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+// The marks that a folder is complete sit beside it, so the folder holds only its files.
+void makeFlat(const std::string& dir) {
+    ::unlink((dir + "/.complete").c_str());
+    if (exists(dir + ".complete"))
+        return;
+    std::printf("creating %d files in %s ...\n", kFlatFiles, dir.c_str());
+    ::mkdir(dir.c_str(), 0755);
+    static const char* exts[] = {".txt", ".jpg", ".dat", ".exe", ".lzh"};
+    char name[64];
+    for (int i = 0; i < kFlatFiles; ++i) {
+        std::snprintf(name, sizeof name, "/file%06d%s", (i * 7919) % kFlatFiles, exts[i % 5]);
+        touch(dir + name);
+    }
+    touch(dir + ".complete");
+}
+
+void makeTree(const std::string& dir) {
+    ::unlink((dir + "/.complete").c_str());
+    if (exists(dir + ".complete"))
+        return;
+    std::printf("creating %d files in %d folders in %s ...\n", kTreeTop * kTreeSub * kFilesPerDir,
+                kTreeTop * kTreeSub + kTreeTop, dir.c_str());
+    ::mkdir(dir.c_str(), 0755);
+    char name[128];
+    for (int t = 0; t < kTreeTop; ++t) {
+        std::snprintf(name, sizeof name, "%s/top%03d", dir.c_str(), t);
+        ::mkdir(name, 0755);
+        for (int s = 0; s < kTreeSub; ++s) {
+            std::snprintf(name, sizeof name, "%s/top%03d/sub%03d", dir.c_str(), t, s);
+            ::mkdir(name, 0755);
+            for (int f = 0; f < kFilesPerDir; ++f) {
+                std::string p = name;
+                p += "/f" + std::to_string(f) + (f % 2 ? ".dat" : ".txt");
+                touch(p);
+            }
+        }
+    }
+    touch(dir + ".complete");
+}
+
+double timeCommand(const std::string& cmd) {
+    QElapsedTimer t;
+    t.start();
+    if (std::system(cmd.c_str()) != 0)
+        std::printf("command failed: %s\n", cmd.c_str());
+    return t.nsecsElapsed() / 1e6;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+size_t heapInUse() {
+    return mallinfo2().uordblks + mallinfo2().hblkhd;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const std::string work = argc > 1 ? argv[1] : "/tmp/zelmo32-bench";
+    ::mkdir(work.c_str(), 0755);
+    const std::string flat = work + "/flat";
+    const std::string tree = work + "/tree";
+    makeFlat(flat);
+    makeTree(tree);
+    const QString flatQ = QString::fromStdString(flat);
+    const QString treeQ = QString::fromStdString(tree);
+
+    // 1. One folder of 100 000 files.
+    TFileListBoxS list;
+    list.resize(800, 600);
+    list.SetColumns(2);
+    list.show();
+    std::vector<double> ours, theirs, sortOnly;
+    for (int run = 0; run < kRuns; ++run) {
+        theirs.push_back(timeCommand("find '" + flat +
+                                     "' -maxdepth 1 -type f -printf '%s %T@ %f\\n' >/dev/null"));
+        QElapsedTimer t;
+        t.start();
+        list.SetDirectory(flatQ);
+        ours.push_back(t.nsecsElapsed() / 1e6);
+        // Sort and refill alone, by switching the key back and forth.
+        t.restart();
+        list.SetSortOrder(soExt);
+        list.SetSortOrder(soName);
+        sortOnly.push_back(t.nsecsElapsed() / 1e6 / 2);
+    }
+    const double listOurs = median(ours), listFind = median(theirs);
+    std::printf("\nFolder of %d files (median of %d runs, warm cache)\n", list.Count(), kRuns);
+    std::printf("  SetDirectory + Sort + refill   %8.1f ms\n", listOurs);
+    std::printf("  find -maxdepth 1 -printf       %8.1f ms\n", listFind);
+    std::printf("  ratio ours / find              %8.2f   (target <= 1.5)\n", listOurs / listFind);
+    std::printf("  re-sort + refill alone         %8.1f ms\n", median(sortOnly));
+
+    // 2. Memory per record: everything the list and its items hold, less the names.
+    list.Clear();
+    list.InfoList().Clear();
+    malloc_trim(0);
+    const size_t before = heapInUse();
+    list.SetDirectory(flatQ);
+    const size_t after = heapInUse();
+    size_t nameBytes = 0;
+    for (const TFileInfo* r : list.InfoList().Items())
+        nameBytes += size_t(r->NameLength());
+    const double perRecordHeap = double(after - before - nameBytes) / list.Count();
+    const double perRecordOwn =
+        double(list.InfoList().MemoryUsed() + list.Model()->MemoryUsed() - nameBytes) /
+        list.Count();
+    std::printf("\nMemory per record beyond its name (average name %.1f bytes)\n",
+                double(nameBytes) / list.Count());
+    std::printf("  heap growth per record          %7.1f bytes (target < 200)\n", perRecordHeap);
+    std::printf("  record storage by count         %7.1f bytes (sizeof(TFileInfo) = %zu)\n",
+                perRecordOwn, sizeof(TFileInfo));
+
+    // 3. Scrolling the list of 100 000 items: paint the viewport at many scroll positions.
+    QImage image(list.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    QScrollBar* bar = list.horizontalScrollBar();
+    const int frames = 200;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < frames; ++i) {
+        bar->setValue(int(int64_t(bar->maximum()) * i / frames));
+        list.viewport()->render(&image);
+    }
+    const double perFrame = t.nsecsElapsed() / 1e6 / frames;
+    std::printf("\nScrolling %d items (%d columns, %d rows, viewport %dx%d)\n", list.Count(),
+                list.Columns(), list.RowsPerColumn(), image.width(), image.height());
+    std::printf("  scroll + paint one view         %7.3f ms (a frame at 60 Hz: 16.7 ms)\n",
+                perFrame);
+
+    // 4. Recursive scan of the tree with "*.txt".
+    TFileInfoList info;
+    info.SetMask("*.txt");
+    info.SetEventInterval(20);
+    ours.clear();
+    theirs.clear();
+    std::vector<double> everyDir;
+    for (int run = 0; run < kRuns; ++run) {
+        theirs.push_back(
+            timeCommand("find '" + tree + "' -iname '*.txt' -printf '%s %T@ %p\\n' >/dev/null"));
+        info.Clear();
+        QElapsedTimer s;
+        s.start();
+        info.ScanTree(treeQ);
+        ours.push_back(s.nsecsElapsed() / 1e6);
+    }
+    const int found = info.Count();
+    // The same with pending events processed after every single subdirectory.
+    info.SetEventInterval(0);
+    for (int run = 0; run < 3; ++run) {
+        info.Clear();
+        QElapsedTimer s;
+        s.start();
+        info.ScanTree(treeQ);
+        everyDir.push_back(s.nsecsElapsed() / 1e6);
+    }
+    const double treeOurs = median(ours), treeFind = median(theirs);
+    std::printf("\nTree of %d files in %d folders, mask *.txt, %d found (median of %d runs)\n",
+                kTreeTop * kTreeSub * kFilesPerDir, kTreeTop * kTreeSub + kTreeTop, found, kRuns);
+    std::printf("  ScanTree (events every 20 ms)  %8.1f ms\n", treeOurs);
+    std::printf("  find -iname -printf            %8.1f ms\n", treeFind);
+    std::printf("  ratio ours / find              %8.2f   (target <= 1.5)\n", treeOurs / treeFind);
+    std::printf("  ScanTree, events after every folder %8.1f ms (platform %s)\n", median(everyDir),
+                qPrintable(QGuiApplication::platformName()));
+
+    // 5. The search as the user starts it: progress window, scan, sort, refill.
+    TFileListBoxS result;
+    result.resize(800, 600);
+    result.SetMask("*.txt");
+    QElapsedTimer s;
+    s.start();
+    result.SearchTree(treeQ);
+    std::printf("  SearchTree with its window     %8.1f ms, %d items\n", s.nsecsElapsed() / 1e6,
+                result.Count());
+    // And with the window updated and events processed after every single folder.
+    result.InfoList().SetEventInterval(0);
+    s.restart();
+    result.SearchTree(treeQ);
+    std::printf("  the same, events after every folder %8.1f ms\n", s.nsecsElapsed() / 1e6);
+
+    const bool ok = listOurs / listFind <= 1.5 && treeOurs / treeFind <= 1.5 &&
+                    perRecordHeap < 200 && perFrame < 16.7;
+    std::printf("\n%s\n", ok ? "all targets met" : "TARGET MISSED");
+    return ok ? 0 : 1;
+}

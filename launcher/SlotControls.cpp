@@ -1,0 +1,109 @@
+#include "launcher/SlotControls.h"
+
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace launcher {
+
+SlotButton::SlotButton(int tag, QWidget* parent) : QPushButton(parent), tag_(tag) {
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void SlotButton::mousePressEvent(QMouseEvent* e) {
+    emit mouseDown(e->button(), e->position().toPoint());
+    QPushButton::mousePressEvent(e);
+    e->accept(); // a right press on a slot is the slot's, not the page panel's
+}
+
+void SlotButton::mouseReleaseEvent(QMouseEvent* e) {
+    QPushButton::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton || !parentWidget())
+        return;
+    e->accept();
+    // The press may have enabled the image lying over this button; the release is
+    // then the image's, as it would be without the mouse grab of the press.
+    const QPoint inParent = mapToParent(e->position().toPoint());
+    if (auto* image = qobject_cast<SlotImage*>(parentWidget()->childAt(inParent)))
+        image->deliverMouseUp(e->button(), image->mapFromParent(inParent));
+}
+
+SlotImage::SlotImage(int tag, QWidget* parent) : QWidget(parent), tag_(tag) {
+    setAcceptDrops(true);
+}
+
+void SlotImage::setPicture(const QPixmap& picture) {
+    picture_ = picture;
+    update();
+}
+
+void SlotImage::setSlotEnabled(bool enabled) {
+    slotEnabled_ = enabled;
+    setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+    if (!enabled)
+        leftPressed_ = false;
+}
+
+void SlotImage::deliverMouseUp(Qt::MouseButton button, QPoint pos) {
+    if (slotEnabled_)
+        emit mouseUp(button, pos);
+}
+
+void SlotImage::paintEvent(QPaintEvent*) {
+    if (picture_.isNull())
+        return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(rect(), picture_);
+}
+
+void SlotImage::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton)
+        leftPressed_ = true;
+    emit mouseDown(e->button(), e->position().toPoint());
+}
+
+void SlotImage::mouseReleaseEvent(QMouseEvent* e) {
+    const bool click =
+        e->button() == Qt::LeftButton && leftPressed_ && rect().contains(e->position().toPoint());
+    if (e->button() == Qt::LeftButton)
+        leftPressed_ = false;
+    emit mouseUp(e->button(), e->position().toPoint());
+    if (click)
+        emit clicked();
+}
+
+void SlotImage::dragEnterEvent(QDragEnterEvent* e) {
+    bool accept = false;
+    emit dragOver(e->source(), &accept);
+    if (accept)
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void SlotImage::dragMoveEvent(QDragMoveEvent* e) {
+    bool accept = false;
+    emit dragOver(e->source(), &accept);
+    if (accept)
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void SlotImage::dropEvent(QDropEvent* e) {
+    emit dragDrop(e->source());
+    e->acceptProposedAction();
+}
+
+int SlotTag(const QObject* sender) {
+    if (auto* b = qobject_cast<const SlotButton*>(sender))
+        return b->tag();
+    if (auto* i = qobject_cast<const SlotImage*>(sender))
+        return i->tag();
+    return -1;
+}
+
+} // namespace launcher

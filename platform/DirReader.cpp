@@ -1,0 +1,130 @@
+#include "platform/DirReader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+struct Identity {
+    uid_t uid = 0;
+    std::vector<gid_t> groups;
+};
+
+const Identity& identity() {
+    static const Identity id = [] {
+        Identity i;
+        i.uid = ::geteuid();
+        i.groups.push_back(::getegid());
+        int n = ::getgroups(0, nullptr);
+        if (n > 0) {
+            std::vector<gid_t> g(static_cast<size_t>(n));
+            n = ::getgroups(n, g.data());
+            for (int k = 0; k < n; ++k)
+                i.groups.push_back(g[size_t(k)]);
+        }
+        return i;
+    }();
+    return id;
+}
+
+// The write permission that applies to us, decided from the mode bits without an extra
+// system call per file.
+bool writableByUs(const struct stat& st) {
+    const Identity& id = identity();
+    if (id.uid == 0) // root may write anything; a file nobody may write still counts as protected
+        return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    if (st.st_uid == id.uid)
+        return (st.st_mode & S_IWUSR) != 0;
+    for (gid_t g : id.groups) {
+        if (st.st_gid == g)
+            return (st.st_mode & S_IWGRP) != 0;
+    }
+    return (st.st_mode & S_IWOTH) != 0;
+}
+
+EntryType typeOf(unsigned char dt) {
+    switch (dt) {
+    case DT_DIR:
+        return EntryType::Directory;
+    case DT_REG:
+        return EntryType::Regular;
+    case DT_LNK:
+        return EntryType::Symlink;
+    case DT_UNKNOWN:
+        return EntryType::Unknown;
+    default:
+        return EntryType::Other;
+    }
+}
+
+} // namespace
+
+int DirReader::open(const QByteArray& dir, bool noFollow) {
+    close();
+    int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    if (noFollow)
+        flags |= O_NOFOLLOW;
+    fd_ = ::open(dir.isEmpty() ? "." : dir.constData(), flags);
+    if (fd_ < 0) {
+        int e = errno;
+        fd_ = -1;
+        return e;
+    }
+    dir_ = ::fdopendir(fd_);
+    if (!dir_) {
+        int e = errno;
+        ::close(fd_);
+        fd_ = -1;
+        return e;
+    }
+    return 0;
+}
+
+void DirReader::close() {
+    if (dir_)
+        ::closedir(dir_); // closes fd_ too
+    dir_ = nullptr;
+    fd_ = -1;
+}
+
+bool DirReader::next(RawEntry& entry) {
+    if (!dir_)
+        return false;
+    while (dirent* de = ::readdir(dir_)) {
+        const char* n = de->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        entry.name = n;
+        entry.nameLength = qsizetype(std::strlen(n));
+        entry.type = typeOf(de->d_type);
+        return true;
+    }
+    return false;
+}
+
+bool DirReader::stat(const RawEntry& entry, EntryStat& out) const {
+    struct stat st {};
+    if (::fstatat(fd_, entry.name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    out = EntryStat{};
+    if (S_ISLNK(st.st_mode)) {
+        out.isSymlink = true;
+        struct stat target {};
+        if (::fstatat(fd_, entry.name, &target, 0) == 0)
+            st = target;
+    }
+    out.isDir = S_ISDIR(st.st_mode);
+    out.isRegular = S_ISREG(st.st_mode);
+    out.writable = writableByUs(st);
+    out.size = out.isDir ? 0 : int64_t(st.st_size);
+    out.mtimeSec = int64_t(st.st_mtim.tv_sec);
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,131 @@
+#include "platform/FileProbe.h"
+
+#include "platform/FsName.h"
+
+#include <QDir>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+bool statPath(const QString& path, struct stat* st) {
+    if (path.isEmpty())
+        return false;
+    return ::stat(toFsBytes(path).constData(), st) == 0;
+}
+
+int openForReading(const QString& path) {
+    if (path.isEmpty())
+        return -1;
+    int fd;
+    do {
+        fd = ::open(toFsBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    // Reading a fifo or a device could block or never end.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Reads up to n bytes; false on a read error.
+bool readUpTo(int fd, QByteArray* out, qsizetype n) {
+    out->resize(n);
+    qsizetype got = 0;
+    while (got < n) {
+        ssize_t r = ::read(fd, out->data() + got, size_t(n - got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0) {
+            out->clear();
+            return false;
+        }
+        if (r == 0)
+            break;
+        got += r;
+    }
+    out->resize(got);
+    return true;
+}
+} // namespace
+
+bool pathExists(const QString& path) {
+    struct stat st;
+    return statPath(path, &st);
+}
+
+bool pathIsDirectory(const QString& path) {
+    struct stat st;
+    return statPath(path, &st) && S_ISDIR(st.st_mode);
+}
+
+bool pathIsFile(const QString& path) {
+    struct stat st;
+    return statPath(path, &st) && !S_ISDIR(st.st_mode);
+}
+
+bool pathIsSymlink(const QString& path) {
+    struct stat st;
+    return !path.isEmpty() && ::lstat(toFsBytes(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool pathIsExecutable(const QString& path) {
+    struct stat st;
+    return statPath(path, &st) && S_ISREG(st.st_mode) &&
+           ::access(toFsBytes(path).constData(), X_OK) == 0;
+}
+
+QByteArray readFileHead(const QString& path, qsizetype n) {
+    int fd = openForReading(path);
+    if (fd < 0)
+        return {};
+    QByteArray out;
+    readUpTo(fd, &out, n);
+    ::close(fd);
+    return out;
+}
+
+std::optional<QByteArray> readWholeFile(const QString& path, qsizetype maxBytes) {
+    int fd = openForReading(path);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || st.st_size > maxBytes) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QByteArray out;
+    // One byte more than allowed tells a file that grew since fstat.
+    bool ok = readUpTo(fd, &out, maxBytes + 1);
+    ::close(fd);
+    if (!ok || out.size() > maxBytes)
+        return std::nullopt;
+    return out;
+}
+
+QString currentDirectory() {
+    // getcwd keeps the directory's own bytes; QDir::currentPath would not.
+    QByteArray buf(4096, '\0');
+    while (::getcwd(buf.data(), size_t(buf.size())) == nullptr) {
+        if (errno != ERANGE || buf.size() > (1 << 20))
+            return QDir::currentPath();
+        buf.resize(buf.size() * 2);
+    }
+    return fromFsBytes(buf.constData(), qsizetype(strlen(buf.constData())));
+}
+
+QString absolutePath(const QString& path) {
+    if (path.isEmpty())
+        return currentDirectory();
+    return QDir::cleanPath(path.startsWith('/') ? path : currentDirectory() + '/' + path);
+}
+
+} // namespace platform

@@ -1,0 +1,28 @@
+#pragma once
+// Small questions about a user's path, asked with the path's own bytes (toFsBytes), so
+// names that are not valid UTF-8 are found like any other.
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace platform {
+
+bool pathExists(const QString& path);      // anything at all (a dangling link does not count)
+bool pathIsDirectory(const QString& path); // a directory, or a link to one
+bool pathIsFile(const QString& path);      // anything that exists and is not a directory
+bool pathIsSymlink(const QString& path);
+bool pathIsExecutable(const QString& path); // a regular file this user may execute
+
+// The first n bytes of a file (fewer when it is shorter); empty when it cannot be read.
+QByteArray readFileHead(const QString& path, qsizetype n);
+// The whole file, when it can be read and is not larger than maxBytes.
+std::optional<QByteArray> readWholeFile(const QString& path, qsizetype maxBytes);
+
+// The process's current directory, with its own bytes.
+QString currentDirectory();
+
+// The absolute form of path against the process's current directory ("." and ".."
+// folded, links left alone).
+QString absolutePath(const QString& path);
+
+} // namespace platform

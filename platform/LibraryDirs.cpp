@@ -1,0 +1,42 @@
+#include "platform/LibraryDirs.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#ifndef ZELMO_PROGRAM_LIBDIR
+#define ZELMO_PROGRAM_LIBDIR "/usr/local/lib/zelmo32"
+#endif
+#ifndef ZELMO_SYSTEM_LIBDIR
+#define ZELMO_SYSTEM_LIBDIR "/usr/lib"
+#endif
+
+namespace platform {
+
+QString programLibraryDirectory() {
+    return QStringLiteral(ZELMO_PROGRAM_LIBDIR);
+}
+
+QString systemLibraryDirectory() {
+    return QStringLiteral(ZELMO_SYSTEM_LIBDIR);
+}
+
+QString outsideLibraryFileName(const QString& windowsName) {
+    if (windowsName.endsWith(QLatin1String(".dll"), Qt::CaseInsensitive))
+        return QStringLiteral("lib") + windowsName.left(windowsName.size() - 4).toLower() +
+               QStringLiteral(".so");
+    return windowsName;
+}
+
+QString findOutsideLibrary(const QString& windowsName) {
+    const QString file = outsideLibraryFileName(windowsName);
+    const QString places[] = {QDir::currentPath(), programLibraryDirectory(),
+                              systemLibraryDirectory()};
+    for (const QString& dir : places) {
+        const QString path = dir + QLatin1Char('/') + file;
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return {};
+}
+
+} // namespace platform

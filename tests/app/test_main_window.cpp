@@ -1,0 +1,431 @@
+// The main window as the user meets it: first start, pages, menus, closing.
+#include "app/SplashScreen.h"
+#include "app/TForm1.h"
+#include "launcher/SlotControls.h"
+#include "platform/AppPaths.h"
+#include "platform/UserInfo.h"
+#include "ui/HelpWindow.h"
+#include "ui/MessageDialog.h"
+#include "ui/Panel.h"
+#include "ui/ScreenMetrics.h"
+#include "ui/TabSet.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        platform::setSettingsFilePathOverride(ini());
+        platform::SetUserNameSource([] { return QStringLiteral("山田"); });
+        ui::SetScreenMetricsSource([] { return ui::ScreenMetrics{1024, 768, 20, 2}; });
+    }
+    void TearDown() override {
+        form.reset();
+        platform::setSettingsFilePathOverride(QString());
+        platform::SetUserNameSource(nullptr);
+        ui::SetScreenMetricsSource(nullptr);
+    }
+    QString ini() const { return dir.filePath("zelmo32.INI"); }
+    QByteArray iniBytes() const {
+        QFile f(ini());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void writeIni(const QByteArray& bytes) {
+        QFile f(ini());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    TForm1& create() {
+        form = std::make_unique<TForm1>();
+        return *form;
+    }
+    int checkedPageItems() const {
+        int n = 0;
+        for (QAction* a : form->PageItems)
+            n += a->isChecked();
+        return n;
+    }
+
+    QTemporaryDir dir;
+    ui::ScriptedResponder responder;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(MainWindowTest, FirstStartWithoutSettingsFile) {
+    ASSERT_FALSE(QFile::exists(ini()));
+    TForm1& f = create();
+    EXPECT_TRUE(responder.calls().isEmpty());
+    EXPECT_FALSE(f.Creating);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // Every slot of every page is unregistered, named and placed.
+    for (int p = 0; p < 11; ++p) {
+        EXPECT_EQ(f.BPPanels[p]->objectName(), QString("BP%1Panel").arg(p + 1));
+        for (int k = 0; k < 14; ++k) {
+            const launcher::SlotButton* b = f.SlotButtons[p][k];
+            const launcher::SlotImage* i = f.SlotImages[p][k];
+            EXPECT_EQ(b->objectName(), QString("BP%1FileName%2").arg(p + 1).arg(k));
+            EXPECT_EQ(i->objectName(), QString("BP%1SPi%2").arg(p + 1).arg(k));
+            EXPECT_EQ(b->parentWidget(), f.BPPanels[p]);
+            EXPECT_EQ(b->geometry(), QRect(5 + 37 * k, 1, 36, 36));
+            EXPECT_EQ(i->geometry(), QRect(7 + 37 * k, 3, 32, 32));
+            EXPECT_EQ(b->tag(), k);
+            EXPECT_EQ(i->tag(), k);
+            EXPECT_EQ(b->text(), "");
+            EXPECT_EQ(i->toolTip(), "未登録 " + QString::number(k + 1));
+            EXPECT_EQ(f.Entries.at(p, k), "");
+        }
+    }
+    EXPECT_EQ(f.SlotButtons[2][13]->x(), 486);
+    EXPECT_EQ(f.SlotImages[2][13]->x(), 488);
+    EXPECT_EQ(f.SlotButtons[10][13]->geometry().right() + 1, 522);
+    // The viewer is open, so the first page's images take the mouse; the rest wait.
+    EXPECT_TRUE(f.ViewerOpen);
+    EXPECT_TRUE(f.SlotImages[0][5]->isSlotEnabled());
+    EXPECT_FALSE(f.SlotImages[1][5]->isSlotEnabled());
+    // Centred at the design size; the only write was the viewer style.
+    EXPECT_EQ(f.geometry(), QRect(216, 157, 592, 453));
+    EXPECT_EQ(iniBytes(), "[FormStyle]\nViewerStyle=1\n");
+    EXPECT_EQ(f.Zoom, 100);
+    EXPECT_EQ(f.FilterIndex, 1);
+    EXPECT_EQ(f.RememberedDirectory, QDir::currentPath());
+    EXPECT_FALSE(f.InTray);
+    EXPECT_EQ(f.PageIndex(), 0);
+    EXPECT_EQ(f.PageItems[0]->text(), "(&1) Page1");
+    EXPECT_EQ(f.PageItems[11]->text(), "(&C) Control");
+    EXPECT_EQ(checkedPageItems(), 1);
+    EXPECT_TRUE(f.PageItems[0]->isChecked());
+    EXPECT_FALSE(f.Timer1->isActive());
+}
+
+TEST_F(MainWindowTest, StripLayoutTabsAndControlPage) {
+    TForm1& f = create();
+    EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(f.Notebook1->geometry(), QRect(0, 0, 592, 37));
+    EXPECT_EQ(f.Notebook1->count(), 12);
+    EXPECT_EQ(f.Notebook1->widget(11), f.ControlPanel);
+    EXPECT_EQ(f.TabSet1->geometry(), QRect(0, 37, 592, 17));
+    EXPECT_EQ(f.TabSet1->tabs(),
+              QStringList({" １ ", " ２ ", " ３ ", " ４ ", " ５ ", " ６ ", " ７ ", " ８ ", " ９ ",
+                           "１０", "１１", " Ｃｏｎ. "}));
+    EXPECT_EQ(f.TabSet1->backgroundColor(), QColor(0, 0, 0));
+    EXPECT_EQ(f.TabSet1->selectedColor(), QColor(0, 255, 0));
+    EXPECT_EQ(f.TabSet1->unselectedColor(), QColor(0, 255, 255));
+    EXPECT_EQ(f.TabSet1->toolTip(), " 1  Page1\n 2  Page2\n 3  Page3\n 4  Page4\n 5  Page5\n"
+                                    " 6  Page6\n 7  Page7\n 8  Page8\n 9  Page9\n 10 Page10\n"
+                                    " 11 Page11");
+
+    const struct {
+        QToolButton* button;
+        const char* name;
+        int left;
+        const char* hint;
+    } tools[] = {{f.CloseButton, "CloseButton", 10, "ゼルモを終了"},
+                 {f.VierButton, "VierButton", 47, "ビューアを開く"},
+                 {f.VierCloseBottun, "VierCloseBottun", 77, "ビューアを閉じる"},
+                 {f.ZoomoutSB, "ZoomoutSB", 108, "縮小 (30% down)"},
+                 {f.ZoomInSB, "ZoomInSB", 138, "拡大 (10% up)"},
+                 {f.SBMax, "SBMax", 169, "フォームを最大化"},
+                 {f.SBNor, "SBNor", 199, "フォームをノーマル化"},
+                 {f.MinimizeButton, "MinimizeButton", 229, "フォームをアイコン化"},
+                 {f.DirSPB, "DirSPB", 260, "ディレクトリパネル表示/非表示"},
+                 {f.FindDirSPB, "FindDirSPB", 291, "下位ディレクトリの検索"},
+                 {f.MKDirSB, "MKDirSB", 322, "ディレクトリを作成"},
+                 {f.EditB, "EditB", 353, "簡易エディタを開く"},
+                 {f.TRayButton, "TRayButton", 387, "タスク・トレーに移動"}};
+    for (const auto& t : tools) {
+        EXPECT_EQ(t.button->objectName(), t.name);
+        EXPECT_EQ(t.button->parentWidget(), f.ControlPanel);
+        EXPECT_EQ(t.button->geometry(), QRect(t.left, 4, 30, 30)) << t.name;
+        EXPECT_EQ(t.button->toolTip(), QString::fromUtf8(t.hint));
+        EXPECT_FALSE(t.button->icon().isNull()) << t.name;
+    }
+    EXPECT_EQ(f.SBP->geometry(), QRect(422, 3, 32, 32));
+    EXPECT_EQ(f.SBP->toolTip(), "リソース計測／各種情報");
+    EXPECT_EQ(f.Image1->geometry(), QRect(499, 4, 27, 27));
+    EXPECT_EQ(f.Image1->toolTip(), f.SBP->toolTip());
+    EXPECT_TRUE(f.Image1->isHidden());
+    EXPECT_FALSE(f.Image1->isEnabled());
+}
+
+TEST_F(MainWindowTest, PageSelectKeepsNotebookTabsMenuAndTimerInStep) {
+    TForm1& f = create();
+    f.PageItems[11]->trigger(); // "Control"
+    EXPECT_EQ(f.PageIndex(), 11);
+    EXPECT_EQ(f.TabSet1->tabIndex(), 11);
+    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_EQ(f.Timer1->interval(), 1000);
+    EXPECT_TRUE(f.PageItems[11]->isChecked());
+    EXPECT_EQ(checkedPageItems(), 1);
+
+    f.PageItems[4]->trigger(); // "Page5"
+    EXPECT_EQ(f.PageIndex(), 4);
+    EXPECT_EQ(f.TabSet1->tabIndex(), 4);
+    EXPECT_FALSE(f.Timer1->isActive());
+    EXPECT_EQ(checkedPageItems(), 1);
+    EXPECT_TRUE(f.PageItems[4]->isChecked());
+
+    // A click on a tab.
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QTest::mouseClick(f.TabSet1, Qt::LeftButton, {}, f.TabSet1->tabRect(11).center());
+    EXPECT_EQ(f.PageIndex(), 11);
+    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_TRUE(f.PageItems[11]->isChecked());
+    EXPECT_EQ(checkedPageItems(), 1);
+    f.TabSet1->setTabIndex(2);
+    EXPECT_EQ(f.PageIndex(), 2);
+    EXPECT_FALSE(f.Timer1->isActive());
+    EXPECT_EQ(checkedPageItems(), 1);
+    EXPECT_TRUE(f.PageItems[2]->isChecked());
+    EXPECT_EQ(f.PageItems[1]->objectName(), "page2");
+    EXPECT_EQ(f.PageItems[4]->objectName(), "Page5");
+    EXPECT_EQ(f.PageItems[4]->data().toInt(), 5);
+}
+
+TEST_F(MainWindowTest, SlotImagesFollowTheViewerStateOnPageChanges) {
+    TForm1& f = create();
+    f.TabSet1->setTabIndex(6);
+    EXPECT_TRUE(f.SlotImages[6][0]->isSlotEnabled()); // viewer open
+    f.ViewerOpen = false;
+    f.SetSlotImagesEnabled(false);
+    f.TabSet1->setTabIndex(11);
+    f.SetSlotImagesEnabled(true); // the control page has no slots: nothing changes
+    EXPECT_FALSE(f.SlotImages[6][0]->isSlotEnabled());
+    f.TabSet1->setTabIndex(1);
+    EXPECT_FALSE(f.SlotImages[1][13]->isSlotEnabled());
+    EXPECT_FALSE(f.SlotImages[6][0]->isSlotEnabled());
+}
+
+TEST_F(MainWindowTest, ExitWithYesWritesZoomDirectoryFilterAndPlacement) {
+    TForm1& f = create();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QSignalSpy closed(&f, &TForm1::formClosed);
+    QCursor::setPos(500, 100);
+    responder.answer(ui::MsgResult::Yes);
+    f.CloseButtonClick();
+    ASSERT_EQ(responder.calls().size(), 1);
+    const ui::MessageRequest& q = responder.calls().at(0);
+    EXPECT_EQ(q.caption, "Zelmo32");
+    EXPECT_EQ(q.text, "山田 さん\r\n\r\nお疲れさま !!  終了しますか ? ");
+    EXPECT_EQ(q.icon, ui::MsgIcon::None);
+    EXPECT_EQ(q.buttons, ui::mbYes | ui::mbNo);
+    EXPECT_FALSE(q.standardDialog);
+    ASSERT_TRUE(q.topLeft.has_value());
+    EXPECT_EQ(*q.topLeft, QPoint(400, 115)); // cursor in the top quarter: below it
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(f.isVisible());
+    // The viewer was open but there is no tree yet, so the remembered directory is the
+    // one read at start-up.
+    EXPECT_EQ(iniBytes(), "[FormStyle]\nViewerStyle=1\nZoomInOut=100\noldDirPath=" +
+                              QDir::currentPath().toUtf8() +
+                              "\nFilterCBox=1\n\n[TForm1]\nPlaceFlags=0\nPlaceShowCmd=1\n"
+                              "PlaceMinPos.X=-1\nPlaceMinPos.Y=-1\nPlaceMaxPos.X=-1\n"
+                              "PlaceMaxPos.Y=-1\nPlaceNormalPos.Left=216\n"
+                              "PlaceNormalPos.Top=157\nPlaceNormalPos.Right=808\n"
+                              "PlaceNormalPos.Bottom=610\n");
+}
+
+TEST_F(MainWindowTest, NoChangesNothingAndTheCloseCommandIsRemembered) {
+    writeIni("[FormStyle]\nViewerStyle=0\noldDirPath=/srv/old\nFilterCBox=0x0C\n");
+    TForm1& f = create();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    EXPECT_EQ(f.FilterIndex, 12);
+    const QByteArray before = iniBytes();
+    QSignalSpy closed(&f, &TForm1::formClosed);
+    QCursor::setPos(300, 500);
+    responder.answer(ui::MsgResult::No);
+    f.CloseButtonClick();
+    ASSERT_EQ(responder.calls().size(), 1);
+    EXPECT_EQ(*responder.calls().at(0).topLeft, QPoint(200, 410)); // lower down: above it
+    EXPECT_EQ(iniBytes(), before);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(closed.count(), 0);
+
+    // Any later close, even from the tray menu, asks with the near-cursor text.
+    responder.answer(ui::MsgResult::No);
+    f.N13Click();
+    ASSERT_EQ(responder.calls().size(), 2);
+    EXPECT_EQ(responder.calls().at(1).text, "山田 さん\r\n\r\nお疲れさま !!  終了しますか ? ");
+    EXPECT_TRUE(f.isVisible());
+
+    // Yes with the viewer closed writes back what the file held.
+    responder.answer(ui::MsgResult::Yes);
+    f.CloseButtonClick();
+    EXPECT_EQ(closed.count(), 1);
+    const QByteArray after = iniBytes();
+    EXPECT_TRUE(after.contains("oldDirPath=/srv/old\nFilterCBox=12\n")) << after.constData();
+}
+
+TEST_F(MainWindowTest, CloseFromElsewhereAsksWithTheMessageCentred) {
+    TForm1& f = create();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    responder.answer(ui::MsgResult::No);
+    EXPECT_FALSE(f.close());
+    ASSERT_EQ(responder.calls().size(), 1);
+    const ui::MessageRequest& q = responder.calls().at(0);
+    EXPECT_EQ(q.caption, "Zelmo32");
+    EXPECT_EQ(q.text, "ゼル君からの伝言 ： 山田 さん\r\n \r\n本当に終了しますか ? ");
+    EXPECT_EQ(q.icon, ui::MsgIcon::None);
+    EXPECT_EQ(q.buttons, ui::mbYes | ui::mbNo);
+    EXPECT_FALSE(q.topLeft.has_value());
+    EXPECT_TRUE(f.isVisible());
+}
+
+TEST_F(MainWindowTest, CloseQuestionPositionAroundTheQuarterLine) {
+    EXPECT_EQ(TForm1::CloseQuestionPosition({50, 192}, 768), QPoint(-50, 207));
+    EXPECT_EQ(TForm1::CloseQuestionPosition({50, 193}, 768), QPoint(-50, 103));
+    EXPECT_EQ(TForm1::CloseQuestionPosition({50, 150}, 601), QPoint(-50, 165)); // 601/4 = 150
+    EXPECT_EQ(TForm1::CloseQuestionPosition({50, 151}, 601), QPoint(-50, 61));
+}
+
+TEST_F(MainWindowTest, StoredValuesAreApplied) {
+    writeIni("[FormStyle]\nViewerStyle=abc\nZoomInOut=97\nTaskTray=abc\n"
+             "[Page2]\nBPFileName3=/usr/bin/xterm\n"
+             "[TabName]\nNo2=道具\n"
+             "[TForm1]\nPlaceNormalPos.Left=40\nPlaceNormalPos.Top=30\nPlaceShowCmd=3\n");
+    TForm1& f = create();
+    EXPECT_TRUE(f.ViewerOpen);
+    EXPECT_FALSE(f.InTray);
+    EXPECT_EQ(f.Zoom, 100);
+    EXPECT_EQ(f.PreviousZoom, 100);
+    EXPECT_EQ(f.Entries.at(1, 3), "/usr/bin/xterm");
+    EXPECT_EQ(f.PageItems[2]->text(), "(&3) 道具");
+    EXPECT_TRUE(f.TabSet1->toolTip().contains(" 3  道具\n"));
+    EXPECT_EQ(f.geometry(), QRect(40, 30, 592, 453));
+    EXPECT_FALSE(f.isMaximized());
+    EXPECT_EQ(TForm1::NormalizedZoom(0), 100);
+    EXPECT_EQ(TForm1::NormalizedZoom(95), 100);
+    EXPECT_EQ(TForm1::NormalizedZoom(105), 100);
+    EXPECT_EQ(TForm1::NormalizedZoom(90), 90);
+    EXPECT_EQ(TForm1::NormalizedZoom(106), 106);
+}
+
+TEST_F(MainWindowTest, ClosedViewerLeavesSlotImagesDisabled) {
+    writeIni("[FormStyle]\nViewerStyle=0\n");
+    TForm1& f = create();
+    EXPECT_FALSE(f.ViewerOpen);
+    EXPECT_FALSE(f.SlotImages[0][0]->isSlotEnabled());
+    EXPECT_EQ(iniBytes(), "[FormStyle]\nViewerStyle=0\n");
+}
+
+TEST_F(MainWindowTest, UnwritableSettingsFileIsReportedAndStartUpGoesOn) {
+    writeIni("[FormStyle]\nViewerStyle=1\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(ini()).constData(), 0444), 0);
+    TForm1& f = create();
+    ASSERT_EQ(responder.calls().size(), 1);
+    EXPECT_EQ(responder.calls().at(0).caption, "ｴﾗｰ");
+    EXPECT_EQ(responder.calls().at(0).text, ini() + " に書き込めません");
+    // Creation stopped at the viewer style: the rest of it did not run.
+    EXPECT_TRUE(f.Creating);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->objectName() == "SplashScreen") << "splash left behind";
+    // The launcher strip was built before the failure.
+    EXPECT_EQ(f.SlotButtons[10][13]->x(), 486);
+    ::chmod(QFile::encodeName(ini()).constData(), 0644);
+}
+
+TEST_F(MainWindowTest, RightPressOnAPagePanelOpensTheContextMenu) {
+    TForm1& f = create();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QTest::mousePress(f.windowHandle(), Qt::RightButton, {}, QPoint(570, 20));
+    EXPECT_TRUE(f.PopupMenu1->isVisible());
+    EXPECT_FALSE(f.PopButton->isEnabled()); // no file list selection to register
+    f.PopupMenu1->hide();
+    EXPECT_EQ(f.PopupMenu1->actions().at(0)->menu(), f.PageSelect);
+    EXPECT_EQ(f.PageSelect->title(), "ページ を 選択  (&P)");
+    EXPECT_EQ(f.PopButton->title(), "ボタン へ 登録 (&B)");
+    EXPECT_EQ(f.HelpH1->text(), "ヘルプ  (&H)");
+    EXPECT_EQ(f.HelpH1->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(f.Exit1->text(), "ゼルモ３２を終了 (&X)");
+    EXPECT_EQ(f.N13->text(), "ゼルモ３２を終了");
+    for (int k = 0; k < 14; ++k) {
+        EXPECT_EQ(f.ButtonItems[k]->objectName(), QString("Button%1").arg(k + 1));
+        EXPECT_EQ(f.ButtonItems[k]->data().toInt(), k + 1);
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, HelpOpensAtTheMainWindowsTopic) {
+    TForm1& f = create();
+    f.FormActivate();
+    EXPECT_EQ(ui::HelpContextOf(&f), 1000);
+    EXPECT_EQ(ui::HelpContextOf(f.PopupMenu1), 1030);
+    f.HelpH1->trigger();
+    ASSERT_NE(ui::HelpWindow(), nullptr);
+    EXPECT_EQ(ui::HelpWindow()->currentContext(), 1000);
+    ui::HelpWindow()->close();
+}
+
+} // namespace
+
+namespace {
+
+TEST(SplashScreen, StatusTextsAndTheHalfSecondAnimation) {
+    TSplashScreen s;
+    EXPECT_EQ(s.size(), QSize(328, 40));
+    EXPECT_TRUE(s.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(s.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(s.Panel1->text(), "     しばらく 待って下さい");
+    EXPECT_EQ(s.Panel1->palette().color(QPalette::Window), QColor(0, 255, 255));
+    EXPECT_EQ(s.Label1->text(), "Zelmo32");
+    EXPECT_EQ(s.Label1->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(s.Image1->size(), QSize(32, 32));
+    EXPECT_EQ(s.Timer1->interval(), 500);
+    EXPECT_TRUE(s.Timer1->isActive());
+    s.Timer1Timer();
+    EXPECT_TRUE(s.Image1->isHidden());
+    EXPECT_EQ(s.Label1->text(), " Happy ");
+    s.Timer1Timer();
+    EXPECT_FALSE(s.Image1->isHidden());
+    EXPECT_EQ(s.Label1->text(), "Zelmo32");
+    s.SetStatus("   もう少し 待って下さいネ", Qt::blue);
+    EXPECT_EQ(s.Panel1->text(), "   もう少し 待って下さいネ");
+    EXPECT_EQ(s.Panel1->palette().color(QPalette::WindowText), QColor(Qt::blue));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ArchiveLibrariesAreLookedForInTheCurrentDirectory) {
+    const QString old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    {
+        TForm1& f = create();
+        EXPECT_FALSE(f.UnlhaAvailable);
+        EXPECT_FALSE(f.UnzipAvailable);
+    }
+    QFile lha(dir.filePath("libunlha32.so"));
+    ASSERT_TRUE(lha.open(QIODevice::WriteOnly));
+    lha.close();
+    EXPECT_TRUE(create().UnlhaAvailable);
+    EXPECT_FALSE(form->UnzipAvailable);
+    QDir::setCurrent(old);
+}
+
+} // namespace

@@ -1,0 +1,17 @@
+#pragma once
+// The application's hint (tooltip) look and timing: background colour, the pause before
+// a hint appears and how long it stays.
+#include <QColor>
+
+namespace ui {
+
+void SetApplicationHints(const QColor& color, int pauseMs, int hidePauseMs);
+
+struct HintSettings {
+    QColor color;
+    int pauseMs = -1;
+    int hidePauseMs = -1;
+};
+HintSettings ApplicationHints(); // as last set (pauses -1 before the first call)
+
+} // namespace ui
