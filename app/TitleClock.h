@@ -9,7 +9,9 @@
 //                                      Notebook1->currentIndex() == 11);
 //   if (!t.windowIcon.isEmpty()) setWindowIcon(ui::resourceIcon(t.windowIcon));
 //   application title (the taskbar text) = t.title;
-//   if (!t.sbpGlyph.isEmpty()) draw that icon on the button face as SBP's glyph.
+//   if (!t.sbpGlyph.isEmpty()): launcher::DrawIconOnFace(work, icon t.sbpGlyph, face)
+//     into Image1, then that picture scaled to SBP's size less 2 pixels each way as
+//     SBP's glyph.
 #include <QString>
 #include <QTime>
 
