@@ -17,6 +17,10 @@ TSplashScreen::TSplashScreen(QWidget* parent)
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(0, 0, kClientWidth, kClientHeight);
     Panel1->setAlignment(Qt::AlignCenter);
+    // Small enough that the centred status text stays clear of the picture and name.
+    QFont small = Panel1->font();
+    small.setPixelSize(12);
+    Panel1->setFont(small);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setAutoFillBackground(true);
     QPalette pal = Panel1->palette();
@@ -32,12 +36,12 @@ TSplashScreen::TSplashScreen(QWidget* parent)
 
     Label1 = new QLabel(QStringLiteral("Zelmo32"), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(44, 4, 64, 32);
-    Label1->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    Label1->setGeometry(kClientWidth - 66, 4, 60, 32); // right end, clear of the text
+    Label1->setAlignment(Qt::AlignCenter);
     QPalette lp = Label1->palette();
     lp.setColor(QPalette::WindowText, Qt::red);
     Label1->setPalette(lp);
-    QFont f = Label1->font();
+    QFont f = small;
     f.setBold(true);
     Label1->setFont(f);
 

@@ -6,10 +6,7 @@
 #include "app/ZelmoApplication.h"
 #include "platform/Errors.h"
 #include "platform/UserInfo.h"
-#if __has_include("ui/HelpWindow.h") // TEMP until the help window lands
 #include "ui/HelpWindow.h"
-#define ZELMO_HAVE_HELP 1
-#endif
 #include "ui/MessageDialog.h"
 #include "ui/TabSet.h"
 
@@ -59,20 +56,19 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormActivate() {
-#ifdef ZELMO_HAVE_HELP
+    // The help pages are compiled into the program, so there is no help file to name;
+    // what remains is the context of each item.
     ui::SetHelpContext(this, 1000);
     ui::SetHelpContext(PopupMenu1, 1030);
     ui::SetHelpContext(PopButton, 1046);
+    ui::SetHelpContext(PopButton->menuAction(), 1046);
     // The other items with help contexts (viewer, search, directory panel, zoom, tray,
     // lists, make-directory, editor, file commands, page names, information) get theirs
     // from the subsystems that add them.
-#endif
 }
 
 void TForm1::HelpH1Click() {
-#ifdef ZELMO_HAVE_HELP
     ui::ShowHelp(1000);
-#endif
 }
 
 void TForm1::CloseButtonClick() {

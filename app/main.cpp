@@ -2,6 +2,7 @@
 #include "app/TForm1.h"
 #include "app/ZelmoApplication.h"
 #include "platform/TermSignal.h"
+#include "ui/HelpWindow.h"
 
 int main(int argc, char** argv) {
     ZelmoApplication app(argc, argv); // application title "Zelmo32"
@@ -9,7 +10,10 @@ int main(int argc, char** argv) {
     // (the tray hides the main window; the help window may still be open).
     app.setQuitOnLastWindowClosed(false);
 
+    ui::InstallHelpKey(&app); // F1 shows the help of whatever has the focus
+
     TForm1 form; // creation runs here
+    // The hidden image preview window is created here once the preview work adds it.
     // exit(), not quit(): quit() would first try to close every window, and the main
     // window answers a close with its question.
     QObject::connect(&form, &TForm1::formClosed, &app, [] { QCoreApplication::exit(0); });

@@ -1,8 +1,10 @@
 // The main window as the user meets it: first start, pages, menus, closing.
+#include "app/SplashScreen.h"
 #include "app/TForm1.h"
 #include "launcher/SlotControls.h"
 #include "platform/AppPaths.h"
 #include "platform/UserInfo.h"
+#include "ui/HelpWindow.h"
 #include "ui/MessageDialog.h"
 #include "ui/Panel.h"
 #include "ui/ScreenMetrics.h"
@@ -362,6 +364,68 @@ TEST_F(MainWindowTest, RightPressOnAPagePanelOpensTheContextMenu) {
         EXPECT_EQ(f.ButtonItems[k]->objectName(), QString("Button%1").arg(k + 1));
         EXPECT_EQ(f.ButtonItems[k]->data().toInt(), k + 1);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, HelpOpensAtTheMainWindowsTopic) {
+    TForm1& f = create();
+    f.FormActivate();
+    EXPECT_EQ(ui::HelpContextOf(&f), 1000);
+    EXPECT_EQ(ui::HelpContextOf(f.PopupMenu1), 1030);
+    f.HelpH1->trigger();
+    ASSERT_NE(ui::HelpWindow(), nullptr);
+    EXPECT_EQ(ui::HelpWindow()->currentContext(), 1000);
+    ui::HelpWindow()->close();
+}
+
+} // namespace
+
+namespace {
+
+TEST(SplashScreen, StatusTextsAndTheHalfSecondAnimation) {
+    TSplashScreen s;
+    EXPECT_EQ(s.size(), QSize(328, 40));
+    EXPECT_TRUE(s.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(s.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(s.Panel1->text(), "     しばらく 待って下さい");
+    EXPECT_EQ(s.Panel1->palette().color(QPalette::Window), QColor(0, 255, 255));
+    EXPECT_EQ(s.Label1->text(), "Zelmo32");
+    EXPECT_EQ(s.Label1->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(s.Image1->size(), QSize(32, 32));
+    EXPECT_EQ(s.Timer1->interval(), 500);
+    EXPECT_TRUE(s.Timer1->isActive());
+    s.Timer1Timer();
+    EXPECT_TRUE(s.Image1->isHidden());
+    EXPECT_EQ(s.Label1->text(), " Happy ");
+    s.Timer1Timer();
+    EXPECT_FALSE(s.Image1->isHidden());
+    EXPECT_EQ(s.Label1->text(), "Zelmo32");
+    s.SetStatus("   もう少し 待って下さいネ", Qt::blue);
+    EXPECT_EQ(s.Panel1->text(), "   もう少し 待って下さいネ");
+    EXPECT_EQ(s.Panel1->palette().color(QPalette::WindowText), QColor(Qt::blue));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ArchiveLibrariesAreLookedForInTheCurrentDirectory) {
+    const QString old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    {
+        TForm1& f = create();
+        EXPECT_FALSE(f.UnlhaAvailable);
+        EXPECT_FALSE(f.UnzipAvailable);
+    }
+    QFile lha(dir.filePath("libunlha32.so"));
+    ASSERT_TRUE(lha.open(QIODevice::WriteOnly));
+    lha.close();
+    EXPECT_TRUE(create().UnlhaAvailable);
+    EXPECT_FALSE(form->UnzipAvailable);
+    QDir::setCurrent(old);
 }
 
 } // namespace
