@@ -1,6 +1,7 @@
 #include "browser/WildcardMask.h"
 
 #include "platform/FsName.h"
+#include "platform/TextCodec.h"
 
 #include <QChar>
 #include <cstring>
@@ -42,29 +43,9 @@ void decodeFolded(const char* data, qsizetype size, std::vector<char32_t>& out) 
             ++i;
             continue;
         }
-        int len = 0;
         char32_t cp = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            cp = c & 0x07;
-        }
-        bool ok = len > 0 && i + len <= size;
-        for (int k = 1; ok && k < len; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80)
-                ok = false;
-            else
-                cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        if (ok && ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-                   (cp >= 0xD800 && cp <= 0xDFFF)))
-            ok = false;
-        if (!ok) {
+        const int len = platform::utf8SequenceAt(s, i, size, &cp);
+        if (len == 0) {
             out.push_back(0xDC00 + c);
             ++i;
         } else {

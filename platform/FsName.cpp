@@ -7,39 +7,10 @@ namespace platform {
 namespace {
 constexpr char16_t kEscapeBase = 0xDC00;
 
-bool isEscape(QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; }
-
-// Length of the valid UTF-8 sequence at s[i], or 0.
-qsizetype utf8SequenceLength(const unsigned char* s, qsizetype i, qsizetype size) {
-    unsigned char c = s[i];
-    if (c < 0x80)
-        return 1;
-    int len;
-    unsigned cp;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + len > size)
-        return 0;
-    for (int k = 1; k < len; ++k) {
-        if ((s[i + k] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
+bool isEscape(QChar c) {
+    return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF;
 }
+
 } // namespace
 
 QString fromFsBytes(const char* data, qsizetype size) {
@@ -50,7 +21,8 @@ QString fromFsBytes(const char* data, qsizetype size) {
     out.reserve(size);
     qsizetype i = 0;
     while (i < size) {
-        qsizetype n = utf8SequenceLength(s, i, size);
+        char32_t cp;
+        const qsizetype n = utf8SequenceAt(s, i, size, &cp);
         if (n == 0) {
             out.append(QChar(char16_t(kEscapeBase + s[i])));
             ++i;

@@ -1,5 +1,7 @@
 #include "platform/PeIcon.h"
 
+#include "platform/ByteReader.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <cstdint>
@@ -12,31 +14,6 @@ constexpr uint32_t kRtIcon = 3;
 constexpr uint32_t kRtGroupIcon = 14;
 
 // Little-endian reads that fail instead of reading past the end.
-class Bytes {
-public:
-    explicit Bytes(QByteArrayView v) : v_(v) {}
-    uint64_t size() const { return uint64_t(v_.size()); }
-    bool has(uint64_t off, uint64_t len) const { return off <= size() && len <= size() - off; }
-    bool u16(uint64_t off, uint32_t* out) const {
-        if (!has(off, 2))
-            return false;
-        *out = byte(off) | byte(off + 1) << 8;
-        return true;
-    }
-    bool u32(uint64_t off, uint32_t* out) const {
-        if (!has(off, 4))
-            return false;
-        *out = byte(off) | byte(off + 1) << 8 | byte(off + 2) << 16 | uint32_t(byte(off + 3)) << 24;
-        return true;
-    }
-    QByteArrayView slice(uint64_t off, uint64_t len) const {
-        return v_.sliced(qsizetype(off), qsizetype(len));
-    }
-
-private:
-    uint32_t byte(uint64_t off) const { return uint8_t(v_[qsizetype(off)]); }
-    QByteArrayView v_;
-};
 
 struct Section {
     uint32_t va, vsize, rawPtr, rawSize;
@@ -173,7 +150,7 @@ private:
         return target(raw, wantDir, out);
     }
 
-    Bytes b_;
+    ByteReader b_;
     Section sections_[kMaxSections] = {};
     int nSections_ = 0;
     uint64_t rsrc_ = 0;
@@ -193,7 +170,7 @@ std::optional<QByteArray> iconFileFromPe(QByteArrayView file, int size) {
     const auto group = pe.find(kRtGroupIcon, -1);
     if (!group)
         return std::nullopt;
-    Bytes g(*group);
+    ByteReader g(*group);
     uint32_t type, count;
     if (!g.u16(2, &type) || type != 1 || !g.u16(4, &count) || !g.has(6, uint64_t(count) * 14))
         return std::nullopt;
@@ -246,7 +223,7 @@ std::optional<QByteArray> iconFileFromPe(QByteArrayView file, int size) {
 QImage bestIconImage(const QByteArray& iconFile, int size) {
     // Icons stored as PNG are decoded as such; Qt's icon reader may not take them.
     static const QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    Bytes b(iconFile);
+    ByteReader b(iconFile);
     uint32_t count = 0;
     if (b.u16(4, &count) && count == 1) {
         uint32_t len, off;

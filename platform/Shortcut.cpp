@@ -1,5 +1,6 @@
 #include "platform/Shortcut.h"
 
+#include "platform/ByteReader.h"
 #include "platform/FileProbe.h"
 #include "platform/FsName.h"
 
@@ -20,55 +21,15 @@ constexpr uint32_t kVolumeIdAndLocalBasePath = 0x01;
 constexpr unsigned char kLinkClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                           0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
-struct Reader {
-    QByteArrayView v;
-    bool has(uint64_t off, uint64_t len) const {
-        return off <= uint64_t(v.size()) && len <= uint64_t(v.size()) - off;
-    }
-    uint32_t b(uint64_t off) const { return uint8_t(v[qsizetype(off)]); }
-    bool u16(uint64_t off, uint32_t* out) const {
-        if (!has(off, 2))
-            return false;
-        *out = b(off) | b(off + 1) << 8;
-        return true;
-    }
-    bool u32(uint64_t off, uint32_t* out) const {
-        if (!has(off, 4))
-            return false;
-        *out = b(off) | b(off + 1) << 8 | b(off + 2) << 16 | b(off + 3) << 24;
-        return true;
-    }
-    // A zero-terminated byte string lying wholly in [off, end).
-    std::optional<QByteArray> cstr(uint64_t off, uint64_t end) const {
-        for (uint64_t i = off; i < end && has(i, 1); ++i) {
-            if (b(i) == 0)
-                return v.sliced(qsizetype(off), qsizetype(i - off)).toByteArray();
-        }
-        return std::nullopt;
-    }
-    // A zero-terminated UTF-16LE string lying wholly in [off, end).
-    std::optional<QString> wstr(uint64_t off, uint64_t end) const {
-        QString out;
-        for (uint64_t i = off; i + 1 < end && has(i, 2); i += 2) {
-            const char16_t c = char16_t(b(i) | b(i + 1) << 8);
-            if (c == 0)
-                return out;
-            out.append(QChar(c));
-        }
-        return std::nullopt;
-    }
-};
 } // namespace
 
 std::optional<QString> shellLinkLocalPath(QByteArrayView bytes) {
-    Reader r{bytes};
+    ByteReader r(bytes);
     uint32_t headerSize, flags;
     if (!r.u32(0, &headerSize) || headerSize != kHeaderSize || !r.has(0, kHeaderSize))
         return std::nullopt;
-    for (int i = 0; i < 16; ++i) {
-        if (r.b(4 + i) != kLinkClsid[i])
-            return std::nullopt;
-    }
+    if (std::memcmp(r.slice(4, 16).data(), kLinkClsid, 16) != 0)
+        return std::nullopt;
     r.u32(0x14, &flags);
     uint64_t pos = kHeaderSize;
     if (flags & kHasLinkTargetIdList) {

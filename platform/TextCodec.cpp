@@ -5,40 +5,52 @@
 
 namespace platform {
 
+int utf8SequenceAt(const unsigned char* s, qsizetype i, qsizetype size, char32_t* cp) {
+    const unsigned char c = s[i];
+    if (c < 0x80) {
+        *cp = c;
+        return 1;
+    }
+    int len;
+    char32_t v;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+        v = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        v = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        v = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + len > size)
+        return 0;
+    for (int k = 1; k < len; ++k) {
+        if ((s[i + k] & 0xC0) != 0x80)
+            return 0;
+        v = (v << 6) | (s[i + k] & 0x3F);
+    }
+    if ((len == 3 && v < 0x800) || (len == 4 && (v < 0x10000 || v > 0x10FFFF)) ||
+        (v >= 0xD800 && v <= 0xDFFF))
+        return 0;
+    *cp = v;
+    return len;
+}
+
 bool isValidUtf8(const char* data, qsizetype size) {
     const auto* s = reinterpret_cast<const unsigned char*>(data);
-    qsizetype i = 0;
-    while (i < size) {
-        unsigned char c = s[i];
-        if (c < 0x80) {
+    char32_t cp;
+    for (qsizetype i = 0; i < size;) {
+        if (s[i] < 0x80) {
             ++i;
             continue;
         }
-        int len;
-        unsigned cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
+        const int n = utf8SequenceAt(s, i, size, &cp);
+        if (n == 0)
             return false;
-        }
-        if (i + len > size)
-            return false;
-        for (int k = 1; k < len; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += len;
+        i += n;
     }
     return true;
 }

@@ -6,8 +6,14 @@
 
 namespace platform {
 
+// Decodes the UTF-8 sequence starting at s[i]: returns its length and sets *cp, or 0
+// when the bytes there are not a valid, shortest-form sequence.
+int utf8SequenceAt(const unsigned char* s, qsizetype i, qsizetype size, char32_t* cp);
+
 bool isValidUtf8(const char* data, qsizetype size);
-inline bool isValidUtf8(const QByteArray& bytes) { return isValidUtf8(bytes.constData(), bytes.size()); }
+inline bool isValidUtf8(const QByteArray& bytes) {
+    return isValidUtf8(bytes.constData(), bytes.size());
+}
 
 // CP932 bytes to text; undecodable bytes become U+FFFD.
 QString decodeCp932(const QByteArray& bytes);
