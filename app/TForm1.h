@@ -11,6 +11,8 @@
 //   app/TForm1_hooks.cpp     handlers whose subsystems come later
 //   launcher/TForm1_pages.cpp  page switching, page menu, context menu state
 //   launcher/TForm1_slots.cpp  slot clicks, registration, removal
+//   browser/TForm1_filepanel*.cpp  the file browser: drive and filter boxes, tree, lists
+//   search/TForm1_search.cpp   the bulk search of a directory and all below it
 #include "launcher/EntryTable.h"
 
 #include <QCursor>
@@ -23,12 +25,22 @@
 #include <functional>
 
 class QAction;
+class QComboBox;
+class QHeaderView;
+class QKeyEvent;
 class QLabel;
+class QLineEdit;
 class QMenu;
+class QPainter;
+class QTabWidget;
 class QStackedWidget;
 class QTimer;
 class QToolButton;
+class TDirTreeViewS;
 class TSplashScreen;
+namespace browser {
+class TFileListBoxS;
+} // namespace browser
 namespace launcher {
 class SelectionSource;
 class SlotButton;
@@ -37,6 +49,7 @@ enum class PictureRule;
 } // namespace launcher
 namespace ui {
 class AlignLayout;
+class CaptionPanel;
 class Panel;
 class TabSet;
 } // namespace ui
@@ -220,6 +233,130 @@ public:
     void AcceptShellDrops();
     void ReleaseTrayIcon();
 
+    // ==== File panel: the file browser below the launcher strip =======================
+    // (browser/TForm1_filepanel*.cpp; the bulk search in search/TForm1_search.cpp)
+    // Bottom bar.
+    ui::Panel* Panel1 = nullptr;
+    QComboBox* DriveComboBox1 = nullptr;  // item data: the drive's root
+    QComboBox* FilterComboBox1 = nullptr; // item data: the entry's mask
+    QLabel* CountLabel = nullptr;
+    // Left: the directory panel.
+    ui::Panel* DirectoryPanel = nullptr;
+    TDirTreeViewS* DirList2 = nullptr;
+    ui::CaptionPanel* PanelL = nullptr;
+    // Right: the two sheets and the information bar.
+    ui::Panel* Panel3 = nullptr;
+    ui::CaptionPanel* PanelR = nullptr;
+    QLabel* SelectImage = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QHeaderView* HeaderControl1 = nullptr;
+    QHeaderView* HeaderControl2 = nullptr;
+    browser::TFileListBoxS* ListBox1 = nullptr; // tag 1
+    browser::TFileListBoxS* ListBox2 = nullptr; // tag 2
+    ui::Panel* DPanel = nullptr;
+    QLabel* DpanelLabel = nullptr;
+    ui::Panel* SPanel = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QToolButton* SSpeedB = nullptr;
+    // Items of PopupMenu1.
+    QMenu* GyouM = nullptr;
+    std::array<QAction*, 12> GyouItems{}; // K11 K21 K31 K41 K51 K6 K61 K7 K8 K9 K111 K121
+    QMenu* RetuM = nullptr;
+    std::array<QAction*, 4> RetuItems{}; // K2 K3 K4 K5
+    QMenu* GRM = nullptr;
+    std::array<QAction*, 3> GRItems{}; // K12 K13 K14
+    QAction* FindDirectory = nullptr;
+    QAction* RootMove = nullptr;
+    QAction* DirSee = nullptr;
+    QAction* FileListChan = nullptr;
+    // The tree's menu.
+    QMenu* PopupMenu2 = nullptr;
+    QMenu* EXT = nullptr;
+    std::array<QAction*, 13> ExtItems{}; // EXE ALL LZH ... GIF, tags 0..12
+    QAction* FindDirectory1 = nullptr;
+    QAction* TOPT1 = nullptr;
+    QAction* LASTL1 = nullptr;
+    QAction* K1 = nullptr;
+    // The file-operation menus of the tree and of the lists; made by the file-operations
+    // work, opened from here when they exist.
+    QMenu* PopupMenu4 = nullptr;
+    QMenu* PopupMenu5 = nullptr;
+
+    // State of the file panel.
+    bool ListDragging = false;
+    bool TreeDragging = false;
+    bool TreeMenuShown = false;
+    bool ArchiveListBusy = false; // the archive window is reading
+    QPixmap SelectBitmap;         // a GIF or JPEG picture for SelectImage
+    QString SourceFile;
+    bool SourceFromSearch = false;
+    int SourceSearchIndex = -1;
+    enum TDropAction { daExtract = 0, daCopy = 1, daMove = 2 };
+    TDropAction DropAction = daExtract;
+    QString TargetDirectory;
+    QString SearchPattern;
+    QString SearchBase;
+    bool SearchRunning = false; // a bulk search is filling ListBox2
+
+    // Handlers and operations of the file panel.
+    browser::TFileListBoxS* ActiveList() const; // ListBox1 on TabSheet1, else ListBox2
+    void DriveComboBox1Change();
+    void FilterComboBox1Change();
+    void Panel1Click();
+    void BMPClick(QObject* sender);
+    void PopupMenu2Popup();
+    void WidenFilterFor(const QString& path);
+    void DirList2Change();
+    void ShowListSummary(browser::TFileListBoxS* list);
+    void ListBox1Click(browser::TFileListBoxS* list);
+    void RestoreDirectory();
+    void ListBox1DblClick();
+    bool ListBox1KeyDown(browser::TFileListBoxS* list, QKeyEvent* e); // true: swallowed
+    void ListBox1KeyUp(browser::TFileListBoxS* list, QKeyEvent* e);
+    bool ListBox1KeyPress(browser::TFileListBoxS* list, QKeyEvent* e); // true: swallowed
+    void ListBox1MouseDown(browser::TFileListBoxS* list, Qt::MouseButton button,
+                           Qt::KeyboardModifiers modifiers, QPoint pos);
+    void ListBox1MouseUp();
+    void ListBox1EndDrag();
+    void ListBox1DrawItem(browser::TFileListBoxS& list, QPainter& painter, int index,
+                          const QRect& rect, bool selected);
+    void HeaderControl1SectionClick(QHeaderView* header, int section);
+    void ToggleSort(browser::TFileListBoxS* list, int key);
+    void K11Click(QObject* sender);
+    void K2Click(QObject* sender);
+    void K12Click(QObject* sender);
+    void PageControlChange();
+    void FileListChanClick();
+    bool DirList2KeyPress(QKeyEvent* e); // true: swallowed
+    void DirList2MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+    void DirList2MouseUp(Qt::MouseButton button);
+    void DirList2StartDrag();
+    void DirList2EndDrag();
+    bool DirList2DragOver(QObject* source);
+    void RootMoveClick();
+    void TOPT1Click();
+    void LASTL1Click();
+    void K1Click();
+    void DirectoryPanelMouseDown(Qt::MouseButton button, QPoint pos);
+    void DirectoryPanelMouseMove(QPoint pos);
+    void DirectoryPanelMouseUp();
+    // Bulk search.
+    void SSpeedBClick();
+    bool Edit1KeyPress(QKeyEvent* e); // true: swallowed
+    void Edit1KeyDown();
+    void FocusActiveSheet();
+    void ListBox2MouseMove(QPoint pos);
+    void DPanelClick();
+    void DPanelMouseMove();
+    // Hooks of later work (app/TForm1_hooks.cpp): the selection image's click (image
+    // preview), GIF and JPEG pictures through the image plug-ins (image loading).
+    void SelectImageClick();
+    bool LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap);
+    // ==== end of the file panel =========================================================
+
 signals:
     void formClosed(); // the close was allowed and done
 
@@ -240,6 +377,11 @@ private:
     void LocateArchiveLibraries();
     void SetHandCursors();
     void OpenContextMenu(QPoint globalPos);
+    void BuildFilePanel();      // browser/TForm1_filepanel_build.cpp
+    void BuildFilePanelMenus(); // the panel's items of PopupMenu1 and the tree's menu
+    void ConnectFilePanel();    // browser/TForm1_filepanel_input.cpp
+    QPoint splitterPress_;
+    bool splitterCaptured_ = false;
     QImage SlotPictureFor(launcher::PictureRule rule, const QString& path);
     void RegisterOnSlot(int slot, launcher::PictureRule rule, const QString& path,
                         QAction* menuItem);

@@ -63,6 +63,7 @@ void TForm1::BuildDesign() {
 
     BuildControlPage();
     BuildMenus();
+    BuildFilePanel();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -8,14 +8,6 @@
 #include "launcher/SelectionSource.h"
 #include "launcher/ShellDrops.h"
 
-void TForm1::DirSPBClick() {
-    // Filled by the file-panel work: show or hide the directory panel.
-}
-
-void TForm1::FindDirectoryClick() {
-    // Filled by the search work: the bulk search of the directory tree.
-}
-
 void TForm1::DirMakeClick() {
     // Filled by the file-panel work: the make-directory dialog.
 }
@@ -28,41 +20,9 @@ void TForm1::SBPClick() {
     // Filled by the information-window work.
 }
 
-void TForm1::SetFileListItemHeights() {
-    // Filled by the file-panel work: item height 60 for ListBox1 and ListBox2.
-}
-
-void TForm1::ApplyFilterSelection() {
-    // Filled by the file-panel work: select FilterIndex in the filter box and give its
-    // mask to ListBox1.
-}
-
-int TForm1::FilterBoxIndex() const {
-    // The file panel replaces this with its filter box's current index.
-    return FilterIndex;
-}
-
 bool TForm1::ActiveListHasSelection() const {
     // The file panel provides the selection; without it nothing is selected.
     return Selection && Selection->selectedFile().has_value();
-}
-
-void TForm1::RememberTreeDirectory() {
-    // Filled by the file-panel work: RememberedDirectory = the tree's current directory.
-}
-
-void TForm1::OpenTreeOnRememberedDirectory() {
-    // Filled by the file-panel work: with the viewer open and the directory panel shown,
-    // open the tree on RememberedDirectory and select its drive.
-}
-
-void TForm1::FilePanelFormShow() {
-    // Filled by the file-panel work: create the archive window hidden, open the tree on
-    // RememberedDirectory and give it the focus.
-}
-
-void TForm1::ClearSearchResults() {
-    // Filled by the search work: empty ListBox2.
 }
 
 void TForm1::LoadUnzipLibrary() {
@@ -84,6 +44,17 @@ void TForm1::UnloadImagePlugins() {
 void TForm1::AcceptShellDrops() {
     // Files dropped from other programs are started, each in its own folder.
     launcher::ShellDropFilter::Install(this);
+}
+
+void TForm1::SelectImageClick() {
+    // Filled by the image-preview work: show the selection in the preview window and
+    // go to the task tray.
+}
+
+bool TForm1::LoadPictureThroughPlugin(const QString& /*path*/, QPixmap& /*bitmap*/) {
+    // Filled by the image-loading work: a GIF or JPEG picture through the image
+    // plug-ins. Until then the selection image stays empty for them.
+    return false;
 }
 
 void TForm1::ReleaseTrayIcon() {

@@ -122,6 +122,10 @@ QString currentDirectory() {
     return fromFsBytes(buf.constData(), qsizetype(strlen(buf.constData())));
 }
 
+bool setCurrentDirectory(const QString& path) {
+    return !path.isEmpty() && ::chdir(toFsBytes(path).constData()) == 0;
+}
+
 QString absolutePath(const QString& path) {
     if (path.isEmpty())
         return currentDirectory();

@@ -20,6 +20,8 @@ std::optional<QByteArray> readWholeFile(const QString& path, qsizetype maxBytes)
 
 // The process's current directory, with its own bytes.
 QString currentDirectory();
+// Makes path the process's current directory; false when it cannot be entered.
+bool setCurrentDirectory(const QString& path);
 
 // The absolute form of path against the process's current directory ("." and ".."
 // folded, links left alone).

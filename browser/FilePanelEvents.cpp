@@ -1,0 +1,267 @@
+#include "browser/FilePanelEvents.h"
+
+#include "app/TForm1.h"
+#include "browser/DirTreeViewS.h"
+#include "browser/FileListBox.h"
+#include "platform/FsName.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+
+namespace browser {
+
+namespace {
+
+// A drag of these files, as our own controls and other programs understand it.
+QMimeData* fileMime(const QStringList& paths) {
+    auto* mime = new QMimeData;
+    QList<QUrl> urls;
+    QStringList shown;
+    for (const QString& path : paths) {
+        if (path.isEmpty())
+            continue;
+        // The URL carries the name's own bytes, percent-encoded.
+        urls.append(
+            QUrl::fromEncoded("file://" + platform::toFsBytes(path).toPercentEncoding("/")));
+        shown.append(platform::displayName(path));
+    }
+    mime->setUrls(urls);
+    mime->setText(shown.join(QLatin1Char('\n')));
+    return mime;
+}
+
+bool pastDragDistance(QPoint from, QPoint to) {
+    return (to - from).manhattanLength() >= QApplication::startDragDistance();
+}
+
+} // namespace
+
+FilePanelEvents::FilePanelEvents(TForm1* form) : QObject(form), form_(form) {}
+
+void FilePanelEvents::install() {
+    lists_[0] = form_->ListBox1;
+    lists_[1] = form_->ListBox2;
+    for (int i = 0; i < 2; ++i) {
+        listViewports_[i] = lists_[i]->viewport();
+        lists_[i]->installEventFilter(this);
+        listViewports_[i]->installEventFilter(this);
+        lists_[i]->viewport()->setMouseTracking(true);
+    }
+    tree_ = form_->DirList2;
+    treeViewport_ = form_->DirList2->viewport();
+    tree_->installEventFilter(this);
+    treeViewport_->installEventFilter(this);
+    image_ = form_->SelectImage;
+    image_->installEventFilter(this);
+    edit_ = form_->Edit1;
+    edit_->installEventFilter(this);
+}
+
+void FilePanelEvents::passOn(QObject* watched, QEvent* event) {
+    QObject* previous = passing_;
+    passing_ = watched;
+    QCoreApplication::sendEvent(watched, event);
+    passing_ = previous;
+}
+
+bool FilePanelEvents::eventFilter(QObject* watched, QEvent* event) {
+    // Only addresses are compared here: the controls may already be on their way out
+    // while the window is destroyed.
+    if (watched == passing_ || event->type() == QEvent::Destroy)
+        return false;
+    for (int i = 0; i < 2; ++i) {
+        if (watched == lists_[i])
+            return listEvent(lists_[i], false, watched, event);
+        if (watched == listViewports_[i])
+            return listEvent(lists_[i], true, watched, event);
+    }
+    if (watched == tree_)
+        return treeEvent(false, watched, event);
+    if (watched == treeViewport_)
+        return treeEvent(true, watched, event);
+    if (watched == image_)
+        return selectImageEvent(event);
+    if (watched == edit_ && event->type() == QEvent::KeyPress) {
+        form_->Edit1KeyDown();
+        return form_->Edit1KeyPress(static_cast<QKeyEvent*>(event));
+    }
+    return false;
+}
+
+bool FilePanelEvents::listEvent(TFileListBoxS* list, bool onViewport, QObject* watched,
+                                QEvent* event) {
+    if (!onViewport) {
+        if (event->type() == QEvent::KeyPress) {
+            auto* e = static_cast<QKeyEvent*>(event);
+            if (form_->ListBox1KeyDown(list, e) || form_->ListBox1KeyPress(list, e))
+                return true;
+            const int before = list->ItemIndex();
+            passOn(watched, event);
+            if (list->ItemIndex() != before)
+                form_->ListBox1Click(list);
+            return true;
+        }
+        if (event->type() == QEvent::KeyRelease) {
+            auto* e = static_cast<QKeyEvent*>(event);
+            if (!e->isAutoRepeat())
+                form_->ListBox1KeyUp(list, e);
+        }
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        const QPoint pos = e->position().toPoint();
+        if (e->button() == Qt::LeftButton) {
+            passOn(watched, event); // the list selects the item under the mouse
+            if (list->ItemAtPos(pos, true) >= 0)
+                form_->ListBox1Click(list);
+            pressPos_ = pos;
+        }
+        form_->ListBox1MouseDown(list, e->button(), e->modifiers(), pos);
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        const QPoint pos = e->position().toPoint();
+        if (form_->ListDragging) {
+            if ((e->buttons() & Qt::LeftButton) && pastDragDistance(pressPos_, pos))
+                startListDrag(list);
+            return true; // no selection tracking while a drag is pending
+        }
+        if (list == form_->ListBox2 && e->buttons() == Qt::NoButton)
+            form_->ListBox2MouseMove(pos);
+        return false;
+    }
+    case QEvent::MouseButtonRelease:
+        passOn(watched, event);
+        form_->ListBox1MouseUp();
+        return true;
+    case QEvent::MouseButtonDblClick: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() != Qt::LeftButton)
+            return true;
+        passOn(watched, event);
+        form_->ListBox1DblClick();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool FilePanelEvents::treeEvent(bool onViewport, QObject* watched, QEvent* event) {
+    if (!onViewport) {
+        if (event->type() == QEvent::KeyPress)
+            return form_->DirList2KeyPress(static_cast<QKeyEvent*>(event));
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        const QPoint pos = e->position().toPoint();
+        if (e->button() == Qt::LeftButton) {
+            passOn(watched, event); // selects, or opens and closes by the node's button
+            pressPos_ = pos;
+        }
+        form_->DirList2MouseDown(e->button(), e->modifiers(), pos);
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (form_->TreeDragging && (e->buttons() & Qt::LeftButton)) {
+            if (pastDragDistance(pressPos_, e->position().toPoint()))
+                startTreeDrag();
+            return true;
+        }
+        return false;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        passOn(watched, event);
+        form_->DirList2MouseUp(e->button());
+        return true;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* e = static_cast<QDropEvent*>(event);
+        if (form_->DirList2DragOver(e->source()))
+            e->acceptProposedAction();
+        else
+            e->ignore();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool FilePanelEvents::selectImageEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        imagePressed_ = e->button() == Qt::LeftButton;
+        pressPos_ = e->position().toPoint();
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (imagePressed_ && pastDragDistance(pressPos_, e->position().toPoint())) {
+            imagePressed_ = false;
+            startSelectImageDrag();
+        }
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        if (imagePressed_) {
+            imagePressed_ = false;
+            form_->SelectImageClick();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void FilePanelEvents::startListDrag(TFileListBoxS* list) {
+    const QString path = list->GetSelectedPath();
+    if (path.isEmpty()) {
+        form_->ListBox1EndDrag();
+        return;
+    }
+    QPointer<TFileListBoxS> source(list);
+    auto* drag = new QDrag(list);
+    drag->setMimeData(fileMime({path}));
+    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
+    if (source)
+        form_->ListBox1EndDrag();
+}
+
+void FilePanelEvents::startTreeDrag() {
+    TDirTreeViewS* tree = form_->DirList2;
+    form_->DirList2StartDrag();
+    auto* drag = new QDrag(tree);
+    drag->setMimeData(fileMime({tree->GetSelectedPath()}));
+    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
+    form_->DirList2EndDrag();
+}
+
+void FilePanelEvents::startSelectImageDrag() {
+    TFileListBoxS* list = form_->ActiveList();
+    const QString path = list ? list->GetSelectedPath() : QString();
+    if (path.isEmpty())
+        return;
+    auto* drag = new QDrag(form_->SelectImage);
+    drag->setMimeData(fileMime({path}));
+    if (const QPixmap picture = form_->SelectImage->pixmap(); !picture.isNull())
+        drag->setPixmap(picture.scaled(32, 32, Qt::KeepAspectRatio));
+    drag->exec(Qt::CopyAction | Qt::LinkAction, Qt::CopyAction);
+}
+
+} // namespace browser

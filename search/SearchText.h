@@ -1,0 +1,26 @@
+#pragma once
+// The bulk search's texts and checks, without widgets.
+#include <QString>
+
+namespace search {
+
+// A pattern typed with Enter is checked first: a backslash, a slash or a space in it is
+// most likely a path or a mistake, not a file name pattern.
+bool PatternNeedsWarning(const QString& pattern);
+QString PatternWarningText();
+
+// The dialog when nothing matched.
+QString NoMatchText(const QString& pattern);
+
+// The directory a search starts from, as kept: at most 255 characters.
+QString CutSearchBase(const QString& path);
+
+// The result sheet's information bar: the base with the prefix of two trailing spaces
+// (set when a search starts and while hovering) or of one (the list summary).
+QString BaseCaption(const QString& base);
+QString SummaryBaseCaption(const QString& base);
+
+// What PanelL shows while and after a search: base, " / " and the pattern.
+QString SearchCaption(const QString& base, const QString& pattern);
+
+} // namespace search

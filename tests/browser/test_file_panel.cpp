@@ -1,0 +1,348 @@
+// The file panel of the real main window on a temporary folder tree.
+#include "browser/FilePanelText.h"
+#include "launcher/SlotControls.h"
+#include "tests/browser/MainWindowFixture.h"
+#include "ui/CaptionPanel.h"
+#include "ui/Panel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTabWidget>
+#include <QToolButton>
+
+using browser::TFileListBoxS;
+
+namespace {
+
+class FilePanelTest : public MainWindowFixture {
+protected:
+    void makeTree() {
+        file("a.txt", 3);
+        file("Readme.exe", 1200);
+        dir("sub");
+        file("sub/one.txt", 10);
+        file("sub/two.bmp", 20);
+        file("sub/three.exe", 2000000);
+        dir("empty");
+    }
+    void clickSection(QHeaderView* header, int section) {
+        const QPoint p(header->sectionViewportPosition(section) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, p);
+    }
+};
+
+TEST_F(FilePanelTest, ChoosingFoldersInTheTreeListsThemWithTheSummaryTexts) {
+    makeTree();
+    TForm1& f = create();
+    // At start the tree is on the remembered directory: the drive's root.
+    EXPECT_EQ(f.DirList2->GetSelectedPath(), root + "/");
+    EXPECT_EQ(names(f.ListBox1), QStringList({"a.txt", "Readme.exe"}));
+    EXPECT_EQ(f.PanelL->caption(), root + "/");
+    EXPECT_EQ(f.PanelL->toolTip(), root + "/");
+    EXPECT_EQ(f.PanelR->caption(), " Total Files = 2 ,Size = 1,203 Bytes");
+    EXPECT_EQ(f.CountLabel->text(), " ﾌｧｲﾙ合計 : 2 ");
+    EXPECT_EQ(f.DriveComboBox1->currentData().toString(), root);
+
+    f.DirList2->SelectPath(root + "/sub");
+    EXPECT_EQ(names(f.ListBox1), QStringList({"one.txt", "three.exe", "two.bmp"}));
+    EXPECT_EQ(f.PanelL->caption(), root + "/sub");
+    EXPECT_EQ(f.PanelR->caption(), " Total Files = 3 ,Size = 2,000,030 Bytes");
+    EXPECT_EQ(f.CountLabel->text(), " ﾌｧｲﾙ合計 : 3 ");
+
+    f.DirList2->SelectPath(root + "/empty");
+    EXPECT_EQ(f.ListBox1->Count(), 0);
+    EXPECT_EQ(f.PanelR->caption(), " Total Files = 0 ,Size = 0 Bytes");
+    EXPECT_EQ(f.CountLabel->text(), " ﾌｧｲﾙ合計 : 0 ");
+    EXPECT_TRUE(responder.calls().isEmpty());
+}
+
+TEST_F(FilePanelTest, SelectingAFileShowsItsStatusTexts) {
+    makeTree();
+    TForm1& f = create("sub");
+    clickItem(f.ListBox1, 1); // three.exe
+    ASSERT_EQ(f.ListBox1->ItemIndex(), 1);
+    EXPECT_EQ(f.SourceFile, root + "/sub/three.exe");
+    EXPECT_FALSE(f.SourceFromSearch);
+    EXPECT_EQ(f.SourceSearchIndex, 1);
+    EXPECT_EQ(f.PanelR->caption(),
+              "            2,000,000 Bytes , " + f.ListBox1->GetSelectedDate() + " , A");
+    EXPECT_EQ(f.CountLabel->text(), " Line : 2 / 3 ");
+    // A program's texts are blue, any other file's black.
+    EXPECT_EQ(f.PanelR->textColor(), QColor(0, 0, 255));
+    clickItem(f.ListBox1, 0);
+    EXPECT_EQ(f.PanelL->textColor(), QColor(0, 0, 0));
+    EXPECT_EQ(f.CountLabel->text(), " Line : 1 / 3 ");
+}
+
+TEST_F(FilePanelTest, BitmapSelectionImageKeepsItsAspectRatio) {
+    dir("pics");
+    QImage wide(64, 16, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    ASSERT_TRUE(wide.save(root + "/pics/wide.bmp", "BMP"));
+    QImage tall(16, 64, QImage::Format_RGB32);
+    tall.fill(Qt::blue);
+    ASSERT_TRUE(tall.save(root + "/pics/tall.bmp", "BMP"));
+    TForm1& f = create("pics");
+    clickItem(f.ListBox1, 1); // wide.bmp
+    EXPECT_FALSE(f.SelectImage->isHidden());
+    EXPECT_EQ(f.SelectImage->size(), QSize(32, 8));
+    EXPECT_EQ(f.SelectImage->toolTip(), "左クリックで個別表示画面に切替え");
+    clickItem(f.ListBox1, 0); // tall.bmp
+    EXPECT_EQ(f.SelectImage->size(), QSize(8, 32));
+}
+
+TEST_F(FilePanelTest, HeaderClicksSortAndToggleTheDirection) {
+    makeTree();
+    TForm1& f = create("sub");
+    clickSection(f.HeaderControl1, 3); // Size
+    EXPECT_EQ(f.ListBox1->SortOrder(), browser::soSize);
+    EXPECT_EQ(f.ListBox1->SortDirection(), browser::sdUpword);
+    EXPECT_EQ(names(f.ListBox1), QStringList({"one.txt", "two.bmp", "three.exe"}));
+    clickSection(f.HeaderControl1, 3);
+    EXPECT_EQ(f.ListBox1->SortDirection(), browser::sdDownword);
+    EXPECT_EQ(names(f.ListBox1), QStringList({"three.exe", "two.bmp", "one.txt"}));
+    // Another key keeps the direction.
+    clickSection(f.HeaderControl1, 1); // Name
+    EXPECT_EQ(f.ListBox1->SortOrder(), browser::soName);
+    EXPECT_EQ(f.ListBox1->SortDirection(), browser::sdDownword);
+    EXPECT_EQ(names(f.ListBox1), QStringList({"two.bmp", "three.exe", "one.txt"}));
+    EXPECT_EQ(f.PanelR->caption(), " Total Files = 3 ,Size = 2,000,030 Bytes");
+    EXPECT_TRUE(responder.calls().isEmpty());
+
+    // "Sort by" explains; on the search sheet with the directory line.
+    clickSection(f.HeaderControl1, 0);
+    ASSERT_EQ(responder.calls().size(), 1);
+    EXPECT_EQ(responder.calls()[0].text,
+              "クリックは、右の項目から選択して下さい。\r\n\r\n(選択可能項目)\r\n\r\n Name      : "
+              "名前でソート\r\n Ext       : 拡張子でソート\r\n Size      : "
+              "ファイルサイズでソート\r\n Time      : 更新日時でソート\r\n\r\n続けて同じ項目を"
+              "クリックすると、昇順・降順表示が切り替わります。");
+    EXPECT_EQ(responder.calls()[0].caption, "Zelmo32");
+    EXPECT_EQ(responder.calls()[0].buttons, ui::mbOK);
+    f.PageControl->setCurrentWidget(f.TabSheet2);
+    clickSection(f.HeaderControl2, 0);
+    ASSERT_EQ(responder.calls().size(), 2);
+    EXPECT_EQ(responder.calls()[1].text,
+              "クリックは、右の項目から選択して下さい。\r\n\r\n(選択可能項目)\r\n\r\n Name      : "
+              "名前でソート\r\n Ext       : 拡張子でソート\r\n Size      : "
+              "ファイルサイズでソート\r\n Time      : 更新日時でソート\r\n Directory : "
+              "ディレクトリーでソート\r\n\r\n続けて同じ項目をクリックすると、昇順・降順表示が"
+              "切り替わります。");
+    clickSection(f.HeaderControl2, 5);
+    EXPECT_EQ(f.ListBox2->SortOrder(), browser::soDirectory);
+    clickSection(f.HeaderControl2, 6); // the filler does nothing
+    EXPECT_EQ(f.ListBox2->SortOrder(), browser::soDirectory);
+}
+
+TEST_F(FilePanelTest, BottomBarStepsThroughAllThirteenFiltersAndWraps) {
+    makeTree();
+    TForm1& f = create();
+    ASSERT_EQ(f.FilterComboBox1->count(), 13);
+    const int start = f.FilterComboBox1->currentIndex();
+    EXPECT_EQ(start, 1); // all files, as on a first start
+    const QPoint bare(f.Panel1->width() - 3, f.Panel1->height() - 3);
+    QStringList masks;
+    for (int i = 0; i < 13; ++i) {
+        QTest::mouseClick(f.Panel1, Qt::LeftButton, {}, bare);
+        masks << f.ListBox1->Mask();
+        if (f.ListBox1->Mask() == "*.exe") {
+            EXPECT_EQ(names(f.ListBox1), QStringList({"Readme.exe"}));
+            EXPECT_EQ(f.CountLabel->text(), " ﾌｧｲﾙ合計 : 1 ");
+        }
+    }
+    EXPECT_EQ(f.FilterComboBox1->currentIndex(), start);
+    EXPECT_EQ(masks, QStringList({"*.lzh", "*.bmp", "*.txt", "*.ini", "*.hlp", "*.scr", "*.log",
+                                  "*.dat", "*.ico", "*.jp*", "*.gif", "*.exe", "*.*"}));
+    EXPECT_EQ(f.PageControl->currentWidget(), f.TabSheet1);
+
+    // The tree's menu checks the current filter and chooses one.
+    f.PopupMenu2Popup();
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(f.ExtItems[i]->isChecked(), i == start) << i;
+    f.ExtItems[4]->trigger(); // TXT
+    EXPECT_EQ(f.FilterComboBox1->currentIndex(), 4);
+    EXPECT_EQ(names(f.ListBox1), QStringList({"a.txt"}));
+    // A file the filter hides widens it to all files.
+    f.WidenFilterFor(root + "/Readme.exe");
+    EXPECT_EQ(f.FilterComboBox1->currentIndex(), 1);
+    EXPECT_EQ(f.ListBox1->Mask(), "*.*");
+}
+
+class NotReadyDriveTest : public FilePanelTest {
+protected:
+    QStringList drives() const override { return {root, root + "/floppy"}; }
+};
+
+TEST_F(NotReadyDriveTest, DriveNotReadyAsksAndNoReturnsToTheTreesDrive) {
+    makeTree();
+    TForm1& f = create();
+    ASSERT_EQ(f.DriveComboBox1->count(), 2);
+    f.DriveComboBox1->setCurrentIndex(1);
+    responder.answer(ui::MsgResult::Yes); // still not there: asked again
+    responder.answer(ui::MsgResult::No);
+    emit f.DriveComboBox1->activated(1);
+    ASSERT_EQ(responder.calls().size(), 2);
+    const ui::MessageRequest& q = responder.calls()[0];
+    EXPECT_EQ(q.caption, "ゼルモ３２");
+    EXPECT_EQ(q.icon, ui::MsgIcon::Question);
+    EXPECT_EQ(q.buttons, ui::mbYes | ui::mbNo);
+    EXPECT_EQ(q.text,
+              root + "/floppy/" +
+                  "：ドライブ の用意ができていないようです。\r\nセットして再試行しますか ？");
+    EXPECT_EQ(f.DriveComboBox1->currentIndex(), 0);
+    EXPECT_EQ(f.DirList2->Drive(), root);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Yes after the disk is in lists it.
+    f.DriveComboBox1->setCurrentIndex(1);
+    ui::SetMessageResponder([&](const ui::MessageRequest&) {
+        dir("floppy");
+        file("floppy/disk.txt");
+        return ui::MsgResult::Yes;
+    });
+    emit f.DriveComboBox1->activated(1);
+    EXPECT_EQ(f.DirList2->Drive(), root + "/floppy");
+    EXPECT_EQ(names(f.ListBox1), QStringList({"disk.txt"}));
+}
+
+TEST_F(FilePanelTest, SlotClickHandsTheSelectedFileToTheProgram) {
+    makeTree();
+    TForm1& f = create();
+    f.Entries.set(0, 0, "/usr/bin/editor");
+    clickItem(f.ListBox1, 0); // a.txt
+    QTest::mouseClick(f.SlotImages[0][0], Qt::LeftButton, {}, QPoint(16, 16));
+    ASSERT_EQ(shell.calls().size(), 1);
+    EXPECT_EQ(shell.calls()[0].file, "/usr/bin/editor");
+    EXPECT_EQ(shell.calls()[0].parameters, "\"" + root + "/a.txt\"");
+    EXPECT_EQ(shell.calls()[0].directory, "/usr/bin");
+}
+
+TEST_F(FilePanelTest, DropsOfListItemsTheSelectionImageAndTreeFoldersRegister) {
+    makeTree();
+    TForm1& f = create();
+    launcher::SlotImage* slot0 = f.SlotImages[0][0];
+    launcher::SlotImage* slot1 = f.SlotImages[0][1];
+    // Nothing selected: a drop from the list registers nothing.
+    EXPECT_TRUE(f.BP3SPiDragOver(slot0, f.ListBox1));
+    f.BP3SPiDragDrop(slot0, f.ListBox1);
+    EXPECT_TRUE(f.Entries.at(0, 0).isEmpty());
+    clickItem(f.ListBox1, 0);
+    f.BP3SPiDragDrop(slot0, f.ListBox1);
+    EXPECT_EQ(f.Entries.at(0, 0), root + "/a.txt");
+    EXPECT_EQ(slot0->toolTip(), root + "/a.txt");
+    f.BP3SPiDragDrop(slot1, f.SelectImage);
+    EXPECT_EQ(f.Entries.at(0, 1), root + "/a.txt");
+    f.DirList2->SelectPath(root + "/sub");
+    f.BP3SPiDragDrop(slot1, f.DirList2);
+    EXPECT_EQ(f.Entries.at(0, 1), root + "/sub");
+    EXPECT_FALSE(f.BP3SPiDragOver(slot0, f.CountLabel));
+    // The registration submenu follows the list's selection.
+    EXPECT_FALSE(f.ActiveListHasSelection());
+    clickItem(f.ListBox1, 1);
+    EXPECT_TRUE(f.ActiveListHasSelection());
+    f.ButtonItems[2]->trigger();
+    EXPECT_EQ(f.Entries.at(0, 2), root + "/sub/three.exe");
+}
+
+TEST_F(FilePanelTest, DoubleClickEnterAndF12StartTheFile) {
+    makeTree();
+    TForm1& f = create();
+    f.ListBox1->setFocus();
+    clickItem(f.ListBox1, 1); // Readme.exe
+    QTest::mouseDClick(f.ListBox1->viewport(), Qt::LeftButton, {},
+                       f.ListBox1->ItemRect(1).center());
+    ASSERT_EQ(shell.calls().size(), 1);
+    EXPECT_EQ(shell.calls()[0].file, root + "/Readme.exe");
+    // The page's last slot took it, in memory only.
+    EXPECT_EQ(f.Entries.at(0, 13), root + "/Readme.exe");
+    EXPECT_EQ(f.SlotImages[0][13]->toolTip(), "直前に呼び出したお友達 ( " + root + "/Readme.exe )");
+
+    f.Entries.set(0, 13, QString());
+    QTest::keyClick(f.ListBox1, Qt::Key_Return);
+    ASSERT_EQ(shell.calls().size(), 2);
+    EXPECT_EQ(f.Entries.at(0, 13), root + "/Readme.exe");
+
+    f.Entries.set(0, 13, QString());
+    QTest::keyClick(f.ListBox1, Qt::Key_F12);
+    ASSERT_EQ(shell.calls().size(), 3);
+    EXPECT_EQ(shell.calls()[2].file, root + "/Readme.exe");
+    EXPECT_EQ(shell.calls()[2].parameters, "");
+    EXPECT_TRUE(f.Entries.at(0, 13).isEmpty()); // F12 registers nothing
+}
+
+TEST_F(FilePanelTest, RightClickBelowTheLastItemClearsTheSelectionAndOpensTheMenu) {
+    makeTree();
+    TForm1& f = create();
+    clickItem(f.ListBox1, 0);
+    ASSERT_EQ(f.ListBox1->ItemIndex(), 0);
+    const QRect last = f.ListBox1->ItemRect(f.ListBox1->Count() - 1);
+    QTest::mouseClick(f.ListBox1->viewport(), Qt::RightButton, {},
+                      QPoint(last.center().x(), last.bottom() + 5));
+    EXPECT_EQ(f.ListBox1->ItemIndex(), -1);
+    EXPECT_TRUE(f.PanelR->caption().isEmpty());
+    EXPECT_TRUE(f.PopupMenu1->isVisible());
+    f.PopupMenu1->hide();
+    // Centred on the cursor and 10 pixels higher.
+    EXPECT_EQ(browser::ListMenuPosition(QPoint(200, 300), true, 100), QPoint(150, 290));
+    EXPECT_EQ(browser::ListMenuPosition(QPoint(200, 300), false, 100), QPoint(200, 300));
+}
+
+TEST_F(FilePanelTest, RowsColumnsMenusAndDirectoryPanel) {
+    makeTree();
+    TForm1& f = create();
+    f.RetuItems[2]->trigger(); // three columns
+    EXPECT_EQ(f.ListBox1->Columns(), 3);
+    f.GRItems[0]->trigger(); // one by one
+    EXPECT_EQ(f.ListBox1->Columns(), 1);
+    EXPECT_EQ(f.ListBox1->Gyou(), 1);
+
+    ASSERT_FALSE(f.DirectoryPanel->isHidden());
+    f.DirSPBClick();
+    EXPECT_TRUE(f.DirectoryPanel->isHidden());
+    EXPECT_EQ(f.DirSPB->toolTip(), "パネル表示");
+    QTest::mouseClick(f.PanelR, Qt::LeftButton, {}, QPoint(f.PanelR->width() - 5, 20));
+    EXPECT_FALSE(f.DirectoryPanel->isHidden());
+    EXPECT_EQ(f.DirSPB->toolTip(), "パネル非表示");
+
+    // The splitter follows the mouse, but not to the window's edge.
+    const int w = f.DirectoryPanel->width();
+    QTest::mousePress(f.DirectoryPanel, Qt::LeftButton, {}, QPoint(w - 2, 100));
+    QTest::mouseMove(f.DirectoryPanel, QPoint(w + 40, 100));
+    EXPECT_EQ(f.DirectoryPanel->width(), w + 40);
+    QTest::mouseMove(f.DirectoryPanel, QPoint(f.width() + 10, 100));
+    EXPECT_EQ(f.DirectoryPanel->width(), w + 40);
+    QTest::mouseRelease(f.DirectoryPanel, Qt::LeftButton, {}, QPoint(w + 40, 100));
+
+    // Tree commands.
+    f.LASTL1->trigger();
+    EXPECT_EQ(f.DirList2->currentItem(), f.DirList2->LastNode());
+    f.TOPT1->trigger();
+    EXPECT_EQ(f.DirList2->GetSelectedPath(), root + "/");
+}
+
+TEST(FilePanelText, FilterEntriesAndSteps) {
+    const auto entries = browser::FilterEntries();
+    ASSERT_EQ(entries.size(), 13);
+    EXPECT_EQ(entries[0].description, " ﾌﾟﾛｸﾞﾗﾑ (*.EXE)");
+    EXPECT_EQ(entries[0].mask, "*.exe");
+    EXPECT_EQ(entries[1].mask, "*.*");
+    EXPECT_EQ(entries[12].description, "Gif (*.GIF)");
+    EXPECT_EQ(browser::NextFilterIndex(-1, 13), 0);
+    EXPECT_EQ(browser::NextFilterIndex(11, 13), 12);
+    EXPECT_EQ(browser::NextFilterIndex(12, 13), 0);
+    EXPECT_EQ(browser::WantedMask("/x/Read.me.Txt"), "*.TXT");
+    EXPECT_EQ(browser::WantedMask("/x.d/README"), "*");
+    EXPECT_FALSE(browser::FilterHidesFile("/a/b.TXT", "*.txt"));
+    EXPECT_TRUE(browser::FilterHidesFile("/a/b.TXT", "*.*"));
+    EXPECT_EQ(browser::ExtensionKey("/a.b/file.jpeg"), ".JPE");
+    EXPECT_EQ(browser::ExtensionKey("/a.b/file"), "");
+    EXPECT_EQ(browser::RowsItemCaption(1), "１行 表示");
+    EXPECT_EQ(browser::RowsItemCaption(12), "12行 表示");
+    EXPECT_EQ(browser::ColumnsItemCaption(4), "４列 表示");
+    EXPECT_EQ(browser::ExtItemCaption(10), "(&B) *.ICO");
+}
+
+} // namespace
