@@ -13,6 +13,7 @@
 #include "platform/FileProbe.h"
 #include "platform/Shell.h"
 #include "ui/CaptionPanel.h"
+#include "ui/HelpWindow.h"
 #include "ui/MessageDialog.h"
 #include "ui/Panel.h"
 
@@ -64,6 +65,12 @@ void TForm1::ConnectFilePanel() {
         if (b == Qt::LeftButton && DPanel->rect().contains(p))
             DPanelClick();
     });
+    // Help topics of the panel's controls and items.
+    ui::SetHelpContext(Edit1, 1042);
+    ui::SetHelpContext(FindDirectory, 1042);
+    ui::SetHelpContext(DirSee, 1044);
+    ui::SetHelpContext(ListBox1, 1060);
+    ui::SetHelpContext(ListBox2, 1060);
 }
 
 // ---- Start-up steps ------------------------------------------------------------------
@@ -313,7 +320,10 @@ bool TForm1::DirList2KeyPress(QKeyEvent* e) {
 void TForm1::DirList2MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
                                QPoint pos) {
     const QPoint cursor = QCursor::pos();
+    // A node is under the mouse on its picture or name, not on its expand button.
     QTreeWidgetItem* node = DirList2->itemAt(pos);
+    if (node && !DirList2->visualItemRect(node).contains(pos))
+        node = nullptr;
     if (button == Qt::LeftButton) {
         if (!TreeDragging && node) {
             if (DirList2->currentItem() != node)

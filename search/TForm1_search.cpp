@@ -42,6 +42,7 @@ void TForm1::FindDirectoryClick() {
         return;
     // 1.
     CountLabel->clear();
+    CountLabel->adjustSize();
     ListBox2->Clear();
     PanelR->setCaption(QString());
     SelectImage->clear();
@@ -140,6 +141,7 @@ void TForm1::Edit1KeyDown() {
 
 void TForm1::FocusActiveSheet() {
     CountLabel->clear();
+    CountLabel->adjustSize();
     PanelR->setCaption(QString());
     SelectImage->clear();
     if (PageControl->currentWidget() == TabSheet2) {

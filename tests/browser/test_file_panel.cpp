@@ -323,6 +323,40 @@ TEST_F(FilePanelTest, RowsColumnsMenusAndDirectoryPanel) {
     EXPECT_EQ(f.DirList2->GetSelectedPath(), root + "/");
 }
 
+TEST_F(FilePanelTest, TreeKeysAndMouse) {
+    makeTree();
+    dir("sub/inner");
+    TForm1& f = create();
+    const QString cwd = QDir::currentPath();
+    f.DirList2->SelectPath(root + "/sub");
+    QTreeWidgetItem* sub = f.DirList2->currentItem();
+    ASSERT_NE(sub, nullptr);
+    const bool expanded = sub->isExpanded();
+    QTest::keyClick(f.DirList2, Qt::Key_Return);
+    EXPECT_NE(sub->isExpanded(), expanded);
+    EXPECT_EQ(QDir::currentPath(), root + "/sub");
+    QDir::setCurrent(cwd);
+
+    // A right click selects and opens a node, then the tree's menu opens.
+    f.TOPT1->trigger();
+    sub->setExpanded(false);
+    const QPoint p = f.DirList2->visualItemRect(sub).center();
+    QTest::mousePress(f.DirList2->viewport(), Qt::RightButton, {}, p);
+    EXPECT_EQ(f.DirList2->currentItem(), sub);
+    EXPECT_TRUE(sub->isExpanded());
+    EXPECT_EQ(names(f.ListBox1), QStringList({"one.txt", "three.exe", "two.bmp"}));
+    QTest::mouseRelease(f.DirList2->viewport(), Qt::RightButton, {}, p);
+    EXPECT_TRUE(f.PopupMenu2->isVisible());
+    f.PopupMenu2->hide();
+    // With Shift the file-operation menu's target is the node under the mouse.
+    QTest::mousePress(f.DirList2->viewport(), Qt::RightButton, Qt::ShiftModifier, p);
+    EXPECT_EQ(f.TargetDirectory, root + "/sub");
+    EXPECT_TRUE(f.TreeMenuShown);
+    QTest::mouseRelease(f.DirList2->viewport(), Qt::RightButton, Qt::ShiftModifier, p);
+    EXPECT_FALSE(f.PopupMenu2->isVisible());
+    EXPECT_FALSE(f.TreeMenuShown);
+}
+
 TEST(FilePanelText, FilterEntriesAndSteps) {
     const auto entries = browser::FilterEntries();
     ASSERT_EQ(entries.size(), 13);
