@@ -62,9 +62,13 @@ void TForm1::FormActivate() {
     ui::SetHelpContext(PopupMenu1, 1030);
     ui::SetHelpContext(PopButton, 1046);
     ui::SetHelpContext(PopButton->menuAction(), 1046);
-    // The other items with help contexts (viewer, search, directory panel, zoom, tray,
-    // lists, make-directory, editor, file commands, page names, information) get theirs
-    // from the subsystems that add them.
+    for (QAction* item : {Normalsize, VierClose})
+        ui::SetHelpContext(item, 1040);
+    for (QAction* item : {ZoomOut, ZoomIn})
+        ui::SetHelpContext(item, 1055);
+    ui::SetHelpContext(TaskTray, 1056);
+    // The other items with help contexts (search, directory panel, lists, make-directory, editor,
+    // file commands, page names, information) get theirs from the subsystems that add them.
 }
 
 void TForm1::HelpH1Click() {
@@ -167,14 +171,7 @@ void TForm1::CloseSecondaryWindows() {
             w->close();
 }
 
-void TForm1::mousePressEvent(QMouseEvent* e) {
-    FormMouseDown(this, e->button(), e->position().toPoint());
-}
-
-void TForm1::mouseMoveEvent(QMouseEvent* e) {
-    FormMouseMove(this, e->position().toPoint());
-}
-
-void TForm1::mouseReleaseEvent(QMouseEvent* e) {
-    FormMouseUp(this, e->button(), e->position().toPoint());
+void TForm1::paintEvent(QPaintEvent* e) {
+    QWidget::paintEvent(e);
+    FormPaint();
 }

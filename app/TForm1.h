@@ -52,6 +52,8 @@ class AlignLayout;
 class CaptionPanel;
 class Panel;
 class TabSet;
+class FramelessFrame;
+class TrayService;
 } // namespace ui
 
 class TForm1 : public QWidget {
@@ -70,6 +72,8 @@ public:
     static constexpr int kSlotButtonSize = 36;
     static constexpr int kTabSetHeight = 17;
 
+    // The caption while maximised (the window has a title bar only then).
+    static QString MaximizedCaption();
     // Captions of the notebook's twelve pages, shown as the tab set's tabs.
     static QStringList NotebookPageCaptions();
 
@@ -112,8 +116,19 @@ public:
     std::array<QAction*, kSlots> ButtonItems{}; // Button1 .. Button14, tags 1..14
     QAction* HelpH1 = nullptr;
     QAction* Exit1 = nullptr;
+    // Window-mode items of the context menu.
+    QAction* Normalsize = nullptr;
+    QAction* VierClose = nullptr;
+    QAction* PopupMax = nullptr;
+    QAction* PopupNor = nullptr;
+    QAction* PopupMini = nullptr;
+    QAction* ZoomOut = nullptr;
+    QAction* ZoomIn = nullptr;
+    QAction* TaskTray = nullptr;
     // Task-tray menu.
     QMenu* PopupMenu3 = nullptr;
+    QAction* TaskTaryShow = nullptr;
+    QAction* N16 = nullptr;
     QAction* N13 = nullptr;
 
     QTimer* Timer1 = nullptr; // runs once a second while the control page is shown
@@ -132,6 +147,16 @@ public:
     bool InTray = false;
     int Zoom = 100;
     int PreviousZoom = 100;
+    // Below this a zoom-out step is refused: the launcher buttons would be so small (7
+    // pixels at 23 percent, then 4, 2, 1, 0) that zooming in, a whole pixel count times
+    // 10/9 at a time, could never bring them back.
+    static constexpr int kMinZoom = 30;
+    // How long the window system may take to maximise before the window does it itself.
+    static constexpr int kMaximizeSettleMs = 300;
+    int DirectoryPanelShare = 0;         // the directory panel's share of the width, in percent
+    int ReturnSheet = 1;                 // the sheet to return to after maximise / normal size
+    ui::FramelessFrame* Frame = nullptr; // moving and edge resizing without a caption
+    ui::TrayService* Tray = nullptr;     // the notification icon while in the tray
     QString RememberedDirectory;
     int FilterIndex = 1; // the filter box's index as read; the file panel keeps the live one
     bool UnlhaAvailable = false;
@@ -206,11 +231,14 @@ public:
     void ZoomOutClick();
     void ZoomInClick();
     void TaskTrayClick();
+    void TaskTaryShowClick();
+    void FormPaint();
     void Timer1Timer();
     void ScaleForStartupZoom();
+    void Panel3Resize();
+    // A press on the background, a page panel, the control page or the tab set: the
+    // frame moves the window on a left press; a right press opens the context menu.
     void FormMouseDown(QWidget* sender, Qt::MouseButton button, QPoint pos);
-    void FormMouseMove(QWidget* sender, QPoint pos);
-    void FormMouseUp(QWidget* sender, Qt::MouseButton button, QPoint pos);
 
     // ---- Later subsystems (app/TForm1_hooks.cpp) --------------------------------------
     void DirSPBClick();
@@ -232,6 +260,7 @@ public:
     void UnloadImagePlugins();
     void AcceptShellDrops();
     void ReleaseTrayIcon();
+    int PreviewLastIndex() const; // the list index the preview showed last
 
     // ==== File panel: the file browser below the launcher strip =======================
     // (browser/TForm1_filepanel*.cpp; the bulk search in search/TForm1_search.cpp)
@@ -364,9 +393,7 @@ protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseMoveEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     void BuildDesign();
@@ -376,8 +403,13 @@ private:
     void BuildSlotControls(int page, const std::function<void()>& afterEach);
     void LocateArchiveLibraries();
     void SetHandCursors();
-    void OpenContextMenu(QPoint globalPos);
-    void BuildFilePanel();      // browser/TForm1_filepanel_build.cpp
+    void BuildWindowModes(); // app/TForm1_modes_build.cpp: frame, tray, mode menu items
+    void ScaledChanged();    // after every scaling of the controls
+    void SetFramed(bool framed);
+    void FitDirectoryPanel();                    // the directory panel's share of the window width
+    void RestoreSheetAndFilter(int filterIndex); // after maximise / normal size
+    QRect normalGeometry_;                       // where the window was before it was maximised
+    void BuildFilePanel();                       // browser/TForm1_filepanel_build.cpp
     void BuildFilePanelMenus(); // the panel's items of PopupMenu1 and the tree's menu
     void ConnectFilePanel();    // browser/TForm1_filepanel_input.cpp
     QPoint splitterPress_;

@@ -55,11 +55,8 @@ void TForm1::BuildDesign() {
     connect(TabSet1, &ui::TabSet::change, this,
             [this](int newTab, bool* allow) { TabSet1Change(newTab, allow); });
     connect(TabSet1, &ui::TabSet::clicked, this, [this] { TabSet1Click(); });
-    connect(TabSet1, &ui::TabSet::mouseDown, this,
-            [this](Qt::MouseButton b, QPoint p) { FormMouseDown(TabSet1, b, p); });
-    connect(TabSet1, &ui::TabSet::mouseMove, this, [this](QPoint p) { FormMouseMove(TabSet1, p); });
-    connect(TabSet1, &ui::TabSet::mouseUp, this,
-            [this](Qt::MouseButton b, QPoint p) { FormMouseUp(TabSet1, b, p); });
+    // Its presses move the window and open the context menu through the frame
+    // (BuildWindowModes), like those on the page panels.
 
     BuildControlPage();
     BuildMenus();
@@ -68,6 +65,8 @@ void TForm1::BuildDesign() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+
+    BuildWindowModes();
 }
 
 void TForm1::BuildNotebook() {
@@ -78,19 +77,10 @@ void TForm1::BuildNotebook() {
 
     // Launcher panels: no bevel, the system's grey-text colour as background.
     const QColor grayText = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
-    auto hookMouse = [this](ui::Panel* panel) {
-        connect(panel, &ui::Panel::mouseDown, this,
-                [this, panel](Qt::MouseButton b, QPoint p) { FormMouseDown(panel, b, p); });
-        connect(panel, &ui::Panel::mouseMove, this,
-                [this, panel](QPoint p) { FormMouseMove(panel, p); });
-        connect(panel, &ui::Panel::mouseUp, this,
-                [this, panel](Qt::MouseButton b, QPoint p) { FormMouseUp(panel, b, p); });
-    };
     for (int p = 0; p < kPages; ++p) {
         auto* panel = new ui::Panel(Notebook1);
         panel->setObjectName(QStringLiteral("BP%1Panel").arg(p + 1));
         panel->setColor(grayText);
-        hookMouse(panel);
         Notebook1->addWidget(panel);
         BPPanels[p] = panel;
     }
@@ -98,7 +88,6 @@ void TForm1::BuildNotebook() {
 
     ControlPanel = new ui::Panel(Notebook1);
     ControlPanel->setObjectName(QStringLiteral("ControlPanel"));
-    hookMouse(ControlPanel);
     Notebook1->addWidget(ControlPanel);
     Notebook1->setCurrentIndex(0);
 }

@@ -7,6 +7,7 @@
 
 #include "launcher/SelectionSource.h"
 #include "launcher/ShellDrops.h"
+#include "ui/TrayService.h"
 
 void TForm1::DirMakeClick() {
     // Filled by the file-panel work: the make-directory dialog.
@@ -58,5 +59,13 @@ bool TForm1::LoadPictureThroughPlugin(const QString& /*path*/, QPixmap& /*bitmap
 }
 
 void TForm1::ReleaseTrayIcon() {
-    // Filled by the window-modes work: remove the notification icon if one is held.
+    // The icon goes with the tray service: no icon outlives the window.
+    delete Tray;
+    Tray = nullptr;
+}
+
+int TForm1::PreviewLastIndex() const {
+    // Filled by the image-preview work: the list index the preview showed last. It has
+    // never run before that work exists.
+    return 0;
 }

@@ -1,77 +1,324 @@
-// Window modes of the main window: viewer open or closed, maximised or normal, zoom,
-// task tray, the title clock, and moving the caption-less window with the mouse.
-//
-// What exists so far: the viewer state is stored and decides whether slot images take
-// the mouse, and a right press opens the context menu. The panels of the viewer, window
-// heights, maximise/normal, zoom scaling, the tray, the clock and moving the window are
-// filled in by the window-modes work; until then those commands do nothing.
+// Window modes of the main window: viewer open or closed, maximised or normal size,
+// minimised, the zoom of every control, and the context menu of the window background.
+// The tray and the title clock are in TForm1_tray_clock.cpp.
 #include "app/TForm1.h"
 
-#include <QCursor>
+#include "app/Placement.h"
+#include "app/ViewerGeometry.h"
+#include "app/ZoomRules.h"
+#include "browser/BusyCursor.h"
+#include "browser/DirTreeViewS.h"
+#include "browser/FileListBox.h"
+#include "ui/CaptionPanel.h"
+#include "ui/ControlScaling.h"
+#include "ui/Panel.h"
+#include "ui/TabSet.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
 #include <QMenu>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+using browser::BusyCursor;
+
+QString TForm1::MaximizedCaption() {
+    return QStringLiteral(
+        "  Zelmo32 ： 一時的に表示を大きくしています。用が済んだらビューアを閉じるが便利です。");
+}
+
+// ---- Viewer --------------------------------------------------------------------------
 
 void TForm1::ApplyViewerState() {
-    // The file browser panels, the viewer menu items and buttons and the window height
-    // follow the viewer state once the window-modes work adds them.
-    SetSlotImagesEnabled(ViewerOpen);
+    const bool open = ViewerOpen;
+    for (QWidget* panel : {static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Panel3),
+                           static_cast<QWidget*>(DirectoryPanel)})
+        panel->setVisible(open);
+    Normalsize->setEnabled(!open);
+    VierButton->setEnabled(!open);
+    for (QAction* item : {VierClose, GyouM->menuAction(), RetuM->menuAction(), GRM->menuAction()})
+        item->setEnabled(open);
+    for (QToolButton* button : {VierCloseBottun, DirSPB, FindDirSPB})
+        button->setEnabled(open);
+    SetSlotImagesEnabled(open);
+    const int height =
+        open ? viewer::OpenHeight(ScreenHeight)
+             : viewer::ClosedHeight(Notebook1->height(), TabSet1->height(), BorderHeight);
+    resize(width(), height);
     SaveViewerStyle();
 }
 
 void TForm1::VierButtonClick() {
-    // Filled by the window-modes work: open the viewer.
+    BusyCursor busy;
+    // 1.
+    if (ViewerOpen)
+        return;
+    // 2. Hook for the archive work: create the archive window (MeltView) hidden here.
+    // 3.
+    ViewerOpen = true;
+    ApplyViewerState();
+    SavePlacement(this);
+    // 4.
+    ListBox1->SetGyou(6);
+    // 5. The tree and the drive box back where they were (a failure leaves them).
+    RestoreDirectory();
+    // 6. Reads the list.
+    FilterComboBox1Change();
 }
 
 void TForm1::VierCloseClick() {
-    // Filled by the window-modes work: close the viewer.
+    BusyCursor busy;
+    // 1.
+    ListBox1->Clear();
+    ListBox2->Clear();
+    DpanelLabel->clear();
+    PanelR->setCaption(QString());
+    CountLabel->clear();
+    SelectImage->clear();
+    SelectImage->setToolTip(QString());
+    if (MeltView)
+        MeltView->hide();
+    if (DirMakeForm)
+        DirMakeForm->hide();
+    // 2.
+    if (isMaximized())
+        PopupNorClick();
+    // 3. Creating lifts the height lock while the window shrinks to the strip.
+    if (ViewerOpen) {
+        SetFramed(false);
+        ViewerOpen = false;
+        Creating = true;
+        ApplyViewerState();
+        SavePlacement(this);
+        Creating = false;
+        RememberTreeDirectory();
+        SaveLastDirectory();
+    }
+    // 4. The context menu's position follows from the state when it opens.
+}
+
+// ---- Maximise and normal size --------------------------------------------------------
+
+void TForm1::SetFramed(bool framed) {
+    const bool frameless = windowFlags() & Qt::FramelessWindowHint;
+    if (frameless == !framed)
+        return;
+    // Changing the flags hides a shown window; it is shown again by the caller's show
+    // call (maximise) or here.
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::FramelessWindowHint, !framed);
+    if (wasVisible && !framed)
+        show();
+}
+
+void TForm1::RestoreSheetAndFilter(int filterIndex) {
+    {
+        const QSignalBlocker block(FilterComboBox1);
+        FilterComboBox1->setCurrentIndex(filterIndex);
+    }
+    if (ReturnSheet == 2) {
+        const QSignalBlocker block(PageControl);
+        PageControl->setCurrentWidget(TabSheet2);
+    }
+}
+
+void TForm1::FitDirectoryPanel() {
+    DirectoryPanel->resize(viewer::PanelWidth(width(), DirectoryPanelShare),
+                           DirectoryPanel->height());
 }
 
 void TForm1::PopupMaxClick() {
-    // Filled by the window-modes work: maximise (opening the viewer first).
+    BusyCursor busy;
+    // 1.
+    ListBox1->BeginUpdate();
+    ListBox2->Clear();
+    DpanelLabel->clear();
+    const int filterIndex = FilterComboBox1->currentIndex();
+    ReturnSheet = PageControl->currentWidget() == TabSheet2 ? 2 : 1;
+    struct Finally {
+        TForm1* f;
+        int filterIndex;
+        ~Finally() {
+            // 10. The tree rebuilds when it wakes up, and its change handler shows the
+            //     first sheet: the sheet is chosen after that.
+            f->DirList2->SetDirSpace(false);
+            f->RestoreSheetAndFilter(filterIndex);
+            f->ListBox1->EndUpdate();
+        }
+    } finally{this, filterIndex};
+    // 2.
+    if (!ViewerOpen)
+        VierButtonClick();
+    // 3.
+    RememberTreeDirectory();
+    DirList2->SetDirSpace(true);
+    // 4. and 5. The share is taken before the window changes size.
+    if (!isMaximized())
+        normalGeometry_ = geometry();
+    DirectoryPanelShare = viewer::PanelShare(DirectoryPanel->width(), width());
+    // 6.
+    const zoom::ScaleStep step = zoom::MaximizeStep(Zoom, PreviousZoom);
+    if (step.scale) {
+        ui::ScaleControls(this, step.m, step.d);
+        ScaledChanged();
+    }
+    Zoom = step.zoom;
+    PreviousZoom = step.previousZoom;
+    // 7. A normal caption and frame while the window is large.
+    setWindowTitle(MaximizedCaption());
+    SetFramed(true);
+    showMaximized();
+    // 8. The window system answers the request in its own time: the panel takes its
+    //    share again once it has.
+    FitDirectoryPanel();
+    QTimer::singleShot(kMaximizeSettleMs, this, [this, before = normalGeometry_] {
+        if (!isMaximized() || isMinimized())
+            return;
+        // Without a window manager nothing answers at all: the window takes the
+        // screen's work area itself, and stays maximised.
+        if (geometry() == before)
+            if (QScreen* s = screen()) {
+                setGeometry(s->availableGeometry());
+                setWindowState(windowState() | Qt::WindowMaximized);
+            }
+        FitDirectoryPanel();
+    });
+    // 9.
+    SBMax->setEnabled(false);
+    ZoomoutSB->setEnabled(false);
+    ZoomInSB->setEnabled(false);
+    SBNor->setEnabled(true);
 }
 
 void TForm1::PopupNorClick() {
-    // Filled by the window-modes work: back to normal size.
+    BusyCursor busy;
+    // 1.
+    ListBox1->BeginUpdate();
+    ListBox2->Clear();
+    DpanelLabel->clear();
+    const int filterIndex = FilterComboBox1->currentIndex();
+    ReturnSheet = PageControl->currentWidget() == TabSheet2 ? 2 : 1;
+    struct Finally {
+        TForm1* f;
+        int filterIndex;
+        ~Finally() {
+            // 7. As for maximise, the sheet is chosen once the tree has settled.
+            f->DirList2->SetDirSpace(false);
+            f->RestoreDirectory();
+            f->RestoreSheetAndFilter(filterIndex);
+            if (!f->DirectoryPanel->isHidden())
+                f->DirList2->setFocus();
+            f->ListBox1->EndUpdate();
+        }
+    } finally{this, filterIndex};
+    // 2.
+    RememberTreeDirectory();
+    DirList2->SetDirSpace(true);
+    // 3.
+    const zoom::ScaleStep step = zoom::NormalStep(Zoom, PreviousZoom);
+    if (step.scale) {
+        ui::ScaleControls(this, step.m, step.d);
+        ScaledChanged();
+    }
+    Zoom = step.zoom;
+    PreviousZoom = step.previousZoom;
+    // 4. The title is the taskbar's text here: back to the program's name.
+    const bool wasMaximized = isMaximized();
+    setWindowTitle(QStringLiteral("Zelmo32"));
+    showNormal();
+    SetFramed(false);
+    // A window manager puts the window back where it was; without one we do.
+    if (wasMaximized && normalGeometry_.isValid())
+        setGeometry(normalGeometry_);
+    // 5.
+    FitDirectoryPanel();
+    // 6.
+    SBMax->setEnabled(true);
+    ZoomoutSB->setEnabled(true);
+    ZoomInSB->setEnabled(true);
+    SBNor->setEnabled(false);
 }
 
 void TForm1::MinimizeButtonClick() {
-    // Filled by the window-modes work: minimise the application.
+    showMinimized();
+}
+
+// ---- Zoom ----------------------------------------------------------------------------
+
+void TForm1::ScaledChanged() {
+    // The tab set draws its tabs one pixel lower than itself.
+    TabSet1->setTabHeight(TabSet1->height() - 1);
 }
 
 void TForm1::ZoomOutClick() {
-    // Filled by the window-modes work: scale every control by 700/1000.
+    BusyCursor busy;
+    const int zoomed = zoom::ZoomedOut(Zoom);
+    if (zoomed < kMinZoom)
+        return;
+    // 1.
+    if (ViewerOpen)
+        RememberTreeDirectory();
+    // 2. and 3.
+    Creating = true;
+    ui::ScaleBy(this, zoom::kZoomOutM, zoom::kZoomOutD);
+    Zoom = zoomed;
+    ScaledChanged();
+    // 4.
+    Creating = false;
+    if (ViewerOpen)
+        RestoreDirectory();
 }
 
 void TForm1::ZoomInClick() {
-    // Filled by the window-modes work: scale every control by 1000/900.
-}
-
-void TForm1::TaskTrayClick() {
-    // Filled by the window-modes work: hide behind the notification icon.
-}
-
-void TForm1::Timer1Timer() {
-    // Filled by the window-modes work: title clock and icon animation.
+    BusyCursor busy;
+    // 1.
+    if (ViewerOpen)
+        RememberTreeDirectory();
+    // 2. and 3.
+    Creating = true;
+    ui::ScaleBy(this, zoom::kZoomInM, zoom::kZoomInD);
+    Zoom = zoom::ZoomedIn(Zoom);
+    ScaledChanged();
+    resize(zoom::BoundAfterZoomIn(size(), QSize(ScreenWidth, ScreenHeight)));
+    // 4.
+    Creating = false;
+    if (ViewerOpen)
+        RestoreDirectory();
 }
 
 void TForm1::ScaleForStartupZoom() {
-    // Filled by the window-modes work: scale all controls by Zoom / 100 and shrink the
-    // tree's and result list's fonts below 85 percent.
+    // The caller gives the window its size back afterwards.
+    ui::ScaleControls(this, Zoom, 100);
+    ScaledChanged();
+    if (zoom::UsesSmallListFont(Zoom)) {
+        for (QWidget* w : {static_cast<QWidget*>(DirList2), static_cast<QWidget*>(ListBox2)}) {
+            QFont f = w->font();
+            f.setPixelSize(zoom::kSmallListFontPixels);
+            w->setFont(f);
+        }
+    }
 }
 
-void TForm1::FormMouseDown(QWidget* /*sender*/, Qt::MouseButton button, QPoint /*pos*/) {
-    // A left press starts moving the window: filled by the window-modes work.
-    if (button == Qt::RightButton)
-        OpenContextMenu(QCursor::pos() + QPoint(10, 0));
+// ---- File panel ----------------------------------------------------------------------
+
+void TForm1::Panel3Resize() {
+    ListBox1->BeginUpdate();
+    ListBox1->SetGyou(ListBox1->Gyou());
+    ListBox1->EndUpdate();
 }
 
-void TForm1::FormMouseMove(QWidget* /*sender*/, QPoint /*pos*/) {
-    // Filled by the window-modes work: move the window while dragging.
-}
+// ---- Mouse on the background -----------------------------------------------------------
 
-void TForm1::FormMouseUp(QWidget* /*sender*/, Qt::MouseButton /*button*/, QPoint /*pos*/) {
-    // Filled by the window-modes work: end the move.
-}
-
-void TForm1::OpenContextMenu(QPoint globalPos) {
-    PopupMenu1->popup(globalPos);
+void TForm1::FormMouseDown(QWidget* sender, Qt::MouseButton button, QPoint pos) {
+    // Moving by a left press is the frame's (BuildWindowModes).
+    if (button != Qt::RightButton)
+        return;
+    const QPoint cursor = sender ? sender->mapToGlobal(pos) : QCursor::pos();
+    const bool listSelection = ListBox1 && ListBox1->ItemIndex() >= 0;
+    PopupMenu1->popup(viewer::ContextMenuPos(cursor, OnLauncherPage(), listSelection, ViewerOpen));
 }

@@ -3,6 +3,7 @@
 #include "app/TForm1.h"
 
 #include "app/SettingsFile.h"
+#include "app/ZoomRules.h"
 #include "launcher/PageNames.h"
 
 #include <QDir>
@@ -21,10 +22,11 @@ void TForm1::SaveViewerStyle() {
 }
 
 int TForm1::NormalizedZoom(int stored) {
-    // Values close to 100 come from rounding in the zoom steps; they mean full size.
-    if (stored == 0 || (stored >= 95 && stored <= 105))
-        return 100;
-    return stored;
+    // Values close to 100 come from rounding in the zoom steps; they mean full size. So
+    // does a zoom below the smallest the steps allow: its controls would be too small to
+    // use and could not be brought back.
+    const int zoom = zoom::StartupZoom(stored);
+    return zoom < kMinZoom ? 100 : zoom;
 }
 
 void TForm1::LoadZoom() {

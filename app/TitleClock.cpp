@@ -24,3 +24,18 @@ TitleTick TitleClockTick(QTime now, bool minimized, bool controlPageShown) {
     }
     return t;
 }
+
+namespace {
+std::function<QTime()>& ClockSource() {
+    static std::function<QTime()> source;
+    return source;
+}
+} // namespace
+
+QTime TitleClockNow() {
+    return ClockSource() ? ClockSource()() : QTime::currentTime();
+}
+
+void SetTitleClockSource(std::function<QTime()> source) {
+    ClockSource() = std::move(source);
+}

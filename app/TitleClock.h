@@ -5,7 +5,7 @@
 // picture between the program icon and the mascot at the same moments.
 //
 // How TForm1 uses it (Timer1Timer):
-//   const TitleTick t = TitleClockTick(QTime::currentTime(), isMinimized(),
+//   const TitleTick t = TitleClockTick(TitleClockNow(), isMinimized(),
 //                                      Notebook1->currentIndex() == 11);
 //   if (!t.windowIcon.isEmpty()) setWindowIcon(ui::resourceIcon(t.windowIcon));
 //   application title (the taskbar text) = t.title;
@@ -14,6 +14,7 @@
 //     SBP's glyph.
 #include <QString>
 #include <QTime>
+#include <functional>
 
 struct TitleTick {
     QString timeText;   // "hh:nn:ss"
@@ -24,3 +25,7 @@ struct TitleTick {
 };
 
 TitleTick TitleClockTick(QTime now, bool minimized, bool controlPageShown);
+
+// The time the clock shows: the current time; tests replace the source (null restores it).
+QTime TitleClockNow();
+void SetTitleClockSource(std::function<QTime()> source);

@@ -55,8 +55,12 @@ void TForm1::PopupMenu1Popup() {
     // 1. Registration captions from the page's entries.
     if (OnLauncherPage())
         RebuildRegistrationCaptions();
-    // 2. The zoom, maximise and normal-size items follow the window state; they come
-    //    with the window modes.
+    // 2. Zooming is for the normal window; maximised it can only go back to normal.
+    const bool maximized = isMaximized();
+    ZoomOut->setEnabled(!maximized);
+    ZoomIn->setEnabled(!maximized);
+    PopupMax->setEnabled(!maximized);
+    PopupNor->setEnabled(maximized);
     // 3. Registering needs a selected file in the active list.
     PopButton->setEnabled(false);
     if (ViewerOpen && OnLauncherPage() && ActiveListHasSelection())

@@ -99,8 +99,9 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsFile) {
     EXPECT_TRUE(f.ViewerOpen);
     EXPECT_TRUE(f.SlotImages[0][5]->isSlotEnabled());
     EXPECT_FALSE(f.SlotImages[1][5]->isSlotEnabled());
-    // Centred at the design size; the only write was the viewer style.
-    EXPECT_EQ(f.geometry(), QRect(216, 157, 592, 453));
+    // Centred at the design width, two thirds of the screen high with the viewer open;
+    // the only write was the viewer style.
+    EXPECT_EQ(f.geometry(), QRect(216, 128, 592, 768 * 2 / 3));
     EXPECT_EQ(iniBytes(), "[FormStyle]\nViewerStyle=1\n");
     EXPECT_EQ(f.Zoom, 100);
     EXPECT_EQ(f.FilterIndex, 1);
@@ -239,8 +240,8 @@ TEST_F(MainWindowTest, ExitWithYesWritesZoomDirectoryFilterAndPlacement) {
                               "\nFilterCBox=1\n\n[TForm1]\nPlaceFlags=0\nPlaceShowCmd=1\n"
                               "PlaceMinPos.X=-1\nPlaceMinPos.Y=-1\nPlaceMaxPos.X=-1\n"
                               "PlaceMaxPos.Y=-1\nPlaceNormalPos.Left=216\n"
-                              "PlaceNormalPos.Top=157\nPlaceNormalPos.Right=808\n"
-                              "PlaceNormalPos.Bottom=610\n");
+                              "PlaceNormalPos.Top=128\nPlaceNormalPos.Right=808\n"
+                              "PlaceNormalPos.Bottom=640\n");
 }
 
 TEST_F(MainWindowTest, NoChangesNothingAndTheCloseCommandIsRemembered) {
@@ -311,7 +312,7 @@ TEST_F(MainWindowTest, StoredValuesAreApplied) {
     EXPECT_EQ(f.Entries.at(1, 3), "/usr/bin/xterm");
     EXPECT_EQ(f.PageItems[2]->text(), "(&3) 道具");
     EXPECT_TRUE(f.TabSet1->toolTip().contains(" 3  道具\n"));
-    EXPECT_EQ(f.geometry(), QRect(40, 30, 592, 453));
+    EXPECT_EQ(f.geometry(), QRect(40, 30, 592, 768 * 2 / 3)); // the open viewer's height
     EXPECT_FALSE(f.isMaximized());
     EXPECT_EQ(TForm1::NormalizedZoom(0), 100);
     EXPECT_EQ(TForm1::NormalizedZoom(95), 100);
