@@ -65,8 +65,9 @@ void TForm1::PopupMenu1Popup() {
     PopButton->setEnabled(false);
     if (ViewerOpen && OnLauncherPage() && ActiveListHasSelection())
         PopButton->setEnabled(true);
-    // The directory items (RootMove, FindDirectory, DirSee, FileListChan) follow the
-    // viewer state; they come with the file panel and the search.
+    // The directory items work on the file panel, so only while it is shown.
+    for (QAction* item : {RootMove, FindDirectory, DirSee, FileListChan})
+        item->setEnabled(ViewerOpen);
 }
 
 void TForm1::BuildPageCaptions() {

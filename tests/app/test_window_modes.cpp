@@ -216,8 +216,13 @@ TEST_F(WindowModesTest, MenuItemsFollowTheViewerAndTheWindowState) {
     EXPECT_TRUE(f.ZoomOut->isEnabled());
     EXPECT_TRUE(f.PopupMax->isEnabled());
     EXPECT_FALSE(f.PopupNor->isEnabled());
+    for (QAction* item : {f.RootMove, f.FindDirectory, f.DirSee, f.FileListChan})
+        EXPECT_TRUE(item->isEnabled()) << item->objectName().toStdString();
     f.VierClose->trigger();
     EXPECT_FALSE(f.ViewerOpen);
+    f.PopupMenu1Popup();
+    for (QAction* item : {f.RootMove, f.FindDirectory, f.DirSee, f.FileListChan})
+        EXPECT_FALSE(item->isEnabled()) << item->objectName().toStdString();
     f.Normalsize->trigger();
     EXPECT_TRUE(f.ViewerOpen);
     f.PopupMax->trigger();
