@@ -41,6 +41,9 @@ class TSplashScreen;
 namespace browser {
 class TFileListBoxS;
 } // namespace browser
+namespace zoom {
+struct ScaleStep;
+} // namespace zoom
 namespace launcher {
 class SelectionSource;
 class SlotButton;
@@ -406,7 +409,9 @@ private:
     void BuildWindowModes(); // app/TForm1_modes_build.cpp: frame, tray, mode menu items
     void ScaledChanged();    // after every scaling of the controls
     void SetFramed(bool framed);
-    void FitDirectoryPanel();                    // the directory panel's share of the window width
+    void FitDirectoryPanel(); // the directory panel's share of the window width
+    int BeginSizeChange();    // step 1 of maximise / normal size: gives the filter index
+    void ApplyScaleStep(const zoom::ScaleStep& step);
     void RestoreSheetAndFilter(int filterIndex); // after maximise / normal size
     QRect normalGeometry_;                       // where the window was before it was maximised
     void BuildFilePanel();                       // browser/TForm1_filepanel_build.cpp

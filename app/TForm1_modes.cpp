@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStackedWidget>
@@ -127,6 +128,23 @@ void TForm1::RestoreSheetAndFilter(int filterIndex) {
     }
 }
 
+int TForm1::BeginSizeChange() {
+    ListBox1->BeginUpdate();
+    ListBox2->Clear();
+    DpanelLabel->clear();
+    ReturnSheet = PageControl->currentWidget() == TabSheet2 ? 2 : 1;
+    return FilterComboBox1->currentIndex();
+}
+
+void TForm1::ApplyScaleStep(const zoom::ScaleStep& step) {
+    if (step.scale) {
+        ui::ScaleControls(this, step.m, step.d);
+        ScaledChanged();
+    }
+    Zoom = step.zoom;
+    PreviousZoom = step.previousZoom;
+}
+
 void TForm1::FitDirectoryPanel() {
     DirectoryPanel->resize(viewer::PanelWidth(width(), DirectoryPanelShare),
                            DirectoryPanel->height());
@@ -135,22 +153,14 @@ void TForm1::FitDirectoryPanel() {
 void TForm1::PopupMaxClick() {
     BusyCursor busy;
     // 1.
-    ListBox1->BeginUpdate();
-    ListBox2->Clear();
-    DpanelLabel->clear();
-    const int filterIndex = FilterComboBox1->currentIndex();
-    ReturnSheet = PageControl->currentWidget() == TabSheet2 ? 2 : 1;
-    struct Finally {
-        TForm1* f;
-        int filterIndex;
-        ~Finally() {
-            // 10. The tree rebuilds when it wakes up, and its change handler shows the
-            //     first sheet: the sheet is chosen after that.
-            f->DirList2->SetDirSpace(false);
-            f->RestoreSheetAndFilter(filterIndex);
-            f->ListBox1->EndUpdate();
-        }
-    } finally{this, filterIndex};
+    const int filterIndex = BeginSizeChange();
+    const auto finally = qScopeGuard([this, filterIndex] {
+        // 10. The tree rebuilds when it wakes up, and its change handler shows the
+        //     first sheet: the sheet is chosen after that.
+        DirList2->SetDirSpace(false);
+        RestoreSheetAndFilter(filterIndex);
+        ListBox1->EndUpdate();
+    });
     // 2.
     if (!ViewerOpen)
         VierButtonClick();
@@ -163,12 +173,7 @@ void TForm1::PopupMaxClick() {
     DirectoryPanelShare = viewer::PanelShare(DirectoryPanel->width(), width());
     // 6.
     const zoom::ScaleStep step = zoom::MaximizeStep(Zoom, PreviousZoom);
-    if (step.scale) {
-        ui::ScaleControls(this, step.m, step.d);
-        ScaledChanged();
-    }
-    Zoom = step.zoom;
-    PreviousZoom = step.previousZoom;
+    ApplyScaleStep(step);
     // 7. A normal caption and frame while the window is large.
     setWindowTitle(MaximizedCaption());
     SetFramed(true);
@@ -198,35 +203,22 @@ void TForm1::PopupMaxClick() {
 void TForm1::PopupNorClick() {
     BusyCursor busy;
     // 1.
-    ListBox1->BeginUpdate();
-    ListBox2->Clear();
-    DpanelLabel->clear();
-    const int filterIndex = FilterComboBox1->currentIndex();
-    ReturnSheet = PageControl->currentWidget() == TabSheet2 ? 2 : 1;
-    struct Finally {
-        TForm1* f;
-        int filterIndex;
-        ~Finally() {
-            // 7. As for maximise, the sheet is chosen once the tree has settled.
-            f->DirList2->SetDirSpace(false);
-            f->RestoreDirectory();
-            f->RestoreSheetAndFilter(filterIndex);
-            if (!f->DirectoryPanel->isHidden())
-                f->DirList2->setFocus();
-            f->ListBox1->EndUpdate();
-        }
-    } finally{this, filterIndex};
+    const int filterIndex = BeginSizeChange();
+    const auto finally = qScopeGuard([this, filterIndex] {
+        // 7. As for maximise, the sheet is chosen once the tree has settled.
+        DirList2->SetDirSpace(false);
+        RestoreDirectory();
+        RestoreSheetAndFilter(filterIndex);
+        if (!DirectoryPanel->isHidden())
+            DirList2->setFocus();
+        ListBox1->EndUpdate();
+    });
     // 2.
     RememberTreeDirectory();
     DirList2->SetDirSpace(true);
     // 3.
     const zoom::ScaleStep step = zoom::NormalStep(Zoom, PreviousZoom);
-    if (step.scale) {
-        ui::ScaleControls(this, step.m, step.d);
-        ScaledChanged();
-    }
-    Zoom = step.zoom;
-    PreviousZoom = step.previousZoom;
+    ApplyScaleStep(step);
     // 4. The title is the taskbar's text here: back to the program's name.
     const bool wasMaximized = isMaximized();
     setWindowTitle(QStringLiteral("Zelmo32"));

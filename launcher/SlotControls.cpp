@@ -76,15 +76,14 @@ void SlotImage::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void SlotImage::dragEnterEvent(QDragEnterEvent* e) {
-    bool accept = false;
-    emit dragOver(e->source(), &accept);
-    if (accept)
-        e->acceptProposedAction();
-    else
-        e->ignore();
+    answerDragOver(e);
 }
 
 void SlotImage::dragMoveEvent(QDragMoveEvent* e) {
+    answerDragOver(e);
+}
+
+void SlotImage::answerDragOver(QDragMoveEvent* e) {
     bool accept = false;
     emit dragOver(e->source(), &accept);
     if (accept)

@@ -65,6 +65,9 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
+    // QDragEnterEvent is a QDragMoveEvent: both ask the main window the same question.
+    void answerDragOver(QDragMoveEvent* e);
+
     int tag_;
     QPixmap picture_;
     bool slotEnabled_ = true;
