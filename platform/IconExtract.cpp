@@ -7,8 +7,11 @@
 #include <QFile>
 #include <QIcon>
 #include <QPainter>
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
-#include <sys/mman.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +22,7 @@ namespace platform {
 namespace {
 constexpr int kSize = 32;
 constexpr qsizetype kMaxIconFile = 16 << 20;
+constexpr uint64_t kPeHeaderBytes = 64 << 10; // DOS stub, PE header and section table
 
 ExtractedIcon icon(QImage img) {
     if (img.isNull())
@@ -32,25 +36,47 @@ QImage fromIcon(const QIcon& ic) {
     return ic.pixmap(QSize(kSize, kSize)).toImage();
 }
 
-// The PE reader works on the whole file; programs can be large, so the file is
-// mapped rather than read.
+// Reads len bytes at off into dst; false on a short read (the file changed under us).
+bool readAt(int fd, char* dst, uint64_t off, uint64_t len) {
+    while (len > 0) {
+        const ssize_t n = ::pread(fd, dst, size_t(len), off_t(off));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        dst += n;
+        off += uint64_t(n);
+        len -= uint64_t(n);
+    }
+    return true;
+}
+
+// Programs can be large, and mapping one would end this process if another one
+// truncated the file meanwhile. Only the headers and the resource section are read,
+// into a buffer the file's size whose other pages are never touched.
 std::optional<QByteArray> iconFromPeFile(const QString& path) {
-    int fd = ::open(toFsBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd =
+        ::open(toFsBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
+    std::optional<QByteArray> result;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
-        ::close(fd);
-        return std::nullopt;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        const uint64_t size = uint64_t(st.st_size);
+        const uint64_t headLen = std::min<uint64_t>(size, kPeHeaderBytes);
+        std::unique_ptr<char, decltype(&std::free)> buf(
+            static_cast<char*>(std::calloc(size_t(size), 1)), &std::free);
+        if (buf && readAt(fd, buf.get(), 0, headLen)) {
+            const auto rsrc = peResourceSection(QByteArrayView(buf.get(), qsizetype(headLen)));
+            if (rsrc && rsrc->first < size) {
+                const uint64_t len = std::min(rsrc->second, size - rsrc->first);
+                if (readAt(fd, buf.get() + rsrc->first, rsrc->first, len))
+                    result = iconFileFromPe(QByteArrayView(buf.get(), qsizetype(size)), kSize);
+            }
+        }
     }
-    void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
     ::close(fd);
-    if (map == MAP_FAILED)
-        return std::nullopt;
-    auto ico =
-        iconFileFromPe(QByteArrayView(static_cast<const char*>(map), qsizetype(st.st_size)), kSize);
-    ::munmap(map, size_t(st.st_size));
-    return ico;
+    return result;
 }
 
 QImage desktopEntryIcon(const QString& path) {

@@ -62,8 +62,20 @@ public:
             sections_[qMin<int>(i, kMaxSections - 1)] = sec;
             nSections_ = qMin<int>(i + 1, kMaxSections);
         }
+        rsrcRva_ = rsrcRva;
         // Resource directory offsets are relative to the start of the resources.
         return rvaToOffset(rsrcRva, 16, &rsrc_);
+    }
+
+    // The file range of the section that holds the resource directory, from the headers
+    // alone (valid after open(), also when the view holds only the headers).
+    std::optional<std::pair<uint64_t, uint64_t>> resourceSection() const {
+        for (int i = 0; i < nSections_; ++i) {
+            const Section& s = sections_[i];
+            if (rsrcRva_ >= s.va && uint64_t(rsrcRva_) - s.va < qMax(s.vsize, s.rawSize))
+                return std::make_pair(uint64_t(s.rawPtr), uint64_t(s.rawSize));
+        }
+        return std::nullopt;
     }
 
     // The data of the first language of resource (type, id); id < 0: the first name.
@@ -154,6 +166,7 @@ private:
     Section sections_[kMaxSections] = {};
     int nSections_ = 0;
     uint64_t rsrc_ = 0;
+    uint32_t rsrcRva_ = 0;
 };
 
 int sizeDistance(uint32_t w, uint32_t h, int size) {
@@ -162,6 +175,12 @@ int sizeDistance(uint32_t w, uint32_t h, int size) {
     return std::abs(ww - size) + std::abs(hh - size);
 }
 } // namespace
+
+std::optional<std::pair<uint64_t, uint64_t>> peResourceSection(QByteArrayView headers) {
+    PeResources pe(headers);
+    pe.open(); // fails here when the resources lie beyond the headers, as they should
+    return pe.resourceSection();
+}
 
 std::optional<QByteArray> iconFileFromPe(QByteArrayView file, int size) {
     PeResources pe(file);

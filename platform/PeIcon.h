@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QImage>
+#include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace platform {
 
@@ -13,6 +15,10 @@ namespace platform {
 // (deepest colours among equals), as a one-image icon file. Nothing when the file is
 // not a PE file, has no icon group, or is damaged.
 std::optional<QByteArray> iconFileFromPe(QByteArrayView file, int size = 32);
+
+// File offset and size of the section holding the resources, read from the file's
+// first bytes (its headers); nothing when they do not describe one.
+std::optional<std::pair<uint64_t, uint64_t>> peResourceSection(QByteArrayView headers);
 
 // The image of an icon or cursor file closest to size x size; null when it has none
 // that can be decoded.
