@@ -1,27 +1,15 @@
 // Placement records: the ten keys, restoring with its defaults, and the Qt mapping.
 #include "app/Placement.h"
 #include "app/SettingsFile.h"
+#include "tests/SettingsFileFixture.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
 
-class PlacementTest : public ::testing::Test {
+class PlacementTest : public SettingsFileFixture {
 protected:
-    QTemporaryDir dir;
-    QString path() const { return dir.filePath("zelmo32.INI"); }
-    void write(const QByteArray& bytes) {
-        QFile f(path());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray readAll() {
-        QFile f(path());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     const QList<QRect> screens{QRect(0, 0, 1024, 768)};
     const QSize screen{1024, 768};
     // A window at its design size somewhere on the screen.

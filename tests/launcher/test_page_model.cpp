@@ -3,6 +3,7 @@
 #include "launcher/EntryTable.h"
 #include "launcher/PageNames.h"
 #include "platform/Errors.h"
+#include "tests/SettingsFileFixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,21 +12,7 @@
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-class PageModelTest : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    QString path() const { return dir.filePath("zelmo32.INI"); }
-    void write(const QByteArray& bytes) {
-        QFile f(path());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-};
+class PageModelTest : public SettingsFileFixture {};
 
 TEST_F(PageModelTest, LoadsEveryPageAndSlotFromItsOwnKey) {
     write("[Page1]\nBPFileName0=/usr/bin/xterm\nBPFileName13=/home/ann\n"
@@ -48,12 +35,12 @@ TEST_F(PageModelTest, RecordChangesMemoryAndWritesOneKey) {
     SettingsFile ini(path());
     table.Record(ini, 2, 7, "/opt/tool/run");
     EXPECT_EQ(table.at(2, 7), "/opt/tool/run");
-    EXPECT_EQ(readAll(path()), "[Page3]\nBPFileName7=/opt/tool/run\n");
+    EXPECT_EQ(readAll(), "[Page3]\nBPFileName7=/opt/tool/run\n");
     table.Record(ini, 2, 7, "");
-    EXPECT_EQ(readAll(path()), "[Page3]\nBPFileName7=\n");
+    EXPECT_EQ(readAll(), "[Page3]\nBPFileName7=\n");
     table.set(2, 13, "/tmp/x"); // memory only
     EXPECT_EQ(table.at(2, 13), "/tmp/x");
-    EXPECT_EQ(readAll(path()), "[Page3]\nBPFileName7=\n");
+    EXPECT_EQ(readAll(), "[Page3]\nBPFileName7=\n");
 }
 
 TEST_F(PageModelTest, RecordOnAReadOnlyFileRaisesAfterChangingMemory) {
@@ -68,7 +55,7 @@ TEST_F(PageModelTest, RecordOnAReadOnlyFileRaisesAfterChangingMemory) {
         EXPECT_EQ(e.text(), path() + " に書き込めません");
     }
     EXPECT_EQ(table.at(0, 1), "/bin/sh");
-    EXPECT_EQ(readAll(path()), "[Page1]\n");
+    EXPECT_EQ(readAll(), "[Page1]\n");
 }
 
 TEST_F(PageModelTest, PageNamesDefaultAndTheirCaptions) {
