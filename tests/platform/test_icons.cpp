@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +95,21 @@ TEST(IconExtract, OtherFilesAndDesktopEntries) {
     writeFile(tmp.path() + "/c.desktop",
               "[Desktop Entry]\nExec=true\nIcon=no-such-icon-name-anywhere\n");
     EXPECT_EQ(ExtractIcon(tmp.path() + "/c.desktop").outcome, IconOutcome::NoIcon);
+}
+
+TEST(IconExtract, NamesThatAreNotUtf8) {
+    QTemporaryDir tmp;
+    const QString name = tmp.path() + "/" + fromFsBytes(QByteArray("\x83\x81\x83\x82.exe"));
+    const QByteArray bytes = readAll(kGood + "app.exe");
+    FILE* f = ::fopen(toFsBytes(name).constData(), "wb");
+    ASSERT_NE(f, nullptr);
+    ::fwrite(bytes.constData(), 1, size_t(bytes.size()), f);
+    ::fclose(f);
+    EXPECT_EQ(ExtractIcon(name).outcome, IconOutcome::Icon);
+    const QString link = tmp.path() + "/" + fromFsBytes(QByteArray("\x8e\xc0.lnk"));
+    ASSERT_EQ(::symlink(toFsBytes(name).constData(), toFsBytes(link).constData()), 0);
+    EXPECT_EQ(toFsBytes(ResolveShortcut(link)),
+              QDir(tmp.path()).canonicalPath().toUtf8() + "/\x83\x81\x83\x82.exe");
 }
 
 TEST(IconExtract, DamagedProgramsGiveNoIcon) {
