@@ -2,7 +2,7 @@
 // closing with their confirmation, and what is saved and released on the way out.
 #include "app/TForm1.h"
 
-#include "app/Placement.h"
+#include "core/Placement.h"
 #include "app/ZelmoApplication.h"
 #include "platform/Errors.h"
 #include "platform/UserInfo.h"

@@ -2,8 +2,8 @@
 // setting in a fixed order, keeping the splash animated between steps.
 #include "app/TForm1.h"
 
-#include "app/Placement.h"
-#include "app/SettingsFile.h"
+#include "core/Placement.h"
+#include "core/SettingsFile.h"
 #include "app/SplashScreen.h"
 #include "launcher/SlotControls.h"
 #include "platform/LibraryDirs.h"

@@ -3,10 +3,10 @@
 // The tray and the title clock are in TForm1_tray_clock.cpp.
 #include "app/TForm1.h"
 
-#include "app/Placement.h"
+#include "core/Placement.h"
 #include "app/ViewerGeometry.h"
 #include "app/ZoomRules.h"
-#include "browser/BusyCursor.h"
+#include "core/BusyCursor.h"
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
 #include "ui/CaptionPanel.h"
@@ -26,7 +26,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-using browser::BusyCursor;
+using core::BusyCursor;
 
 QString TForm1::MaximizedCaption() {
     return QStringLiteral(

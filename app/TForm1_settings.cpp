@@ -2,7 +2,7 @@
 // for its one step.
 #include "app/TForm1.h"
 
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 #include "app/ZoomRules.h"
 #include "launcher/PageNames.h"
 

@@ -1,7 +1,7 @@
 // Start-up reads all 154 launcher entries from the settings file through one accessor.
 // A large settings file (100 kB, the entries after other programs' sections) shows
 // whether that stays fast.
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 #include "launcher/EntryTable.h"
 
 #include <QFile>

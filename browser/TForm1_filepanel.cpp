@@ -2,7 +2,7 @@
 // status texts of a list and of a selection, the selection image and the archive window.
 #include "app/TForm1.h"
 
-#include "browser/BusyCursor.h"
+#include "core/BusyCursor.h"
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
 #include "browser/FilePanelText.h"
@@ -20,7 +20,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
-using browser::BusyCursor;
+using core::BusyCursor;
 using browser::TFileListBoxS;
 
 namespace {

@@ -4,7 +4,7 @@
 // panel.
 #include "app/TForm1.h"
 
-#include "browser/BusyCursor.h"
+#include "core/BusyCursor.h"
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
 #include "browser/FilePanelEvents.h"
@@ -30,7 +30,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-using browser::BusyCursor;
+using core::BusyCursor;
 using browser::TFileListBoxS;
 
 void TForm1::ConnectFilePanel() {

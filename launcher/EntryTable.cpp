@@ -1,6 +1,6 @@
 #include "launcher/EntryTable.h"
 
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 
 QString EntryTable::SectionName(int page) {
     return QStringLiteral("Page") + QString::number(page + 1);

@@ -1,6 +1,6 @@
 #include "launcher/PageNames.h"
 
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 
 namespace launcher {
 

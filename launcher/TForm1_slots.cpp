@@ -3,7 +3,7 @@
 // launcher/EntryRules and launcher/LaunchRules; here they meet the controls.
 #include "app/TForm1.h"
 
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 #include "launcher/EntryRules.h"
 #include "launcher/LaunchRules.h"
 #include "launcher/SelectionSource.h"

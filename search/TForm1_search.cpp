@@ -3,7 +3,7 @@
 // of the result sheet and the focusing of the sheets.
 #include "app/TForm1.h"
 
-#include "browser/BusyCursor.h"
+#include "core/BusyCursor.h"
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
 #include "platform/FsName.h"
@@ -79,7 +79,7 @@ void TForm1::FindDirectoryClick() {
     PanelL->setToolTip(caption);
     // 7.
     SearchRunning = true;
-    browser::BusyCursor busy;
+    core::BusyCursor busy;
     // 8.
     std::exception_ptr failure;
     try {

@@ -1,5 +1,5 @@
 // The entry table and the page names against the settings file.
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 #include "launcher/EntryTable.h"
 #include "launcher/PageNames.h"
 #include "platform/Errors.h"

@@ -2,7 +2,7 @@
 // files in a temporary folder, the settings file there too, starts recorded (or, once,
 // real), questions answered by a scripted responder.
 #include "FakeSelection.h"
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 #include "app/TForm1.h"
 #include "launcher/EntryRules.h"
 #include "launcher/SlotControls.h"

@@ -2,7 +2,7 @@
 // The hourglass while a handler runs, restored however the handler ends.
 #include <QApplication>
 
-namespace browser {
+namespace core {
 
 class BusyCursor {
 public:
@@ -27,4 +27,4 @@ private:
     bool active_ = true;
 };
 
-} // namespace browser
+} // namespace core

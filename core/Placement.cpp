@@ -1,6 +1,6 @@
-#include "app/Placement.h"
+#include "core/Placement.h"
 
-#include "app/SettingsFile.h"
+#include "core/SettingsFile.h"
 #include "ui/ScreenMetrics.h"
 
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 // Placement records: the ten keys, restoring with its defaults, and the Qt mapping.
-#include "app/Placement.h"
-#include "app/SettingsFile.h"
+#include "core/Placement.h"
+#include "core/SettingsFile.h"
 #include "tests/SettingsFileFixture.h"
 
 #include <QWidget>
