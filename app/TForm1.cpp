@@ -2,8 +2,12 @@
 // closing with their confirmation, and what is saved and released on the way out.
 #include "app/TForm1.h"
 
-#include "core/Placement.h"
+#include "app/ControlPage.h"
+#include "app/WindowModes.h"
 #include "app/ZelmoApplication.h"
+#include "browser/FilePanel.h"
+#include "core/Placement.h"
+#include "launcher/LauncherStrip.h"
 #include "platform/Errors.h"
 #include "platform/UserInfo.h"
 #include "ui/HelpWindow.h"
@@ -31,10 +35,6 @@ TForm1::~TForm1() {
     FormDestroy();
 }
 
-int TForm1::PageIndex() const {
-    return Notebook1 ? Notebook1->currentIndex() : -1;
-}
-
 bool TForm1::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)
         FormActivate();
@@ -48,11 +48,9 @@ void TForm1::showEvent(QShowEvent* e) {
 }
 
 void TForm1::FormShow() {
-    const bool maximized = isMaximized();
-    SBMax->setEnabled(!maximized);
-    SBNor->setEnabled(maximized);
-    if (ViewerOpen)
-        FilePanelFormShow();
+    modes_->FormShow();
+    if (state_.ViewerOpen)
+        files_->FilePanelFormShow();
 }
 
 void TForm1::FormActivate() {
@@ -60,13 +58,13 @@ void TForm1::FormActivate() {
     // what remains is the context of each item.
     ui::SetHelpContext(this, 1000);
     ui::SetHelpContext(PopupMenu1, 1030);
-    ui::SetHelpContext(PopButton, 1046);
-    ui::SetHelpContext(PopButton->menuAction(), 1046);
-    for (QAction* item : {Normalsize, VierClose})
+    ui::SetHelpContext(launcher_->PopButton, 1046);
+    ui::SetHelpContext(launcher_->PopButton->menuAction(), 1046);
+    for (QAction* item : {modes_->Normalsize, modes_->VierClose})
         ui::SetHelpContext(item, 1040);
-    for (QAction* item : {ZoomOut, ZoomIn})
+    for (QAction* item : {modes_->ZoomOut, modes_->ZoomIn})
         ui::SetHelpContext(item, 1055);
-    ui::SetHelpContext(TaskTray, 1056);
+    ui::SetHelpContext(modes_->TaskTray, 1056);
     // The other items with help contexts (search, directory panel, lists, make-directory, editor,
     // file commands, page names, information) get theirs from the subsystems that add them.
 }
@@ -77,15 +75,15 @@ void TForm1::HelpH1Click() {
 
 void TForm1::CloseButtonClick() {
     // 1. So that saving writes back what the file holds when the viewer is closed.
-    if (ViewerOpen)
-        RememberTreeDirectory();
+    if (state_.ViewerOpen)
+        files_->RememberTreeDirectory();
     else
-        LoadLastDirectory();
+        files_->LoadLastDirectory();
     // 2.
     ClosedByCommand = true;
     // 3.
     if (isMaximized())
-        PopupNorClick();
+        modes_->PopupNorClick();
     // 4.
     CloseSecondaryWindows();
     // 5.
@@ -93,8 +91,9 @@ void TForm1::CloseButtonClick() {
 }
 
 void TForm1::N13Click() {
-    if (PreviewFormX && PreviewFormX->isVisible())
-        PreviewFormX->hide();
+    QWidget* preview = state_.Windows.PreviewFormX;
+    if (preview && preview->isVisible())
+        preview->hide();
     close();
 }
 
@@ -122,7 +121,8 @@ bool TForm1::FormCloseQuery() {
     if (ClosedByCommand) {
         // 2.
         answer = ui::MessageBox(ui::ApplicationTitle(), CloseByCommandText(name), ui::MsgIcon::None,
-                                ui::mbYes | ui::mbNo, CloseQuestionPosition(cursor, ScreenHeight));
+                                ui::mbYes | ui::mbNo,
+                                CloseQuestionPosition(cursor, state_.ScreenHeight));
     } else {
         // 3. Closed from the tray menu, by the session or by the window manager.
         answer = ui::MessageBox(ui::ApplicationTitle(), CloseOtherwiseText(name), ui::MsgIcon::None,
@@ -132,8 +132,8 @@ bool TForm1::FormCloseQuery() {
     if (answer != ui::MsgResult::Yes)
         return false;
     // 5.
-    SaveZoom();
-    SaveLastDirectory();
+    modes_->SaveZoom();
+    files_->SaveLastDirectory();
     SavePlacement(this);
     CloseSecondaryWindows();
     return true;
@@ -158,20 +158,21 @@ void TForm1::FormDestroy() {
     WorkBitmap1 = QPixmap();
     WorkBitmap2 = QPixmap();
     UnloadImagePlugins();
-    if (UnzipAvailable)
+    if (state_.UnzipAvailable)
         UnloadUnzipLibrary();
-    ReleaseTrayIcon();
+    modes_->ReleaseTrayIcon();
 }
 
 void TForm1::CloseSecondaryWindows() {
     // In this order, each only when it exists; each runs its own close handling.
-    for (QWidget* w :
-         {MeltL.data(), MeltM.data(), DirMakeForm.data(), MeltView.data(), AboutBox.data()})
+    const core::SecondaryWindows& w2 = state_.Windows;
+    for (QWidget* w : {w2.MeltL.data(), w2.MeltM.data(), w2.DirMakeForm.data(), w2.MeltView.data(),
+                       w2.AboutBox.data()})
         if (w)
             w->close();
 }
 
 void TForm1::paintEvent(QPaintEvent* e) {
     QWidget::paintEvent(e);
-    FormPaint();
+    modes_->FormPaint();
 }

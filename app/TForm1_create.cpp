@@ -2,14 +2,17 @@
 // setting in a fixed order, keeping the splash animated between steps.
 #include "app/TForm1.h"
 
-#include "core/Placement.h"
-#include "core/SettingsFile.h"
+#include "app/ControlPage.h"
 #include "app/SplashScreen.h"
-#include "launcher/SlotControls.h"
+#include "app/WindowModes.h"
+#include "browser/FilePanel.h"
+#include "core/Placement.h"
+#include "launcher/LauncherStrip.h"
+#include "launcher/ShellDrops.h"
 #include "platform/LibraryDirs.h"
+#include "search/BulkSearch.h"
 #include "ui/AlignLayout.h"
 #include "ui/Hints.h"
-#include "ui/Panel.h"
 #include "ui/Resources.h"
 #include "ui/ScreenMetrics.h"
 #include "ui/TabSet.h"
@@ -72,8 +75,8 @@ void TForm1::FormCreate() {
     letMessagesRun();
 
     // 4.
-    Creating = true;
-    RememberedDirectory.clear();
+    state_.Creating = true;
+    state_.RememberedDirectory.clear();
     letMessagesRun();
 
     // 5. The lookup lists (page panels, registration and page menu items) are the arrays
@@ -82,31 +85,28 @@ void TForm1::FormCreate() {
 
     // 6. System metrics, list item heights, tabs.
     const ui::ScreenMetrics metrics = ui::ReadScreenMetrics();
-    ScreenWidth = metrics.screenWidth;
-    ScreenHeight = metrics.screenHeight;
-    CaptionHeight = metrics.captionHeight;
-    BorderHeight = metrics.borderHeight;
-    SetFileListItemHeights();
-    TabSet1->setTabs(NotebookPageCaptions());
-    TabSet1->setTabIndex(Notebook1->currentIndex());
+    state_.ScreenWidth = metrics.screenWidth;
+    state_.ScreenHeight = metrics.screenHeight;
+    state_.CaptionHeight = metrics.captionHeight;
+    state_.BorderHeight = metrics.borderHeight;
+    files_->SetFileListItemHeights();
+    launcher_->TabSet1->setTabs(launcher::LauncherStrip::NotebookPageCaptions());
+    launcher_->TabSet1->setTabIndex(launcher_->PageIndex());
     letMessagesRun();
 
     // 7. The 154 entries.
-    Entries.LoadAll(SettingsFile(), letMessagesRun);
+    launcher_->LoadEntries(letMessagesRun);
 
     // 8. Slot controls, page by page.
-    for (int p = 0; p < kPages; ++p)
-        BuildSlotControls(p, letMessagesRun);
+    for (int p = 0; p < launcher::LauncherStrip::kPages; ++p)
+        launcher_->BuildSlotControls(p, letMessagesRun);
 
     // 9.
     busy.pop();
     busy.push();
 
     // 10. Pictures and hints of the registered slots.
-    for (int p = 0; p < kPages; ++p)
-        for (int k = 0; k < kSlots; ++k)
-            if (Entries.isRegistered(p, k))
-                ShowStartupEntry(p, k);
+    launcher_->ShowStartupEntries();
     letMessagesRun();
 
     // 11.
@@ -115,17 +115,18 @@ void TForm1::FormCreate() {
     letMessagesRun();
 
     // 12.
-    CheckPageItem(Notebook1->currentIndex());
+    launcher_->CheckPageItem(launcher_->PageIndex());
     letMessagesRun();
 
     // 13. Viewer state (writes "ViewerStyle" back at once); tray flag.
-    LoadViewerStyle();
-    ApplyViewerState();
-    LoadTaskTray();
+    modes_->LoadViewerStyle();
+    modes_->ApplyViewerState();
+    modes_->LoadTaskTray();
     letMessagesRun();
 
     // 14.
-    Notebook1->resize(Notebook1->width(), kSlotButtonSize + 1);
+    launcher_->Notebook1->resize(launcher_->Notebook1->width(),
+                                 launcher::LauncherStrip::kSlotButtonSize + 1);
     Layout->activate(); // the strip's geometry holds before the window is shown
     letMessagesRun();
 
@@ -134,8 +135,8 @@ void TForm1::FormCreate() {
     letMessagesRun();
 
     // 16.
-    LoadLastDirectory();
-    ApplyFilterSelection();
+    files_->LoadLastDirectory();
+    files_->ApplyFilterSelection();
     letMessagesRun();
 
     // 17.
@@ -146,8 +147,8 @@ void TForm1::FormCreate() {
     // 18. Zoom; a failure here does not stop start-up.
     try {
         const QSize keep = size();
-        LoadZoom();
-        ScaleForStartupZoom();
+        modes_->LoadZoom();
+        modes_->ScaleForStartupZoom();
         resize(keep);
     } catch (...) {
     }
@@ -171,27 +172,27 @@ void TForm1::FormCreate() {
     letMessagesRun();
 
     // 23. Directory tree on the remembered directory.
-    OpenTreeOnRememberedDirectory();
+    files_->OpenTreeOnRememberedDirectory();
     letMessagesRun();
 
     // 24.
-    ClearSearchResults();
+    search_->ClearSearchResults();
     letMessagesRun();
 
     // 25. Page names.
-    LoadPageNames();
-    BuildPageCaptions();
+    launcher_->LoadPageNames();
+    launcher_->BuildPageCaptions();
 
     // 26.
     busy.pop();
-    Creating = false;
+    state_.Creating = false;
 }
 
 void TForm1::LocateArchiveLibraries() {
-    UnlhaAvailable = !platform::findOutsideLibrary(QStringLiteral("unlha32.dll")).isEmpty();
+    state_.UnlhaAvailable = !platform::findOutsideLibrary(QStringLiteral("unlha32.dll")).isEmpty();
     if (!platform::findOutsideLibrary(QStringLiteral("unzip32.dll")).isEmpty()) {
         LoadUnzipLibrary(); // raises when the library is there but cannot be bound
-        UnzipAvailable = true;
+        state_.UnzipAvailable = true;
     }
 }
 
@@ -199,9 +200,11 @@ void TForm1::SetHandCursors() {
     HandCursors[0] = ui::resourceCursor(QStringLiteral("HANDPNT"));
     HandCursors[1] = ui::resourceCursor(QStringLiteral("HANDFLAT"));
     HandCursors[2] = ui::resourceCursor(QStringLiteral("HANDHIT"));
-    for (ui::Panel* panel : BPPanels)
-        panel->setCursor(HandCursors[2]);
-    ControlPanel->setCursor(HandCursors[2]);
-    TabSet1->setCursor(HandCursors[0]);
-    CloseButton->setCursor(HandCursors[1]);
+    launcher_->SetHandCursors(HandCursors);
+    controls_->CloseButton->setCursor(HandCursors[1]);
+}
+
+void TForm1::AcceptShellDrops() {
+    // Files dropped from other programs are started, each in its own folder.
+    launcher::ShellDropFilter::Install(this);
 }

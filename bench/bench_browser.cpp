@@ -5,10 +5,15 @@
 //  - the whole search command of the main window (progress window included) on that tree,
 //    next to the same find, with a count of the events that ran while it searched.
 // The folders are made under /tmp once and reused. Usage: bench_browser [work-dir]
+#include "app/ControlPage.h"
 #include "app/TForm1.h"
+#include "app/WindowModes.h"
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
+#include "browser/FilePanel.h"
+#include "launcher/LauncherStrip.h"
 #include "platform/AppPaths.h"
+#include "search/BulkSearch.h"
 #include "ui/MessageDialog.h"
 
 #include <QLineEdit>
@@ -240,8 +245,8 @@ int main(int argc, char** argv) {
         TForm1 form;
         form.show();
         QCoreApplication::processEvents();
-        form.DirList2->SelectPath(treeQ);
-        form.Edit1->setText(QStringLiteral("*.txt"));
+        form.Files().DirList2->SelectPath(treeQ);
+        form.Files().Edit1->setText(QStringLiteral("*.txt"));
         // A 10 ms timer stands for the user: it only fires while events are processed.
         QTimer probe;
         QObject::connect(&probe, &QTimer::timeout, [&] { ++ticks; });
@@ -253,7 +258,7 @@ int main(int argc, char** argv) {
             probe.start(10);
             QElapsedTimer c;
             c.start();
-            form.FindDirectoryClick();
+            form.Search().FindDirectoryClick();
             const double ms = c.nsecsElapsed() / 1e6;
             probe.stop();
             cmd.push_back(ms);
@@ -261,7 +266,7 @@ int main(int argc, char** argv) {
         }
         searchOurs = median(cmd);
         searchFind = median(fnd);
-        searchFound = form.ListBox2->Count();
+        searchFound = form.Files().ListBox2->Count();
         std::printf("\nSearch command of the main window, pattern *.txt, %d found (median of 3)\n",
                     searchFound);
         std::printf("  FindDirectoryClick             %8.1f ms\n", searchOurs);

@@ -1,8 +1,8 @@
 #include "browser/FilePanelEvents.h"
 
-#include "app/TForm1.h"
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
+#include "browser/FilePanel.h"
 #include "platform/FsName.h"
 
 #include <QApplication>
@@ -42,25 +42,23 @@ bool pastDragDistance(QPoint from, QPoint to) {
 
 } // namespace
 
-FilePanelEvents::FilePanelEvents(TForm1* form) : QObject(form), form_(form) {}
+FilePanelEvents::FilePanelEvents(FilePanel* panel) : QObject(panel), panel_(panel) {}
 
 void FilePanelEvents::install() {
-    lists_[0] = form_->ListBox1;
-    lists_[1] = form_->ListBox2;
+    lists_[0] = panel_->ListBox1;
+    lists_[1] = panel_->ListBox2;
     for (int i = 0; i < 2; ++i) {
         listViewports_[i] = lists_[i]->viewport();
         lists_[i]->installEventFilter(this);
         listViewports_[i]->installEventFilter(this);
         lists_[i]->viewport()->setMouseTracking(true);
     }
-    tree_ = form_->DirList2;
-    treeViewport_ = form_->DirList2->viewport();
+    tree_ = panel_->DirList2;
+    treeViewport_ = panel_->DirList2->viewport();
     tree_->installEventFilter(this);
     treeViewport_->installEventFilter(this);
-    image_ = form_->SelectImage;
+    image_ = panel_->SelectImage;
     image_->installEventFilter(this);
-    edit_ = form_->Edit1;
-    edit_->installEventFilter(this);
 }
 
 void FilePanelEvents::passOn(QObject* watched, QEvent* event) {
@@ -87,10 +85,6 @@ bool FilePanelEvents::eventFilter(QObject* watched, QEvent* event) {
         return treeEvent(true, watched, event);
     if (watched == image_)
         return selectImageEvent(event);
-    if (watched == edit_ && event->type() == QEvent::KeyPress) {
-        form_->Edit1KeyDown();
-        return form_->Edit1KeyPress(static_cast<QKeyEvent*>(event));
-    }
     return false;
 }
 
@@ -99,18 +93,18 @@ bool FilePanelEvents::listEvent(TFileListBoxS* list, bool onViewport, QObject* w
     if (!onViewport) {
         if (event->type() == QEvent::KeyPress) {
             auto* e = static_cast<QKeyEvent*>(event);
-            if (form_->ListBox1KeyDown(list, e) || form_->ListBox1KeyPress(list, e))
+            if (panel_->ListBox1KeyDown(list, e) || panel_->ListBox1KeyPress(list, e))
                 return true;
             const int before = list->ItemIndex();
             passOn(watched, event);
             if (list->ItemIndex() != before)
-                form_->ListBox1Click(list);
+                panel_->ListBox1Click(list);
             return true;
         }
         if (event->type() == QEvent::KeyRelease) {
             auto* e = static_cast<QKeyEvent*>(event);
             if (!e->isAutoRepeat())
-                form_->ListBox1KeyUp(list, e);
+                panel_->ListBox1KeyUp(list, e);
         }
         return false;
     }
@@ -121,34 +115,34 @@ bool FilePanelEvents::listEvent(TFileListBoxS* list, bool onViewport, QObject* w
         if (e->button() == Qt::LeftButton) {
             passOn(watched, event); // the list selects the item under the mouse
             if (list->ItemAtPos(pos, true) >= 0)
-                form_->ListBox1Click(list);
+                panel_->ListBox1Click(list);
             pressPos_ = pos;
         }
-        form_->ListBox1MouseDown(list, e->button(), e->modifiers(), pos);
+        panel_->ListBox1MouseDown(list, e->button(), e->modifiers(), pos);
         return true;
     }
     case QEvent::MouseMove: {
         auto* e = static_cast<QMouseEvent*>(event);
         const QPoint pos = e->position().toPoint();
-        if (form_->ListDragging) {
+        if (panel_->ListDragging) {
             if ((e->buttons() & Qt::LeftButton) && pastDragDistance(pressPos_, pos))
                 startListDrag(list);
             return true; // no selection tracking while a drag is pending
         }
-        if (list == form_->ListBox2 && e->buttons() == Qt::NoButton)
-            form_->ListBox2MouseMove(pos);
+        if (list == panel_->ListBox2 && e->buttons() == Qt::NoButton)
+            panel_->ListBox2MouseMove(pos);
         return false;
     }
     case QEvent::MouseButtonRelease:
         passOn(watched, event);
-        form_->ListBox1MouseUp();
+        panel_->ListBox1MouseUp();
         return true;
     case QEvent::MouseButtonDblClick: {
         auto* e = static_cast<QMouseEvent*>(event);
         if (e->button() != Qt::LeftButton)
             return true;
         passOn(watched, event);
-        form_->ListBox1DblClick();
+        panel_->ListBox1DblClick();
         return true;
     }
     default:
@@ -159,7 +153,7 @@ bool FilePanelEvents::listEvent(TFileListBoxS* list, bool onViewport, QObject* w
 bool FilePanelEvents::treeEvent(bool onViewport, QObject* watched, QEvent* event) {
     if (!onViewport) {
         if (event->type() == QEvent::KeyPress)
-            return form_->DirList2KeyPress(static_cast<QKeyEvent*>(event));
+            return panel_->DirList2KeyPress(static_cast<QKeyEvent*>(event));
         return false;
     }
     switch (event->type()) {
@@ -170,12 +164,12 @@ bool FilePanelEvents::treeEvent(bool onViewport, QObject* watched, QEvent* event
             passOn(watched, event); // selects, or opens and closes by the node's button
             pressPos_ = pos;
         }
-        form_->DirList2MouseDown(e->button(), e->modifiers(), pos);
+        panel_->DirList2MouseDown(e->button(), e->modifiers(), pos);
         return true;
     }
     case QEvent::MouseMove: {
         auto* e = static_cast<QMouseEvent*>(event);
-        if (form_->TreeDragging && (e->buttons() & Qt::LeftButton)) {
+        if (panel_->TreeDragging && (e->buttons() & Qt::LeftButton)) {
             if (pastDragDistance(pressPos_, e->position().toPoint()))
                 startTreeDrag();
             return true;
@@ -185,13 +179,13 @@ bool FilePanelEvents::treeEvent(bool onViewport, QObject* watched, QEvent* event
     case QEvent::MouseButtonRelease: {
         auto* e = static_cast<QMouseEvent*>(event);
         passOn(watched, event);
-        form_->DirList2MouseUp(e->button());
+        panel_->DirList2MouseUp(e->button());
         return true;
     }
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* e = static_cast<QDropEvent*>(event);
-        if (form_->DirList2DragOver(e->source()))
+        if (panel_->DirList2DragOver(e->source()))
             e->acceptProposedAction();
         else
             e->ignore();
@@ -221,7 +215,7 @@ bool FilePanelEvents::selectImageEvent(QEvent* event) {
     case QEvent::MouseButtonRelease:
         if (imagePressed_) {
             imagePressed_ = false;
-            form_->SelectImageClick();
+            panel_->SelectImageClick();
         }
         return true;
     default:
@@ -232,7 +226,7 @@ bool FilePanelEvents::selectImageEvent(QEvent* event) {
 void FilePanelEvents::startListDrag(TFileListBoxS* list) {
     const QString path = list->GetSelectedPath();
     if (path.isEmpty()) {
-        form_->ListBox1EndDrag();
+        panel_->ListBox1EndDrag();
         return;
     }
     QPointer<TFileListBoxS> source(list);
@@ -240,26 +234,26 @@ void FilePanelEvents::startListDrag(TFileListBoxS* list) {
     drag->setMimeData(fileMime({path}));
     drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
     if (source)
-        form_->ListBox1EndDrag();
+        panel_->ListBox1EndDrag();
 }
 
 void FilePanelEvents::startTreeDrag() {
-    TDirTreeViewS* tree = form_->DirList2;
-    form_->DirList2StartDrag();
+    TDirTreeViewS* tree = panel_->DirList2;
+    panel_->DirList2StartDrag();
     auto* drag = new QDrag(tree);
     drag->setMimeData(fileMime({tree->GetSelectedPath()}));
     drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
-    form_->DirList2EndDrag();
+    panel_->DirList2EndDrag();
 }
 
 void FilePanelEvents::startSelectImageDrag() {
-    TFileListBoxS* list = form_->ActiveList();
+    TFileListBoxS* list = panel_->ActiveList();
     const QString path = list ? list->GetSelectedPath() : QString();
     if (path.isEmpty())
         return;
-    auto* drag = new QDrag(form_->SelectImage);
+    auto* drag = new QDrag(panel_->SelectImage);
     drag->setMimeData(fileMime({path}));
-    if (const QPixmap picture = form_->SelectImage->pixmap(); !picture.isNull())
+    if (const QPixmap picture = panel_->SelectImage->pixmap(); !picture.isNull())
         drag->setPixmap(picture.scaled(32, 32, Qt::KeepAspectRatio));
     drag->exec(Qt::CopyAction | Qt::LinkAction, Qt::CopyAction);
 }

@@ -1,25 +1,25 @@
 #pragma once
 // Hands the input of the file panel's controls (the two lists, the tree, the selection
-// image, the directory panel, the search bar) to the main window's handlers, around the
-// controls' own handling: a list first selects, then the window's mouse handler runs.
+// image) to the panel's handlers, around the controls' own handling: a list first
+// selects, then the panel's mouse handler runs.
 // Drags that start here carry the files as text/uri-list too, so they can be dropped on
 // other programs; their drag source is the control they started from.
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
 
-class TForm1;
 class QWidget;
 
 namespace browser {
 
+class FilePanel;
 class TFileListBoxS;
 
 class FilePanelEvents : public QObject {
     Q_OBJECT
 public:
-    explicit FilePanelEvents(TForm1* form);
-    // Installs itself on the controls of the form's file panel.
+    explicit FilePanelEvents(FilePanel* panel);
+    // Installs itself on the controls of the file panel.
     void install();
 
 protected:
@@ -35,13 +35,12 @@ private:
     void startTreeDrag();
     void startSelectImageDrag();
 
-    TForm1* form_;
+    FilePanel* panel_;
     TFileListBoxS* lists_[2] = {};
     QObject* listViewports_[2] = {};
     QObject* tree_ = nullptr;
     QObject* treeViewport_ = nullptr;
     QObject* image_ = nullptr;
-    QObject* edit_ = nullptr;
     QObject* passing_ = nullptr; // the control handling an event passed on
     QPoint pressPos_;
     bool imagePressed_ = false;

@@ -155,4 +155,12 @@ QString ExtensionKey(const QString& fileName) {
     return fileName.mid(dot, 4).toUpper();
 }
 
+QString BaseCaption(const QString& base) {
+    return QStringLiteral(" 検索ベース ＝  ") + base;
+}
+
+QString SummaryBaseCaption(const QString& base) {
+    return QStringLiteral(" 検索ベース ＝ ") + base;
+}
+
 } // namespace browser

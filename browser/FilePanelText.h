@@ -77,4 +77,9 @@ bool SplitterWidthAllowed(int x, int windowWidth);
 // The extension compared by the selection rules: upper case, the first four characters.
 QString ExtensionKey(const QString& fileName);
 
+// The result sheet's information bar: the search base with the prefix of two trailing
+// spaces (set when a search starts and while hovering) or of one (the list summary).
+QString BaseCaption(const QString& base);
+QString SummaryBaseCaption(const QString& base);
+
 } // namespace browser

@@ -22,14 +22,6 @@ QString CutSearchBase(const QString& path) {
     return path.left(255);
 }
 
-QString BaseCaption(const QString& base) {
-    return QStringLiteral(" 検索ベース ＝  ") + base;
-}
-
-QString SummaryBaseCaption(const QString& base) {
-    return QStringLiteral(" 検索ベース ＝ ") + base;
-}
-
 QString SearchCaption(const QString& base, const QString& pattern) {
     return base + QStringLiteral(" / ") + pattern;
 }

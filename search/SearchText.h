@@ -15,11 +15,6 @@ QString NoMatchText(const QString& pattern);
 // The directory a search starts from, as kept: at most 255 characters.
 QString CutSearchBase(const QString& path);
 
-// The result sheet's information bar: the base with the prefix of two trailing spaces
-// (set when a search starts and while hovering) or of one (the list summary).
-QString BaseCaption(const QString& base);
-QString SummaryBaseCaption(const QString& base);
-
 // What PanelL shows while and after a search: base, " / " and the pattern.
 QString SearchCaption(const QString& base, const QString& pattern);
 

@@ -1,9 +1,14 @@
 // The main window as the user meets it: first start, pages, menus, closing.
+#include "app/ControlPage.h"
 #include "app/SplashScreen.h"
 #include "app/TForm1.h"
+#include "app/WindowModes.h"
+#include "browser/FilePanel.h"
+#include "launcher/LauncherStrip.h"
 #include "launcher/SlotControls.h"
 #include "platform/AppPaths.h"
 #include "platform/UserInfo.h"
+#include "search/BulkSearch.h"
 #include "ui/HelpWindow.h"
 #include "ui/MessageDialog.h"
 #include "ui/Panel.h"
@@ -58,7 +63,7 @@ protected:
     }
     int checkedPageItems() const {
         int n = 0;
-        for (QAction* a : form->PageItems)
+        for (QAction* a : form->Launcher().PageItems)
             n += a->isChecked();
         return n;
     }
@@ -72,146 +77,148 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsFile) {
     ASSERT_FALSE(QFile::exists(ini()));
     TForm1& f = create();
     EXPECT_TRUE(responder.calls().isEmpty());
-    EXPECT_FALSE(f.Creating);
+    EXPECT_FALSE(f.State().Creating);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // Every slot of every page is unregistered, named and placed.
     for (int p = 0; p < 11; ++p) {
-        EXPECT_EQ(f.BPPanels[p]->objectName(), QString("BP%1Panel").arg(p + 1));
+        EXPECT_EQ(f.Launcher().BPPanels[p]->objectName(), QString("BP%1Panel").arg(p + 1));
         for (int k = 0; k < 14; ++k) {
-            const launcher::SlotButton* b = f.SlotButtons[p][k];
-            const launcher::SlotImage* i = f.SlotImages[p][k];
+            const launcher::SlotButton* b = f.Launcher().SlotButtons[p][k];
+            const launcher::SlotImage* i = f.Launcher().SlotImages[p][k];
             EXPECT_EQ(b->objectName(), QString("BP%1FileName%2").arg(p + 1).arg(k));
             EXPECT_EQ(i->objectName(), QString("BP%1SPi%2").arg(p + 1).arg(k));
-            EXPECT_EQ(b->parentWidget(), f.BPPanels[p]);
+            EXPECT_EQ(b->parentWidget(), f.Launcher().BPPanels[p]);
             EXPECT_EQ(b->geometry(), QRect(5 + 37 * k, 1, 36, 36));
             EXPECT_EQ(i->geometry(), QRect(7 + 37 * k, 3, 32, 32));
             EXPECT_EQ(b->tag(), k);
             EXPECT_EQ(i->tag(), k);
             EXPECT_EQ(b->text(), "");
             EXPECT_EQ(i->toolTip(), "未登録 " + QString::number(k + 1));
-            EXPECT_EQ(f.Entries.at(p, k), "");
+            EXPECT_EQ(f.Launcher().Entries.at(p, k), "");
         }
     }
-    EXPECT_EQ(f.SlotButtons[2][13]->x(), 486);
-    EXPECT_EQ(f.SlotImages[2][13]->x(), 488);
-    EXPECT_EQ(f.SlotButtons[10][13]->geometry().right() + 1, 522);
+    EXPECT_EQ(f.Launcher().SlotButtons[2][13]->x(), 486);
+    EXPECT_EQ(f.Launcher().SlotImages[2][13]->x(), 488);
+    EXPECT_EQ(f.Launcher().SlotButtons[10][13]->geometry().right() + 1, 522);
     // The viewer is open, so the first page's images take the mouse; the rest wait.
-    EXPECT_TRUE(f.ViewerOpen);
-    EXPECT_TRUE(f.SlotImages[0][5]->isSlotEnabled());
-    EXPECT_FALSE(f.SlotImages[1][5]->isSlotEnabled());
+    EXPECT_TRUE(f.State().ViewerOpen);
+    EXPECT_TRUE(f.Launcher().SlotImages[0][5]->isSlotEnabled());
+    EXPECT_FALSE(f.Launcher().SlotImages[1][5]->isSlotEnabled());
     // Centred at the design width, two thirds of the screen high with the viewer open;
     // the only write was the viewer style.
     EXPECT_EQ(f.geometry(), QRect(216, 128, 592, 768 * 2 / 3));
     EXPECT_EQ(iniBytes(), "[FormStyle]\nViewerStyle=1\n");
-    EXPECT_EQ(f.Zoom, 100);
-    EXPECT_EQ(f.FilterIndex, 1);
-    EXPECT_EQ(f.RememberedDirectory, QDir::currentPath());
-    EXPECT_FALSE(f.InTray);
-    EXPECT_EQ(f.PageIndex(), 0);
-    EXPECT_EQ(f.PageItems[0]->text(), "(&1) Page1");
-    EXPECT_EQ(f.PageItems[11]->text(), "(&C) Control");
+    EXPECT_EQ(f.State().Zoom, 100);
+    EXPECT_EQ(f.State().FilterIndex, 1);
+    EXPECT_EQ(f.State().RememberedDirectory, QDir::currentPath());
+    EXPECT_FALSE(f.State().InTray);
+    EXPECT_EQ(f.Launcher().PageIndex(), 0);
+    EXPECT_EQ(f.Launcher().PageItems[0]->text(), "(&1) Page1");
+    EXPECT_EQ(f.Launcher().PageItems[11]->text(), "(&C) Control");
     EXPECT_EQ(checkedPageItems(), 1);
-    EXPECT_TRUE(f.PageItems[0]->isChecked());
-    EXPECT_FALSE(f.Timer1->isActive());
+    EXPECT_TRUE(f.Launcher().PageItems[0]->isChecked());
+    EXPECT_FALSE(f.Modes().Timer1->isActive());
 }
 
 TEST_F(MainWindowTest, StripLayoutTabsAndControlPage) {
     TForm1& f = create();
     EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(f.Notebook1->geometry(), QRect(0, 0, 592, 37));
-    EXPECT_EQ(f.Notebook1->count(), 12);
-    EXPECT_EQ(f.Notebook1->widget(11), f.ControlPanel);
-    EXPECT_EQ(f.TabSet1->geometry(), QRect(0, 37, 592, 17));
-    EXPECT_EQ(f.TabSet1->tabs(),
+    EXPECT_EQ(f.Launcher().Notebook1->geometry(), QRect(0, 0, 592, 37));
+    EXPECT_EQ(f.Launcher().Notebook1->count(), 12);
+    EXPECT_EQ(f.Launcher().Notebook1->widget(11), f.Launcher().ControlPanel);
+    EXPECT_EQ(f.Launcher().TabSet1->geometry(), QRect(0, 37, 592, 17));
+    EXPECT_EQ(f.Launcher().TabSet1->tabs(),
               QStringList({" １ ", " ２ ", " ３ ", " ４ ", " ５ ", " ６ ", " ７ ", " ８ ", " ９ ",
                            "１０", "１１", " Ｃｏｎ. "}));
-    EXPECT_EQ(f.TabSet1->backgroundColor(), QColor(0, 0, 0));
-    EXPECT_EQ(f.TabSet1->selectedColor(), QColor(0, 255, 0));
-    EXPECT_EQ(f.TabSet1->unselectedColor(), QColor(0, 255, 255));
-    EXPECT_EQ(f.TabSet1->toolTip(), " 1  Page1\n 2  Page2\n 3  Page3\n 4  Page4\n 5  Page5\n"
-                                    " 6  Page6\n 7  Page7\n 8  Page8\n 9  Page9\n 10 Page10\n"
-                                    " 11 Page11");
+    EXPECT_EQ(f.Launcher().TabSet1->backgroundColor(), QColor(0, 0, 0));
+    EXPECT_EQ(f.Launcher().TabSet1->selectedColor(), QColor(0, 255, 0));
+    EXPECT_EQ(f.Launcher().TabSet1->unselectedColor(), QColor(0, 255, 255));
+    EXPECT_EQ(f.Launcher().TabSet1->toolTip(),
+              " 1  Page1\n 2  Page2\n 3  Page3\n 4  Page4\n 5  Page5\n"
+              " 6  Page6\n 7  Page7\n 8  Page8\n 9  Page9\n 10 Page10\n"
+              " 11 Page11");
 
     const struct {
         QToolButton* button;
         const char* name;
         int left;
         const char* hint;
-    } tools[] = {{f.CloseButton, "CloseButton", 10, "ゼルモを終了"},
-                 {f.VierButton, "VierButton", 47, "ビューアを開く"},
-                 {f.VierCloseBottun, "VierCloseBottun", 77, "ビューアを閉じる"},
-                 {f.ZoomoutSB, "ZoomoutSB", 108, "縮小 (30% down)"},
-                 {f.ZoomInSB, "ZoomInSB", 138, "拡大 (10% up)"},
-                 {f.SBMax, "SBMax", 169, "フォームを最大化"},
-                 {f.SBNor, "SBNor", 199, "フォームをノーマル化"},
-                 {f.MinimizeButton, "MinimizeButton", 229, "フォームをアイコン化"},
-                 {f.DirSPB, "DirSPB", 260, "ディレクトリパネル表示/非表示"},
-                 {f.FindDirSPB, "FindDirSPB", 291, "下位ディレクトリの検索"},
-                 {f.MKDirSB, "MKDirSB", 322, "ディレクトリを作成"},
-                 {f.EditB, "EditB", 353, "簡易エディタを開く"},
-                 {f.TRayButton, "TRayButton", 387, "タスク・トレーに移動"}};
+    } tools[] = {{f.Controls().CloseButton, "CloseButton", 10, "ゼルモを終了"},
+                 {f.Controls().VierButton, "VierButton", 47, "ビューアを開く"},
+                 {f.Controls().VierCloseBottun, "VierCloseBottun", 77, "ビューアを閉じる"},
+                 {f.Controls().ZoomoutSB, "ZoomoutSB", 108, "縮小 (30% down)"},
+                 {f.Controls().ZoomInSB, "ZoomInSB", 138, "拡大 (10% up)"},
+                 {f.Controls().SBMax, "SBMax", 169, "フォームを最大化"},
+                 {f.Controls().SBNor, "SBNor", 199, "フォームをノーマル化"},
+                 {f.Controls().MinimizeButton, "MinimizeButton", 229, "フォームをアイコン化"},
+                 {f.Controls().DirSPB, "DirSPB", 260, "ディレクトリパネル表示/非表示"},
+                 {f.Controls().FindDirSPB, "FindDirSPB", 291, "下位ディレクトリの検索"},
+                 {f.Controls().MKDirSB, "MKDirSB", 322, "ディレクトリを作成"},
+                 {f.Controls().EditB, "EditB", 353, "簡易エディタを開く"},
+                 {f.Controls().TRayButton, "TRayButton", 387, "タスク・トレーに移動"}};
     for (const auto& t : tools) {
         EXPECT_EQ(t.button->objectName(), t.name);
-        EXPECT_EQ(t.button->parentWidget(), f.ControlPanel);
+        EXPECT_EQ(t.button->parentWidget(), f.Launcher().ControlPanel);
         EXPECT_EQ(t.button->geometry(), QRect(t.left, 4, 30, 30)) << t.name;
         EXPECT_EQ(t.button->toolTip(), QString::fromUtf8(t.hint));
         EXPECT_FALSE(t.button->icon().isNull()) << t.name;
     }
-    EXPECT_EQ(f.SBP->geometry(), QRect(422, 3, 32, 32));
-    EXPECT_EQ(f.SBP->toolTip(), "リソース計測／各種情報");
-    EXPECT_EQ(f.Image1->geometry(), QRect(499, 4, 27, 27));
-    EXPECT_EQ(f.Image1->toolTip(), f.SBP->toolTip());
-    EXPECT_TRUE(f.Image1->isHidden());
-    EXPECT_FALSE(f.Image1->isEnabled());
+    EXPECT_EQ(f.Controls().SBP->geometry(), QRect(422, 3, 32, 32));
+    EXPECT_EQ(f.Controls().SBP->toolTip(), "リソース計測／各種情報");
+    EXPECT_EQ(f.Controls().Image1->geometry(), QRect(499, 4, 27, 27));
+    EXPECT_EQ(f.Controls().Image1->toolTip(), f.Controls().SBP->toolTip());
+    EXPECT_TRUE(f.Controls().Image1->isHidden());
+    EXPECT_FALSE(f.Controls().Image1->isEnabled());
 }
 
 TEST_F(MainWindowTest, PageSelectKeepsNotebookTabsMenuAndTimerInStep) {
     TForm1& f = create();
-    f.PageItems[11]->trigger(); // "Control"
-    EXPECT_EQ(f.PageIndex(), 11);
-    EXPECT_EQ(f.TabSet1->tabIndex(), 11);
-    EXPECT_TRUE(f.Timer1->isActive());
-    EXPECT_EQ(f.Timer1->interval(), 1000);
-    EXPECT_TRUE(f.PageItems[11]->isChecked());
+    f.Launcher().PageItems[11]->trigger(); // "Control"
+    EXPECT_EQ(f.Launcher().PageIndex(), 11);
+    EXPECT_EQ(f.Launcher().TabSet1->tabIndex(), 11);
+    EXPECT_TRUE(f.Modes().Timer1->isActive());
+    EXPECT_EQ(f.Modes().Timer1->interval(), 1000);
+    EXPECT_TRUE(f.Launcher().PageItems[11]->isChecked());
     EXPECT_EQ(checkedPageItems(), 1);
 
-    f.PageItems[4]->trigger(); // "Page5"
-    EXPECT_EQ(f.PageIndex(), 4);
-    EXPECT_EQ(f.TabSet1->tabIndex(), 4);
-    EXPECT_FALSE(f.Timer1->isActive());
+    f.Launcher().PageItems[4]->trigger(); // "Page5"
+    EXPECT_EQ(f.Launcher().PageIndex(), 4);
+    EXPECT_EQ(f.Launcher().TabSet1->tabIndex(), 4);
+    EXPECT_FALSE(f.Modes().Timer1->isActive());
     EXPECT_EQ(checkedPageItems(), 1);
-    EXPECT_TRUE(f.PageItems[4]->isChecked());
+    EXPECT_TRUE(f.Launcher().PageItems[4]->isChecked());
 
     // A click on a tab.
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    QTest::mouseClick(f.TabSet1, Qt::LeftButton, {}, f.TabSet1->tabRect(11).center());
-    EXPECT_EQ(f.PageIndex(), 11);
-    EXPECT_TRUE(f.Timer1->isActive());
-    EXPECT_TRUE(f.PageItems[11]->isChecked());
+    QTest::mouseClick(f.Launcher().TabSet1, Qt::LeftButton, {},
+                      f.Launcher().TabSet1->tabRect(11).center());
+    EXPECT_EQ(f.Launcher().PageIndex(), 11);
+    EXPECT_TRUE(f.Modes().Timer1->isActive());
+    EXPECT_TRUE(f.Launcher().PageItems[11]->isChecked());
     EXPECT_EQ(checkedPageItems(), 1);
-    f.TabSet1->setTabIndex(2);
-    EXPECT_EQ(f.PageIndex(), 2);
-    EXPECT_FALSE(f.Timer1->isActive());
+    f.Launcher().TabSet1->setTabIndex(2);
+    EXPECT_EQ(f.Launcher().PageIndex(), 2);
+    EXPECT_FALSE(f.Modes().Timer1->isActive());
     EXPECT_EQ(checkedPageItems(), 1);
-    EXPECT_TRUE(f.PageItems[2]->isChecked());
-    EXPECT_EQ(f.PageItems[1]->objectName(), "page2");
-    EXPECT_EQ(f.PageItems[4]->objectName(), "Page5");
-    EXPECT_EQ(f.PageItems[4]->data().toInt(), 5);
+    EXPECT_TRUE(f.Launcher().PageItems[2]->isChecked());
+    EXPECT_EQ(f.Launcher().PageItems[1]->objectName(), "page2");
+    EXPECT_EQ(f.Launcher().PageItems[4]->objectName(), "Page5");
+    EXPECT_EQ(f.Launcher().PageItems[4]->data().toInt(), 5);
 }
 
 TEST_F(MainWindowTest, SlotImagesFollowTheViewerStateOnPageChanges) {
     TForm1& f = create();
-    f.TabSet1->setTabIndex(6);
-    EXPECT_TRUE(f.SlotImages[6][0]->isSlotEnabled()); // viewer open
-    f.ViewerOpen = false;
-    f.SetSlotImagesEnabled(false);
-    f.TabSet1->setTabIndex(11);
-    f.SetSlotImagesEnabled(true); // the control page has no slots: nothing changes
-    EXPECT_FALSE(f.SlotImages[6][0]->isSlotEnabled());
-    f.TabSet1->setTabIndex(1);
-    EXPECT_FALSE(f.SlotImages[1][13]->isSlotEnabled());
-    EXPECT_FALSE(f.SlotImages[6][0]->isSlotEnabled());
+    f.Launcher().TabSet1->setTabIndex(6);
+    EXPECT_TRUE(f.Launcher().SlotImages[6][0]->isSlotEnabled()); // viewer open
+    f.State().ViewerOpen = false;
+    f.Launcher().SetSlotImagesEnabled(false);
+    f.Launcher().TabSet1->setTabIndex(11);
+    f.Launcher().SetSlotImagesEnabled(true); // the control page has no slots: nothing changes
+    EXPECT_FALSE(f.Launcher().SlotImages[6][0]->isSlotEnabled());
+    f.Launcher().TabSet1->setTabIndex(1);
+    EXPECT_FALSE(f.Launcher().SlotImages[1][13]->isSlotEnabled());
+    EXPECT_FALSE(f.Launcher().SlotImages[6][0]->isSlotEnabled());
 }
 
 TEST_F(MainWindowTest, ExitWithYesWritesZoomDirectoryFilterAndPlacement) {
@@ -249,7 +256,7 @@ TEST_F(MainWindowTest, NoChangesNothingAndTheCloseCommandIsRemembered) {
     TForm1& f = create();
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    EXPECT_EQ(f.FilterIndex, 12);
+    EXPECT_EQ(f.State().FilterIndex, 12);
     const QByteArray before = iniBytes();
     QSignalSpy closed(&f, &TForm1::formClosed);
     QCursor::setPos(300, 500);
@@ -305,27 +312,27 @@ TEST_F(MainWindowTest, StoredValuesAreApplied) {
              "[TabName]\nNo2=道具\n"
              "[TForm1]\nPlaceNormalPos.Left=40\nPlaceNormalPos.Top=30\nPlaceShowCmd=3\n");
     TForm1& f = create();
-    EXPECT_TRUE(f.ViewerOpen);
-    EXPECT_FALSE(f.InTray);
-    EXPECT_EQ(f.Zoom, 100);
-    EXPECT_EQ(f.PreviousZoom, 100);
-    EXPECT_EQ(f.Entries.at(1, 3), "/usr/bin/xterm");
-    EXPECT_EQ(f.PageItems[2]->text(), "(&3) 道具");
-    EXPECT_TRUE(f.TabSet1->toolTip().contains(" 3  道具\n"));
+    EXPECT_TRUE(f.State().ViewerOpen);
+    EXPECT_FALSE(f.State().InTray);
+    EXPECT_EQ(f.State().Zoom, 100);
+    EXPECT_EQ(f.State().PreviousZoom, 100);
+    EXPECT_EQ(f.Launcher().Entries.at(1, 3), "/usr/bin/xterm");
+    EXPECT_EQ(f.Launcher().PageItems[2]->text(), "(&3) 道具");
+    EXPECT_TRUE(f.Launcher().TabSet1->toolTip().contains(" 3  道具\n"));
     EXPECT_EQ(f.geometry(), QRect(40, 30, 592, 768 * 2 / 3)); // the open viewer's height
     EXPECT_FALSE(f.isMaximized());
-    EXPECT_EQ(TForm1::NormalizedZoom(0), 100);
-    EXPECT_EQ(TForm1::NormalizedZoom(95), 100);
-    EXPECT_EQ(TForm1::NormalizedZoom(105), 100);
-    EXPECT_EQ(TForm1::NormalizedZoom(90), 90);
-    EXPECT_EQ(TForm1::NormalizedZoom(106), 106);
+    EXPECT_EQ(WindowModes::NormalizedZoom(0), 100);
+    EXPECT_EQ(WindowModes::NormalizedZoom(95), 100);
+    EXPECT_EQ(WindowModes::NormalizedZoom(105), 100);
+    EXPECT_EQ(WindowModes::NormalizedZoom(90), 90);
+    EXPECT_EQ(WindowModes::NormalizedZoom(106), 106);
 }
 
 TEST_F(MainWindowTest, ClosedViewerLeavesSlotImagesDisabled) {
     writeIni("[FormStyle]\nViewerStyle=0\n");
     TForm1& f = create();
-    EXPECT_FALSE(f.ViewerOpen);
-    EXPECT_FALSE(f.SlotImages[0][0]->isSlotEnabled());
+    EXPECT_FALSE(f.State().ViewerOpen);
+    EXPECT_FALSE(f.Launcher().SlotImages[0][0]->isSlotEnabled());
     EXPECT_EQ(iniBytes(), "[FormStyle]\nViewerStyle=0\n");
 }
 
@@ -337,12 +344,12 @@ TEST_F(MainWindowTest, UnwritableSettingsFileIsReportedAndStartUpGoesOn) {
     EXPECT_EQ(responder.calls().at(0).caption, "ｴﾗｰ");
     EXPECT_EQ(responder.calls().at(0).text, ini() + " に書き込めません");
     // Creation stopped at the viewer style: the rest of it did not run.
-    EXPECT_TRUE(f.Creating);
+    EXPECT_TRUE(f.State().Creating);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_FALSE(w->objectName() == "SplashScreen") << "splash left behind";
     // The launcher strip was built before the failure.
-    EXPECT_EQ(f.SlotButtons[10][13]->x(), 486);
+    EXPECT_EQ(f.Launcher().SlotButtons[10][13]->x(), 486);
     ::chmod(QFile::encodeName(ini()).constData(), 0644);
 }
 
@@ -352,18 +359,18 @@ TEST_F(MainWindowTest, RightPressOnAPagePanelOpensTheContextMenu) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     QTest::mousePress(f.windowHandle(), Qt::RightButton, {}, QPoint(570, 20));
     EXPECT_TRUE(f.PopupMenu1->isVisible());
-    EXPECT_FALSE(f.PopButton->isEnabled()); // no file list selection to register
+    EXPECT_FALSE(f.Launcher().PopButton->isEnabled()); // no file list selection to register
     f.PopupMenu1->hide();
-    EXPECT_EQ(f.PopupMenu1->actions().at(0)->menu(), f.PageSelect);
-    EXPECT_EQ(f.PageSelect->title(), "ページ を 選択  (&P)");
-    EXPECT_EQ(f.PopButton->title(), "ボタン へ 登録 (&B)");
+    EXPECT_EQ(f.PopupMenu1->actions().at(0)->menu(), f.Launcher().PageSelect);
+    EXPECT_EQ(f.Launcher().PageSelect->title(), "ページ を 選択  (&P)");
+    EXPECT_EQ(f.Launcher().PopButton->title(), "ボタン へ 登録 (&B)");
     EXPECT_EQ(f.HelpH1->text(), "ヘルプ  (&H)");
     EXPECT_EQ(f.HelpH1->shortcut(), QKeySequence(Qt::Key_F1));
     EXPECT_EQ(f.Exit1->text(), "ゼルモ３２を終了 (&X)");
-    EXPECT_EQ(f.N13->text(), "ゼルモ３２を終了");
+    EXPECT_EQ(f.Modes().N13->text(), "ゼルモ３２を終了");
     for (int k = 0; k < 14; ++k) {
-        EXPECT_EQ(f.ButtonItems[k]->objectName(), QString("Button%1").arg(k + 1));
-        EXPECT_EQ(f.ButtonItems[k]->data().toInt(), k + 1);
+        EXPECT_EQ(f.Launcher().ButtonItems[k]->objectName(), QString("Button%1").arg(k + 1));
+        EXPECT_EQ(f.Launcher().ButtonItems[k]->data().toInt(), k + 1);
     }
 }
 
@@ -418,14 +425,14 @@ TEST_F(MainWindowTest, ArchiveLibrariesAreLookedForInTheCurrentDirectory) {
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     {
         TForm1& f = create();
-        EXPECT_FALSE(f.UnlhaAvailable);
-        EXPECT_FALSE(f.UnzipAvailable);
+        EXPECT_FALSE(f.State().UnlhaAvailable);
+        EXPECT_FALSE(f.State().UnzipAvailable);
     }
     QFile lha(dir.filePath("libunlha32.so"));
     ASSERT_TRUE(lha.open(QIODevice::WriteOnly));
     lha.close();
-    EXPECT_TRUE(create().UnlhaAvailable);
-    EXPECT_FALSE(form->UnzipAvailable);
+    EXPECT_TRUE(create().State().UnlhaAvailable);
+    EXPECT_FALSE(form->State().UnzipAvailable);
     QDir::setCurrent(old);
 }
 

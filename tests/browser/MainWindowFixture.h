@@ -2,13 +2,18 @@
 // The real main window on a temporary folder tree that stands as the only drive, with
 // its settings file in the same temporary folder, scripted message boxes and recorded
 // starts.
+#include "app/ControlPage.h"
 #include "app/TForm1.h"
+#include "app/WindowModes.h"
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
+#include "browser/FilePanel.h"
+#include "launcher/LauncherStrip.h"
 #include "platform/AppPaths.h"
 #include "platform/Drives.h"
 #include "platform/Shell.h"
 #include "platform/UserInfo.h"
+#include "search/BulkSearch.h"
 #include "tests/browser/BrowserTestUtil.h"
 #include "ui/MessageDialog.h"
 #include "ui/ScreenMetrics.h"

@@ -1,5 +1,6 @@
 // The file panel of the real main window on a temporary folder tree.
 #include "browser/FilePanelText.h"
+#include "launcher/SelectionSource.h"
 #include "launcher/SlotControls.h"
 #include "tests/browser/MainWindowFixture.h"
 #include "ui/CaptionPanel.h"
@@ -38,43 +39,43 @@ TEST_F(FilePanelTest, ChoosingFoldersInTheTreeListsThemWithTheSummaryTexts) {
     makeTree();
     TForm1& f = create();
     // At start the tree is on the remembered directory: the drive's root.
-    EXPECT_EQ(f.DirList2->GetSelectedPath(), root + "/");
-    EXPECT_EQ(names(f.ListBox1), QStringList({"a.txt", "Readme.exe"}));
-    EXPECT_EQ(f.PanelL->caption(), root + "/");
-    EXPECT_EQ(f.PanelL->toolTip(), root + "/");
-    EXPECT_EQ(f.PanelR->caption(), " Total Files = 2 ,Size = 1,203 Bytes");
-    EXPECT_EQ(f.CountLabel->text(), " ﾌｧｲﾙ合計 : 2 ");
-    EXPECT_EQ(f.DriveComboBox1->currentData().toString(), root);
+    EXPECT_EQ(f.Files().DirList2->GetSelectedPath(), root + "/");
+    EXPECT_EQ(names(f.Files().ListBox1), QStringList({"a.txt", "Readme.exe"}));
+    EXPECT_EQ(f.Files().PanelL->caption(), root + "/");
+    EXPECT_EQ(f.Files().PanelL->toolTip(), root + "/");
+    EXPECT_EQ(f.Files().PanelR->caption(), " Total Files = 2 ,Size = 1,203 Bytes");
+    EXPECT_EQ(f.Files().CountLabel->text(), " ﾌｧｲﾙ合計 : 2 ");
+    EXPECT_EQ(f.Files().DriveComboBox1->currentData().toString(), root);
 
-    f.DirList2->SelectPath(root + "/sub");
-    EXPECT_EQ(names(f.ListBox1), QStringList({"one.txt", "three.exe", "two.bmp"}));
-    EXPECT_EQ(f.PanelL->caption(), root + "/sub");
-    EXPECT_EQ(f.PanelR->caption(), " Total Files = 3 ,Size = 2,000,030 Bytes");
-    EXPECT_EQ(f.CountLabel->text(), " ﾌｧｲﾙ合計 : 3 ");
+    f.Files().DirList2->SelectPath(root + "/sub");
+    EXPECT_EQ(names(f.Files().ListBox1), QStringList({"one.txt", "three.exe", "two.bmp"}));
+    EXPECT_EQ(f.Files().PanelL->caption(), root + "/sub");
+    EXPECT_EQ(f.Files().PanelR->caption(), " Total Files = 3 ,Size = 2,000,030 Bytes");
+    EXPECT_EQ(f.Files().CountLabel->text(), " ﾌｧｲﾙ合計 : 3 ");
 
-    f.DirList2->SelectPath(root + "/empty");
-    EXPECT_EQ(f.ListBox1->Count(), 0);
-    EXPECT_EQ(f.PanelR->caption(), " Total Files = 0 ,Size = 0 Bytes");
-    EXPECT_EQ(f.CountLabel->text(), " ﾌｧｲﾙ合計 : 0 ");
+    f.Files().DirList2->SelectPath(root + "/empty");
+    EXPECT_EQ(f.Files().ListBox1->Count(), 0);
+    EXPECT_EQ(f.Files().PanelR->caption(), " Total Files = 0 ,Size = 0 Bytes");
+    EXPECT_EQ(f.Files().CountLabel->text(), " ﾌｧｲﾙ合計 : 0 ");
     EXPECT_TRUE(responder.calls().isEmpty());
 }
 
 TEST_F(FilePanelTest, SelectingAFileShowsItsStatusTexts) {
     makeTree();
     TForm1& f = create("sub");
-    clickItem(f.ListBox1, 1); // three.exe
-    ASSERT_EQ(f.ListBox1->ItemIndex(), 1);
-    EXPECT_EQ(f.SourceFile, root + "/sub/three.exe");
-    EXPECT_FALSE(f.SourceFromSearch);
-    EXPECT_EQ(f.SourceSearchIndex, 1);
-    EXPECT_EQ(f.PanelR->caption(),
-              "            2,000,000 Bytes , " + f.ListBox1->GetSelectedDate() + " , A");
-    EXPECT_EQ(f.CountLabel->text(), " Line : 2 / 3 ");
+    clickItem(f.Files().ListBox1, 1); // three.exe
+    ASSERT_EQ(f.Files().ListBox1->ItemIndex(), 1);
+    EXPECT_EQ(f.State().SourceFile, root + "/sub/three.exe");
+    EXPECT_FALSE(f.State().SourceFromSearch);
+    EXPECT_EQ(f.State().SourceSearchIndex, 1);
+    EXPECT_EQ(f.Files().PanelR->caption(),
+              "            2,000,000 Bytes , " + f.Files().ListBox1->GetSelectedDate() + " , A");
+    EXPECT_EQ(f.Files().CountLabel->text(), " Line : 2 / 3 ");
     // A program's texts are blue, any other file's black.
-    EXPECT_EQ(f.PanelR->textColor(), QColor(0, 0, 255));
-    clickItem(f.ListBox1, 0);
-    EXPECT_EQ(f.PanelL->textColor(), QColor(0, 0, 0));
-    EXPECT_EQ(f.CountLabel->text(), " Line : 1 / 3 ");
+    EXPECT_EQ(f.Files().PanelR->textColor(), QColor(0, 0, 255));
+    clickItem(f.Files().ListBox1, 0);
+    EXPECT_EQ(f.Files().PanelL->textColor(), QColor(0, 0, 0));
+    EXPECT_EQ(f.Files().CountLabel->text(), " Line : 1 / 3 ");
 }
 
 TEST_F(FilePanelTest, BitmapSelectionImageKeepsItsAspectRatio) {
@@ -86,34 +87,34 @@ TEST_F(FilePanelTest, BitmapSelectionImageKeepsItsAspectRatio) {
     tall.fill(Qt::blue);
     ASSERT_TRUE(tall.save(root + "/pics/tall.bmp", "BMP"));
     TForm1& f = create("pics");
-    clickItem(f.ListBox1, 1); // wide.bmp
-    EXPECT_FALSE(f.SelectImage->isHidden());
-    EXPECT_EQ(f.SelectImage->size(), QSize(32, 8));
-    EXPECT_EQ(f.SelectImage->toolTip(), "左クリックで個別表示画面に切替え");
-    clickItem(f.ListBox1, 0); // tall.bmp
-    EXPECT_EQ(f.SelectImage->size(), QSize(8, 32));
+    clickItem(f.Files().ListBox1, 1); // wide.bmp
+    EXPECT_FALSE(f.Files().SelectImage->isHidden());
+    EXPECT_EQ(f.Files().SelectImage->size(), QSize(32, 8));
+    EXPECT_EQ(f.Files().SelectImage->toolTip(), "左クリックで個別表示画面に切替え");
+    clickItem(f.Files().ListBox1, 0); // tall.bmp
+    EXPECT_EQ(f.Files().SelectImage->size(), QSize(8, 32));
 }
 
 TEST_F(FilePanelTest, HeaderClicksSortAndToggleTheDirection) {
     makeTree();
     TForm1& f = create("sub");
-    clickSection(f.HeaderControl1, 3); // Size
-    EXPECT_EQ(f.ListBox1->SortOrder(), browser::soSize);
-    EXPECT_EQ(f.ListBox1->SortDirection(), browser::sdUpword);
-    EXPECT_EQ(names(f.ListBox1), QStringList({"one.txt", "two.bmp", "three.exe"}));
-    clickSection(f.HeaderControl1, 3);
-    EXPECT_EQ(f.ListBox1->SortDirection(), browser::sdDownword);
-    EXPECT_EQ(names(f.ListBox1), QStringList({"three.exe", "two.bmp", "one.txt"}));
+    clickSection(f.Files().HeaderControl1, 3); // Size
+    EXPECT_EQ(f.Files().ListBox1->SortOrder(), browser::soSize);
+    EXPECT_EQ(f.Files().ListBox1->SortDirection(), browser::sdUpword);
+    EXPECT_EQ(names(f.Files().ListBox1), QStringList({"one.txt", "two.bmp", "three.exe"}));
+    clickSection(f.Files().HeaderControl1, 3);
+    EXPECT_EQ(f.Files().ListBox1->SortDirection(), browser::sdDownword);
+    EXPECT_EQ(names(f.Files().ListBox1), QStringList({"three.exe", "two.bmp", "one.txt"}));
     // Another key keeps the direction.
-    clickSection(f.HeaderControl1, 1); // Name
-    EXPECT_EQ(f.ListBox1->SortOrder(), browser::soName);
-    EXPECT_EQ(f.ListBox1->SortDirection(), browser::sdDownword);
-    EXPECT_EQ(names(f.ListBox1), QStringList({"two.bmp", "three.exe", "one.txt"}));
-    EXPECT_EQ(f.PanelR->caption(), " Total Files = 3 ,Size = 2,000,030 Bytes");
+    clickSection(f.Files().HeaderControl1, 1); // Name
+    EXPECT_EQ(f.Files().ListBox1->SortOrder(), browser::soName);
+    EXPECT_EQ(f.Files().ListBox1->SortDirection(), browser::sdDownword);
+    EXPECT_EQ(names(f.Files().ListBox1), QStringList({"two.bmp", "three.exe", "one.txt"}));
+    EXPECT_EQ(f.Files().PanelR->caption(), " Total Files = 3 ,Size = 2,000,030 Bytes");
     EXPECT_TRUE(responder.calls().isEmpty());
 
     // "Sort by" explains; on the search sheet with the directory line.
-    clickSection(f.HeaderControl1, 0);
+    clickSection(f.Files().HeaderControl1, 0);
     ASSERT_EQ(responder.calls().size(), 1);
     EXPECT_EQ(responder.calls()[0].text,
               "クリックは、右の項目から選択して下さい。\r\n\r\n(選択可能項目)\r\n\r\n Name      : "
@@ -122,8 +123,8 @@ TEST_F(FilePanelTest, HeaderClicksSortAndToggleTheDirection) {
               "クリックすると、昇順・降順表示が切り替わります。");
     EXPECT_EQ(responder.calls()[0].caption, "Zelmo32");
     EXPECT_EQ(responder.calls()[0].buttons, ui::mbOK);
-    f.PageControl->setCurrentWidget(f.TabSheet2);
-    clickSection(f.HeaderControl2, 0);
+    f.Files().PageControl->setCurrentWidget(f.Files().TabSheet2);
+    clickSection(f.Files().HeaderControl2, 0);
     ASSERT_EQ(responder.calls().size(), 2);
     EXPECT_EQ(responder.calls()[1].text,
               "クリックは、右の項目から選択して下さい。\r\n\r\n(選択可能項目)\r\n\r\n Name      : "
@@ -131,45 +132,45 @@ TEST_F(FilePanelTest, HeaderClicksSortAndToggleTheDirection) {
               "ファイルサイズでソート\r\n Time      : 更新日時でソート\r\n Directory : "
               "ディレクトリーでソート\r\n\r\n続けて同じ項目をクリックすると、昇順・降順表示が"
               "切り替わります。");
-    clickSection(f.HeaderControl2, 5);
-    EXPECT_EQ(f.ListBox2->SortOrder(), browser::soDirectory);
-    clickSection(f.HeaderControl2, 6); // the filler does nothing
-    EXPECT_EQ(f.ListBox2->SortOrder(), browser::soDirectory);
+    clickSection(f.Files().HeaderControl2, 5);
+    EXPECT_EQ(f.Files().ListBox2->SortOrder(), browser::soDirectory);
+    clickSection(f.Files().HeaderControl2, 6); // the filler does nothing
+    EXPECT_EQ(f.Files().ListBox2->SortOrder(), browser::soDirectory);
 }
 
 TEST_F(FilePanelTest, BottomBarStepsThroughAllThirteenFiltersAndWraps) {
     makeTree();
     TForm1& f = create();
-    ASSERT_EQ(f.FilterComboBox1->count(), 13);
-    const int start = f.FilterComboBox1->currentIndex();
+    ASSERT_EQ(f.Files().FilterComboBox1->count(), 13);
+    const int start = f.Files().FilterComboBox1->currentIndex();
     EXPECT_EQ(start, 1); // all files, as on a first start
     // A bare spot of the bar, off the window's resizing edges.
-    const QPoint bare(f.Panel1->width() - 10, f.Panel1->height() - 8);
+    const QPoint bare(f.Files().Panel1->width() - 10, f.Files().Panel1->height() - 8);
     QStringList masks;
     for (int i = 0; i < 13; ++i) {
-        QTest::mouseClick(f.Panel1, Qt::LeftButton, {}, bare);
-        masks << f.ListBox1->Mask();
-        if (f.ListBox1->Mask() == "*.exe") {
-            EXPECT_EQ(names(f.ListBox1), QStringList({"Readme.exe"}));
-            EXPECT_EQ(f.CountLabel->text(), " ﾌｧｲﾙ合計 : 1 ");
+        QTest::mouseClick(f.Files().Panel1, Qt::LeftButton, {}, bare);
+        masks << f.Files().ListBox1->Mask();
+        if (f.Files().ListBox1->Mask() == "*.exe") {
+            EXPECT_EQ(names(f.Files().ListBox1), QStringList({"Readme.exe"}));
+            EXPECT_EQ(f.Files().CountLabel->text(), " ﾌｧｲﾙ合計 : 1 ");
         }
     }
-    EXPECT_EQ(f.FilterComboBox1->currentIndex(), start);
+    EXPECT_EQ(f.Files().FilterComboBox1->currentIndex(), start);
     EXPECT_EQ(masks, QStringList({"*.lzh", "*.bmp", "*.txt", "*.ini", "*.hlp", "*.scr", "*.log",
                                   "*.dat", "*.ico", "*.jp*", "*.gif", "*.exe", "*.*"}));
-    EXPECT_EQ(f.PageControl->currentWidget(), f.TabSheet1);
+    EXPECT_EQ(f.Files().PageControl->currentWidget(), f.Files().TabSheet1);
 
     // The tree's menu checks the current filter and chooses one.
-    f.PopupMenu2Popup();
+    f.Files().PopupMenu2Popup();
     for (int i = 0; i < 13; ++i)
-        EXPECT_EQ(f.ExtItems[i]->isChecked(), i == start) << i;
-    f.ExtItems[4]->trigger(); // TXT
-    EXPECT_EQ(f.FilterComboBox1->currentIndex(), 4);
-    EXPECT_EQ(names(f.ListBox1), QStringList({"a.txt"}));
+        EXPECT_EQ(f.Files().ExtItems[i]->isChecked(), i == start) << i;
+    f.Files().ExtItems[4]->trigger(); // TXT
+    EXPECT_EQ(f.Files().FilterComboBox1->currentIndex(), 4);
+    EXPECT_EQ(names(f.Files().ListBox1), QStringList({"a.txt"}));
     // A file the filter hides widens it to all files.
-    f.WidenFilterFor(root + "/Readme.exe");
-    EXPECT_EQ(f.FilterComboBox1->currentIndex(), 1);
-    EXPECT_EQ(f.ListBox1->Mask(), "*.*");
+    f.Files().WidenFilterFor(root + "/Readme.exe");
+    EXPECT_EQ(f.Files().FilterComboBox1->currentIndex(), 1);
+    EXPECT_EQ(f.Files().ListBox1->Mask(), "*.*");
 }
 
 class NotReadyDriveTest : public FilePanelTest {
@@ -180,11 +181,11 @@ protected:
 TEST_F(NotReadyDriveTest, DriveNotReadyAsksAndNoReturnsToTheTreesDrive) {
     makeTree();
     TForm1& f = create();
-    ASSERT_EQ(f.DriveComboBox1->count(), 2);
-    f.DriveComboBox1->setCurrentIndex(1);
+    ASSERT_EQ(f.Files().DriveComboBox1->count(), 2);
+    f.Files().DriveComboBox1->setCurrentIndex(1);
     responder.answer(ui::MsgResult::Yes); // still not there: asked again
     responder.answer(ui::MsgResult::No);
-    emit f.DriveComboBox1->activated(1);
+    emit f.Files().DriveComboBox1->activated(1);
     ASSERT_EQ(responder.calls().size(), 2);
     const ui::MessageRequest& q = responder.calls()[0];
     EXPECT_EQ(q.caption, "ゼルモ３２");
@@ -193,28 +194,28 @@ TEST_F(NotReadyDriveTest, DriveNotReadyAsksAndNoReturnsToTheTreesDrive) {
     EXPECT_EQ(q.text,
               root + "/floppy/" +
                   "：ドライブ の用意ができていないようです。\r\nセットして再試行しますか ？");
-    EXPECT_EQ(f.DriveComboBox1->currentIndex(), 0);
-    EXPECT_EQ(f.DirList2->Drive(), root);
+    EXPECT_EQ(f.Files().DriveComboBox1->currentIndex(), 0);
+    EXPECT_EQ(f.Files().DirList2->Drive(), root);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // Yes after the disk is in lists it.
-    f.DriveComboBox1->setCurrentIndex(1);
+    f.Files().DriveComboBox1->setCurrentIndex(1);
     ui::SetMessageResponder([&](const ui::MessageRequest&) {
         dir("floppy");
         file("floppy/disk.txt");
         return ui::MsgResult::Yes;
     });
-    emit f.DriveComboBox1->activated(1);
-    EXPECT_EQ(f.DirList2->Drive(), root + "/floppy");
-    EXPECT_EQ(names(f.ListBox1), QStringList({"disk.txt"}));
+    emit f.Files().DriveComboBox1->activated(1);
+    EXPECT_EQ(f.Files().DirList2->Drive(), root + "/floppy");
+    EXPECT_EQ(names(f.Files().ListBox1), QStringList({"disk.txt"}));
 }
 
 TEST_F(FilePanelTest, SlotClickHandsTheSelectedFileToTheProgram) {
     makeTree();
     TForm1& f = create();
-    f.Entries.set(0, 0, "/usr/bin/editor");
-    clickItem(f.ListBox1, 0); // a.txt
-    QTest::mouseClick(f.SlotImages[0][0], Qt::LeftButton, {}, QPoint(16, 16));
+    f.Launcher().Entries.set(0, 0, "/usr/bin/editor");
+    clickItem(f.Files().ListBox1, 0); // a.txt
+    QTest::mouseClick(f.Launcher().SlotImages[0][0], Qt::LeftButton, {}, QPoint(16, 16));
     ASSERT_EQ(shell.calls().size(), 1);
     EXPECT_EQ(shell.calls()[0].file, "/usr/bin/editor");
     EXPECT_EQ(shell.calls()[0].parameters, "\"" + root + "/a.txt\"");
@@ -224,66 +225,67 @@ TEST_F(FilePanelTest, SlotClickHandsTheSelectedFileToTheProgram) {
 TEST_F(FilePanelTest, DropsOfListItemsTheSelectionImageAndTreeFoldersRegister) {
     makeTree();
     TForm1& f = create();
-    launcher::SlotImage* slot0 = f.SlotImages[0][0];
-    launcher::SlotImage* slot1 = f.SlotImages[0][1];
+    launcher::SlotImage* slot0 = f.Launcher().SlotImages[0][0];
+    launcher::SlotImage* slot1 = f.Launcher().SlotImages[0][1];
     // Nothing selected: a drop from the list registers nothing.
-    EXPECT_TRUE(f.BP3SPiDragOver(slot0, f.ListBox1));
-    f.BP3SPiDragDrop(slot0, f.ListBox1);
-    EXPECT_TRUE(f.Entries.at(0, 0).isEmpty());
-    clickItem(f.ListBox1, 0);
-    f.BP3SPiDragDrop(slot0, f.ListBox1);
-    EXPECT_EQ(f.Entries.at(0, 0), root + "/a.txt");
+    EXPECT_TRUE(f.Launcher().BP3SPiDragOver(slot0, f.Files().ListBox1));
+    f.Launcher().BP3SPiDragDrop(slot0, f.Files().ListBox1);
+    EXPECT_TRUE(f.Launcher().Entries.at(0, 0).isEmpty());
+    clickItem(f.Files().ListBox1, 0);
+    f.Launcher().BP3SPiDragDrop(slot0, f.Files().ListBox1);
+    EXPECT_EQ(f.Launcher().Entries.at(0, 0), root + "/a.txt");
     EXPECT_EQ(slot0->toolTip(), root + "/a.txt");
-    f.BP3SPiDragDrop(slot1, f.SelectImage);
-    EXPECT_EQ(f.Entries.at(0, 1), root + "/a.txt");
-    f.DirList2->SelectPath(root + "/sub");
-    f.BP3SPiDragDrop(slot1, f.DirList2);
-    EXPECT_EQ(f.Entries.at(0, 1), root + "/sub");
-    EXPECT_FALSE(f.BP3SPiDragOver(slot0, f.CountLabel));
+    f.Launcher().BP3SPiDragDrop(slot1, f.Files().SelectImage);
+    EXPECT_EQ(f.Launcher().Entries.at(0, 1), root + "/a.txt");
+    f.Files().DirList2->SelectPath(root + "/sub");
+    f.Launcher().BP3SPiDragDrop(slot1, f.Files().DirList2);
+    EXPECT_EQ(f.Launcher().Entries.at(0, 1), root + "/sub");
+    EXPECT_FALSE(f.Launcher().BP3SPiDragOver(slot0, f.Files().CountLabel));
     // The registration submenu follows the list's selection.
-    EXPECT_FALSE(f.ActiveListHasSelection());
-    clickItem(f.ListBox1, 1);
-    EXPECT_TRUE(f.ActiveListHasSelection());
-    f.ButtonItems[2]->trigger();
-    EXPECT_EQ(f.Entries.at(0, 2), root + "/sub/three.exe");
+    EXPECT_FALSE(f.Files().Selection()->selectedFile().has_value());
+    clickItem(f.Files().ListBox1, 1);
+    EXPECT_TRUE(f.Files().Selection()->selectedFile().has_value());
+    f.Launcher().ButtonItems[2]->trigger();
+    EXPECT_EQ(f.Launcher().Entries.at(0, 2), root + "/sub/three.exe");
 }
 
 TEST_F(FilePanelTest, DoubleClickEnterAndF12StartTheFile) {
     makeTree();
     TForm1& f = create();
-    f.ListBox1->setFocus();
-    clickItem(f.ListBox1, 1); // Readme.exe
-    QTest::mouseDClick(f.ListBox1->viewport(), Qt::LeftButton, {},
-                       f.ListBox1->ItemRect(1).center());
+    f.Files().ListBox1->setFocus();
+    clickItem(f.Files().ListBox1, 1); // Readme.exe
+    QTest::mouseDClick(f.Files().ListBox1->viewport(), Qt::LeftButton, {},
+                       f.Files().ListBox1->ItemRect(1).center());
     ASSERT_EQ(shell.calls().size(), 1);
     EXPECT_EQ(shell.calls()[0].file, root + "/Readme.exe");
     // The page's last slot took it, in memory only.
-    EXPECT_EQ(f.Entries.at(0, 13), root + "/Readme.exe");
-    EXPECT_EQ(f.SlotImages[0][13]->toolTip(), "直前に呼び出したお友達 ( " + root + "/Readme.exe )");
+    EXPECT_EQ(f.Launcher().Entries.at(0, 13), root + "/Readme.exe");
+    EXPECT_EQ(f.Launcher().SlotImages[0][13]->toolTip(),
+              "直前に呼び出したお友達 ( " + root + "/Readme.exe )");
 
-    f.Entries.set(0, 13, QString());
-    QTest::keyClick(f.ListBox1, Qt::Key_Return);
+    f.Launcher().Entries.set(0, 13, QString());
+    QTest::keyClick(f.Files().ListBox1, Qt::Key_Return);
     ASSERT_EQ(shell.calls().size(), 2);
-    EXPECT_EQ(f.Entries.at(0, 13), root + "/Readme.exe");
+    EXPECT_EQ(f.Launcher().Entries.at(0, 13), root + "/Readme.exe");
 
-    f.Entries.set(0, 13, QString());
-    QTest::keyClick(f.ListBox1, Qt::Key_F12);
+    f.Launcher().Entries.set(0, 13, QString());
+    QTest::keyClick(f.Files().ListBox1, Qt::Key_F12);
     ASSERT_EQ(shell.calls().size(), 3);
     EXPECT_EQ(shell.calls()[2].file, root + "/Readme.exe");
     EXPECT_EQ(shell.calls()[2].parameters, "");
-    EXPECT_TRUE(f.Entries.at(0, 13).isEmpty()); // F12 registers nothing
+    EXPECT_TRUE(f.Launcher().Entries.at(0, 13).isEmpty()); // F12 registers nothing
 }
 
 TEST_F(FilePanelTest, RightClickBelowTheLastItemClearsTheSelectionAndOpensTheMenu) {
     makeTree();
     TForm1& f = create();
-    clickItem(f.ListBox1, 0);
-    ASSERT_EQ(f.ListBox1->ItemIndex(), 0);
-    const QRect last = f.ListBox1->ItemRect(f.ListBox1->Count() - 1);
-    QTest::mouseClick(f.ListBox1->viewport(), Qt::RightButton, {},
+    clickItem(f.Files().ListBox1, 0);
+    ASSERT_EQ(f.Files().ListBox1->ItemIndex(), 0);
+    const QRect last = f.Files().ListBox1->ItemRect(f.Files().ListBox1->Count() - 1);
+    QTest::mouseClick(f.Files().ListBox1->viewport(), Qt::RightButton, {},
                       QPoint(last.center().x(), last.bottom() + 5));
-    EXPECT_EQ(f.ListBox1->ItemIndex(), -1);
-    EXPECT_TRUE(f.PanelR->caption().isEmpty());
+    EXPECT_EQ(f.Files().ListBox1->ItemIndex(), -1);
+    EXPECT_TRUE(f.Files().PanelR->caption().isEmpty());
     EXPECT_TRUE(f.PopupMenu1->isVisible());
     f.PopupMenu1->hide();
     // Centred on the cursor and 10 pixels higher.
@@ -294,34 +296,35 @@ TEST_F(FilePanelTest, RightClickBelowTheLastItemClearsTheSelectionAndOpensTheMen
 TEST_F(FilePanelTest, RowsColumnsMenusAndDirectoryPanel) {
     makeTree();
     TForm1& f = create();
-    f.RetuItems[2]->trigger(); // three columns
-    EXPECT_EQ(f.ListBox1->Columns(), 3);
-    f.GRItems[0]->trigger(); // one by one
-    EXPECT_EQ(f.ListBox1->Columns(), 1);
-    EXPECT_EQ(f.ListBox1->Gyou(), 1);
+    f.Files().RetuItems[2]->trigger(); // three columns
+    EXPECT_EQ(f.Files().ListBox1->Columns(), 3);
+    f.Files().GRItems[0]->trigger(); // one by one
+    EXPECT_EQ(f.Files().ListBox1->Columns(), 1);
+    EXPECT_EQ(f.Files().ListBox1->Gyou(), 1);
 
-    ASSERT_FALSE(f.DirectoryPanel->isHidden());
-    f.DirSPBClick();
-    EXPECT_TRUE(f.DirectoryPanel->isHidden());
-    EXPECT_EQ(f.DirSPB->toolTip(), "パネル表示");
-    QTest::mouseClick(f.PanelR, Qt::LeftButton, {}, QPoint(f.PanelR->width() - 5, 20));
-    EXPECT_FALSE(f.DirectoryPanel->isHidden());
-    EXPECT_EQ(f.DirSPB->toolTip(), "パネル非表示");
+    ASSERT_FALSE(f.Files().DirectoryPanel->isHidden());
+    f.Files().DirSPBClick();
+    EXPECT_TRUE(f.Files().DirectoryPanel->isHidden());
+    EXPECT_EQ(f.Controls().DirSPB->toolTip(), "パネル表示");
+    QTest::mouseClick(f.Files().PanelR, Qt::LeftButton, {},
+                      QPoint(f.Files().PanelR->width() - 5, 20));
+    EXPECT_FALSE(f.Files().DirectoryPanel->isHidden());
+    EXPECT_EQ(f.Controls().DirSPB->toolTip(), "パネル非表示");
 
     // The splitter follows the mouse, but not to the window's edge.
-    const int w = f.DirectoryPanel->width();
-    QTest::mousePress(f.DirectoryPanel, Qt::LeftButton, {}, QPoint(w - 2, 100));
-    QTest::mouseMove(f.DirectoryPanel, QPoint(w + 40, 100));
-    EXPECT_EQ(f.DirectoryPanel->width(), w + 40);
-    QTest::mouseMove(f.DirectoryPanel, QPoint(f.width() + 10, 100));
-    EXPECT_EQ(f.DirectoryPanel->width(), w + 40);
-    QTest::mouseRelease(f.DirectoryPanel, Qt::LeftButton, {}, QPoint(w + 40, 100));
+    const int w = f.Files().DirectoryPanel->width();
+    QTest::mousePress(f.Files().DirectoryPanel, Qt::LeftButton, {}, QPoint(w - 2, 100));
+    QTest::mouseMove(f.Files().DirectoryPanel, QPoint(w + 40, 100));
+    EXPECT_EQ(f.Files().DirectoryPanel->width(), w + 40);
+    QTest::mouseMove(f.Files().DirectoryPanel, QPoint(f.width() + 10, 100));
+    EXPECT_EQ(f.Files().DirectoryPanel->width(), w + 40);
+    QTest::mouseRelease(f.Files().DirectoryPanel, Qt::LeftButton, {}, QPoint(w + 40, 100));
 
     // Tree commands.
-    f.LASTL1->trigger();
-    EXPECT_EQ(f.DirList2->currentItem(), f.DirList2->LastNode());
-    f.TOPT1->trigger();
-    EXPECT_EQ(f.DirList2->GetSelectedPath(), root + "/");
+    f.Files().LASTL1->trigger();
+    EXPECT_EQ(f.Files().DirList2->currentItem(), f.Files().DirList2->LastNode());
+    f.Files().TOPT1->trigger();
+    EXPECT_EQ(f.Files().DirList2->GetSelectedPath(), root + "/");
 }
 
 TEST_F(FilePanelTest, TreeKeysAndMouse) {
@@ -329,33 +332,33 @@ TEST_F(FilePanelTest, TreeKeysAndMouse) {
     dir("sub/inner");
     TForm1& f = create();
     const QString cwd = QDir::currentPath();
-    f.DirList2->SelectPath(root + "/sub");
-    QTreeWidgetItem* sub = f.DirList2->currentItem();
+    f.Files().DirList2->SelectPath(root + "/sub");
+    QTreeWidgetItem* sub = f.Files().DirList2->currentItem();
     ASSERT_NE(sub, nullptr);
     const bool expanded = sub->isExpanded();
-    QTest::keyClick(f.DirList2, Qt::Key_Return);
+    QTest::keyClick(f.Files().DirList2, Qt::Key_Return);
     EXPECT_NE(sub->isExpanded(), expanded);
     EXPECT_EQ(QDir::currentPath(), root + "/sub");
     QDir::setCurrent(cwd);
 
     // A right click selects and opens a node, then the tree's menu opens.
-    f.TOPT1->trigger();
+    f.Files().TOPT1->trigger();
     sub->setExpanded(false);
-    const QPoint p = f.DirList2->visualItemRect(sub).center();
-    QTest::mousePress(f.DirList2->viewport(), Qt::RightButton, {}, p);
-    EXPECT_EQ(f.DirList2->currentItem(), sub);
+    const QPoint p = f.Files().DirList2->visualItemRect(sub).center();
+    QTest::mousePress(f.Files().DirList2->viewport(), Qt::RightButton, {}, p);
+    EXPECT_EQ(f.Files().DirList2->currentItem(), sub);
     EXPECT_TRUE(sub->isExpanded());
-    EXPECT_EQ(names(f.ListBox1), QStringList({"one.txt", "three.exe", "two.bmp"}));
-    QTest::mouseRelease(f.DirList2->viewport(), Qt::RightButton, {}, p);
-    EXPECT_TRUE(f.PopupMenu2->isVisible());
-    f.PopupMenu2->hide();
+    EXPECT_EQ(names(f.Files().ListBox1), QStringList({"one.txt", "three.exe", "two.bmp"}));
+    QTest::mouseRelease(f.Files().DirList2->viewport(), Qt::RightButton, {}, p);
+    EXPECT_TRUE(f.Files().PopupMenu2->isVisible());
+    f.Files().PopupMenu2->hide();
     // With Shift the file-operation menu's target is the node under the mouse.
-    QTest::mousePress(f.DirList2->viewport(), Qt::RightButton, Qt::ShiftModifier, p);
-    EXPECT_EQ(f.TargetDirectory, root + "/sub");
-    EXPECT_TRUE(f.TreeMenuShown);
-    QTest::mouseRelease(f.DirList2->viewport(), Qt::RightButton, Qt::ShiftModifier, p);
-    EXPECT_FALSE(f.PopupMenu2->isVisible());
-    EXPECT_FALSE(f.TreeMenuShown);
+    QTest::mousePress(f.Files().DirList2->viewport(), Qt::RightButton, Qt::ShiftModifier, p);
+    EXPECT_EQ(f.State().TargetDirectory, root + "/sub");
+    EXPECT_TRUE(f.Files().TreeMenuShown);
+    QTest::mouseRelease(f.Files().DirList2->viewport(), Qt::RightButton, Qt::ShiftModifier, p);
+    EXPECT_FALSE(f.Files().PopupMenu2->isVisible());
+    EXPECT_FALSE(f.Files().TreeMenuShown);
 }
 
 TEST(FilePanelText, FilterEntriesAndSteps) {

@@ -2,13 +2,18 @@
 // files in a temporary folder, the settings file there too, starts recorded (or, once,
 // real), questions answered by a scripted responder.
 #include "FakeSelection.h"
-#include "core/SettingsFile.h"
+#include "app/ControlPage.h"
 #include "app/TForm1.h"
+#include "app/WindowModes.h"
+#include "browser/FilePanel.h"
+#include "core/SettingsFile.h"
 #include "launcher/EntryRules.h"
+#include "launcher/LauncherStrip.h"
 #include "launcher/SlotControls.h"
 #include "launcher/SlotPicture.h"
 #include "platform/AppPaths.h"
 #include "platform/Shell.h"
+#include "search/BulkSearch.h"
 #include "ui/MessageDialog.h"
 #include "ui/Resources.h"
 
@@ -72,13 +77,14 @@ protected:
     std::unique_ptr<TForm1> makeForm(bool viewerOpen) {
         SettingsFile(ini).WriteBool("FormStyle", "ViewerStyle", viewerOpen);
         auto form = std::make_unique<TForm1>();
-        form->Selection = &selection;
+        form->Launcher().setSelectionSource(&selection);
         return form;
     }
     static QImage picture(TForm1& f, int slot) {
-        return f.SlotImages[0][slot]->picture().toImage().convertToFormat(QImage::Format_ARGB32);
+        return f.Launcher().SlotImages[0][slot]->picture().toImage().convertToFormat(
+            QImage::Format_ARGB32);
     }
-    static QString hint(TForm1& f, int slot) { return f.SlotImages[0][slot]->toolTip(); }
+    static QString hint(TForm1& f, int slot) { return f.Launcher().SlotImages[0][slot]->toolTip(); }
     static QImage onFace(const QString& name) {
         QImage work;
         return DrawIconOnFace(work, ui::resourcePixmap(name).toImage(),
@@ -132,40 +138,40 @@ TEST_F(SlotTest, DropMenuAndClickRegisterAndSurviveARestart) {
 
     // Drop of the tree's folder.
     selection.directory = dir + "/folder";
-    EXPECT_TRUE(form->BP3SPiDragOver(form->SlotImages[0][0], &treeWidget));
-    EXPECT_FALSE(form->BP3SPiDragOver(form->SlotImages[0][0], nullptr));
-    form->BP3SPiDragDrop(form->SlotImages[0][0], &treeWidget);
+    EXPECT_TRUE(form->Launcher().BP3SPiDragOver(form->Launcher().SlotImages[0][0], &treeWidget));
+    EXPECT_FALSE(form->Launcher().BP3SPiDragOver(form->Launcher().SlotImages[0][0], nullptr));
+    form->Launcher().BP3SPiDragDrop(form->Launcher().SlotImages[0][0], &treeWidget);
     EXPECT_EQ(picture(*form, 0), onFace("KUMA"));
     EXPECT_EQ(hint(*form, 0), dir + "/folder");
     EXPECT_EQ(stored(0, 0), dir + "/folder");
 
     // Drop from the list of a file that is gone: nothing selected, nothing happens.
-    form->BP3SPiDragDrop(form->SlotImages[0][1], &listWidget);
+    form->Launcher().BP3SPiDragDrop(form->Launcher().SlotImages[0][1], &listWidget);
     EXPECT_EQ(stored(0, 1), "<none>");
     // A broken picture dropped is discarded quietly; the slot keeps what it had.
     write(dir + "/broken.bmp", "no");
     selection.file = dir + "/broken.bmp";
-    form->BP3SPiDragDrop(form->SlotImages[0][1], &listWidget);
+    form->Launcher().BP3SPiDragDrop(form->Launcher().SlotImages[0][1], &listWidget);
     EXPECT_EQ(stored(0, 1), "<none>");
     EXPECT_EQ(hint(*form, 1), "未登録 2");
 
     // Menu: item 3 fills slot index 2, the caption gains the path.
     selection.file = dir + "/app.exe";
-    form->RebuildRegistrationCaptions();
-    EXPECT_EQ(form->ButtonItems[2]->text(), "登録 3  ");
-    EXPECT_EQ(form->ButtonItems[0]->text(), "登録 1  " + dir + "/folder");
-    form->Button1Click(form->ButtonItems[2]);
+    form->Launcher().RebuildRegistrationCaptions();
+    EXPECT_EQ(form->Launcher().ButtonItems[2]->text(), "登録 3  ");
+    EXPECT_EQ(form->Launcher().ButtonItems[0]->text(), "登録 1  " + dir + "/folder");
+    form->Launcher().Button1Click(form->Launcher().ButtonItems[2]);
     EXPECT_EQ(centre(picture(*form, 2)), 0xFF0000u);
     EXPECT_EQ(hint(*form, 2), dir + "/app.exe");
-    EXPECT_EQ(form->ButtonItems[2]->text(), "登録 3    " + dir + "/app.exe");
+    EXPECT_EQ(form->Launcher().ButtonItems[2]->text(), "登録 3    " + dir + "/app.exe");
     EXPECT_EQ(stored(0, 2), dir + "/app.exe");
-    form->RebuildRegistrationCaptions();
-    EXPECT_EQ(form->ButtonItems[2]->text(), "登録 3  app.exe");
+    form->Launcher().RebuildRegistrationCaptions();
+    EXPECT_EQ(form->Launcher().ButtonItems[2]->text(), "登録 3  app.exe");
 
     // Click on an empty slot with a selection: registered and started in its folder.
     platform::ShellRecorder rec;
     selection.file = dir + "/wide.bmp";
-    form->BP3SPiClick(form->SlotImages[0][3]);
+    form->Launcher().BP3SPiClick(form->Launcher().SlotImages[0][3]);
     EXPECT_EQ(picture(*form, 3).size(), QSize(32, 32));
     EXPECT_EQ(hint(*form, 3), dir + "/wide.bmp");
     EXPECT_EQ(stored(0, 3), dir + "/wide.bmp");
@@ -175,7 +181,7 @@ TEST_F(SlotTest, DropMenuAndClickRegisterAndSurviveARestart) {
     EXPECT_EQ(rec.calls()[0].directory, dir);
     // ... and with nothing selected, the tree's directory.
     selection.file.reset();
-    form->BP3SPiClick(form->SlotImages[0][4]);
+    form->Launcher().BP3SPiClick(form->Launcher().SlotImages[0][4]);
     EXPECT_EQ(stored(0, 4), dir + "/folder");
     EXPECT_EQ(rec.calls().last().file, dir + "/folder");
     EXPECT_EQ(rec.calls().last().directory, dir + "/folder");
@@ -196,13 +202,13 @@ TEST_F(SlotTest, RemovalAsksWithTheWholeTextAndRestoresTheImages) {
     store(0, 5, dir + "/folder");
     auto form = makeForm(false);
     ui::ScriptedResponder answers;
-    auto* button = form->SlotButtons[0][4];
-    auto* image = form->SlotImages[0][4];
+    auto* button = form->Launcher().SlotButtons[0][4];
+    auto* image = form->Launcher().SlotImages[0][4];
 
-    form->BP3SPiMouseDown(button, Qt::RightButton, QPoint(3, 3));
+    form->Launcher().BP3SPiMouseDown(button, Qt::RightButton, QPoint(3, 3));
     EXPECT_TRUE(image->isSlotEnabled());
     answers.answer(ui::MsgResult::No);
-    form->BP3SPiMouseUp(image, Qt::RightButton, QPoint(3, 3));
+    form->Launcher().BP3SPiMouseUp(image, Qt::RightButton, QPoint(3, 3));
     ASSERT_EQ(answers.calls().size(), 1);
     EXPECT_EQ(answers.calls()[0].text, dir + "/   の\r\n\r\n＜  notes.txt  ＞  を\r\n\r\n"
                                              "ボタン登録から解除します。\r\n\r\nよろしいですか ? ");
@@ -212,23 +218,27 @@ TEST_F(SlotTest, RemovalAsksWithTheWholeTextAndRestoresTheImages) {
     EXPECT_EQ(stored(0, 4), dir + "/notes.txt");
     EXPECT_FALSE(image->isSlotEnabled()); // viewer closed: disabled again
 
-    form->BP3SPiMouseDown(form->SlotButtons[0][5], Qt::RightButton, QPoint(3, 3));
+    form->Launcher().BP3SPiMouseDown(form->Launcher().SlotButtons[0][5], Qt::RightButton,
+                                     QPoint(3, 3));
     answers.answer(ui::MsgResult::Yes);
-    form->BP3SPiMouseUp(form->SlotImages[0][5], Qt::RightButton, QPoint(3, 3));
+    form->Launcher().BP3SPiMouseUp(form->Launcher().SlotImages[0][5], Qt::RightButton,
+                                   QPoint(3, 3));
     EXPECT_EQ(answers.calls()[1].text, "＜  " + dir +
                                            "/folder  ＞  を\r\n\r\nボタン登録から解除します。"
                                            "\r\n\r\nよろしいですか ? ");
-    EXPECT_EQ(form->Entries.at(0, 5), "");
+    EXPECT_EQ(form->Launcher().Entries.at(0, 5), "");
     EXPECT_EQ(hint(*form, 5), "解除後 6");
     EXPECT_TRUE(picture(*form, 5).isNull());
     EXPECT_EQ(stored(0, 5), "");
-    EXPECT_FALSE(form->SlotImages[0][5]->isSlotEnabled());
+    EXPECT_FALSE(form->Launcher().SlotImages[0][5]->isSlotEnabled());
 
     // An empty slot asks nothing.
-    form->BP3SPiMouseDown(form->SlotButtons[0][6], Qt::RightButton, QPoint(3, 3));
-    form->BP3SPiMouseUp(form->SlotImages[0][6], Qt::RightButton, QPoint(3, 3));
+    form->Launcher().BP3SPiMouseDown(form->Launcher().SlotButtons[0][6], Qt::RightButton,
+                                     QPoint(3, 3));
+    form->Launcher().BP3SPiMouseUp(form->Launcher().SlotImages[0][6], Qt::RightButton,
+                                   QPoint(3, 3));
     EXPECT_EQ(answers.calls().size(), 2);
-    EXPECT_FALSE(form->SlotImages[0][6]->isSlotEnabled());
+    EXPECT_FALSE(form->Launcher().SlotImages[0][6]->isSlotEnabled());
 }
 
 TEST_F(SlotTest, LaunchBranchesAndTheNotFoundMessage) {
@@ -242,15 +252,15 @@ TEST_F(SlotTest, LaunchBranchesAndTheNotFoundMessage) {
     selection.directory = dir;
     selection.file = dir + "/my notes.txt";
 
-    form->BP3SPiClick(form->SlotImages[0][0]);
+    form->Launcher().BP3SPiClick(form->Launcher().SlotImages[0][0]);
     EXPECT_EQ(rec.calls().last().file, "/opt/zelmo-test/editor");
     EXPECT_EQ(rec.calls().last().parameters, "\"" + dir + "/my notes.txt\"");
     EXPECT_EQ(rec.calls().last().directory, "/opt/zelmo-test");
     EXPECT_EQ(rec.calls().last().showCmd, platform::SW_SHOW);
     selection.file = dir + "/setup.EXE";
-    form->BP3SPiClick(form->SlotImages[0][0]);
+    form->Launcher().BP3SPiClick(form->Launcher().SlotImages[0][0]);
     EXPECT_EQ(rec.calls().last().parameters, "\"\"");
-    form->BP3SPiClick(form->SlotImages[0][1]);
+    form->Launcher().BP3SPiClick(form->Launcher().SlotImages[0][1]);
     EXPECT_EQ(rec.calls().last().file, "/mnt/c/WINDOWS/explorer.exe");
     EXPECT_EQ(rec.calls().last().parameters, dir);
     EXPECT_EQ(rec.calls().last().directory, "");
@@ -261,7 +271,7 @@ TEST_F(SlotTest, LaunchBranchesAndTheNotFoundMessage) {
     const QPoint cursor = QCursor::pos();
     for (int result : {platform::kShellFileNotFound, platform::kShellPathNotFound,
                        platform::kShellNoAssociation, platform::kShellAccessDenied})
-        rec.answer(result), form->BP3SPiClick(form->SlotImages[0][0]);
+        rec.answer(result), form->Launcher().BP3SPiClick(form->Launcher().SlotImages[0][0]);
     ASSERT_EQ(answers.calls().size(), 2);
     EXPECT_EQ(answers.calls()[0].text,
               "指定の  /opt/zelmo-test/editor  は、\r\n\r\n  起動できませんでした。\r\n\r\n"
@@ -274,18 +284,19 @@ TEST_F(SlotTest, LaunchBranchesAndTheNotFoundMessage) {
 
     // Viewer closed: the selection is ignored, folders and missing files go to the
     // file manager.
-    form->ViewerOpen = false;
-    form->BP3SPiClick(form->SlotButtons[0][3]);
+    form->State().ViewerOpen = false;
+    form->Launcher().BP3SPiClick(form->Launcher().SlotButtons[0][3]);
     EXPECT_EQ(rec.calls().last().file, dir + "/notes.txt");
     EXPECT_EQ(rec.calls().last().parameters, "");
     EXPECT_EQ(rec.calls().last().directory, dir);
-    form->BP3SPiClick(form->SlotButtons[0][2]);
+    form->Launcher().BP3SPiClick(form->Launcher().SlotButtons[0][2]);
     EXPECT_EQ(rec.calls().last().file, "explorer.exe");
     EXPECT_EQ(rec.calls().last().parameters, "/n,/e," + dir + "/folder");
-    form->BP3SPiClick(form->SlotButtons[0][0]); // the editor does not exist
+    form->Launcher().BP3SPiClick(form->Launcher().SlotButtons[0][0]); // the editor does not exist
     EXPECT_EQ(rec.calls().last().file, "explorer.exe");
     const int before = rec.calls().size();
-    form->BP3SPiClick(form->SlotButtons[0][9]); // empty: a file-manager window, no entry
+    form->Launcher().BP3SPiClick(
+        form->Launcher().SlotButtons[0][9]); // empty: a file-manager window, no entry
     EXPECT_EQ(rec.calls().size(), before + 1);
     EXPECT_EQ(rec.calls().last().file, "explorer");
     EXPECT_EQ(stored(0, 9), "<none>");
@@ -294,25 +305,26 @@ TEST_F(SlotTest, LaunchBranchesAndTheNotFoundMessage) {
 TEST_F(SlotTest, LastLaunchedSlotIsKeptInMemoryOnly) {
     store(2, 13, dir + "/notes.txt");
     auto form = makeForm(true);
-    form->Notebook1->setCurrentIndex(2);
+    form->Launcher().Notebook1->setCurrentIndex(2);
     platform::ShellRecorder rec;
-    form->ShowLastLaunched(dir + "/app.exe");
-    EXPECT_EQ(form->SlotImages[2][13]->toolTip(), "直前に呼び出したお友達 ( " + dir + "/app.exe )");
-    EXPECT_EQ(centre(form->SlotImages[2][13]->picture().toImage()), 0xFF0000u);
-    EXPECT_EQ(form->Entries.at(2, 13), dir + "/app.exe");
+    form->Launcher().ShowLastLaunched(dir + "/app.exe");
+    EXPECT_EQ(form->Launcher().SlotImages[2][13]->toolTip(),
+              "直前に呼び出したお友達 ( " + dir + "/app.exe )");
+    EXPECT_EQ(centre(form->Launcher().SlotImages[2][13]->picture().toImage()), 0xFF0000u);
+    EXPECT_EQ(form->Launcher().Entries.at(2, 13), dir + "/app.exe");
     EXPECT_EQ(SettingsFile(ini).ReadString("Page3", "BPFileName13", ""), dir + "/notes.txt");
     ASSERT_EQ(rec.calls().size(), 1);
     EXPECT_EQ(rec.calls()[0].file, dir + "/app.exe");
     EXPECT_EQ(rec.calls()[0].directory, "");
     // A click on the slot now starts the double-clicked file.
     selection.file.reset();
-    form->BP3SPiClick(form->SlotImages[2][13]);
+    form->Launcher().BP3SPiClick(form->Launcher().SlotImages[2][13]);
     EXPECT_EQ(rec.calls().last().file, dir + "/app.exe");
     // On the control page only the start happens.
-    form->Notebook1->setCurrentIndex(TForm1::kControlPage);
-    form->ShowLastLaunched(dir + "/notes.txt");
+    form->Launcher().Notebook1->setCurrentIndex(launcher::LauncherStrip::kControlPage);
+    form->Launcher().ShowLastLaunched(dir + "/notes.txt");
     EXPECT_EQ(rec.calls().size(), 3);
-    EXPECT_EQ(form->Entries.at(2, 13), dir + "/app.exe");
+    EXPECT_EQ(form->Launcher().Entries.at(2, 13), dir + "/app.exe");
 }
 
 TEST_F(SlotTest, ARegisteredScriptReallyStarts) {
@@ -325,7 +337,7 @@ TEST_F(SlotTest, ARegisteredScriptReallyStarts) {
     store(0, 0, dir + "/tool.sh");
     auto form = makeForm(true);
     selection.file = dir + "/my notes.txt";
-    form->BP3SPiClick(form->SlotImages[0][0]);
+    form->Launcher().BP3SPiClick(form->Launcher().SlotImages[0][0]);
     QElapsedTimer t;
     t.start();
     QByteArray got;
@@ -355,18 +367,18 @@ TEST_F(SlotTest, MainWindowStartsFilesDroppedFromOtherPrograms) {
     EXPECT_EQ(rec.calls()[0].file, dir + "/notes.txt");
     EXPECT_EQ(rec.calls()[0].directory, dir + "/");
     EXPECT_EQ(rec.calls()[2].file, dir + "/folder");
-    for (int k = 0; k < TForm1::kSlots; ++k)
+    for (int k = 0; k < launcher::LauncherStrip::kSlots; ++k)
         EXPECT_EQ(stored(0, k), "<none>");
 }
 
 TEST_F(SlotTest, RegistrationMenuNeedsASelectedFile) {
     auto form = makeForm(true);
     form->PopupMenu1Popup();
-    EXPECT_FALSE(form->PopButton->isEnabled());
+    EXPECT_FALSE(form->Launcher().PopButton->isEnabled());
     selection.file = dir + "/notes.txt";
     form->PopupMenu1Popup();
-    EXPECT_TRUE(form->PopButton->isEnabled());
-    form->ViewerOpen = false;
+    EXPECT_TRUE(form->Launcher().PopButton->isEnabled());
+    form->State().ViewerOpen = false;
     form->PopupMenu1Popup();
-    EXPECT_FALSE(form->PopButton->isEnabled());
+    EXPECT_FALSE(form->Launcher().PopButton->isEnabled());
 }

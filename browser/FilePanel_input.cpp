@@ -2,15 +2,18 @@
 // header sorting, the rows and columns menus, the sheets, the tree's keys, mouse and
 // menus, the directory panel's show/hide and splitter; and the start-up steps of the
 // panel.
-#include "app/TForm1.h"
+#include "browser/FilePanel.h"
 
-#include "core/BusyCursor.h"
+#include "core/SharedState.h"
+
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
 #include "browser/FilePanelEvents.h"
 #include "browser/FilePanelSelection.h"
 #include "browser/FilePanelText.h"
+#include "core/BusyCursor.h"
 #include "platform/FileProbe.h"
+#include "platform/FsName.h"
 #include "platform/Shell.h"
 #include "ui/CaptionPanel.h"
 #include "ui/HelpWindow.h"
@@ -31,11 +34,12 @@
 #include <QToolButton>
 
 using core::BusyCursor;
-using browser::TFileListBoxS;
 
-void TForm1::ConnectFilePanel() {
-    Selection = new browser::FilePanelSelection(this, this);
-    (new browser::FilePanelEvents(this))->install();
+namespace browser {
+
+void FilePanel::Connect() {
+    selection_ = new FilePanelSelection(this, this);
+    (new FilePanelEvents(this))->install();
 
     connect(DriveComboBox1, &QComboBox::activated, this, [this] { DriveComboBox1Change(); });
     connect(FilterComboBox1, &QComboBox::activated, this, [this] { FilterComboBox1Change(); });
@@ -58,8 +62,7 @@ void TForm1::ConnectFilePanel() {
     connect(DirectoryPanel, &ui::Panel::mouseMove, this,
             [this](QPoint p) { DirectoryPanelMouseMove(p); });
     connect(DirectoryPanel, &ui::Panel::mouseUp, this, [this] { DirectoryPanelMouseUp(); });
-    // The search bar and the result sheet's information bar.
-    connect(SSpeedB, &QToolButton::clicked, this, [this] { SSpeedBClick(); });
+    // The result sheet's information bar; the search bar is the bulk search's.
     connect(DPanel, &ui::Panel::mouseMove, this, [this] { DPanelMouseMove(); });
     connect(DPanel, &ui::Panel::mouseUp, this, [this](Qt::MouseButton b, QPoint p) {
         if (b == Qt::LeftButton && DPanel->rect().contains(p))
@@ -75,13 +78,13 @@ void TForm1::ConnectFilePanel() {
 
 // ---- Start-up steps ------------------------------------------------------------------
 
-void TForm1::SetFileListItemHeights() {
+void FilePanel::SetFileListItemHeights() {
     ListBox1->SetItemHeight(60);
     ListBox2->SetItemHeight(60);
 }
 
-void TForm1::ApplyFilterSelection() {
-    int index = FilterIndex;
+void FilePanel::ApplyFilterSelection() {
+    int index = state_.FilterIndex;
     // An index the box does not have chooses its last entry, as the box itself would.
     if (index < 0 || index >= FilterComboBox1->count())
         index = FilterComboBox1->count() - 1;
@@ -92,36 +95,36 @@ void TForm1::ApplyFilterSelection() {
     ListBox1->SetMask(FilterComboBox1->currentData().toString());
 }
 
-int TForm1::FilterBoxIndex() const {
-    return FilterComboBox1 ? FilterComboBox1->currentIndex() : FilterIndex;
+int FilePanel::FilterBoxIndex() const {
+    return FilterComboBox1 ? FilterComboBox1->currentIndex() : state_.FilterIndex;
 }
 
-void TForm1::RememberTreeDirectory() {
+void FilePanel::RememberTreeDirectory() {
     const QString dir = DirList2->currentItem() ? DirList2->GetSelectedPath() : QString();
     if (!dir.isEmpty())
-        RememberedDirectory = dir;
+        state_.RememberedDirectory = dir;
 }
 
-void TForm1::OpenTreeOnRememberedDirectory() {
-    if (ViewerOpen && !DirectoryPanel->isHidden())
+void FilePanel::OpenTreeOnRememberedDirectory() {
+    if (state_.ViewerOpen && !DirectoryPanel->isHidden())
         RestoreDirectory();
 }
 
-void TForm1::FilePanelFormShow() {
+void FilePanel::FilePanelFormShow() {
     if (DirectoryPanel->isHidden())
         return;
-    // Hook for the archive work: create the archive window hidden here (MeltView).
+    // Hook for the archive work: create the archive window hidden here (state_.Windows.MeltView).
     RestoreDirectory();
     DirList2->setFocus();
 }
 
 // ---- Lists -----------------------------------------------------------------------------
 
-void TForm1::ListBox1DrawItem(TFileListBoxS& list, QPainter& painter, int index, const QRect& rect,
-                              bool /*selected*/) {
+void FilePanel::ListBox1DrawItem(TFileListBoxS& list, QPainter& painter, int index,
+                                 const QRect& rect, bool /*selected*/) {
     // The name under a file picture; the item painter work draws icons and thumbnails.
     painter.fillRect(rect, painter.brush());
-    const browser::TFileInfo* record = list.Record(index);
+    const TFileInfo* record = list.Record(index);
     const int iconSize =
         std::min(32, std::max(0, rect.height() - painter.fontMetrics().height() - 6));
     if (iconSize >= 16) {
@@ -136,7 +139,7 @@ void TForm1::ListBox1DrawItem(TFileListBoxS& list, QPainter& painter, int index,
         textRect, Qt::AlignHCenter | (iconSize >= 16 ? Qt::AlignBottom : Qt::AlignVCenter), name);
 }
 
-void TForm1::ListBox1DblClick() {
+void FilePanel::ListBox1DblClick() {
     TFileListBoxS* list = ActiveList();
     if (!list)
         return;
@@ -144,11 +147,11 @@ void TForm1::ListBox1DblClick() {
         DirectoryPanel->show();
         return;
     }
-    ShowLastLaunched(list->GetSelectedPath());
+    emit launchRequested(list->GetSelectedPath());
 }
 
-bool TForm1::ListBox1KeyDown(TFileListBoxS* /*list*/, QKeyEvent* e) {
-    if (ArchiveListBusy)
+bool FilePanel::ListBox1KeyDown(TFileListBoxS* /*list*/, QKeyEvent* e) {
+    if (state_.ArchiveListBusy)
         return true;
     if (e->key() == Qt::Key_F12) {
         TFileListBoxS* active = ActiveList();
@@ -162,7 +165,7 @@ bool TForm1::ListBox1KeyDown(TFileListBoxS* /*list*/, QKeyEvent* e) {
     return false;
 }
 
-void TForm1::ListBox1KeyUp(TFileListBoxS* list, QKeyEvent* e) {
+void FilePanel::ListBox1KeyUp(TFileListBoxS* list, QKeyEvent* e) {
     if (list->ItemIndex() < 0)
         return;
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
@@ -170,20 +173,19 @@ void TForm1::ListBox1KeyUp(TFileListBoxS* list, QKeyEvent* e) {
     list->setFocus();
 }
 
-bool TForm1::ListBox1KeyPress(TFileListBoxS* /*list*/, QKeyEvent* e) {
+bool FilePanel::ListBox1KeyPress(TFileListBoxS* /*list*/, QKeyEvent* e) {
     if (e->text() != QLatin1String(" "))
         return false;
     SelectImageClick();
     return true;
 }
 
-void TForm1::ListBox1MouseDown(TFileListBoxS* list, Qt::MouseButton button,
-                               Qt::KeyboardModifiers modifiers, QPoint pos) {
+void FilePanel::ListBox1MouseDown(TFileListBoxS* list, Qt::MouseButton button,
+                                  Qt::KeyboardModifiers modifiers, QPoint pos) {
     const QPoint cursor = QCursor::pos();
     // 1. Programs show their texts in blue.
     if (list->ItemIndex() >= 0) {
-        const bool program =
-            browser::ExtensionKey(list->GetSelectedPath()) == QLatin1String(".EXE");
+        const bool program = ExtensionKey(list->GetSelectedPath()) == QLatin1String(".EXE");
         const QColor colour = program ? QColor(0, 0, 255) : QColor(0, 0, 0);
         PanelR->setTextColor(colour);
         PanelL->setTextColor(colour);
@@ -196,11 +198,11 @@ void TForm1::ListBox1MouseDown(TFileListBoxS* list, Qt::MouseButton button,
             return;
         ListDragging = true;
         if (modifiers & Qt::ControlModifier)
-            DropAction = daCopy;
+            state_.DropAction = core::daCopy;
         else if (modifiers & Qt::ShiftModifier)
-            DropAction = daMove;
+            state_.DropAction = core::daMove;
         else
-            DropAction = daExtract;
+            state_.DropAction = core::daExtract;
         return;
     } else if (button == Qt::RightButton && shiftOrCtrl) {
         // 3. The file-operation menu (made by the file-operations work).
@@ -210,44 +212,44 @@ void TForm1::ListBox1MouseDown(TFileListBoxS* list, Qt::MouseButton button,
         // 4.
         list->SetItemIndex(list->ItemAtPos(pos, false));
         ListBox1Click(list);
-        menu = PopupMenu1;
+        menu = contextMenu_;
     }
     if (!menu)
         return;
-    const bool centred = PageIndex() == kControlPage || list->ItemIndex() < 0;
-    menu->popup(browser::ListMenuPosition(cursor, centred, menu->sizeHint().width()));
+    const bool centred = (ControlPageShown && ControlPageShown()) || list->ItemIndex() < 0;
+    menu->popup(ListMenuPosition(cursor, centred, menu->sizeHint().width()));
 }
 
-void TForm1::ListBox1MouseUp() {
+void FilePanel::ListBox1MouseUp() {
     ListDragging = false;
 }
 
-void TForm1::ListBox1EndDrag() {
+void FilePanel::ListBox1EndDrag() {
     ListDragging = false;
 }
 
 // ---- Sorting, rows and columns, sheets -----------------------------------------------
 
-void TForm1::HeaderControl1SectionClick(QHeaderView* header, int section) {
+void FilePanel::HeaderControl1SectionClick(QHeaderView* header, int section) {
     const bool searchSheet = header == HeaderControl2;
     TFileListBoxS* list = searchSheet ? ListBox2 : ListBox1;
     SelectImage->clear();
     ShowListSummary(list);
     if (section == 0) {
-        ui::MessageBox(QString(), browser::SortHelpText(searchSheet), ui::MsgIcon::None, ui::mbOK);
+        ui::MessageBox(QString(), SortHelpText(searchSheet), ui::MsgIcon::None, ui::mbOK);
         return;
     }
-    const int key = browser::SectionSortKey(section, searchSheet);
+    const int key = SectionSortKey(section, searchSheet);
     if (key >= 0)
         ToggleSort(list, key);
 }
 
-void TForm1::ToggleSort(TFileListBoxS* list, int key) {
+void FilePanel::ToggleSort(TFileListBoxS* list, int key) {
     BusyCursor busy;
-    const browser::SortState next = browser::ToggledSort(
-        {list->SortOrder(), int(list->SortDirection())}, browser::TSortOrder(key));
+    const SortState next =
+        ToggledSort({list->SortOrder(), int(list->SortDirection())}, TSortOrder(key));
     list->SetSortOrder(next.order);
-    list->SetSortDirection(browser::TSortDirection(next.direction));
+    list->SetSortDirection(TSortDirection(next.direction));
 }
 
 namespace {
@@ -257,7 +259,7 @@ int tagOf(QObject* sender) {
 }
 } // namespace
 
-void TForm1::K11Click(QObject* sender) {
+void FilePanel::K11Click(QObject* sender) {
     TFileListBoxS* list = ActiveList();
     BusyCursor busy;
     list->BeginUpdate();
@@ -266,7 +268,7 @@ void TForm1::K11Click(QObject* sender) {
     list->setFocus();
 }
 
-void TForm1::K2Click(QObject* sender) {
+void FilePanel::K2Click(QObject* sender) {
     TFileListBoxS* list = ActiveList();
     BusyCursor busy;
     list->BeginUpdate();
@@ -278,7 +280,7 @@ void TForm1::K2Click(QObject* sender) {
     list->setFocus();
 }
 
-void TForm1::K12Click(QObject* sender) {
+void FilePanel::K12Click(QObject* sender) {
     TFileListBoxS* list = ActiveList();
     BusyCursor busy;
     list->BeginUpdate();
@@ -291,12 +293,12 @@ void TForm1::K12Click(QObject* sender) {
     list->setFocus();
 }
 
-void TForm1::PageControlChange() {
+void FilePanel::PageControlChange() {
     BusyCursor busy;
     FocusActiveSheet();
 }
 
-void TForm1::FileListChanClick() {
+void FilePanel::FileListChanClick() {
     BusyCursor busy;
     {
         const QSignalBlocker block(PageControl);
@@ -308,7 +310,7 @@ void TForm1::FileListChanClick() {
 
 // ---- The tree --------------------------------------------------------------------------
 
-bool TForm1::DirList2KeyPress(QKeyEvent* e) {
+bool FilePanel::DirList2KeyPress(QKeyEvent* e) {
     if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter)
         return false;
     if (QTreeWidgetItem* node = DirList2->currentItem())
@@ -317,8 +319,8 @@ bool TForm1::DirList2KeyPress(QKeyEvent* e) {
     return true;
 }
 
-void TForm1::DirList2MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
-                               QPoint pos) {
+void FilePanel::DirList2MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                                  QPoint pos) {
     const QPoint cursor = QCursor::pos();
     // A node is under the mouse on its picture or name, not on its expand button.
     QTreeWidgetItem* node = DirList2->itemAt(pos);
@@ -332,9 +334,9 @@ void TForm1::DirList2MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mod
         }
     } else if (button == Qt::RightButton &&
                (modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
-        TargetDirectory = DirList2->GetNodePath(node);
+        state_.TargetDirectory = DirList2->GetNodePath(node);
         if (PopupMenu4)
-            PopupMenu4->popup(browser::TreeMenuPosition(cursor));
+            PopupMenu4->popup(TreeMenuPosition(cursor));
         TreeMenuShown = true;
     } else if (button == Qt::RightButton && node) {
         DirList2->SelectNode(node);
@@ -342,68 +344,131 @@ void TForm1::DirList2MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mod
     }
 }
 
-void TForm1::DirList2MouseUp(Qt::MouseButton button) {
+void FilePanel::DirList2MouseUp(Qt::MouseButton button) {
     TreeDragging = false;
     if (button == Qt::RightButton && !TreeMenuShown)
-        PopupMenu2->popup(browser::TreeMenuPosition(QCursor::pos()));
+        PopupMenu2->popup(TreeMenuPosition(QCursor::pos()));
     TreeMenuShown = false;
 }
 
-void TForm1::DirList2StartDrag() {
+void FilePanel::DirList2StartDrag() {
     TreeDragging = true;
 }
 
-void TForm1::DirList2EndDrag() {
+void FilePanel::DirList2EndDrag() {
     TreeDragging = false;
 }
 
-bool TForm1::DirList2DragOver(QObject* /*source*/) {
+bool FilePanel::DirList2DragOver(QObject* /*source*/) {
     // Every drag is welcome here; the drop itself acts only on files from a file list.
     return true;
 }
 
-void TForm1::RootMoveClick() {
+void FilePanel::RootMoveClick() {
     DirList2->SelectNode(DirList2->FirstNode());
 }
 
-void TForm1::TOPT1Click() {
+void FilePanel::TOPT1Click() {
     DirList2->SelectNode(DirList2->FirstNode());
 }
 
-void TForm1::LASTL1Click() {
+void FilePanel::LASTL1Click() {
     DirList2->SelectNode(DirList2->LastNode());
 }
 
-void TForm1::K1Click() {
+void FilePanel::K1Click() {
     DirList2->Rebuild();
 }
 
 // ---- Directory panel -------------------------------------------------------------------
 
-void TForm1::DirSPBClick() {
+void FilePanel::DirSPBClick() {
     if (Panel3->isHidden() && DirectoryPanel->isHidden())
         return; // the viewer is closed
     DirectoryPanel->setVisible(DirectoryPanel->isHidden());
-    DirSPB->setToolTip(DirectoryPanel->isHidden() ? QStringLiteral("パネル表示")
-                                                  : QStringLiteral("パネル非表示"));
+    emit panelButtonHintChanged(DirectoryPanel->isHidden() ? QStringLiteral("パネル表示")
+                                                           : QStringLiteral("パネル非表示"));
 }
 
-void TForm1::DirectoryPanelMouseDown(Qt::MouseButton button, QPoint pos) {
-    if (button == Qt::LeftButton && browser::OnSplitter(pos.x(), DirectoryPanel->width()))
+void FilePanel::DirectoryPanelMouseDown(Qt::MouseButton button, QPoint pos) {
+    if (button == Qt::LeftButton && OnSplitter(pos.x(), DirectoryPanel->width()))
         splitterCaptured_ = true;
 }
 
-void TForm1::DirectoryPanelMouseMove(QPoint pos) {
+void FilePanel::DirectoryPanelMouseMove(QPoint pos) {
     if (!splitterCaptured_) {
-        DirectoryPanel->setCursor(browser::OnSplitter(pos.x(), DirectoryPanel->width())
-                                      ? Qt::SplitHCursor
-                                      : Qt::ArrowCursor);
+        DirectoryPanel->setCursor(OnSplitter(pos.x(), DirectoryPanel->width()) ? Qt::SplitHCursor
+                                                                               : Qt::ArrowCursor);
         return;
     }
-    if (browser::SplitterWidthAllowed(pos.x(), width()))
+    if (SplitterWidthAllowed(pos.x(), window_->width()))
         DirectoryPanel->resize(pos.x(), DirectoryPanel->height());
 }
 
-void TForm1::DirectoryPanelMouseUp() {
+void FilePanel::DirectoryPanelMouseUp() {
     splitterCaptured_ = false;
 }
+
+// ---- The result sheet ------------------------------------------------------------------
+
+void FilePanel::FocusActiveSheet() {
+    CountLabel->clear();
+    CountLabel->adjustSize();
+    PanelR->setCaption(QString());
+    SelectImage->clear();
+    if (PageControl->currentWidget() == TabSheet2) {
+        if (ListBox2->Count() > 0) {
+            ListBox2->SetItemIndex(-1);
+            ListBox2->viewport()->update();
+            ShowListSummary(ListBox2);
+            ListBox2->setFocus();
+        } else {
+            Edit1->setFocus();
+        }
+        return;
+    }
+    ListBox1->SetItemIndex(-1);
+    ListBox1->viewport()->update();
+    ShowListSummary(ListBox1);
+    ListBox1->setFocus();
+}
+
+void FilePanel::ListBox2MouseMove(QPoint pos) {
+    if (ListBox2->ItemIndex() >= 0)
+        return;
+    const int index = ListBox2->ItemAtPos(pos, true);
+    if (index >= 0) {
+        DpanelLabel->setText(QStringLiteral(" ") +
+                             platform::displayName(ListBox2->GetItemPath(index)));
+        return;
+    }
+    DpanelLabel->setText(BaseCaption(platform::displayName(TreeDirectory())));
+}
+
+void FilePanel::DPanelClick() {
+    ListBox2->SetItemIndex(-1);
+    ListBox2->viewport()->update();
+}
+
+void FilePanel::DPanelMouseMove() {
+    if (ListBox2->Count() > 0)
+        DpanelLabel->setText(BaseCaption(platform::displayName(state_.SearchBase)));
+}
+
+// ---- Hooks of later work ---------------------------------------------------------------
+
+void FilePanel::DirMakeClick() {
+    // Filled by the file operations: the make-directory dialog.
+}
+
+void FilePanel::SelectImageClick() {
+    // Filled by the image preview: show the selection in the preview window and go to
+    // the task tray.
+}
+
+bool FilePanel::LoadPictureThroughPlugin(const QString& /*path*/, QPixmap& /*bitmap*/) {
+    // Filled by the image loading: a GIF or JPEG picture through the image plug-ins.
+    return false;
+}
+
+} // namespace browser

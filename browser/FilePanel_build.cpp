@@ -1,7 +1,7 @@
 // The file browser's controls below the launcher strip: the bottom bar with the drive
 // and filter boxes, the directory panel with the tree, and the right panel with the two
 // sheets of file lists and the information bar; and the panel's menu items.
-#include "app/TForm1.h"
+#include "browser/FilePanel.h"
 
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
@@ -23,7 +23,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-using browser::TFileListBoxS;
+namespace browser {
 
 namespace {
 
@@ -76,13 +76,22 @@ TFileListBoxS* makeList(QWidget* parent, const char* name, int tag) {
 
 } // namespace
 
-void TForm1::BuildFilePanel() {
+FilePanel::FilePanel(core::SharedState& state, QWidget* window, ui::AlignLayout* layout,
+                     QMenu* contextMenu)
+    : QObject(window), state_(state), window_(window), contextMenu_(contextMenu) {
+    BuildControls(window, layout);
+    BuildMenus(window, contextMenu);
+    Connect();
+}
+
+void FilePanel::BuildControls(QWidget* window, ui::AlignLayout* layout) {
+    const int designWidth = window->width();
     // ---- Bottom bar.
-    Panel1 = new ui::Panel(this);
+    Panel1 = new ui::Panel(window);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->resize(kDesignWidth, kBottomBarHeight);
-    Layout->addWidget(Panel1, ui::Align::Bottom);
+    Panel1->resize(designWidth, kBottomBarHeight);
+    layout->addWidget(Panel1, ui::Align::Bottom);
 
     DriveComboBox1 = new QComboBox(Panel1);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
@@ -117,11 +126,11 @@ void TForm1::BuildFilePanel() {
     CountLabel->adjustSize();
 
     // ---- Directory panel: the tree over its information bar.
-    DirectoryPanel = new ui::Panel(this);
+    DirectoryPanel = new ui::Panel(window);
     DirectoryPanel->setObjectName(QStringLiteral("DirectoryPanel"));
     DirectoryPanel->resize(kDirectoryPanelWidth, 300);
     DirectoryPanel->setMouseTracking(true);
-    Layout->addWidget(DirectoryPanel, ui::Align::Left);
+    layout->addWidget(DirectoryPanel, ui::Align::Left);
     auto* dirLayout = new ui::AlignLayout(DirectoryPanel);
     // The panel's last 5 pixels stay its own: the splitter.
     auto* grip = new QWidget(DirectoryPanel);
@@ -142,14 +151,14 @@ void TForm1::BuildFilePanel() {
     dirLayout->addWidget(DirList2, ui::Align::Client);
 
     // ---- Right panel: information bar at the bottom, the sheets above it.
-    Panel3 = new ui::Panel(this);
+    Panel3 = new ui::Panel(window);
     Panel3->setObjectName(QStringLiteral("Panel3"));
-    Layout->addWidget(Panel3, ui::Align::Client);
+    layout->addWidget(Panel3, ui::Align::Client);
     auto* rightLayout = new ui::AlignLayout(Panel3);
 
     PanelR = new ui::CaptionPanel(Panel3);
     PanelR->setObjectName(QStringLiteral("PanelR"));
-    PanelR->resize(kDesignWidth - kDirectoryPanelWidth, kInfoBarHeight);
+    PanelR->resize(designWidth - kDirectoryPanelWidth, kInfoBarHeight);
     rightLayout->addWidget(PanelR, ui::Align::Bottom);
 
     SelectImage = new QLabel(PanelR);
@@ -181,7 +190,7 @@ void TForm1::BuildFilePanel() {
     DPanel->setObjectName(QStringLiteral("DPanel"));
     DPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     DPanel->setMouseTracking(true);
-    DPanel->resize(kDesignWidth, 22);
+    DPanel->resize(designWidth, 22);
     sheet2Layout->addWidget(DPanel, ui::Align::Top);
     DpanelLabel = new QLabel(QStringLiteral(" ご利用になっていません"), DPanel);
     DpanelLabel->setObjectName(QStringLiteral("DpanelLabel"));
@@ -193,7 +202,7 @@ void TForm1::BuildFilePanel() {
     SPanel = new ui::Panel(TabSheet2);
     SPanel->setObjectName(QStringLiteral("SPanel"));
     SPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    SPanel->resize(kDesignWidth, 31);
+    SPanel->resize(designWidth, 31);
     sheet2Layout->addWidget(SPanel, ui::Align::Bottom);
     Label1 = new QLabel(QStringLiteral("Select"), SPanel);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -215,15 +224,12 @@ void TForm1::BuildFilePanel() {
     sheet2Layout->addWidget(ListBox2, ui::Align::Client);
     PageControl->addTab(TabSheet2, QStringLiteral(" 一気検索結果 "));
     PageControl->setCurrentIndex(0);
-
-    BuildFilePanelMenus();
-    ConnectFilePanel();
 }
 
-void TForm1::BuildFilePanelMenus() {
+void FilePanel::BuildMenus(QWidget* window, QMenu* contextMenu) {
     // ---- Items of the context menu, before its help and exit items.
     QAction* before = nullptr;
-    for (QAction* a : PopupMenu1->actions())
+    for (QAction* a : contextMenu->actions())
         if (a->isSeparator()) {
             before = a;
             break;
@@ -231,16 +237,16 @@ void TForm1::BuildFilePanelMenus() {
     auto addItem = [&](QMenu* menu, const QString& caption, const char* name) {
         auto* item = new QAction(caption, menu);
         item->setObjectName(QString::fromLatin1(name));
-        if (menu == PopupMenu1)
+        if (menu == contextMenu)
             menu->insertAction(before, item);
         else
             menu->addAction(item);
         return item;
     };
     auto addSubmenu = [&](const QString& caption, const char* name) {
-        auto* menu = new QMenu(caption, PopupMenu1);
+        auto* menu = new QMenu(caption, contextMenu);
         menu->setObjectName(QString::fromLatin1(name));
-        PopupMenu1->insertMenu(before, menu);
+        contextMenu->insertMenu(before, menu);
         return menu;
     };
 
@@ -272,21 +278,21 @@ void TForm1::BuildFilePanelMenus() {
         connect(item, &QAction::triggered, this, [this, item] { K12Click(item); });
         GRItems[i] = item;
     }
-    PopupMenu1->insertSeparator(before);
+    contextMenu->insertSeparator(before);
     FindDirectory =
-        addItem(PopupMenu1, QStringLiteral("下位ﾃﾞｨﾚｸﾄﾘの一気検索 (&S)"), "FindDirectory");
-    PopupMenu1->setDefaultAction(FindDirectory);
-    connect(FindDirectory, &QAction::triggered, this, [this] { FindDirectoryClick(); });
-    RootMove = addItem(PopupMenu1, QStringLiteral("ﾙｰﾄﾃﾞｨﾚｸﾄﾘ へ 移動 (&T)"), "RootMove");
+        addItem(contextMenu, QStringLiteral("下位ﾃﾞｨﾚｸﾄﾘの一気検索 (&S)"), "FindDirectory");
+    contextMenu->setDefaultAction(FindDirectory);
+    connect(FindDirectory, &QAction::triggered, this, [this] { emit findDirectoryRequested(); });
+    RootMove = addItem(contextMenu, QStringLiteral("ﾙｰﾄﾃﾞｨﾚｸﾄﾘ へ 移動 (&T)"), "RootMove");
     connect(RootMove, &QAction::triggered, this, [this] { RootMoveClick(); });
-    DirSee = addItem(PopupMenu1, QStringLiteral("ﾃﾞｨﾚｸﾄﾘﾊﾟﾈﾙ(表示/非表示)(&W)"), "DirSee");
+    DirSee = addItem(contextMenu, QStringLiteral("ﾃﾞｨﾚｸﾄﾘﾊﾟﾈﾙ(表示/非表示)(&W)"), "DirSee");
     connect(DirSee, &QAction::triggered, this, [this] { DirSPBClick(); });
     FileListChan =
-        addItem(PopupMenu1, QStringLiteral("ファイルリストの切り替え(&F)"), "FileListChan");
+        addItem(contextMenu, QStringLiteral("ファイルリストの切り替え(&F)"), "FileListChan");
     connect(FileListChan, &QAction::triggered, this, [this] { FileListChanClick(); });
 
     // ---- The tree's menu.
-    PopupMenu2 = new QMenu(this);
+    PopupMenu2 = new QMenu(window);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     connect(PopupMenu2, &QMenu::aboutToShow, this, [this] { PopupMenu2Popup(); });
     EXT = PopupMenu2->addMenu(QStringLiteral("拡張子  (&K)"));
@@ -304,7 +310,7 @@ void TForm1::BuildFilePanelMenus() {
     FindDirectory1 = PopupMenu2->addAction(QStringLiteral("一気検索 (&S)"));
     FindDirectory1->setObjectName(QStringLiteral("FindDirectory1"));
     PopupMenu2->setDefaultAction(FindDirectory1);
-    connect(FindDirectory1, &QAction::triggered, this, [this] { FindDirectoryClick(); });
+    connect(FindDirectory1, &QAction::triggered, this, [this] { emit findDirectoryRequested(); });
     PopupMenu2->addSeparator();
     TOPT1 = PopupMenu2->addAction(QStringLiteral("Top Line (&T)"));
     TOPT1->setObjectName(QStringLiteral("TOPT1"));
@@ -316,3 +322,5 @@ void TForm1::BuildFilePanelMenus() {
     K1->setObjectName(QStringLiteral("K1"));
     connect(K1, &QAction::triggered, this, [this] { K1Click(); });
 }
+
+} // namespace browser

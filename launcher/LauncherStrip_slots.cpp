@@ -1,9 +1,10 @@
 // Slot handlers of the launcher pages. The same handlers serve all 154 slots: the slot
 // is the sender's tag, the page the notebook's current page. The decisions live in
 // launcher/EntryRules and launcher/LaunchRules; here they meet the controls.
-#include "app/TForm1.h"
+#include "launcher/LauncherStrip.h"
 
 #include "core/SettingsFile.h"
+#include "core/SharedState.h"
 #include "launcher/EntryRules.h"
 #include "launcher/LaunchRules.h"
 #include "launcher/SelectionSource.h"
@@ -19,7 +20,7 @@
 #include <QCursor>
 #include <QPalette>
 
-using namespace launcher;
+namespace launcher {
 
 namespace {
 QColor ButtonFace() {
@@ -49,11 +50,12 @@ template <class F> struct AtExit {
 template <class F> AtExit(F) -> AtExit<F>;
 } // namespace
 
-QImage TForm1::SlotPictureFor(PictureRule rule, const QString& path) {
+QImage LauncherStrip::SlotPictureFor(PictureRule rule, const QString& path) {
     return SlotPicture(ChoosePicture(rule, path), TmpImage, ButtonFace());
 }
 
-void TForm1::RegisterOnSlot(int slot, PictureRule rule, const QString& path, QAction* menuItem) {
+void LauncherStrip::RegisterOnSlot(int slot, PictureRule rule, const QString& path,
+                                   QAction* menuItem) {
     const int page = PageIndex();
     if (!EntryTable::IsValid(page, slot))
         return;
@@ -69,7 +71,7 @@ void TForm1::RegisterOnSlot(int slot, PictureRule rule, const QString& path, QAc
     Entries.Record(ini, page, slot, full);
 }
 
-void TForm1::ShowStartupEntry(int page, int slot) {
+void LauncherStrip::ShowStartupEntry(int page, int slot) {
     if (!EntryTable::IsValid(page, slot))
         return;
     const QString& entry = Entries.at(page, slot);
@@ -90,7 +92,7 @@ void TForm1::ShowStartupEntry(int page, int slot) {
     image->setToolTip(EntryHint(rule, entry));
 }
 
-void TForm1::BP3SPiClick(QObject* sender) {
+void LauncherStrip::BP3SPiClick(QObject* sender) {
     const QPoint cursor = QCursor::pos();
     WaitCursor wait;
     const int slot = SlotTag(sender);
@@ -98,8 +100,9 @@ void TForm1::BP3SPiClick(QObject* sender) {
     if (!EntryTable::IsValid(page, slot))
         return;
     const QString entry = Entries.at(page, slot);
-    const bool entryIsFile = !entry.isEmpty() && !ViewerOpen && platform::pathIsFile(entry);
-    const SlotClickAction action = DecideSlotClick(entry, ViewerOpen, Selection, entryIsFile);
+    const bool entryIsFile = !entry.isEmpty() && !state_.ViewerOpen && platform::pathIsFile(entry);
+    const SlotClickAction action =
+        DecideSlotClick(entry, state_.ViewerOpen, Selection, entryIsFile);
     if (action.kind == SlotClickAction::RegisterAndStart)
         RegisterOnSlot(slot, PictureRule::Click, action.registerPath, nullptr);
     const int result = platform::ShellStart(action.request.file, action.request.parameters,
@@ -113,18 +116,18 @@ void TForm1::BP3SPiClick(QObject* sender) {
                    cursor + QPoint(10, 10));
 }
 
-void TForm1::BP3SPiMouseDown(QObject* /*sender*/, Qt::MouseButton button, QPoint /*pos*/) {
+void LauncherStrip::BP3SPiMouseDown(QObject* /*sender*/, Qt::MouseButton button, QPoint /*pos*/) {
     // Enabled images take the release of this press, even with the viewer closed.
     if (button == Qt::RightButton)
         SetSlotImagesEnabled(true);
 }
 
-void TForm1::BP3SPiMouseUp(QObject* sender, Qt::MouseButton button, QPoint /*pos*/) {
+void LauncherStrip::BP3SPiMouseUp(QObject* sender, Qt::MouseButton button, QPoint /*pos*/) {
     if (button != Qt::RightButton)
         return;
     // Whatever happens below, the images go back to the viewer's state.
     AtExit restore{[this] {
-        if (!ViewerOpen)
+        if (!state_.ViewerOpen)
             SetSlotImagesEnabled(false);
     }};
     const int slot = SlotTag(sender);
@@ -143,11 +146,11 @@ void TForm1::BP3SPiMouseUp(QObject* sender, Qt::MouseButton button, QPoint /*pos
     Entries.Record(ini, page, slot, QString());
 }
 
-bool TForm1::BP3SPiDragOver(QObject* /*sender*/, QObject* source) {
+bool LauncherStrip::BP3SPiDragOver(QObject* /*sender*/, QObject* source) {
     return Selection && Selection->dragSourceKind(source) != DragSourceKind::Other;
 }
 
-void TForm1::BP3SPiDragDrop(QObject* sender, QObject* source) {
+void LauncherStrip::BP3SPiDragDrop(QObject* sender, QObject* source) {
     if (!Selection)
         return;
     const auto path = DropPath(Selection->dragSourceKind(source), Selection);
@@ -160,7 +163,7 @@ void TForm1::BP3SPiDragDrop(QObject* sender, QObject* source) {
     }
 }
 
-void TForm1::Button1Click(QObject* sender) {
+void LauncherStrip::Button1Click(QObject* sender) {
     auto* item = qobject_cast<QAction*>(sender);
     if (!item || !Selection)
         return;
@@ -170,7 +173,7 @@ void TForm1::Button1Click(QObject* sender) {
     RegisterOnSlot(item->data().toInt() - 1, PictureRule::Menu, *file, item);
 }
 
-void TForm1::RebuildRegistrationCaptions() {
+void LauncherStrip::RebuildRegistrationCaptions() {
     const int page = PageIndex();
     if (page < 0 || page >= kPages)
         return;
@@ -178,7 +181,7 @@ void TForm1::RebuildRegistrationCaptions() {
         ButtonItems[k]->setText(RegistrationCaption(k, Entries.at(page, k)));
 }
 
-void TForm1::ShowLastLaunched(const QString& path) {
+void LauncherStrip::ShowLastLaunched(const QString& path) {
     const int page = PageIndex();
     if (page >= 0 && page < kPages) {
         const int slot = kSlots - 1;
@@ -197,3 +200,5 @@ void TForm1::ShowLastLaunched(const QString& path) {
     }
     platform::ShellStart(path, QString(), QString(), platform::SW_SHOW);
 }
+
+} // namespace launcher

@@ -1,12 +1,14 @@
 // The file panel's operations: choosing a drive and a filter, following the tree, the
 // status texts of a list and of a selection, the selection image and the archive window.
-#include "app/TForm1.h"
+#include "browser/FilePanel.h"
 
-#include "core/BusyCursor.h"
+#include "core/SharedState.h"
+
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
 #include "browser/FilePanelText.h"
 #include "browser/FitSelectImage.h"
+#include "core/BusyCursor.h"
 #include "platform/Drives.h"
 #include "platform/FileProbe.h"
 #include "platform/FsName.h"
@@ -21,7 +23,8 @@
 #include <QTabWidget>
 
 using core::BusyCursor;
-using browser::TFileListBoxS;
+
+namespace browser {
 
 namespace {
 
@@ -35,7 +38,7 @@ constexpr qsizetype kMaxSelectPictureBytes = 64 * 1024 * 1024;
 
 } // namespace
 
-TFileListBoxS* TForm1::ActiveList() const {
+TFileListBoxS* FilePanel::ActiveList() const {
     if (!PageControl)
         return nullptr;
     return PageControl->currentWidget() == TabSheet1 ? ListBox1 : ListBox2;
@@ -43,7 +46,7 @@ TFileListBoxS* TForm1::ActiveList() const {
 
 // ---- Drive and filter ----------------------------------------------------------------
 
-void TForm1::DriveComboBox1Change() {
+void FilePanel::DriveComboBox1Change() {
     BusyCursor busy;
     DirectoryPanel->show();
     for (;;) {
@@ -57,8 +60,7 @@ void TForm1::DriveComboBox1Change() {
         }
         busy.restore();
         const ui::MsgResult answer =
-            ui::MessageBox(browser::ApplicationCaption(),
-                           browser::DriveNotReadyText(DriveComboBox1->currentText()),
+            ui::MessageBox(ApplicationCaption(), DriveNotReadyText(DriveComboBox1->currentText()),
                            ui::MsgIcon::Question, ui::mbYes | ui::mbNo);
         busy.resume();
         if (answer != ui::MsgResult::Yes)
@@ -70,7 +72,7 @@ void TForm1::DriveComboBox1Change() {
     DriveComboBox1->setCurrentIndex(index);
 }
 
-void TForm1::FilterComboBox1Change() {
+void FilePanel::FilterComboBox1Change() {
     BusyCursor busy;
     {
         const QSignalBlocker block(PageControl);
@@ -85,14 +87,14 @@ void TForm1::FilterComboBox1Change() {
     SelectImage->setToolTip(QString());
 }
 
-void TForm1::Panel1Click() {
+void FilePanel::Panel1Click() {
     FilterComboBox1->setCurrentIndex(
-        browser::NextFilterIndex(FilterComboBox1->currentIndex(), FilterComboBox1->count()));
+        NextFilterIndex(FilterComboBox1->currentIndex(), FilterComboBox1->count()));
     FilterComboBox1Change();
     ShowListSummary(ListBox1);
 }
 
-void TForm1::BMPClick(QObject* sender) {
+void FilePanel::BMPClick(QObject* sender) {
     const auto* item = qobject_cast<const QAction*>(sender);
     if (!item)
         return;
@@ -103,25 +105,25 @@ void TForm1::BMPClick(QObject* sender) {
     FilterComboBox1Change();
 }
 
-void TForm1::PopupMenu2Popup() {
+void FilePanel::PopupMenu2Popup() {
     const int index = FilterComboBox1->currentIndex();
     for (QAction* item : ExtItems)
         item->setChecked(item->data().toInt() == index);
 }
 
-void TForm1::WidenFilterFor(const QString& path) {
-    if (!browser::FilterHidesFile(path, ListBox1->Mask()))
+void FilePanel::WidenFilterFor(const QString& path) {
+    if (!FilterHidesFile(path, ListBox1->Mask()))
         return;
     {
         const QSignalBlocker block(FilterComboBox1);
-        FilterComboBox1->setCurrentIndex(browser::kAllFilesIndex);
+        FilterComboBox1->setCurrentIndex(kAllFilesIndex);
     }
     ListBox1->SetMask(FilterComboBox1->currentData().toString());
 }
 
 // ---- Following the tree --------------------------------------------------------------
 
-void TForm1::DirList2Change() {
+void FilePanel::DirList2Change() {
     BusyCursor busy;
     {
         const QSignalBlocker block(PageControl);
@@ -134,9 +136,9 @@ void TForm1::DirList2Change() {
     PanelL->setToolTip(QString());
     // The summary follows also when the listing fails.
     struct Summary {
-        TForm1* form;
+        FilePanel* panel;
         ~Summary() {
-            form->ShowListSummary(form->ListBox1);
+            panel->ShowListSummary(panel->ListBox1);
             // Hook for the make-directory work: when its dialog exists, its directory
             // label shows DirList2->GetSelectedPath() from here.
         }
@@ -146,12 +148,12 @@ void TForm1::DirList2Change() {
     ListBox1->SetDirectory(DirList2->GetSelectedPath());
 }
 
-void TForm1::RestoreDirectory() {
-    if (RememberedDirectory.isEmpty())
+void FilePanel::RestoreDirectory() {
+    if (state_.RememberedDirectory.isEmpty())
         return;
     if (!DirList2->DirSpace()) {
         try {
-            DirList2->SelectPath(RememberedDirectory);
+            DirList2->SelectPath(state_.RememberedDirectory);
         } catch (const std::exception&) {
             // A directory that cannot be shown leaves the tree where it is.
         }
@@ -172,7 +174,7 @@ void TForm1::RestoreDirectory() {
 
 // ---- Status texts --------------------------------------------------------------------
 
-void TForm1::ShowListSummary(TFileListBoxS* list) {
+void FilePanel::ShowListSummary(TFileListBoxS* list) {
     if (!list)
         return;
     if (list == ListBox1) {
@@ -180,19 +182,19 @@ void TForm1::ShowListSummary(TFileListBoxS* list) {
         PanelL->setCaption(platform::displayName(dir));
         PanelL->setToolTip(platform::displayName(dir));
     } else {
-        DpanelLabel->setText(QStringLiteral(" 検索ベース ＝ ") + platform::displayName(SearchBase));
+        DpanelLabel->setText(SummaryBaseCaption(platform::displayName(state_.SearchBase)));
     }
     SelectImage->clear();
-    PanelR->setCaption(browser::SummaryText(list->FileCount(), list->TotalSize()));
-    CountLabel->setText(browser::CountText(list->FileCount()));
+    PanelR->setCaption(SummaryText(list->FileCount(), list->TotalSize()));
+    CountLabel->setText(CountText(list->FileCount()));
     CountLabel->adjustSize();
 }
 
-void TForm1::ListBox1Click(TFileListBoxS* list) {
+void FilePanel::ListBox1Click(TFileListBoxS* list) {
     if (!list)
         return;
     // 1. While a file is dragged the archive window keeps what it shows.
-    if (ListDragging && MeltView)
+    if (ListDragging && state_.Windows.MeltView)
         return;
     // 2.
     const int index = list->ItemIndex();
@@ -210,16 +212,16 @@ void TForm1::ListBox1Click(TFileListBoxS* list) {
     SelectBitmap = QPixmap();
     // 3.2
     const QString path = list->GetSelectedPath();
-    SourceFile = path;
-    SourceFromSearch = list == ListBox2;
-    if (SourceFromSearch)
+    state_.SourceFile = path;
+    state_.SourceFromSearch = list == ListBox2;
+    if (state_.SourceFromSearch)
         DpanelLabel->setText(platform::displayName(path));
-    SourceSearchIndex = index;
+    state_.SourceSearchIndex = index;
     // 3.3 - 3.5
-    const QString ext = browser::ExtensionKey(path);
-    PanelR->setCaption(browser::SelectionText(list->GetSelectedSize(), list->GetSelectedDate(),
-                                              list->GetSelectedAttr()));
-    CountLabel->setText(browser::LineText(index, list->FileCount()));
+    const QString ext = ExtensionKey(path);
+    PanelR->setCaption(
+        SelectionText(list->GetSelectedSize(), list->GetSelectedDate(), list->GetSelectedAttr()));
+    CountLabel->setText(LineText(index, list->FileCount()));
     CountLabel->adjustSize();
     // 3.6 - 3.7
     auto showFitted = [this](const QPixmap& picture) {
@@ -260,15 +262,18 @@ void TForm1::ListBox1Click(TFileListBoxS* list) {
     //    names when it is shown); the archive work creates it.
     const bool lzh = ext == QLatin1String(".LZH");
     const bool zip = ext == QLatin1String(".ZIP");
-    if ((lzh && UnlhaAvailable) || (zip && UnzipAvailable)) {
-        if (MeltView) {
-            MeltView->setWindowTitle(platform::absolutePath(path));
-            MeltView->show();
-            if (MeltView->isMinimized())
-                MeltView->showNormal();
+    if ((lzh && state_.UnlhaAvailable) || (zip && state_.UnzipAvailable)) {
+        if (state_.Windows.MeltView) {
+            state_.Windows.MeltView->setWindowTitle(platform::absolutePath(path));
+            state_.Windows.MeltView->show();
+            if (state_.Windows.MeltView->isMinimized())
+                state_.Windows.MeltView->showNormal();
         }
     } else if (!lzh && !zip) {
-        if (MeltView && MeltView->isVisible() && !ArchiveListBusy)
-            MeltView->hide();
+        if (state_.Windows.MeltView && state_.Windows.MeltView->isVisible() &&
+            !state_.ArchiveListBusy)
+            state_.Windows.MeltView->hide();
     }
 }
+
+} // namespace browser

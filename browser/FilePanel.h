@@ -1,0 +1,208 @@
+#pragma once
+// The file browser below the launcher strip: the bottom bar with the drive and filter
+// boxes, the directory panel with the tree, the two sheets of file lists (the current
+// folder and the bulk search's result) with their headers and information bars, the
+// panel's items of the context menu and the tree's menu. It owns their handlers and the
+// selection and drag state; the window hears of what it cannot do itself by signals.
+#include "browser/SearchSheet.h"
+
+#include <QObject>
+#include <QPixmap>
+#include <QPoint>
+#include <array>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QHeaderView;
+class QKeyEvent;
+class QLabel;
+class QMenu;
+class QPainter;
+class QTabWidget;
+class QWidget;
+class TDirTreeViewS;
+namespace core {
+struct SharedState;
+}
+namespace launcher {
+class SelectionSource;
+}
+namespace ui {
+class AlignLayout;
+class CaptionPanel;
+class Panel;
+} // namespace ui
+
+namespace browser {
+
+class TFileListBoxS;
+
+class FilePanel : public QObject, public SearchSheet {
+    Q_OBJECT
+public:
+    // Builds the panel into the window's layout and adds its items to the context menu,
+    // before the menu's first separator.
+    FilePanel(core::SharedState& state, QWidget* window, ui::AlignLayout* layout,
+              QMenu* contextMenu);
+
+    // The launcher's view of the selection (the active list, the tree, the picture).
+    launcher::SelectionSource* Selection() const { return selection_; }
+    // Whether the launcher strip shows its control page (lists' menus open centred then).
+    std::function<bool()> ControlPageShown;
+
+    // ---- Controls ---------------------------------------------------------------------
+    ui::Panel* Panel1 = nullptr;          // bottom bar
+    QComboBox* DriveComboBox1 = nullptr;  // item data: the drive's root
+    QComboBox* FilterComboBox1 = nullptr; // item data: the entry's mask
+    QLabel* CountLabel = nullptr;
+    ui::Panel* DirectoryPanel = nullptr;
+    TDirTreeViewS* DirList2 = nullptr;
+    ui::CaptionPanel* PanelL = nullptr;
+    ui::Panel* Panel3 = nullptr;
+    ui::CaptionPanel* PanelR = nullptr;
+    QLabel* SelectImage = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QWidget *TabSheet1 = nullptr, *TabSheet2 = nullptr;
+    QHeaderView *HeaderControl1 = nullptr, *HeaderControl2 = nullptr;
+    TFileListBoxS* ListBox1 = nullptr; // tag 1
+    TFileListBoxS* ListBox2 = nullptr; // tag 2
+    ui::Panel* DPanel = nullptr;
+    QLabel* DpanelLabel = nullptr;
+    ui::Panel* SPanel = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QToolButton* SSpeedB = nullptr;
+    // Items of the context menu.
+    QMenu *GyouM = nullptr, *RetuM = nullptr, *GRM = nullptr;
+    std::array<QAction*, 12> GyouItems{}; // K11 K21 K31 K41 K51 K6 K61 K7 K8 K9 K111 K121
+    std::array<QAction*, 4> RetuItems{};  // K2 K3 K4 K5
+    std::array<QAction*, 3> GRItems{};    // K12 K13 K14
+    QAction *FindDirectory = nullptr, *RootMove = nullptr, *DirSee = nullptr;
+    QAction* FileListChan = nullptr;
+    // The tree's menu.
+    QMenu* PopupMenu2 = nullptr;
+    QMenu* EXT = nullptr;
+    std::array<QAction*, 13> ExtItems{}; // EXE ALL LZH ... GIF, tags 0..12
+    QAction *FindDirectory1 = nullptr, *TOPT1 = nullptr, *LASTL1 = nullptr, *K1 = nullptr;
+    // The file-operation menus of the tree and of the lists: the file operations make
+    // them; they open from here when they exist.
+    QMenu* PopupMenu4 = nullptr;
+    QMenu* PopupMenu5 = nullptr;
+
+    // ---- State ------------------------------------------------------------------------
+    bool ListDragging = false;
+    bool TreeDragging = false;
+    bool TreeMenuShown = false;
+    QPixmap SelectBitmap; // a GIF or JPEG picture for SelectImage
+
+    // ---- Start-up, shutdown and the window's modes ------------------------------------
+    void SetFileListItemHeights();
+    void LoadLastDirectory(); // "oldDirPath" and "FilterCBox"
+    void SaveLastDirectory();
+    void ApplyFilterSelection();
+    int FilterBoxIndex() const;
+    void RememberTreeDirectory();
+    void RestoreDirectory();
+    void OpenTreeOnRememberedDirectory();
+    void FilePanelFormShow();
+    void ShowViewer(bool open); // the three panels
+    void SetListRows(int rows); // the first sheet's list
+    void ClearForViewerClose();
+    // Maximise and normal size: the lists wait, the sheet and filter come back after.
+    int BeginSizeChange(); // gives the filter index to restore
+    void EndSizeChange(int filterIndex, bool restoreDirectory);
+    void SetDirSpace(bool on); // the tree sleeps while the window changes size
+    int DirectoryPanelWidth() const;
+    void SetDirectoryPanelWidth(int width);
+    void UseSmallListFont(int pixels); // the tree and the result list
+    bool ListHasSelection() const;     // the first sheet's list
+    void Panel3Resize();
+
+    // ---- Handlers ---------------------------------------------------------------------
+    void UpdateMenuItems();            // the context menu opens
+    TFileListBoxS* ActiveList() const; // ListBox1 on TabSheet1, else ListBox2
+    void DriveComboBox1Change();
+    void FilterComboBox1Change();
+    void Panel1Click();
+    void BMPClick(QObject* sender);
+    void PopupMenu2Popup();
+    void WidenFilterFor(const QString& path);
+    void DirList2Change();
+    void ShowListSummary(TFileListBoxS* list) override;
+    void ListBox1Click(TFileListBoxS* list);
+    void ListBox1DblClick();
+    bool ListBox1KeyDown(TFileListBoxS* list, QKeyEvent* e); // true: swallowed
+    void ListBox1KeyUp(TFileListBoxS* list, QKeyEvent* e);
+    bool ListBox1KeyPress(TFileListBoxS* list, QKeyEvent* e); // true: swallowed
+    void ListBox1MouseDown(TFileListBoxS* list, Qt::MouseButton button,
+                           Qt::KeyboardModifiers modifiers, QPoint pos);
+    void ListBox1MouseUp();
+    void ListBox1EndDrag();
+    void ListBox1DrawItem(TFileListBoxS& list, QPainter& painter, int index, const QRect& rect,
+                          bool selected);
+    void HeaderControl1SectionClick(QHeaderView* header, int section);
+    void ToggleSort(TFileListBoxS* list, int key);
+    void K11Click(QObject* sender);
+    void K2Click(QObject* sender);
+    void K12Click(QObject* sender);
+    void PageControlChange();
+    void FileListChanClick();
+    void FocusActiveSheet();
+    bool DirList2KeyPress(QKeyEvent* e); // true: swallowed
+    void DirList2MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint pos);
+    void DirList2MouseUp(Qt::MouseButton button);
+    void DirList2StartDrag();
+    void DirList2EndDrag();
+    bool DirList2DragOver(QObject* source);
+    void RootMoveClick();
+    void TOPT1Click();
+    void LASTL1Click();
+    void K1Click(); // the tree's refresh
+    void DirSPBClick();
+    void DirectoryPanelMouseDown(Qt::MouseButton button, QPoint pos);
+    void DirectoryPanelMouseMove(QPoint pos);
+    void DirectoryPanelMouseUp();
+    void ListBox2MouseMove(QPoint pos);
+    void DPanelClick();
+    void DPanelMouseMove();
+    // Filled by the file operations: the make-directory dialog on the tree's folder.
+    void DirMakeClick();
+    // Filled by the image preview: the selection shown large, the window in the tray.
+    void SelectImageClick();
+    // Filled by the image loading: a GIF or JPEG picture through the image plug-ins;
+    // until then the selection image stays empty for them.
+    bool LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap);
+
+    // ---- SearchSheet ------------------------------------------------------------------
+    TFileListBoxS* ResultList() const override { return ListBox2; }
+    QLineEdit* PatternEdit() const override { return Edit1; }
+    QToolButton* SearchButton() const override { return SSpeedB; }
+    QString TreeDirectory() const override;
+    QString FilterPattern() override;
+    void ShowResultSheet() override;
+    void ClearStatus() override;
+    void ShowCount(const QString& text) override;
+    void ShowSearchBase(const QString& text) override;
+    void ShowTreeCaption(const QString& text) override;
+    void ShowPanelButtonHint(const QString& hint) override { emit panelButtonHintChanged(hint); }
+
+signals:
+    void launchRequested(const QString& path);        // a double click or Enter on a file
+    void findDirectoryRequested();                    // the search items of the menus
+    void panelButtonHintChanged(const QString& hint); // the directory panel shown or hidden
+
+private:
+    void BuildControls(QWidget* window, ui::AlignLayout* layout);
+    void BuildMenus(QWidget* window, QMenu* contextMenu);
+    void Connect();
+
+    core::SharedState& state_;
+    QWidget* window_;
+    QMenu* contextMenu_;
+    launcher::SelectionSource* selection_ = nullptr;
+    bool splitterCaptured_ = false;
+    int returnSheet_ = 1; // the sheet to return to after maximise / normal size
+};
+
+} // namespace browser
