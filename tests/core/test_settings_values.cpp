@@ -78,6 +78,19 @@ TEST_F(SettingsValuesTest, OddValuesReadBackExactlyInAValidUtf8File) {
               "none");
 }
 
+TEST_F(SettingsValuesTest, LastDirectoryWithALineBreakLeavesTheFilterIndexAlone) {
+    const QString odd = fromFsBytes(QByteArray("/mnt/\x83\x81\nFilterCBox=9\n[TabName]\nNo0=x "));
+    {
+        SettingsFile ini(path());
+        ini.WriteString("FormStyle", "oldDirPath", odd);
+        ini.WriteInteger("FormStyle", "FilterCBox", 3);
+    }
+    const SettingsFile restarted(path());
+    EXPECT_EQ(restarted.ReadString("FormStyle", "oldDirPath", ""), odd);
+    EXPECT_EQ(restarted.ReadInteger("FormStyle", "FilterCBox", 1), 3);
+    EXPECT_EQ(restarted.ReadString("TabName", "No0", "Page1"), "Page1");
+}
+
 TEST_F(SettingsValuesTest, OrdinaryValuesAreStoredAsTheyAre) {
     SettingsFile ini(path());
     const QStringList plain = {"/home/ann/メモ.txt",
