@@ -38,7 +38,134 @@ QString sectionName(const QString& line) {
     return QString();
 }
 
-bool isSectionLine(const QString& line) { return !sectionName(line).isNull(); }
+bool isSectionLine(const QString& line) {
+    return !sectionName(line).isNull();
+}
+
+// Values that a plain "key=value" line cannot carry are stored as @Esc(...): inside the
+// parentheses "\\" is a backslash, "\xHH" a character below 0x80 or, from 0x80 up, the
+// file-name byte HH that is not UTF-8 (platform/FsName's reserved code point), and
+// "\uHHHH" any other UTF-16 unit. The prefix is one nobody types by hand, and a
+// stored text that is not exactly this form reads as the plain text it is.
+const QString kEscapeOpen = QStringLiteral("@Esc(");
+constexpr QChar kEscapeClose = u')';
+constexpr char16_t kFsByteBase = 0xDC00;
+
+bool isLowSurrogateAlone(const QString& s, qsizetype i) {
+    return s.at(i).isLowSurrogate() && !(i > 0 && s.at(i - 1).isHighSurrogate());
+}
+bool isHighSurrogateAlone(const QString& s, qsizetype i) {
+    return s.at(i).isHighSurrogate() && !(i + 1 < s.size() && s.at(i + 1).isLowSurrogate());
+}
+
+// Characters that would break the line, vanish in UTF-8, or that editors take as a
+// line end.
+bool mustEscape(const QString& s, qsizetype i) {
+    const char16_t c = s.at(i).unicode();
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
+           isLowSurrogateAlone(s, i) || isHighSurrogateAlone(s, i);
+}
+
+bool needsEscape(const QString& value) {
+    if (value.isEmpty())
+        return false;
+    // Reading trims the value, and a text that starts like the escape form would be
+    // taken for one.
+    if (value.front().isSpace() || value.back().isSpace() || value.startsWith(kEscapeOpen))
+        return true;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (mustEscape(value, i))
+            return true;
+    }
+    return false;
+}
+
+QString hex(uint v, int width) {
+    return QStringLiteral("%1").arg(v, width, 16, QLatin1Char('0')).toUpper();
+}
+
+QString storedForm(const QString& value) {
+    if (!needsEscape(value))
+        return value;
+    QString out = kEscapeOpen;
+    out.reserve(value.size() + 8);
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        const char16_t u = c.unicode();
+        if (c == QLatin1Char('\\'))
+            out += QStringLiteral("\\\\");
+        else if (u >= kFsByteBase + 0x80 && u <= kFsByteBase + 0xFF &&
+                 isLowSurrogateAlone(value, i))
+            out += QStringLiteral("\\x") + hex(u - kFsByteBase, 2);
+        else if (u < 0x20 || u == 0x7F)
+            out += QStringLiteral("\\x") + hex(u, 2);
+        else if (mustEscape(value, i))
+            out += QStringLiteral("\\u") + hex(u, 4);
+        else
+            out += c;
+    }
+    out += kEscapeClose;
+    return out;
+}
+
+int hexDigit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+// digits hexadecimal digits at s[at], all before end.
+bool hexAt(const QString& s, qsizetype at, qsizetype end, int digits, uint* out) {
+    if (at + digits > end)
+        return false;
+    uint v = 0;
+    for (int i = 0; i < digits; ++i) {
+        const int d = hexDigit(s.at(at + i));
+        if (d < 0)
+            return false;
+        v = v * 16 + uint(d);
+    }
+    *out = v;
+    return true;
+}
+
+// The value of a stored text: the escape form decoded, anything else as it stands.
+QString valueOf(const QString& stored) {
+    if (!stored.startsWith(kEscapeOpen) || !stored.endsWith(kEscapeClose))
+        return stored;
+    const qsizetype end = stored.size() - 1;
+    QString out;
+    out.reserve(end - kEscapeOpen.size());
+    for (qsizetype i = kEscapeOpen.size(); i < end; ++i) {
+        const QChar c = stored.at(i);
+        if (c != QLatin1Char('\\')) {
+            out += c;
+            continue;
+        }
+        if (i + 1 >= end)
+            return stored;
+        const QChar kind = stored.at(i + 1);
+        uint v = 0;
+        if (kind == QLatin1Char('\\')) {
+            out += kind;
+            i += 1;
+        } else if (kind == QLatin1Char('x') && hexAt(stored, i + 2, end, 2, &v)) {
+            out += QChar(char16_t(v < 0x80 ? v : kFsByteBase + v));
+            i += 3;
+        } else if (kind == QLatin1Char('u') && hexAt(stored, i + 2, end, 4, &v)) {
+            out += QChar(char16_t(v));
+            i += 5;
+        } else {
+            return stored; // not our form after all: a hand-written text
+        }
+    }
+    return out;
+}
 
 } // namespace
 
@@ -104,10 +231,8 @@ QString SettingsFile::ReadString(const QString& section, const QString& key,
     if (!findKey(section, key, &s, &k))
         return def;
     const QString& line = lines_.at(k);
-    QString value = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
-    if (value.size() > kMaxValueLength)
-        value.truncate(kMaxValueLength);
-    return value;
+    // Read whole, however long: a path cut short would name another file.
+    return valueOf(line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed());
 }
 
 int SettingsFile::ParseInteger(const QString& text, int def) {
@@ -140,11 +265,12 @@ bool SettingsFile::ReadBool(const QString& section, const QString& key, bool def
 void SettingsFile::WriteString(const QString& section, const QString& key, const QString& value) {
     refresh();
     QStringList lines = lines_;
-    const QString entry = key + QLatin1Char('=') + value;
+    const QString stored = storedForm(value);
+    const QString entry = key + QLatin1Char('=') + stored;
     qsizetype s, k;
     if (findKey(section, key, &s, &k)) {
         const QString& old = lines.at(k);
-        lines[k] = old.left(old.indexOf(QLatin1Char('='))).trimmed() + QLatin1Char('=') + value;
+        lines[k] = old.left(old.indexOf(QLatin1Char('='))).trimmed() + QLatin1Char('=') + stored;
     } else if (s >= 0) {
         // After the section's last non-empty line.
         qsizetype end = s + 1;

@@ -1,10 +1,13 @@
 #pragma once
 // The settings file accessor: INI format with the classic profile rules. Section and
 // key names match without regard to case; writing replaces a value in place or adds
-// the key at the end of its section (and the section at the end of the file); values
-// are read back cut to 1023 characters. Every read sees the file as it is on disk now,
-// and every write reaches the disk before it returns (atomically, through a temporary
-// file and a rename), so nothing needs flushing at exit.
+// the key at the end of its section (and the section at the end of the file). A string
+// reads back exactly as it was written, however long and whatever it holds (line breaks,
+// file-name bytes that are not UTF-8, spaces at its ends): the rare value a plain line
+// cannot carry is stored in an escape form (README, "How odd names are stored"), while
+// the file stays UTF-8. Every read sees the file as it is on disk now, and every write
+// reaches the disk before it returns (atomically, through a temporary file and a
+// rename), so nothing needs flushing at exit.
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -29,8 +32,6 @@ public:
     // The integer rules on a stored text: decimal, or "0x" hexadecimal when longer than
     // two characters; anything else gives def.
     static int ParseInteger(const QString& text, int def);
-
-    static constexpr int kMaxValueLength = 1023;
 
 private:
     void refresh() const;

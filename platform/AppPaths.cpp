@@ -1,9 +1,12 @@
 #include "platform/AppPaths.h"
 
+#include "platform/FsName.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
+#include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -30,23 +33,43 @@ QString pathWithExtension(const QString& path, const QString& ext) {
     return path + ext;
 }
 
-QString settingsFilePath() {
-    if (!overridePath().isEmpty())
-        return overridePath();
-    const QString beside = pathWithExtension(executablePath(), QStringLiteral(".INI"));
-    const QString dir = QFileInfo(beside).absolutePath();
-    const QFileInfo existing(beside);
-    const bool usable = existing.exists()
-                            ? ::access(QFile::encodeName(beside).constData(), W_OK) == 0
-                            : ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
-    if (usable)
-        return beside;
+QString chooseSettingsFile(const QString& beside, const QString& configHome, uid_t uid) {
+    const QByteArray file = toFsBytes(beside);
+    struct stat st {};
+    if (::stat(file.constData(), &st) == 0) {
+        // The user's own file, even read-only (a failed write is then reported). A file
+        // of another user is left alone, writable or not: each write replaces the file,
+        // which would take it from its owner.
+        if (st.st_uid == uid)
+            return beside;
+    } else if (errno == ENOENT) {
+        const qsizetype slash = beside.lastIndexOf(QLatin1Char('/'));
+        const QByteArray dir = toFsBytes(slash > 0 ? beside.left(slash) : QStringLiteral("/"));
+        struct stat dst {};
+        if (::stat(dir.constData(), &dst) == 0 && S_ISDIR(dst.st_mode) &&
+            ::eaccess(dir.constData(), W_OK | X_OK) == 0)
+            return beside;
+    }
+    return configHome + QStringLiteral("/zelmo32/") +
+           beside.mid(beside.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString configHome() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || !QDir::isAbsolutePath(config))
         config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/zelmo32/") + QFileInfo(beside).fileName();
+    return config;
 }
 
-void setSettingsFilePathOverride(const QString& path) { overridePath() = path; }
+QString settingsFilePath() {
+    if (!overridePath().isEmpty())
+        return overridePath();
+    return chooseSettingsFile(pathWithExtension(executablePath(), QStringLiteral(".INI")),
+                              configHome(), ::geteuid());
+}
+
+void setSettingsFilePathOverride(const QString& path) {
+    overridePath() = path;
+}
 
 } // namespace platform

@@ -1,7 +1,8 @@
 #pragma once
-// Where the program's own files live: the settings file beside the executable when
-// that folder is writable, else in the user's XDG config folder.
+// Where the program's own files live: the settings file beside the executable when it
+// is the user's, else in the user's XDG config folder.
 #include <QString>
+#include <sys/types.h>
 
 namespace platform {
 
@@ -15,5 +16,14 @@ QString pathWithExtension(const QString& path, const QString& ext);
 // The settings file path, decided anew on each call. Tests point it elsewhere.
 QString settingsFilePath();
 void setSettingsFilePathOverride(const QString& path); // empty restores the real rule
+
+// The rule behind settingsFilePath(): beside (the executable's path with ".INI") when
+// that file is owned by uid, read-only or not, or when it does not exist and this
+// process may create files in its folder; otherwise configHome + "/zelmo32/" + its
+// file name. An installed program in a system folder, or a file another user left
+// beside it, leads to the XDG file.
+QString chooseSettingsFile(const QString& beside, const QString& configHome, uid_t uid);
+// $XDG_CONFIG_HOME when set to an absolute path, else ~/.config.
+QString configHome();
 
 } // namespace platform

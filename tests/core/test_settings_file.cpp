@@ -64,11 +64,20 @@ TEST_F(SettingsFileTest, IntegerAndBooleanRules) {
     EXPECT_FALSE(ini.ReadBool("S", "Text", false));
 }
 
-TEST_F(SettingsFileTest, LongValuesAreCutTo1023Characters) {
+TEST_F(SettingsFileTest, LongValuesReadBackWholeNeverCut) {
+    // Cutting at 1023 characters would turn a long path into another, shorter one.
     SettingsFile ini(path());
-    const QString longValue(3000, QChar(u'あ'));
+    const QString longValue = "/home/ann/" + QString(3000, QChar(u'あ'));
     ini.WriteString("S", "K", longValue);
-    EXPECT_EQ(ini.ReadString("S", "K", ""), longValue.left(1023));
+    EXPECT_EQ(SettingsFile(path()).ReadString("S", "K", ""), longValue);
+    const QString longOdd =
+        "/tmp/" + QString(1020, QChar(u'x')) + "\n\\" + QString(40, QChar(u'y'));
+    ini.WriteString("S", "Odd", longOdd);
+    EXPECT_EQ(SettingsFile(path()).ReadString("S", "Odd", ""), longOdd);
+    // A long plain value written by hand is read whole as well.
+    const QByteArray hand = "/srv/" + QByteArray(2000, 'z');
+    writeAll(path(), "[S]\nK=" + hand + "\n");
+    EXPECT_EQ(SettingsFile(path()).ReadString("S", "K", ""), QString::fromLatin1(hand));
 }
 
 TEST_F(SettingsFileTest, ShiftJisFileStillLoads) {

@@ -1,14 +1,19 @@
 // The entry table and the page names against the settings file.
 #include "core/SettingsFile.h"
+#include "launcher/EntryRules.h"
 #include "launcher/EntryTable.h"
 #include "launcher/PageNames.h"
 #include "platform/Errors.h"
+#include "platform/FileProbe.h"
+#include "platform/FsName.h"
 #include "tests/SettingsFileFixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -85,6 +90,66 @@ TEST_F(PageModelTest, SavedPageNamesComeBack) {
     QStringList names;
     for (int i = 0; i < 11; ++i)
         names.append(QString("名前%1").arg(i));
+    launcher::SavePageNames(ini, names);
+    EXPECT_EQ(launcher::LoadPageNames(SettingsFile(path())), names);
+}
+
+// Registered files whose names hold what a settings line cannot: after a restart each
+// slot names the very file registered, and no name adds a key or a section.
+TEST_F(PageModelTest, OddFileNamesSurviveARestartOnTheirOwnSlots) {
+    const QList<QByteArray> names = {
+        "a\nBPFileName6=/tmp/x.sh",
+        "b\n[FormStyle]\nViewerStyle=0",
+        "\x83\x65\x83\x58\x83\x67.txt", // テスト.txt in CP932
+        "notes ",
+        " lead",
+        "cr\r",
+        "eq=semi;[br]\"q\"\\back",
+        "@Esc(x)",
+        "\xe3\x83\xa1\xe3\x83\xa2\xe3\x80\x80", // メモ and a full-width space
+    };
+    QStringList registered;
+    {
+        EntryTable table;
+        SettingsFile ini(path());
+        for (int i = 0; i < names.size(); ++i) {
+            const QByteArray file = platform::toFsBytes(dir.path()) + '/' + names.at(i);
+            // A name with "/" lies in folders of such names.
+            for (qsizetype s = file.indexOf('/', 1); s >= 0; s = file.indexOf('/', s + 1))
+                ::mkdir(file.left(s).constData(), 0755);
+            const int fd = ::open(file.constData(), O_CREAT | O_WRONLY, 0644);
+            ASSERT_GE(fd, 0) << i;
+            ::close(fd);
+            // As registration does: the full path of the name read from the folder.
+            const QString full = launcher::FullPath(platform::fromFsBytes(file));
+            registered.append(full);
+            table.Record(ini, 0, i < 6 ? i : i + 1, full);
+        }
+        ini.WriteBool("FormStyle", "ViewerStyle", true);
+    }
+    EntryTable table;
+    table.LoadAll(SettingsFile(path()));
+    for (int i = 0; i < names.size(); ++i) {
+        const QString& got = table.at(0, i < 6 ? i : i + 1);
+        EXPECT_EQ(got, registered.at(i)) << i;
+        EXPECT_TRUE(platform::pathIsFile(got)) << i;
+    }
+    EXPECT_FALSE(table.isRegistered(0, 6)); // the name's "BPFileName6=" is no key
+    for (int p = 1; p < EntryTable::kPages; ++p)
+        for (int k = 0; k < EntryTable::kSlots; ++k)
+            EXPECT_FALSE(table.isRegistered(p, k));
+    EXPECT_TRUE(SettingsFile(path()).ReadBool("FormStyle", "ViewerStyle", false));
+}
+
+TEST_F(PageModelTest, PageNamesKeepSpacesAndLineBreaks) {
+    SettingsFile ini(path());
+    QStringList names;
+    for (int i = 0; i < 11; ++i)
+        names.append(launcher::DefaultPageName(i));
+    names[0] = "tools ";
+    names[1] = "  ";
+    names[2] = "a\r\n[TabName]";
+    names[3] = "ゲーム\u3000";
     launcher::SavePageNames(ini, names);
     EXPECT_EQ(launcher::LoadPageNames(SettingsFile(path())), names);
 }
