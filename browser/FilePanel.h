@@ -56,21 +56,16 @@ public:
     QComboBox* DriveComboBox1 = nullptr;  // item data: the drive's root
     QComboBox* FilterComboBox1 = nullptr; // item data: the entry's mask
     QLabel* CountLabel = nullptr;
-    ui::Panel* DirectoryPanel = nullptr;
+    ui::Panel *DirectoryPanel = nullptr, *Panel3 = nullptr; // left and right
     TDirTreeViewS* DirList2 = nullptr;
-    ui::CaptionPanel* PanelL = nullptr;
-    ui::Panel* Panel3 = nullptr;
-    ui::CaptionPanel* PanelR = nullptr;
+    ui::CaptionPanel *PanelL = nullptr, *PanelR = nullptr; // their information bars
     QLabel* SelectImage = nullptr;
     QTabWidget* PageControl = nullptr;
     QWidget *TabSheet1 = nullptr, *TabSheet2 = nullptr;
     QHeaderView *HeaderControl1 = nullptr, *HeaderControl2 = nullptr;
-    TFileListBoxS* ListBox1 = nullptr; // tag 1
-    TFileListBoxS* ListBox2 = nullptr; // tag 2
-    ui::Panel* DPanel = nullptr;
-    QLabel* DpanelLabel = nullptr;
-    ui::Panel* SPanel = nullptr;
-    QLabel* Label1 = nullptr;
+    TFileListBoxS *ListBox1 = nullptr, *ListBox2 = nullptr; // tags 1 and 2
+    ui::Panel *DPanel = nullptr, *SPanel = nullptr;         // the result sheet's bars
+    QLabel *DpanelLabel = nullptr, *Label1 = nullptr;
     QLineEdit* Edit1 = nullptr;
     QToolButton* SSpeedB = nullptr;
     // Items of the context menu.
@@ -91,9 +86,7 @@ public:
     QMenu* PopupMenu5 = nullptr;
 
     // ---- State ------------------------------------------------------------------------
-    bool ListDragging = false;
-    bool TreeDragging = false;
-    bool TreeMenuShown = false;
+    bool ListDragging = false, TreeDragging = false, TreeMenuShown = false;
     QPixmap SelectBitmap; // a GIF or JPEG picture for SelectImage
 
     // ---- Start-up, shutdown and the window's modes ------------------------------------
@@ -166,12 +159,11 @@ public:
     void ListBox2MouseMove(QPoint pos);
     void DPanelClick();
     void DPanelMouseMove();
-    // Filled by the file operations: the make-directory dialog on the tree's folder.
+    // Filled by later work: the make-directory dialog on the tree's folder (file
+    // operations), the selection shown large with the window in the tray (preview), a
+    // GIF or JPEG picture through the image plug-ins (image loading; empty until then).
     void DirMakeClick();
-    // Filled by the image preview: the selection shown large, the window in the tray.
     void SelectImageClick();
-    // Filled by the image loading: a GIF or JPEG picture through the image plug-ins;
-    // until then the selection image stays empty for them.
     bool LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap);
 
     // ---- SearchSheet ------------------------------------------------------------------
