@@ -3,13 +3,52 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextDocument>
+#include <QToolTip>
 
 namespace launcher {
 
+namespace {
+
+// Slot hints are mostly paths, and a file name may look like markup: it is shown as
+// written, line breaks included.
+bool ShowHint(QWidget* w, QEvent* e, const QString& hint) {
+    if (hint.isEmpty())
+        return false;
+    const QString shown = Qt::mightBeRichText(hint)
+                              ? QStringLiteral("<p style='white-space:pre'>") +
+                                    hint.toHtmlEscaped() + QStringLiteral("</p>")
+                              : hint;
+    QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), shown, w, QRect(),
+                       w->toolTipDuration());
+    return true;
+}
+
+} // namespace
+
 SlotButton::SlotButton(int tag, QWidget* parent) : QPushButton(parent), tag_(tag) {
     setFocusPolicy(Qt::NoFocus);
+}
+
+bool SlotButton::event(QEvent* e) {
+    // The disabled image lets the mouse through to this button, hint events included.
+    if (e->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+        if (SlotImage* i = image(); i && ShowHint(this, e, i->toolTip()))
+            return true;
+    }
+    return QPushButton::event(e);
+}
+
+SlotImage* SlotButton::image() const {
+    if (!parentWidget())
+        return nullptr;
+    for (QObject* o : parentWidget()->children())
+        if (auto* i = qobject_cast<SlotImage*>(o); i && i->tag() == tag_)
+            return i;
+    return nullptr;
 }
 
 void SlotButton::mousePressEvent(QMouseEvent* e) {
@@ -49,6 +88,12 @@ void SlotImage::setSlotEnabled(bool enabled) {
 void SlotImage::deliverMouseUp(Qt::MouseButton button, QPoint pos) {
     if (slotEnabled_)
         emit mouseUp(button, pos);
+}
+
+bool SlotImage::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip && ShowHint(this, e, toolTip()))
+        return true;
+    return QWidget::event(e);
 }
 
 void SlotImage::paintEvent(QPaintEvent*) {

@@ -3,6 +3,8 @@
 // A disabled image is transparent to the mouse, so presses and clicks go to the button
 // beneath, while its picture keeps showing normally (QWidget::setEnabled would grey it
 // and swallow the events). An enabled image takes the mouse and drops itself.
+// The slot's hint is the image's: the button shows it too, so it appears wherever the
+// pointer rests on the slot, whichever of the two takes the mouse there.
 #include <QPixmap>
 #include <QPushButton>
 #include <QWidget>
@@ -24,10 +26,13 @@ signals:
     void mouseDown(Qt::MouseButton button, QPoint pos);
 
 protected:
+    bool event(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
+    SlotImage* image() const; // the image of the same slot, on the same page
+
     int tag_;
 };
 
@@ -57,6 +62,7 @@ signals:
     void dragDrop(QObject* source);
 
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;

@@ -1,5 +1,8 @@
 #include "ui/FramelessFrame.h"
 
+#include "ui/TabSet.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
@@ -18,6 +21,27 @@ Qt::CursorShape ShapeFor(Qt::Edges e) {
         return falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
     }
     return horizontal ? Qt::SizeHorCursor : Qt::SizeVerCursor;
+}
+
+// Whether a control that handles presses itself lies under a point (in parent's
+// coordinates): a button, with whatever lies on its face, or a tab of a tab set.
+bool PressTakenAt(const QWidget* parent, QPoint pos) {
+    for (QObject* o : parent->children()) {
+        if (!o->isWidgetType())
+            continue;
+        auto* w = static_cast<QWidget*>(o);
+        if (w->isWindow() || w->isHidden() || w->testAttribute(Qt::WA_TransparentForMouseEvents) ||
+            !w->geometry().contains(pos))
+            continue;
+        const QPoint inside = pos - w->pos();
+        if (qobject_cast<QAbstractButton*>(w))
+            return true;
+        if (auto* tabs = qobject_cast<TabSet*>(w); tabs && tabs->tabAt(inside) >= 0)
+            return true;
+        if (PressTakenAt(w, inside))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -90,6 +114,10 @@ Qt::Edges FramelessFrame::stripsAt(QPoint globalPos) const {
         e |= Qt::TopEdge;
     else if (globalPos.y() > r.bottom() - edgeWidth_)
         e |= Qt::BottomEdge;
+    // The strips lie inside the window, over its outermost pixels: where a control lies
+    // there (the launcher's slot buttons start one pixel below the top), it keeps them.
+    if (e != Qt::Edges() && PressTakenAt(window_, window_->mapFromGlobal(globalPos)))
+        return {};
     return e;
 }
 

@@ -19,7 +19,9 @@
 // route the mouse themselves may instead call beginMove / dragTo / endMove (never both:
 // the window would move twice). The background route measures from the events' screen
 // positions and stays smooth when the X server lags behind the window.
-// The frame only acts while the window is frameless and not maximised.
+// The frame only acts while the window is frameless and not maximised. The edge strips
+// lie inside the window; they leave buttons (with pictures lying on them) and the tabs
+// of a tab set to those controls, and act on the background, panels and lists there.
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -77,7 +79,9 @@ protected:
 
 private:
     bool active() const;
-    Qt::Edges stripsAt(QPoint globalPos) const; // the edge strips under a point, no rules
+    // The edge strips under a point, without the inert and lock rules; none over a
+    // control that takes the press itself.
+    Qt::Edges stripsAt(QPoint globalPos) const;
     bool heightLocked() const { return locked_ && locked_(); }
     bool belongsToWindow(QObject* o) const;
     bool startResize(Qt::Edges edges, QPoint globalPos);

@@ -1,9 +1,14 @@
 // Which control of a slot receives the mouse, through the window as a user's click would.
 #include "launcher/SlotControls.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QImage>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -87,6 +92,98 @@ TEST_F(SlotControlsTest, PictureShowsStretchedWhetherEnabledOrNot) {
     }
     image->setPicture(QPixmap());
     EXPECT_NE(page.grab().toImage().pixelColor(20, 20), QColor(Qt::red));
+}
+
+// A page of slots made as the main window makes them: first the buttons, then the images
+// lying on their faces, disabled, with the hint of an unregistered slot.
+class SlotHintTest : public ::testing::Test {
+protected:
+    static constexpr int kSlots = 3;
+    void SetUp() override {
+        page.resize(200, 40);
+        for (int k = 0; k < kSlots; ++k) {
+            buttons[k] = new launcher::SlotButton(k, &page);
+            buttons[k]->setGeometry(5 + 37 * k, 1, 36, 36);
+        }
+        for (int k = 0; k < kSlots; ++k) {
+            images[k] = new launcher::SlotImage(k, &page);
+            images[k]->setGeometry(7 + 37 * k, 3, 32, 32);
+            images[k]->setSlotEnabled(false);
+            images[k]->setToolTip(QStringLiteral("未登録 ") + QString::number(k + 1));
+        }
+        page.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    }
+    void TearDown() override { hideHint(); }
+
+    // QToolTip::hideText only starts a fade; the next probe must not read the last hint.
+    static void hideHint() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("qtooltip_label"))
+                w->hide();
+    }
+
+    // What the user reads when the pointer rests at a point of the page: the help event
+    // goes to the control that takes the mouse there and on up to its parents, as the
+    // application sends it.
+    QString hintAt(QPoint pos) {
+        hideHint();
+        QWidget* target = page.childAt(pos);
+        if (!target)
+            target = &page;
+        QHelpEvent e(QEvent::ToolTip, target->mapFrom(&page, pos), page.mapToGlobal(pos));
+        QApplication::sendEvent(target, &e);
+        if (!QToolTip::isVisible())
+            return QString();
+        QTextDocument shown;
+        shown.setHtml(QToolTip::text());
+        if (!Qt::mightBeRichText(QToolTip::text()))
+            shown.setPlainText(QToolTip::text());
+        return shown.toPlainText();
+    }
+    static QPoint middleOf(int k) { return {7 + 37 * k + 16, 19}; }
+
+    QWidget page;
+    launcher::SlotButton* buttons[kSlots] = {};
+    launcher::SlotImage* images[kSlots] = {};
+};
+
+TEST_F(SlotHintTest, EverySlotShowsItsHintWithTheImagesDisabledOrEnabled) {
+    for (bool enabled : {false, true}) {
+        for (launcher::SlotImage* image : images)
+            image->setSlotEnabled(enabled);
+        for (int k = 0; k < kSlots; ++k) {
+            const QString hint = QStringLiteral("未登録 ") + QString::number(k + 1);
+            EXPECT_EQ(hintAt(middleOf(k)), hint) << enabled << k;
+            // The button's rim around the picture is the same slot.
+            EXPECT_EQ(hintAt(QPoint(5 + 37 * k + 1, 2)), hint) << enabled << k;
+        }
+        // Between the buttons there is no slot.
+        EXPECT_EQ(hintAt(QPoint(120, 39)), QString()) << enabled;
+    }
+    // A slot that is given a new hint (registered, removed) shows that one at once.
+    images[1]->setToolTip(QStringLiteral("/home/ゼル/bin/tool"));
+    images[1]->setSlotEnabled(false);
+    EXPECT_EQ(hintAt(middleOf(1)), QStringLiteral("/home/ゼル/bin/tool"));
+    // Clicks still go to the button while the image is disabled.
+    QSignalSpy buttonClicks(buttons[1], &QPushButton::clicked);
+    QSignalSpy imageClicks(images[1], &launcher::SlotImage::clicked);
+    QTest::mouseClick(page.windowHandle(), Qt::LeftButton, {}, middleOf(1));
+    EXPECT_EQ(buttonClicks.count(), 1);
+    EXPECT_EQ(imageClicks.count(), 0);
+}
+
+TEST_F(SlotHintTest, AHintMadeOfAFileNameShowsAsPlainText) {
+    // File names may look like markup and hold line breaks; the hint shows them as typed.
+    const QString name = QStringLiteral("/tmp/<b>bold</b> & <i>it\nline</i>");
+    const QString withBreak = QStringLiteral("/tmp/two\nlines <br>.exe");
+    for (bool enabled : {false, true}) {
+        images[0]->setSlotEnabled(enabled);
+        images[0]->setToolTip(name);
+        EXPECT_EQ(hintAt(middleOf(0)), name) << enabled;
+        images[0]->setToolTip(withBreak);
+        EXPECT_EQ(hintAt(middleOf(0)), withBreak) << enabled;
+    }
 }
 
 TEST(SlotTag, OfSlotControlsAndOthers) {

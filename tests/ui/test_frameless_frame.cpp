@@ -1,7 +1,11 @@
 #include "ui/FramelessFrame.h"
 
+#include "ui/TabSet.h"
+
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QWidget>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
@@ -179,4 +183,94 @@ TEST(FramelessFrame, MaximisedOrFramedWindowsHaveNoEdges) {
     EXPECT_EQ(w.frame->edgesAt(corner), Qt::RightEdge | Qt::BottomEdge);
     w.window->showMaximized();
     EXPECT_EQ(w.frame->edgesAt(w.window->mapToGlobal(QPoint(0, 0))), Qt::Edges());
+}
+
+namespace {
+
+// The launcher strip in small: a button whose top lies in the top edge strip, a picture
+// lying on its face, and a tab set along the bottom whose tabs reach the bottom edge.
+struct StripWindow : FrameWindow {
+    QPushButton* button = new QPushButton(background);
+    QWidget* picture = new QWidget(background);
+    TabSet* tabs = new TabSet(window.get());
+
+    StripWindow() {
+        button->setGeometry(50, 1, 36, 36);
+        picture->setGeometry(52, 3, 32, 32);
+        tabs->setTabs({QStringLiteral(" 1 "), QStringLiteral(" 2 ")});
+        tabs->setTabHeight(16);
+        tabs->setGeometry(0, 84, 300, 16);
+        tabs->setTabIndex(0);
+        frame->addBackground(tabs);
+        button->show();
+        picture->show();
+        tabs->show();
+    }
+    QWindow* handle() { return window->windowHandle(); }
+    // A left click where the user would click, delivered by the window system.
+    void click(QPoint at) {
+        QTest::mousePress(handle(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(handle(), Qt::LeftButton, {}, at);
+    }
+};
+
+} // namespace
+
+TEST(FramelessFrame, AButtonInTheEdgeStripKeepsItsPressWithTheViewerOpenOrClosed) {
+    for (bool open : {false, true}) {
+        StripWindow w;
+        w.viewerOpen = open;
+        QSignalSpy clicks(w.button, &QPushButton::clicked);
+        for (int y : {1, 2, 3}) {
+            w.click(QPoint(51, y)); // the rim, beside the picture
+            EXPECT_EQ(clicks.count(), y) << open << y;
+        }
+        EXPECT_EQ(w.window->geometry(), QRect(100, 100, 300, 100)) << open;
+        EXPECT_FALSE(w.frame->isResizing());
+        EXPECT_EQ(w.frame->edgesAt(w.window->mapToGlobal(QPoint(60, 1))), Qt::Edges()) << open;
+        // No resize cursor over the button either.
+        w.hover(QPoint(60, 1));
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << open;
+    }
+}
+
+TEST(FramelessFrame, APictureOnAButtonsFaceInTheStripGetsThePress) {
+    StripWindow w;
+    w.viewerOpen = true;
+    struct PressCounter : QObject {
+        int presses = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::MouseButtonPress)
+                ++presses;
+            return false;
+        }
+    } counter;
+    w.picture->installEventFilter(&counter);
+    QTest::mousePress(w.handle(), Qt::LeftButton, {}, QPoint(60, 3));
+    EXPECT_EQ(counter.presses, 1);
+    EXPECT_FALSE(w.frame->isResizing());
+    QTest::mouseRelease(w.handle(), Qt::LeftButton, {}, QPoint(60, 3));
+    EXPECT_EQ(w.window->geometry(), QRect(100, 100, 300, 100));
+}
+
+TEST(FramelessFrame, ATabInTheBottomStripIsChosenAndTheEdgeBesideItStillResizes) {
+    StripWindow w;
+    w.viewerOpen = true;
+    const QPoint onSecondTab = w.tabs->tabRect(1).center();
+    w.click(QPoint(onSecondTab.x(), 98));
+    EXPECT_EQ(w.tabs->tabIndex(), 1);
+    EXPECT_EQ(w.window->geometry(), QRect(100, 100, 300, 100));
+    // Beside the tabs and beside the button the edges are the frame's as before.
+    QTest::mousePress(w.handle(), Qt::LeftButton, {}, QPoint(250, 98));
+    EXPECT_TRUE(w.frame->isResizing());
+    QTest::mouseMove(w.tabs, QPoint(250, 34));
+    QTest::mouseRelease(w.tabs, Qt::LeftButton, {}, QPoint(250, 34));
+    EXPECT_EQ(w.window->geometry(), QRect(100, 100, 300, 120));
+    QTest::mousePress(w.handle(), Qt::LeftButton, {}, QPoint(20, 1));
+    EXPECT_TRUE(w.frame->isResizing());
+    QTest::mouseRelease(w.handle(), Qt::LeftButton, {}, QPoint(20, 1));
+    // The left and right edges resize the width with the viewer closed too.
+    w.viewerOpen = false;
+    w.drag(QPoint(299, 50), QPoint(319, 50));
+    EXPECT_EQ(w.window->width(), 320);
 }
