@@ -7,6 +7,7 @@
 #include "browser/FileListBox.h"
 #include "core/SettingsFile.h"
 #include "core/SharedState.h"
+#include "platform/FileProbe.h"
 #include "ui/CaptionPanel.h"
 #include "ui/Panel.h"
 
@@ -27,7 +28,7 @@ const QString kFormStyle = QStringLiteral("FormStyle");
 void FilePanel::LoadLastDirectory() {
     const SettingsFile ini;
     state_.RememberedDirectory =
-        ini.ReadString(kFormStyle, QStringLiteral("oldDirPath"), QDir::currentPath());
+        ini.ReadString(kFormStyle, QStringLiteral("oldDirPath"), platform::currentDirectory());
     state_.FilterIndex = ini.ReadInteger(kFormStyle, QStringLiteral("FilterCBox"), 1);
 }
 

@@ -197,7 +197,10 @@ TEST_F(WindowModesTest, ClosedViewerKeepsTheStripHeightAndOpeningBringsThePanels
     EXPECT_EQ(names(f.Files().ListBox1), QStringList({"a.txt", "b.txt"}));
     // With the viewer open the top edge resizes.
     const QRect open = f.frameGeometry();
-    EXPECT_EQ(f.Modes().Frame->edgesAt(QPoint(open.center().x(), open.top() + 1)), Qt::TopEdge);
+    EXPECT_EQ(f.Modes().Frame->edgesAt(QPoint(open.left() + 540, open.top() + 1)), Qt::TopEdge);
+    // Over a slot button its top row is the button's.
+    EXPECT_EQ(f.Modes().Frame->edgesAt(QPoint(open.left() + 5 + 37 * 7 + 10, open.top() + 1)),
+              Qt::Edges());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
