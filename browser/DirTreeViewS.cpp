@@ -231,12 +231,13 @@ QString TDirTreeViewS::GetSelectedPath() const {
 }
 
 QString TDirTreeViewS::driveForPath(const QString& path) const {
-    // The shown drive counts even when it is not in the drive list (a folder shown as a
-    // drive); a longer listed root still wins, as for any path.
-    QStringList roots = platform::DriveList();
-    if (!drive_.isEmpty())
-        roots.append(drive_);
-    return platform::driveOfPath(path, roots);
+    // A path inside the shown drive stays on it, even when a listed drive lies deeper
+    // (home under "/", a stick under /media): the tree shows what the user chose, and a
+    // refresh or a drive change, which select the kept folder again, must not switch.
+    // Other paths go to the drive they belong to, the longest listed root.
+    if (!drive_.isEmpty() && platform::pathIsUnder(path, drive_))
+        return drive_;
+    return platform::DriveOfPath(path);
 }
 
 void TDirTreeViewS::SelectPath(const QString& path) {

@@ -36,8 +36,9 @@ public:
     QString GetNodePath(const QTreeWidgetItem* node) const;
     // Path of the selected node; the drive root's ends in "/", a directory's does not.
     QString GetSelectedPath() const;
-    // Selects the node of a full path, switching drive first; the drive root when the
-    // path is not found. path must not be empty.
+    // Selects the node of a full path; the drive root when the path is not found. A path
+    // outside the shown drive switches first to the drive it belongs to; one inside it
+    // stays there, also when it lies in a listed drive within. path must not be empty.
     void SelectPath(const QString& path);
     // Absolute index of the node of path, walking down from node (the drive root);
     // 0 when not found. Names compare exactly, case-sensitively. Selects on the way.

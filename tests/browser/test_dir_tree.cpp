@@ -323,3 +323,34 @@ TEST_F(DirTree, ClicksReportTheSelectedPathDoubleClickOnlyOnLeaves) {
     EXPECT_EQ(doubles, QStringList{a + "/cherry"});
     EXPECT_EQ(clicks.last(), a + "/Alpha");
 }
+
+// A listed drive can lie inside another (home under "/", a stick under /media). The tree
+// shows the drive it was given: a refresh or a drive change keeps it even when the
+// selected folder lies in such an inner drive.
+TEST_F(DirTree, InnerDrivesDoNotTakeOverTheShownDrive) {
+    const QString inner = a + "/Alpha";
+    platform::SetDriveSource([&] { return QStringList{"/", a, b, inner}; });
+    tree.SetDrive(a);
+    tree.SelectPath(a + "/Alpha/Beta");
+    EXPECT_EQ(tree.Drive(), a);
+    tree.Rebuild(); // the refresh command
+    EXPECT_EQ(tree.Drive(), a);
+    EXPECT_EQ(tree.FirstNode()->text(0), a);
+    EXPECT_EQ(tree.GetSelectedPath(), a + "/Alpha/Beta");
+
+    tree.SetDrive(b);
+    tree.SelectPath(b + "/Alpha/Beta");
+    tree.SetDrive(a); // the same folder on A lies in the inner drive
+    EXPECT_EQ(tree.Drive(), a);
+    EXPECT_EQ(tree.GetSelectedPath(), a + "/Alpha/Beta");
+
+    // A path outside the shown drive still goes to the drive it belongs to, the
+    // innermost one.
+    tree.SetDrive(b);
+    tree.SelectPath(inner + "/Beta");
+    EXPECT_EQ(tree.Drive(), inner);
+    EXPECT_EQ(tree.GetSelectedPath(), inner + "/Beta");
+    TDirTreeViewS fresh;
+    fresh.SelectPath(inner + "/Beta");
+    EXPECT_EQ(fresh.Drive(), inner);
+}
