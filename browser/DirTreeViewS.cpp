@@ -7,9 +7,12 @@
 
 #include <QApplication>
 #include <QCollator>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <algorithm>
 #include <sys/stat.h>
 #include <vector>
@@ -102,6 +105,7 @@ void TDirTreeViewS::Rebuild() {
     WaitCursor wait;
     UpdateBracket bracket(this);
     clearing_ = true;
+    ++generation_;
     clear();
     clearing_ = false;
     QTreeWidgetItem* root = nullptr;
@@ -210,6 +214,60 @@ void TDirTreeViewS::nodeExpanding(QTreeWidgetItem* node) {
         if (child->childCount() == 0)
             AddSubdirs(joinPath(path, NodeName(child)), child, false);
     }
+}
+
+void TDirTreeViewS::ExpandAllBelow(QTreeWidgetItem* start) {
+    if (!start || expandingAll_)
+        return;
+    expandingAll_ = true;
+    stopExpanding_ = false;
+    const int generation = generation_;
+    QPointer<TDirTreeViewS> self(this);
+    WaitCursor wait;
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    BeginUpdate();
+    std::vector<QTreeWidgetItem*> pending{start};
+    while (!pending.empty()) {
+        QTreeWidgetItem* node = pending.back();
+        pending.pop_back();
+        node->setExpanded(true); // loads the level below its children
+        // Depth first in the order shown; a link is where another part of the disk (or
+        // this very branch) would be walked again.
+        for (int i = node->childCount() - 1; i >= 0; --i) {
+            QTreeWidgetItem* child = node->child(i);
+            if (child->childCount() > 0 && !child->data(0, kLinkRole).toBool())
+                pending.push_back(child);
+        }
+        if (pending.empty() || sinceEvents.elapsed() < eventIntervalMs_)
+            continue;
+        // Paint what is open so far and let the user act meanwhile.
+        EndUpdate();
+        QCoreApplication::processEvents();
+        if (!self)
+            return;
+        BeginUpdate();
+        sinceEvents.restart();
+        if (stopExpanding_ || dirSpace_ || generation != generation_)
+            break; // Escape, a suspension, or a rebuild that deleted the pending nodes
+    }
+    EndUpdate();
+    expandingAll_ = false;
+}
+
+void TDirTreeViewS::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Asterisk) {
+        // Our own walk instead of the view's, which follows links without end.
+        event->accept();
+        ExpandAllBelow(currentItem());
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && expandingAll_) {
+        event->accept();
+        stopExpanding_ = true;
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 QString TDirTreeViewS::GetNodePath(const QTreeWidgetItem* node) const {

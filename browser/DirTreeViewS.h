@@ -70,6 +70,14 @@ public:
     // Selects a node (or the first node for null) and makes it visible.
     void SelectNode(QTreeWidgetItem* node);
 
+    // Opens node and every real folder below it, as the expand-all key does; symbolic
+    // links to folders stay closed (they may lead back into the tree without end).
+    // Pending events run every eventInterval ms; Escape, a rebuild or a suspension ends
+    // it early.
+    void ExpandAllBelow(QTreeWidgetItem* node);
+    // Milliseconds between event processing during ExpandAllBelow (0: after every folder).
+    void SetEventInterval(int intervalMs) { eventIntervalMs_ = intervalMs; }
+
     // The sorted names of the subdirectories of dir, dot-directories left out; links
     // collects those that are symbolic links.
     static QStringList SubdirNames(const QString& dir, QSet<QString>* links = nullptr);
@@ -81,6 +89,7 @@ public:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void nodeExpanding(QTreeWidgetItem* node);
@@ -98,4 +107,8 @@ private:
     bool dirSpace_ = false;
     int updateDepth_ = 0;
     bool clearing_ = false;
+    int generation_ = 0; // counts rebuilds, which delete every node
+    int eventIntervalMs_ = 50;
+    bool expandingAll_ = false;
+    bool stopExpanding_ = false;
 };

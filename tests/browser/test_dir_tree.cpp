@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using treetest::makeDir;
@@ -353,4 +354,91 @@ TEST_F(DirTree, InnerDrivesDoNotTakeOverTheShownDrive) {
     TDirTreeViewS fresh;
     fresh.SelectPath(inner + "/Beta");
     EXPECT_EQ(fresh.Drive(), inner);
+}
+
+// The expand-all key opens the real folders below the selected node but never goes
+// through a symbolic link: seven folders that link to one another would otherwise grow
+// the tree by their permutations. The links stay expandable by hand.
+TEST_F(DirTree, ExpandAllKeyDoesNotFollowLinks) {
+    const QString web = a + "/web";
+    ASSERT_TRUE(makeDir(web));
+    for (int i = 0; i < 7; ++i)
+        ASSERT_TRUE(makeDir(web + "/n" + QString::number(i)));
+    for (int i = 0; i < 7; ++i) {
+        for (int j = 0; j < 7; ++j) {
+            if (i == j)
+                continue;
+            const QByteArray target = "../n" + QByteArray::number(j);
+            const QString link = web + "/n" + QString::number(i) + "/to" + QString::number(j);
+            ASSERT_EQ(::symlink(target.constData(), QFile::encodeName(link).constData()), 0);
+        }
+    }
+    ASSERT_TRUE(makeDir(web + "/n0/deep"));
+    ASSERT_TRUE(makeDir(web + "/n0/deep/deeper"));
+    ASSERT_TRUE(makeDir(web + "/n0/deep/deeper/deepest"));
+    tree.SetDrive(a);
+    tree.SelectPath(web);
+    QTreeWidgetItem* webNode = tree.currentItem();
+    ASSERT_EQ(tree.GetSelectedPath(), web);
+
+    QTest::keyClick(&tree, Qt::Key_Asterisk);
+    QTreeWidgetItem* n0 = childNamed(webNode, "n0");
+    ASSERT_NE(n0, nullptr);
+    EXPECT_TRUE(n0->isExpanded());
+    QTreeWidgetItem* deeper = childNamed(childNamed(n0, "deep"), "deeper");
+    ASSERT_NE(deeper, nullptr);
+    EXPECT_TRUE(deeper->isExpanded()); // real folders open to the bottom
+    EXPECT_EQ(childTexts(deeper), QStringList{"deepest"});
+    QTreeWidgetItem* link = childNamed(n0, "to1");
+    ASSERT_NE(link, nullptr);
+    EXPECT_FALSE(link->isExpanded());
+    EXPECT_GT(link->childCount(), 0); // still shows its expand button
+    EXPECT_LT(tree.NodeCount(), 400);
+
+    // By hand a link opens like any folder, one level at a time.
+    link->setExpanded(true);
+    QTreeWidgetItem* further = childNamed(link, "to2");
+    ASSERT_NE(further, nullptr);
+    EXPECT_GT(further->childCount(), 0);
+    EXPECT_FALSE(further->isExpanded());
+}
+
+// A long expand-all lets events run; a refresh or an Escape meanwhile ends it cleanly.
+TEST_F(DirTree, ExpandAllLetsEventsRunAndStopsOnRefreshOrEscape) {
+    for (int i = 0; i < 30; ++i) {
+        const QString d = a + "/cherry/c" + QString::number(i);
+        ASSERT_TRUE(makeDir(d));
+        ASSERT_TRUE(makeDir(d + "/x"));
+        ASSERT_TRUE(makeDir(d + "/x/y"));
+    }
+    tree.SetEventInterval(0); // after every folder
+    tree.SetDrive(a);
+    tree.SelectNode(tree.FirstNode());
+    int ticks = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] { ++ticks; });
+    probe.start(0);
+    QTest::keyClick(&tree, Qt::Key_Asterisk);
+    probe.stop();
+    EXPECT_GT(ticks, 0);
+    QTreeWidgetItem* c29 = childNamed(childNamed(tree.FirstNode(), "cherry"), "c29");
+    ASSERT_NE(c29, nullptr);
+    EXPECT_TRUE(childNamed(c29, "x")->isExpanded());
+
+    // A refresh while it runs replaces every node: the walk stops there.
+    bool rebuilt = false;
+    QTimer::singleShot(0, &tree, [&] {
+        tree.Rebuild();
+        rebuilt = true;
+    });
+    QTest::keyClick(&tree, Qt::Key_Asterisk);
+    EXPECT_TRUE(rebuilt);
+    EXPECT_FALSE(childNamed(tree.FirstNode(), "cherry")->isExpanded());
+
+    // Escape ends it where it is.
+    tree.SelectNode(tree.FirstNode());
+    QTimer::singleShot(0, &tree, [&] { QTest::keyClick(&tree, Qt::Key_Escape); });
+    QTest::keyClick(&tree, Qt::Key_Asterisk);
+    c29 = childNamed(childNamed(tree.FirstNode(), "cherry"), "c29");
+    EXPECT_FALSE(c29->isExpanded());
 }
