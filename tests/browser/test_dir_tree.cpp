@@ -1,5 +1,6 @@
 #include "TreeTestFolders.h"
 #include "browser/DirTreeViewS.h"
+#include "platform/DirReader.h"
 #include "platform/Drives.h"
 #include "platform/FsName.h"
 
@@ -8,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using treetest::makeDir;
 
@@ -18,6 +20,11 @@ QStringList childTexts(const QTreeWidgetItem* node) {
     for (int i = 0; i < node->childCount(); ++i)
         out.append(node->child(i)->text(0));
     return out;
+}
+
+bool makeFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly);
 }
 
 QTreeWidgetItem* childNamed(const QTreeWidgetItem* node, const QString& text) {
@@ -441,4 +448,89 @@ TEST_F(DirTree, ExpandAllLetsEventsRunAndStopsOnRefreshOrEscape) {
     QTest::keyClick(&tree, Qt::Key_Asterisk);
     c29 = childNamed(childNamed(tree.FirstNode(), "cherry"), "c29");
     EXPECT_FALSE(c29->isExpanded());
+}
+
+// Which entries count as folders, now read from the entry types: a link to a folder
+// does (and is marked), links to files and dangling links, files and pipes do not.
+// The same answers come when the type is unknown and a stat has to decide.
+TEST_F(DirTree, SubfoldersFromEntryTypesMatchWhatAStatSays) {
+    const QString m = a + "/mixed";
+    for (const char* d :
+         {"", "/sub", "/.hidden", "/filesOnly", "/linkOnly", "/fileLinkOnly", "/sub/x"})
+        ASSERT_TRUE(makeDir(m + d));
+    const auto link = [](const char* target, const QString& at) {
+        return ::symlink(target, QFile::encodeName(at).constData()) == 0;
+    };
+    ASSERT_TRUE(link("sub", m + "/toSub"));
+    ASSERT_TRUE(link("plain.txt", m + "/toFile"));
+    ASSERT_TRUE(link("nowhere", m + "/dangling"));
+    ASSERT_TRUE(link("sub", m + "/.toSubHidden"));
+    ASSERT_TRUE(makeFile(m + "/plain.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(m + "/pipe").constData(), 0644), 0);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(makeFile(m + "/filesOnly/f" + QString::number(i)));
+    ASSERT_TRUE(link("../sub", m + "/linkOnly/up"));
+    ASSERT_TRUE(link("../plain.txt", m + "/fileLinkOnly/file"));
+
+    QSet<QString> links;
+    const QStringList names = TDirTreeViewS::SubdirNames(m, &links);
+    EXPECT_EQ(names, QStringList({"fileLinkOnly", "filesOnly", "linkOnly", "sub", "toSub"}));
+    EXPECT_EQ(links, QSet<QString>{"toSub"});
+
+    // The expand buttons: on folders with a folder or a link to one inside.
+    tree.SetDrive(a);
+    tree.SelectPath(m);
+    QTreeWidgetItem* node = tree.currentItem();
+    ASSERT_EQ(tree.GetSelectedPath(), m);
+    EXPECT_EQ(childNamed(node, "sub")->childCount(), 1);
+    EXPECT_EQ(childNamed(node, "toSub")->childCount(), 1);
+    EXPECT_EQ(childTexts(childNamed(node, "linkOnly")), QStringList{"up"});
+    EXPECT_EQ(childNamed(node, "filesOnly")->childCount(), 0);
+    EXPECT_EQ(childNamed(node, "fileLinkOnly")->childCount(), 0);
+
+    // With the type unknown (as some file systems report it) a stat decides alike.
+    platform::DirReader reader;
+    ASSERT_EQ(reader.open(QFile::encodeName(m)), 0);
+    platform::RawEntry e;
+    QStringList byStat, linksByStat;
+    while (reader.next(e)) {
+        e.type = platform::EntryType::Unknown;
+        bool isLink = false;
+        if (reader.isDirectory(e, &isLink))
+            byStat.append(QString::fromUtf8(e.name));
+        if (isLink)
+            linksByStat.append(QString::fromUtf8(e.name));
+    }
+    byStat.sort();
+    linksByStat.sort();
+    EXPECT_EQ(byStat, QStringList({".hidden", ".toSubHidden", "fileLinkOnly", "filesOnly",
+                                   "linkOnly", "sub", "toSub"}));
+    EXPECT_EQ(linksByStat, QStringList({".toSubHidden", "dangling", "toFile", "toSub"}));
+}
+
+// Where the file system reports entry types, a folder that may be listed but not
+// entered still shows the folders it lists: no stat of each entry is needed (and none
+// would succeed there).
+TEST_F(DirTree, ListableFolderShowsItsSubfoldersWithoutStatingThem) {
+    const QString shut = a + "/listOnly";
+    ASSERT_TRUE(makeDir(shut));
+    ASSERT_TRUE(makeDir(shut + "/inner"));
+    ASSERT_TRUE(makeFile(shut + "/file"));
+    bool typesKnown = true;
+    {
+        platform::DirReader reader;
+        ASSERT_EQ(reader.open(QFile::encodeName(shut)), 0);
+        platform::RawEntry e;
+        while (reader.next(e))
+            typesKnown = typesKnown && e.type != platform::EntryType::Unknown;
+    }
+    if (!typesKnown)
+        GTEST_SKIP() << "this file system does not report entry types";
+    ::chmod(QFile::encodeName(tmp.path()).constData(), 0755);
+    ::chmod(QFile::encodeName(shut).constData(), 0444);
+    {
+        treetest::AsOrdinaryUser user;
+        EXPECT_EQ(TDirTreeViewS::SubdirNames(shut), QStringList{"inner"});
+    }
+    ::chmod(QFile::encodeName(shut).constData(), 0755);
 }
