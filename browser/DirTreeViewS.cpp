@@ -1,15 +1,18 @@
 #include "browser/DirTreeViewS.h"
 
-#include "platform/DirEnum.h"
+#include "platform/DirReader.h"
 #include "platform/Drives.h"
 #include "platform/FsName.h"
 #include "ui/Resources.h"
 
 #include <QApplication>
 #include <QCollator>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <algorithm>
 #include <sys/stat.h>
 #include <vector>
@@ -102,6 +105,7 @@ void TDirTreeViewS::Rebuild() {
     WaitCursor wait;
     UpdateBracket bracket(this);
     clearing_ = true;
+    ++generation_;
     clear();
     clearing_ = false;
     QTreeWidgetItem* root = nullptr;
@@ -122,15 +126,20 @@ void TDirTreeViewS::Rebuild() {
 
 QStringList TDirTreeViewS::SubdirNames(const QString& dir, QSet<QString>* links) {
     QStringList names;
-    // A directory that cannot be opened simply has no subdirectories.
-    platform::enumerateDirectory(platform::toFsBytes(dir), [&](const platform::DirEntry& e) {
-        if (e.isDir && e.name[0] != '.') {
-            names.append(platform::fromFsBytes(e.name, e.nameLength));
-            if (e.isSymlink && links)
-                links->insert(names.last());
-        }
-        return true;
-    });
+    // A directory that cannot be opened simply has no subdirectories. The entry types
+    // readdir gives spare a stat per file: a folder of many files costs one pass.
+    platform::DirReader reader;
+    if (reader.open(platform::toFsBytes(dir)) != 0)
+        return names;
+    platform::RawEntry e;
+    while (reader.next(e)) {
+        bool link = false;
+        if (e.name[0] == '.' || !reader.isDirectory(e, &link))
+            continue;
+        names.append(platform::fromFsBytes(e.name, e.nameLength));
+        if (link && links)
+            links->insert(names.last());
+    }
     if (names.size() < 2)
         return names;
     // Order by what the user reads; names that collate equal (they differ only in case,
@@ -212,6 +221,60 @@ void TDirTreeViewS::nodeExpanding(QTreeWidgetItem* node) {
     }
 }
 
+void TDirTreeViewS::ExpandAllBelow(QTreeWidgetItem* start) {
+    if (!start || expandingAll_)
+        return;
+    expandingAll_ = true;
+    stopExpanding_ = false;
+    const int generation = generation_;
+    QPointer<TDirTreeViewS> self(this);
+    WaitCursor wait;
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    BeginUpdate();
+    std::vector<QTreeWidgetItem*> pending{start};
+    while (!pending.empty()) {
+        QTreeWidgetItem* node = pending.back();
+        pending.pop_back();
+        node->setExpanded(true); // loads the level below its children
+        // Depth first in the order shown; a link is where another part of the disk (or
+        // this very branch) would be walked again.
+        for (int i = node->childCount() - 1; i >= 0; --i) {
+            QTreeWidgetItem* child = node->child(i);
+            if (child->childCount() > 0 && !child->data(0, kLinkRole).toBool())
+                pending.push_back(child);
+        }
+        if (pending.empty() || sinceEvents.elapsed() < eventIntervalMs_)
+            continue;
+        // Paint what is open so far and let the user act meanwhile.
+        EndUpdate();
+        QCoreApplication::processEvents();
+        if (!self)
+            return;
+        BeginUpdate();
+        sinceEvents.restart();
+        if (stopExpanding_ || dirSpace_ || generation != generation_)
+            break; // Escape, a suspension, or a rebuild that deleted the pending nodes
+    }
+    EndUpdate();
+    expandingAll_ = false;
+}
+
+void TDirTreeViewS::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Asterisk) {
+        // Our own walk instead of the view's, which follows links without end.
+        event->accept();
+        ExpandAllBelow(currentItem());
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && expandingAll_) {
+        event->accept();
+        stopExpanding_ = true;
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
 QString TDirTreeViewS::GetNodePath(const QTreeWidgetItem* node) const {
     if (!node)
         return platform::driveRootPath(drive_);
@@ -231,12 +294,13 @@ QString TDirTreeViewS::GetSelectedPath() const {
 }
 
 QString TDirTreeViewS::driveForPath(const QString& path) const {
-    // The shown drive counts even when it is not in the drive list (a folder shown as a
-    // drive); a longer listed root still wins, as for any path.
-    QStringList roots = platform::DriveList();
-    if (!drive_.isEmpty())
-        roots.append(drive_);
-    return platform::driveOfPath(path, roots);
+    // A path inside the shown drive stays on it, even when a listed drive lies deeper
+    // (home under "/", a stick under /media): the tree shows what the user chose, and a
+    // refresh or a drive change, which select the kept folder again, must not switch.
+    // Other paths go to the drive they belong to, the longest listed root.
+    if (!drive_.isEmpty() && platform::pathIsUnder(path, drive_))
+        return drive_;
+    return platform::DriveOfPath(path);
 }
 
 void TDirTreeViewS::SelectPath(const QString& path) {

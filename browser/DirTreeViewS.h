@@ -36,8 +36,9 @@ public:
     QString GetNodePath(const QTreeWidgetItem* node) const;
     // Path of the selected node; the drive root's ends in "/", a directory's does not.
     QString GetSelectedPath() const;
-    // Selects the node of a full path, switching drive first; the drive root when the
-    // path is not found. path must not be empty.
+    // Selects the node of a full path; the drive root when the path is not found. A path
+    // outside the shown drive switches first to the drive it belongs to; one inside it
+    // stays there, also when it lies in a listed drive within. path must not be empty.
     void SelectPath(const QString& path);
     // Absolute index of the node of path, walking down from node (the drive root);
     // 0 when not found. Names compare exactly, case-sensitively. Selects on the way.
@@ -69,6 +70,14 @@ public:
     // Selects a node (or the first node for null) and makes it visible.
     void SelectNode(QTreeWidgetItem* node);
 
+    // Opens node and every real folder below it, as the expand-all key does; symbolic
+    // links to folders stay closed (they may lead back into the tree without end).
+    // Pending events run every eventInterval ms; Escape, a rebuild or a suspension ends
+    // it early.
+    void ExpandAllBelow(QTreeWidgetItem* node);
+    // Milliseconds between event processing during ExpandAllBelow (0: after every folder).
+    void SetEventInterval(int intervalMs) { eventIntervalMs_ = intervalMs; }
+
     // The sorted names of the subdirectories of dir, dot-directories left out; links
     // collects those that are symbolic links.
     static QStringList SubdirNames(const QString& dir, QSet<QString>* links = nullptr);
@@ -80,6 +89,7 @@ public:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void nodeExpanding(QTreeWidgetItem* node);
@@ -97,4 +107,8 @@ private:
     bool dirSpace_ = false;
     int updateDepth_ = 0;
     bool clearing_ = false;
+    int generation_ = 0; // counts rebuilds, which delete every node
+    int eventIntervalMs_ = 50;
+    bool expandingAll_ = false;
+    bool stopExpanding_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "browser/SearchProgressWindow.h"
 
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
@@ -322,6 +323,48 @@ QModelIndex TFileListBoxS::moveCursor(CursorAction action, Qt::KeyboardModifiers
         break;
     }
     return model_->index(std::clamp(i, 0, count - 1));
+}
+
+void TFileListBoxS::keyPressEvent(QKeyEvent* event) {
+    CursorAction action;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        action = MoveUp;
+        break;
+    case Qt::Key_Down:
+        action = MoveDown;
+        break;
+    case Qt::Key_Left:
+        action = MoveLeft;
+        break;
+    case Qt::Key_Right:
+        action = MoveRight;
+        break;
+    case Qt::Key_PageUp:
+        action = MovePageUp;
+        break;
+    case Qt::Key_PageDown:
+        action = MovePageDown;
+        break;
+    case Qt::Key_Home:
+        action = MoveHome;
+        break;
+    case Qt::Key_End:
+        action = MoveEnd;
+        break;
+    default:
+        QAbstractItemView::keyPressEvent(event);
+        return;
+    }
+    // The base class selects a moved cursor by hit-testing its rectangle, which finds
+    // nothing in a column that is not shown yet and so dropped the selection: select
+    // the item itself, then bring its column into view, as a list box does.
+    const QModelIndex next = moveCursor(action, event->modifiers());
+    event->accept();
+    if (!next.isValid())
+        return;
+    scrollTo(next);
+    selectionModel()->setCurrentIndex(next, QItemSelectionModel::ClearAndSelect);
 }
 
 int TFileListBoxS::horizontalOffset() const {

@@ -104,6 +104,7 @@ signals:
 
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent* event) override;
     int horizontalOffset() const override;
     int verticalOffset() const override { return 0; }
     bool isIndexHidden(const QModelIndex&) const override { return false; }

@@ -127,4 +127,29 @@ bool DirReader::stat(const RawEntry& entry, EntryStat& out) const {
     return true;
 }
 
+bool DirReader::isDirectory(const RawEntry& entry, bool* isSymlink) const {
+    if (isSymlink)
+        *isSymlink = entry.type == EntryType::Symlink;
+    switch (entry.type) {
+    case EntryType::Directory:
+        return true;
+    case EntryType::Regular:
+    case EntryType::Other:
+        return false;
+    case EntryType::Symlink:
+    case EntryType::Unknown:
+        break;
+    }
+    struct stat st {};
+    if (entry.type == EntryType::Unknown) {
+        if (::fstatat(fd_, entry.name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return false; // vanished meanwhile
+        if (!S_ISLNK(st.st_mode))
+            return S_ISDIR(st.st_mode);
+        if (isSymlink)
+            *isSymlink = true;
+    }
+    return ::fstatat(fd_, entry.name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
 } // namespace platform

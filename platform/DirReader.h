@@ -46,6 +46,12 @@ public:
     // Stats the entry last returned by next(); false when it vanished meanwhile.
     bool stat(const RawEntry& entry, EntryStat& out) const;
 
+    // Whether the entry last returned by next() is a directory or a symbolic link to one.
+    // The type readdir reported decides; only a link or an unknown type costs a stat, so
+    // a folder of many files is read without one per file. isSymlink (when given) tells
+    // whether the entry itself is a link.
+    bool isDirectory(const RawEntry& entry, bool* isSymlink = nullptr) const;
+
 private:
     DIR* dir_ = nullptr;
     int fd_ = -1;

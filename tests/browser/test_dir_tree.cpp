@@ -1,12 +1,15 @@
 #include "TreeTestFolders.h"
 #include "browser/DirTreeViewS.h"
+#include "platform/DirReader.h"
 #include "platform/Drives.h"
 #include "platform/FsName.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using treetest::makeDir;
 
@@ -17,6 +20,11 @@ QStringList childTexts(const QTreeWidgetItem* node) {
     for (int i = 0; i < node->childCount(); ++i)
         out.append(node->child(i)->text(0));
     return out;
+}
+
+bool makeFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly);
 }
 
 QTreeWidgetItem* childNamed(const QTreeWidgetItem* node, const QString& text) {
@@ -322,4 +330,207 @@ TEST_F(DirTree, ClicksReportTheSelectedPathDoubleClickOnlyOnLeaves) {
     QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, alphaAt);
     EXPECT_EQ(doubles, QStringList{a + "/cherry"});
     EXPECT_EQ(clicks.last(), a + "/Alpha");
+}
+
+// A listed drive can lie inside another (home under "/", a stick under /media). The tree
+// shows the drive it was given: a refresh or a drive change keeps it even when the
+// selected folder lies in such an inner drive.
+TEST_F(DirTree, InnerDrivesDoNotTakeOverTheShownDrive) {
+    const QString inner = a + "/Alpha";
+    platform::SetDriveSource([&] { return QStringList{"/", a, b, inner}; });
+    tree.SetDrive(a);
+    tree.SelectPath(a + "/Alpha/Beta");
+    EXPECT_EQ(tree.Drive(), a);
+    tree.Rebuild(); // the refresh command
+    EXPECT_EQ(tree.Drive(), a);
+    EXPECT_EQ(tree.FirstNode()->text(0), a);
+    EXPECT_EQ(tree.GetSelectedPath(), a + "/Alpha/Beta");
+
+    tree.SetDrive(b);
+    tree.SelectPath(b + "/Alpha/Beta");
+    tree.SetDrive(a); // the same folder on A lies in the inner drive
+    EXPECT_EQ(tree.Drive(), a);
+    EXPECT_EQ(tree.GetSelectedPath(), a + "/Alpha/Beta");
+
+    // A path outside the shown drive still goes to the drive it belongs to, the
+    // innermost one.
+    tree.SetDrive(b);
+    tree.SelectPath(inner + "/Beta");
+    EXPECT_EQ(tree.Drive(), inner);
+    EXPECT_EQ(tree.GetSelectedPath(), inner + "/Beta");
+    TDirTreeViewS fresh;
+    fresh.SelectPath(inner + "/Beta");
+    EXPECT_EQ(fresh.Drive(), inner);
+}
+
+// The expand-all key opens the real folders below the selected node but never goes
+// through a symbolic link: seven folders that link to one another would otherwise grow
+// the tree by their permutations. The links stay expandable by hand.
+TEST_F(DirTree, ExpandAllKeyDoesNotFollowLinks) {
+    const QString web = a + "/web";
+    ASSERT_TRUE(makeDir(web));
+    for (int i = 0; i < 7; ++i)
+        ASSERT_TRUE(makeDir(web + "/n" + QString::number(i)));
+    for (int i = 0; i < 7; ++i) {
+        for (int j = 0; j < 7; ++j) {
+            if (i == j)
+                continue;
+            const QByteArray target = "../n" + QByteArray::number(j);
+            const QString link = web + "/n" + QString::number(i) + "/to" + QString::number(j);
+            ASSERT_EQ(::symlink(target.constData(), QFile::encodeName(link).constData()), 0);
+        }
+    }
+    ASSERT_TRUE(makeDir(web + "/n0/deep"));
+    ASSERT_TRUE(makeDir(web + "/n0/deep/deeper"));
+    ASSERT_TRUE(makeDir(web + "/n0/deep/deeper/deepest"));
+    tree.SetDrive(a);
+    tree.SelectPath(web);
+    QTreeWidgetItem* webNode = tree.currentItem();
+    ASSERT_EQ(tree.GetSelectedPath(), web);
+
+    QTest::keyClick(&tree, Qt::Key_Asterisk);
+    QTreeWidgetItem* n0 = childNamed(webNode, "n0");
+    ASSERT_NE(n0, nullptr);
+    EXPECT_TRUE(n0->isExpanded());
+    QTreeWidgetItem* deeper = childNamed(childNamed(n0, "deep"), "deeper");
+    ASSERT_NE(deeper, nullptr);
+    EXPECT_TRUE(deeper->isExpanded()); // real folders open to the bottom
+    EXPECT_EQ(childTexts(deeper), QStringList{"deepest"});
+    QTreeWidgetItem* link = childNamed(n0, "to1");
+    ASSERT_NE(link, nullptr);
+    EXPECT_FALSE(link->isExpanded());
+    EXPECT_GT(link->childCount(), 0); // still shows its expand button
+    EXPECT_LT(tree.NodeCount(), 400);
+
+    // By hand a link opens like any folder, one level at a time.
+    link->setExpanded(true);
+    QTreeWidgetItem* further = childNamed(link, "to2");
+    ASSERT_NE(further, nullptr);
+    EXPECT_GT(further->childCount(), 0);
+    EXPECT_FALSE(further->isExpanded());
+}
+
+// A long expand-all lets events run; a refresh or an Escape meanwhile ends it cleanly.
+TEST_F(DirTree, ExpandAllLetsEventsRunAndStopsOnRefreshOrEscape) {
+    for (int i = 0; i < 30; ++i) {
+        const QString d = a + "/cherry/c" + QString::number(i);
+        ASSERT_TRUE(makeDir(d));
+        ASSERT_TRUE(makeDir(d + "/x"));
+        ASSERT_TRUE(makeDir(d + "/x/y"));
+    }
+    tree.SetEventInterval(0); // after every folder
+    tree.SetDrive(a);
+    tree.SelectNode(tree.FirstNode());
+    int ticks = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] { ++ticks; });
+    probe.start(0);
+    QTest::keyClick(&tree, Qt::Key_Asterisk);
+    probe.stop();
+    EXPECT_GT(ticks, 0);
+    QTreeWidgetItem* c29 = childNamed(childNamed(tree.FirstNode(), "cherry"), "c29");
+    ASSERT_NE(c29, nullptr);
+    EXPECT_TRUE(childNamed(c29, "x")->isExpanded());
+
+    // A refresh while it runs replaces every node: the walk stops there.
+    bool rebuilt = false;
+    QTimer::singleShot(0, &tree, [&] {
+        tree.Rebuild();
+        rebuilt = true;
+    });
+    QTest::keyClick(&tree, Qt::Key_Asterisk);
+    EXPECT_TRUE(rebuilt);
+    EXPECT_FALSE(childNamed(tree.FirstNode(), "cherry")->isExpanded());
+
+    // Escape ends it where it is.
+    tree.SelectNode(tree.FirstNode());
+    QTimer::singleShot(0, &tree, [&] { QTest::keyClick(&tree, Qt::Key_Escape); });
+    QTest::keyClick(&tree, Qt::Key_Asterisk);
+    c29 = childNamed(childNamed(tree.FirstNode(), "cherry"), "c29");
+    EXPECT_FALSE(c29->isExpanded());
+}
+
+// Which entries count as folders, now read from the entry types: a link to a folder
+// does (and is marked), links to files and dangling links, files and pipes do not.
+// The same answers come when the type is unknown and a stat has to decide.
+TEST_F(DirTree, SubfoldersFromEntryTypesMatchWhatAStatSays) {
+    const QString m = a + "/mixed";
+    for (const char* d :
+         {"", "/sub", "/.hidden", "/filesOnly", "/linkOnly", "/fileLinkOnly", "/sub/x"})
+        ASSERT_TRUE(makeDir(m + d));
+    const auto link = [](const char* target, const QString& at) {
+        return ::symlink(target, QFile::encodeName(at).constData()) == 0;
+    };
+    ASSERT_TRUE(link("sub", m + "/toSub"));
+    ASSERT_TRUE(link("plain.txt", m + "/toFile"));
+    ASSERT_TRUE(link("nowhere", m + "/dangling"));
+    ASSERT_TRUE(link("sub", m + "/.toSubHidden"));
+    ASSERT_TRUE(makeFile(m + "/plain.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(m + "/pipe").constData(), 0644), 0);
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(makeFile(m + "/filesOnly/f" + QString::number(i)));
+    ASSERT_TRUE(link("../sub", m + "/linkOnly/up"));
+    ASSERT_TRUE(link("../plain.txt", m + "/fileLinkOnly/file"));
+
+    QSet<QString> links;
+    const QStringList names = TDirTreeViewS::SubdirNames(m, &links);
+    EXPECT_EQ(names, QStringList({"fileLinkOnly", "filesOnly", "linkOnly", "sub", "toSub"}));
+    EXPECT_EQ(links, QSet<QString>{"toSub"});
+
+    // The expand buttons: on folders with a folder or a link to one inside.
+    tree.SetDrive(a);
+    tree.SelectPath(m);
+    QTreeWidgetItem* node = tree.currentItem();
+    ASSERT_EQ(tree.GetSelectedPath(), m);
+    EXPECT_EQ(childNamed(node, "sub")->childCount(), 1);
+    EXPECT_EQ(childNamed(node, "toSub")->childCount(), 1);
+    EXPECT_EQ(childTexts(childNamed(node, "linkOnly")), QStringList{"up"});
+    EXPECT_EQ(childNamed(node, "filesOnly")->childCount(), 0);
+    EXPECT_EQ(childNamed(node, "fileLinkOnly")->childCount(), 0);
+
+    // With the type unknown (as some file systems report it) a stat decides alike.
+    platform::DirReader reader;
+    ASSERT_EQ(reader.open(QFile::encodeName(m)), 0);
+    platform::RawEntry e;
+    QStringList byStat, linksByStat;
+    while (reader.next(e)) {
+        e.type = platform::EntryType::Unknown;
+        bool isLink = false;
+        if (reader.isDirectory(e, &isLink))
+            byStat.append(QString::fromUtf8(e.name));
+        if (isLink)
+            linksByStat.append(QString::fromUtf8(e.name));
+    }
+    byStat.sort();
+    linksByStat.sort();
+    EXPECT_EQ(byStat, QStringList({".hidden", ".toSubHidden", "fileLinkOnly", "filesOnly",
+                                   "linkOnly", "sub", "toSub"}));
+    EXPECT_EQ(linksByStat, QStringList({".toSubHidden", "dangling", "toFile", "toSub"}));
+}
+
+// Where the file system reports entry types, a folder that may be listed but not
+// entered still shows the folders it lists: no stat of each entry is needed (and none
+// would succeed there).
+TEST_F(DirTree, ListableFolderShowsItsSubfoldersWithoutStatingThem) {
+    const QString shut = a + "/listOnly";
+    ASSERT_TRUE(makeDir(shut));
+    ASSERT_TRUE(makeDir(shut + "/inner"));
+    ASSERT_TRUE(makeFile(shut + "/file"));
+    bool typesKnown = true;
+    {
+        platform::DirReader reader;
+        ASSERT_EQ(reader.open(QFile::encodeName(shut)), 0);
+        platform::RawEntry e;
+        while (reader.next(e))
+            typesKnown = typesKnown && e.type != platform::EntryType::Unknown;
+    }
+    if (!typesKnown)
+        GTEST_SKIP() << "this file system does not report entry types";
+    ::chmod(QFile::encodeName(tmp.path()).constData(), 0755);
+    ::chmod(QFile::encodeName(shut).constData(), 0444);
+    {
+        treetest::AsOrdinaryUser user;
+        EXPECT_EQ(TDirTreeViewS::SubdirNames(shut), QStringList{"inner"});
+    }
+    ::chmod(QFile::encodeName(shut).constData(), 0755);
 }

@@ -11,6 +11,7 @@
 #include <QProxyStyle>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -282,4 +283,61 @@ TEST_F(FileListBox, SearchTreeShowsItsProgressWindowAndListsTheSubtree) {
     EXPECT_EQ(pathFont.pixelSize(), 14);
     EXPECT_EQ(countFont.pixelSize(), 16);
     EXPECT_TRUE(countFont.fixedPitch());
+}
+
+// Page and end keys move the selection like an arrow key does: selected, scrolled into
+// view, and the arrows keep working from there. 50 items, 4 rows of 3 visible columns.
+TEST_F(FileListBox, PageAndEndKeysMoveTheSelectionIntoView) {
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(makeFile(base + "f" + QByteArray::number(100 + i)));
+    ClassicMetrics style;
+    TFileListBoxS list;
+    list.setStyle(&style);
+    list.SetColumns(3);
+    list.resize(300, 180);
+    list.show();
+    list.SetDirectory(tmp.path());
+    list.SetGyou(4);
+    ASSERT_EQ(list.RowsPerColumn(), 4);
+    list.setFocus();
+    list.SetItemIndex(1);
+    const auto visible = [&list](int index) {
+        return list.viewport()->rect().contains(list.ItemRect(index));
+    };
+    const auto press = [&list](Qt::Key key) { QTest::keyClick(&list, key); };
+
+    press(Qt::Key_PageDown); // a page: 3 columns of 4 rows
+    EXPECT_EQ(list.ItemIndex(), 13);
+    EXPECT_TRUE(visible(13));
+    press(Qt::Key_Down);
+    EXPECT_EQ(list.ItemIndex(), 14);
+
+    press(Qt::Key_End);
+    EXPECT_EQ(list.ItemIndex(), 49);
+    EXPECT_TRUE(visible(49));
+    press(Qt::Key_Up);
+    EXPECT_EQ(list.ItemIndex(), 48);
+    EXPECT_TRUE(visible(48));
+    press(Qt::Key_PageDown); // past the end: the last item
+    EXPECT_EQ(list.ItemIndex(), 49);
+
+    press(Qt::Key_PageUp);
+    EXPECT_EQ(list.ItemIndex(), 37);
+    EXPECT_TRUE(visible(37));
+    press(Qt::Key_Left);
+    EXPECT_EQ(list.ItemIndex(), 33);
+
+    press(Qt::Key_Home);
+    EXPECT_EQ(list.ItemIndex(), 0);
+    EXPECT_TRUE(visible(0));
+    EXPECT_EQ(list.TopIndex(), 0);
+    press(Qt::Key_PageUp); // before the start: the first item
+    EXPECT_EQ(list.ItemIndex(), 0);
+    press(Qt::Key_Right);
+    EXPECT_EQ(list.ItemIndex(), 4);
+    press(Qt::Key_Right);
+    press(Qt::Key_Right); // into the fourth column, not shown until now
+    EXPECT_EQ(list.ItemIndex(), 12);
+    EXPECT_TRUE(visible(12));
+    list.setStyle(nullptr);
 }
