@@ -131,21 +131,32 @@ bool TForm1::FormCloseQuery() {
     // 4.
     if (answer != ui::MsgResult::Yes)
         return false;
-    // 5.
-    modes_->SaveZoom();
-    files_->SaveLastDirectory();
-    SavePlacement(this);
+    // 5. A settings file that cannot be written is reported once, and the close goes on
+    //    as if the writes had been made: the user can always quit, and nothing else is
+    //    lost, since every registration was written when it was made.
+    try {
+        modes_->SaveZoom();
+        files_->SaveLastDirectory();
+        SavePlacement(this);
+    } catch (const EZelmoError& e) {
+        exitWriteFailed_ = true;
+        ZelmoApplication::ShowException(e);
+    }
     CloseSecondaryWindows();
     return true;
 }
 
 void TForm1::FormClose() {
-    SavePlacement(this);
+    if (exitWriteFailed_)
+        return; // already reported
+    try {
+        SavePlacement(this);
+    } catch (const EZelmoError& e) {
+        ZelmoApplication::ShowException(e);
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
-    // An error while saving (a settings file that cannot be written) stops the close;
-    // it travels on to the application's error box.
     e->ignore();
     if (!FormCloseQuery())
         return;

@@ -118,4 +118,5 @@ private:
     search::BulkSearch* search_ = nullptr;
     WindowModes* modes_ = nullptr;
     TSplashScreen* splash_ = nullptr;
+    bool exitWriteFailed_ = false; // the settings file refused the writes of the exit
 };

@@ -5,10 +5,12 @@
 #include "app/ControlPage.h"
 #include "app/SplashScreen.h"
 #include "app/WindowModes.h"
+#include "app/ZelmoApplication.h"
 #include "browser/FilePanel.h"
 #include "core/Placement.h"
 #include "launcher/LauncherStrip.h"
 #include "launcher/ShellDrops.h"
+#include "platform/Errors.h"
 #include "platform/LibraryDirs.h"
 #include "search/BulkSearch.h"
 #include "ui/AlignLayout.h"
@@ -119,8 +121,14 @@ void TForm1::FormCreate() {
     letMessagesRun();
 
     // 13. Viewer state (writes "ViewerStyle" back at once); tray flag.
-    modes_->LoadViewerStyle();
-    modes_->ApplyViewerState();
+    //     A settings file that cannot be written is reported here, once, and creation
+    //     goes on: stopping would leave a half-built window.
+    try {
+        modes_->LoadViewerStyle();
+        modes_->ApplyViewerState();
+    } catch (const EZelmoError& e) {
+        ZelmoApplication::ShowException(e);
+    }
     modes_->LoadTaskTray();
     letMessagesRun();
 

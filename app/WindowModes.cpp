@@ -179,8 +179,10 @@ void WindowModes::PopupMaxClick() {
     files_.RememberTreeDirectory();
     files_.SetDirSpace(true);
     // 4. and 5. The share is taken before the window changes size.
-    if (!window_->isMaximized())
-        normalGeometry_ = window_->geometry();
+    if (!window_->isMaximized()) {
+        normalGeometry_ = window_->geometry(); // frameless: the frame rectangle too
+        SetNormalFrame(window_, normalGeometry_);
+    }
     DirectoryPanelShare = viewer::PanelShare(files_.DirectoryPanelWidth(), window_->width());
     // 6.
     const zoom::ScaleStep step = zoom::MaximizeStep(state_.Zoom, state_.PreviousZoom);
@@ -229,6 +231,7 @@ void WindowModes::PopupNorClick() {
     // A window manager puts the window back where it was; without one we do.
     if (wasMaximized && normalGeometry_.isValid())
         window_->setGeometry(normalGeometry_);
+    SetNormalFrame(window_, QRect());
     // 5.
     FitDirectoryPanel();
     // 6.

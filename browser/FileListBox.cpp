@@ -1,6 +1,7 @@
 #include "browser/FileListBox.h"
 
 #include "browser/SearchProgressWindow.h"
+#include "platform/FsName.h"
 
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -100,7 +101,7 @@ void TFileListBoxS::SearchTree(const QString& root) {
     QPointer<SearchProgressWindow> shown(window.get());
     info_.SetProgressHandler([shown](const QString& path, int count) {
         if (shown)
-            shown->SetProgress(path, count);
+            shown->SetProgress(platform::displayName(path), count);
     });
     model_->SetRecords({});
     info_.Clear();

@@ -85,6 +85,8 @@ void FilePanel::FilterComboBox1Change() {
     ListBox1->setFocus();
     SelectImage->clear();
     SelectImage->setToolTip(QString());
+    // The summary counts the listing the new mask gives, not the one before it.
+    ShowListSummary(ListBox1);
 }
 
 void FilePanel::Panel1Click() {
@@ -218,7 +220,7 @@ void FilePanel::ListBox1Click(TFileListBoxS* list) {
         DpanelLabel->setText(platform::displayName(path));
     state_.SourceSearchIndex = index;
     // 3.3 - 3.5
-    const QString ext = ExtensionKey(path);
+    const QString ext = WholeExtensionKey(path);
     PanelR->setCaption(
         SelectionText(list->GetSelectedSize(), list->GetSelectedDate(), list->GetSelectedAttr()));
     CountLabel->setText(LineText(index, list->FileCount()));
@@ -244,7 +246,7 @@ void FilePanel::ListBox1Click(TFileListBoxS* list) {
             bitmap.loadFromData(*bytes, "BMP");
         showFitted(bitmap);
     } else if (ext == QLatin1String(".GIF") || ext == QLatin1String(".JPG") ||
-               ext == QLatin1String(".JPE")) {
+               ext == QLatin1String(".JPEG") || ext == QLatin1String(".JPE")) {
         LoadPictureThroughPlugin(path, SelectBitmap);
         showFitted(SelectBitmap);
     } else {

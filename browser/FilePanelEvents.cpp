@@ -36,6 +36,11 @@ QMimeData* fileMime(const QStringList& paths) {
     return mime;
 }
 
+// A click below the last item took the selection away: the status texts must follow.
+bool emptied(int before, const TFileListBoxS* list) {
+    return before >= 0 && list->ItemIndex() < 0;
+}
+
 bool pastDragDistance(QPoint from, QPoint to) {
     return (to - from).manhattanLength() >= QApplication::startDragDistance();
 }
@@ -113,8 +118,9 @@ bool FilePanelEvents::listEvent(TFileListBoxS* list, bool onViewport, QObject* w
         auto* e = static_cast<QMouseEvent*>(event);
         const QPoint pos = e->position().toPoint();
         if (e->button() == Qt::LeftButton) {
+            const int before = list->ItemIndex();
             passOn(watched, event); // the list selects the item under the mouse
-            if (list->ItemAtPos(pos, true) >= 0)
+            if (list->ItemAtPos(pos, true) >= 0 || emptied(before, list))
                 panel_->ListBox1Click(list);
             pressPos_ = pos;
         }
@@ -133,10 +139,14 @@ bool FilePanelEvents::listEvent(TFileListBoxS* list, bool onViewport, QObject* w
             panel_->ListBox2MouseMove(pos);
         return false;
     }
-    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonRelease: {
+        const int before = list->ItemIndex();
         passOn(watched, event);
+        if (emptied(before, list))
+            panel_->ListBox1Click(list);
         panel_->ListBox1MouseUp();
         return true;
+    }
     case QEvent::MouseButtonDblClick: {
         auto* e = static_cast<QMouseEvent*>(event);
         if (e->button() != Qt::LeftButton)

@@ -147,12 +147,16 @@ bool SplitterWidthAllowed(int x, int windowWidth) {
     return x > 0 && x < windowWidth;
 }
 
-QString ExtensionKey(const QString& fileName) {
-    const int slash = fileName.lastIndexOf(QLatin1Char('/'));
-    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+QString WholeExtensionKey(const QString& fileName) {
+    const qsizetype slash = fileName.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     if (dot < 0 || dot < slash)
         return {};
-    return fileName.mid(dot, 4).toUpper();
+    return fileName.mid(dot).toUpper();
+}
+
+QString ExtensionKey(const QString& fileName) {
+    return WholeExtensionKey(fileName).left(4);
 }
 
 QString BaseCaption(const QString& base) {

@@ -74,7 +74,10 @@ QPoint TreeMenuPosition(QPoint cursor);
 bool OnSplitter(int x, int panelWidth);
 bool SplitterWidthAllowed(int x, int windowWidth);
 
-// The extension compared by the selection rules: upper case, the first four characters.
+// A file name's extension from its last dot, dot included, upper case ("" without one).
+QString WholeExtensionKey(const QString& fileName);
+// The same cut to its first four characters, as the mouse rules compare it (".JPEG" is
+// ".JPE").
 QString ExtensionKey(const QString& fileName);
 
 // The result sheet's information bar: the search base with the prefix of two trailing

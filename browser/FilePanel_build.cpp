@@ -112,6 +112,7 @@ void FilePanel::BuildControls(QWidget* window, ui::AlignLayout* layout) {
 
     CountLabel = new QLabel(Panel1);
     CountLabel->setObjectName(QStringLiteral("CountLabel"));
+    CountLabel->setTextFormat(Qt::PlainText);
     CountLabel->setAutoFillBackground(true);
     {
         QPalette pal = CountLabel->palette();
@@ -194,6 +195,7 @@ void FilePanel::BuildControls(QWidget* window, ui::AlignLayout* layout) {
     sheet2Layout->addWidget(DPanel, ui::Align::Top);
     DpanelLabel = new QLabel(QStringLiteral(" ご利用になっていません"), DPanel);
     DpanelLabel->setObjectName(QStringLiteral("DpanelLabel"));
+    DpanelLabel->setTextFormat(Qt::PlainText); // paths, shown as they are
     DpanelLabel->setGeometry(4, 3, 2000, 16);
     DpanelLabel->setAttribute(Qt::WA_TransparentForMouseEvents); // the bar takes the mouse
     HeaderControl2 = makeHeader(TabSheet2, "HeaderControl2", true);

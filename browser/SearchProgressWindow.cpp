@@ -11,6 +11,7 @@ namespace {
 QLabel* makeLabel(QWidget* parent, const QString& family, int pixelSize, bool fixedPitch,
                   QColor colour, QRect geometry) {
     auto* label = new QLabel(QStringLiteral("Select"), parent);
+    label->setTextFormat(Qt::PlainText); // folder names, shown as they are
     QFont font(family);
     font.setPixelSize(pixelSize);
     font.setFixedPitch(fixedPitch);

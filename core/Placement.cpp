@@ -82,6 +82,7 @@ namespace {
 
 const char kMinPosProperty[] = "zelmoPlaceMinPos";
 const char kMaxPosProperty[] = "zelmoPlaceMaxPos";
+const char kNormalFrameProperty[] = "zelmoNormalFrame";
 
 QString sectionOf(const QWidget* window) {
     return QString::fromLatin1(window->metaObject()->className());
@@ -112,7 +113,10 @@ PlacementRecord CurrentPlacement(const QWidget* window) {
     const bool maximized = st & (Qt::WindowMaximized | Qt::WindowFullScreen);
     const bool minimized = st & Qt::WindowMinimized;
     QRect normal;
-    if (maximized || minimized) {
+    const QRect normalFrame = window->property(kNormalFrameProperty).toRect();
+    if ((maximized || minimized) && normalFrame.isValid()) {
+        normal = normalFrame;
+    } else if (maximized || minimized) {
         normal = window->normalGeometry();
         const QSize extra = frameExtra(window);
         const QPoint offset = window->frameGeometry().topLeft() - window->geometry().topLeft();
@@ -141,6 +145,10 @@ void ApplyPlacement(QWidget* window, const PlacementRecord& rec) {
     const QSize extra = frameExtra(window);
     window->move(rec.left, rec.top);
     window->resize(qMax(0, rec.width() - extra.width()), qMax(0, rec.height() - extra.height()));
+}
+
+void SetNormalFrame(QWidget* window, const QRect& frame) {
+    window->setProperty(kNormalFrameProperty, frame);
 }
 
 void RestorePlacement(QWidget* window) {

@@ -54,6 +54,10 @@ PlacementRecord Read(const SettingsFile& ini, const QString& section,
 // The window's section is its class name.
 void RestorePlacement(QWidget* window);
 void SavePlacement(QWidget* window);
+// A window whose frame changes with its state (the main window has one only while it is
+// maximised) tells its normal-state frame rectangle while it is not in that state, so
+// that a save stores where it goes back to; an empty rectangle clears it.
+void SetNormalFrame(QWidget* window, const QRect& frame);
 
 // The live record of a window, and applying one to it (the Qt side of the mapping).
 PlacementRecord CurrentPlacement(const QWidget* window);

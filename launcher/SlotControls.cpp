@@ -1,5 +1,7 @@
 #include "launcher/SlotControls.h"
 
+#include "ui/Hints.h"
+
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -18,11 +20,8 @@ namespace {
 bool ShowHint(QWidget* w, QEvent* e, const QString& hint) {
     if (hint.isEmpty())
         return false;
-    const QString shown = Qt::mightBeRichText(hint)
-                              ? QStringLiteral("<p style='white-space:pre'>") +
-                                    hint.toHtmlEscaped() + QStringLiteral("</p>")
-                              : hint;
-    QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), shown, w, QRect(),
+    QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), ui::PlainHintText(hint), w,
+                       QRect(),
                        w->toolTipDuration());
     return true;
 }

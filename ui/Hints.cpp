@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QHelpEvent>
+#include <QTextDocument>
 #include <QPalette>
 #include <QPointer>
 #include <QProxyStyle>
@@ -29,7 +31,8 @@ public:
     }
 };
 
-// Gives every widget without a duration of its own the application's display time.
+// Gives every widget without a duration of its own the application's display time, and
+// shows every hint as plain text.
 class HintDurationFilter : public QObject {
 public:
     using QObject::QObject;
@@ -38,6 +41,12 @@ public:
             auto* w = static_cast<QWidget*>(watched);
             if (w->toolTipDuration() != current().hidePauseMs)
                 w->setToolTipDuration(current().hidePauseMs);
+            const QString hint = w->toolTip();
+            if (!hint.isEmpty() && Qt::mightBeRichText(hint)) {
+                QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                                   PlainHintText(hint), w, QRect(), w->toolTipDuration());
+                return true;
+            }
         }
         return false;
     }
@@ -66,6 +75,13 @@ void SetApplicationHints(const QColor& color, int pauseMs, int hidePauseMs) {
 
 HintSettings ApplicationHints() {
     return current();
+}
+
+QString PlainHintText(const QString& hint) {
+    if (!Qt::mightBeRichText(hint))
+        return hint;
+    return QStringLiteral("<p style='white-space:pre'>") + hint.toHtmlEscaped() +
+           QStringLiteral("</p>");
 }
 
 } // namespace ui

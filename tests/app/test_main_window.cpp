@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -343,8 +344,12 @@ TEST_F(MainWindowTest, UnwritableSettingsFileIsReportedAndStartUpGoesOn) {
     ASSERT_EQ(responder.calls().size(), 1);
     EXPECT_EQ(responder.calls().at(0).caption, "ｴﾗｰ");
     EXPECT_EQ(responder.calls().at(0).text, ini() + " に書き込めません");
-    // Creation stopped at the viewer style: the rest of it did not run.
-    EXPECT_TRUE(f.State().Creating);
+    // Reported once; every later step of creation ran all the same.
+    EXPECT_FALSE(f.State().Creating);
+    EXPECT_TRUE(f.State().ViewerOpen);
+    EXPECT_EQ(f.Launcher().TabSetHintText.isEmpty(), false);                 // page names built
+    EXPECT_EQ(f.Controls().CloseButton->cursor().shape(), Qt::BitmapCursor); // hand cursors
+    EXPECT_EQ(f.Launcher().PageItems[0]->text(), "(&1) Page1");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_FALSE(w->objectName() == "SplashScreen") << "splash left behind";
@@ -434,6 +439,43 @@ TEST_F(MainWindowTest, ArchiveLibrariesAreLookedForInTheCurrentDirectory) {
     EXPECT_TRUE(create().State().UnlhaAvailable);
     EXPECT_FALSE(form->State().UnzipAvailable);
     QDir::setCurrent(old);
+}
+
+// A settings file that cannot be written never keeps the user from quitting: the error is
+// shown once, the close goes on, and the secondary windows are still closed.
+TEST_F(MainWindowTest, AnUnwritableSettingsFileStillLetsTheUserQuit) {
+    for (const bool fromTray : {false, true}) {
+        SCOPED_TRACE(fromTray ? "tray exit" : "close command");
+        writeIni("[FormStyle]\nViewerStyle=1\n");
+        TForm1& f = create();
+        f.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+        auto* secondary = new QWidget;
+        secondary->setAttribute(Qt::WA_DeleteOnClose);
+        secondary->show();
+        f.State().Windows.MeltM = secondary;
+        QPointer<QWidget> watch(secondary);
+        // The file becomes a folder of that name: every write fails, even as root.
+        ASSERT_TRUE(QFile::remove(ini()));
+        ASSERT_TRUE(QDir().mkdir(ini()));
+        QSignalSpy closed(&f, &TForm1::formClosed);
+        responder.answer(ui::MsgResult::Yes);
+        responder.answer(ui::MsgResult::OK);
+        if (fromTray)
+            f.N13Click();
+        else
+            f.CloseButtonClick();
+        ASSERT_EQ(responder.calls().size(), 2);
+        EXPECT_EQ(responder.calls().at(1).caption, "ｴﾗｰ");
+        EXPECT_EQ(responder.calls().at(1).text, ini() + " に書き込めません");
+        EXPECT_EQ(closed.count(), 1);
+        EXPECT_FALSE(f.isVisible());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(watch.isNull()); // closed as usual
+        ASSERT_TRUE(QDir().rmdir(ini()));
+        form.reset();
+        responder.clear();
+    }
 }
 
 } // namespace

@@ -291,6 +291,29 @@ TEST_F(WindowModesTest, MaximiseAtZoom70ShowsFullSizeAndNormalScalesBack) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+// The maximised window has a frame, the normal one none: what is stored is the normal
+// window's own rectangle, however the program ends.
+TEST_F(WindowModesTest, ExitWhileMaximisedStoresTheNormalRectangle) {
+    TForm1& f = create();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.move(216, 128);
+    const QRect normal = f.frameGeometry();
+    f.Modes().PopupMaxClick();
+    waitMaximized(f);
+    ASSERT_TRUE(f.isMaximized());
+    responder.answer(ui::MsgResult::Yes);
+    f.N13Click(); // the tray's exit does not return to normal size first
+    const QString expected =
+        QStringLiteral("PlaceNormalPos.Left=%1\nPlaceNormalPos.Top=%2\nPlaceNormalPos.Right=%3\n"
+                       "PlaceNormalPos.Bottom=%4\n")
+            .arg(normal.left())
+            .arg(normal.top())
+            .arg(normal.left() + normal.width())
+            .arg(normal.top() + normal.height());
+    EXPECT_TRUE(QString::fromUtf8(ini()).replace("\r\n", "\n").contains(expected))
+        << ini().constData();
+}
+
 TEST_F(WindowModesTest, MaximiseOpensAClosedViewerAndClosingTheViewerReturnsToNormal) {
     TForm1& f = create();
     f.Modes().VierCloseClick();

@@ -4,15 +4,20 @@
 #include "launcher/SlotControls.h"
 #include "tests/browser/MainWindowFixture.h"
 #include "ui/CaptionPanel.h"
+#include "ui/Hints.h"
 #include "ui/Panel.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QToolTip>
 
 using browser::TFileListBoxS;
 
@@ -291,6 +296,72 @@ TEST_F(FilePanelTest, RightClickBelowTheLastItemClearsTheSelectionAndOpensTheMen
     // Centred on the cursor and 10 pixels higher.
     EXPECT_EQ(browser::ListMenuPosition(QPoint(200, 300), true, 100), QPoint(150, 290));
     EXPECT_EQ(browser::ListMenuPosition(QPoint(200, 300), false, 100), QPoint(200, 300));
+}
+
+// A left click below the last item leaves nothing selected, and no information bar may
+// still describe the old selection; a new filter shows the summary of its own listing.
+TEST_F(FilePanelTest, StatusTextsFollowAnEmptiedSelectionAndANewFilter) {
+    makeTree();
+    TForm1& f = create();
+    clickItem(f.Files().ListBox1, 1);
+    ASSERT_FALSE(f.Files().PanelR->caption().isEmpty());
+    const QRect last = f.Files().ListBox1->ItemRect(f.Files().ListBox1->Count() - 1);
+    QTest::mouseClick(f.Files().ListBox1->viewport(), Qt::LeftButton, {},
+                      QPoint(last.center().x(), last.bottom() + 5));
+    EXPECT_EQ(f.Files().ListBox1->ItemIndex(), -1);
+    EXPECT_TRUE(f.Files().PanelL->caption().isEmpty());
+    EXPECT_TRUE(f.Files().PanelL->toolTip().isEmpty());
+    EXPECT_TRUE(f.Files().PanelR->caption().isEmpty());
+    EXPECT_EQ(f.State().SourceFile, root + "/Readme.exe"); // kept for the file operations
+
+    f.Files().FilterComboBox1->setCurrentIndex(0); // programs
+    f.Files().FilterComboBox1Change();
+    EXPECT_EQ(names(f.Files().ListBox1), QStringList({"Readme.exe"}));
+    EXPECT_EQ(f.Files().CountLabel->text(), " ﾌｧｲﾙ合計 : 1 ");
+    EXPECT_EQ(f.Files().PanelR->caption(), " Total Files = 1 ,Size = 1,200 Bytes");
+}
+
+// The archive window follows the whole extension: ".zipx" is not a ZIP archive.
+TEST_F(FilePanelTest, OnlyAWholeArchiveExtensionShowsTheArchiveWindow) {
+    file("a.zipx", 5);
+    file("b.zip", 5);
+    TForm1& f = create();
+    f.State().UnzipAvailable = true;
+    QWidget archiveWindow;
+    f.State().Windows.MeltView = &archiveWindow;
+    clickItem(f.Files().ListBox1, 0);
+    ASSERT_EQ(f.Files().ListBox1->GetSelectedPath(), root + "/a.zipx");
+    EXPECT_FALSE(archiveWindow.isVisible());
+    clickItem(f.Files().ListBox1, 1);
+    EXPECT_TRUE(archiveWindow.isVisible());
+    EXPECT_EQ(archiveWindow.windowTitle(), root + "/b.zip");
+    clickItem(f.Files().ListBox1, 0);
+    EXPECT_FALSE(archiveWindow.isVisible()); // hidden again by another file
+    f.State().Windows.MeltView = nullptr;
+}
+
+// Names that look like markup are shown as written, in labels and in hints.
+TEST_F(FilePanelTest, NamesThatLookLikeMarkupShowAsPlainText) {
+    const QString name = "<font color=red>red.txt";
+    dir("<i>bold");
+    file("<i>bold/" + name, 1);
+    TForm1& f = create();
+    f.Files().DirList2->SelectPath(root + "/<i>bold");
+    EXPECT_EQ(f.Files().PanelL->toolTip(), root + "/<i>bold");
+    ui::SetApplicationHints(QColor(0, 255, 0), 0, 11000);
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), f.Files().PanelL->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(f.Files().PanelL, &help);
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    EXPECT_EQ(shown.toPlainText(), root + "/<i>bold");
+    QToolTip::hideText();
+    f.Files().Edit1->setText("*.txt");
+    f.Search().FindDirectoryClick();
+    ASSERT_EQ(f.Files().ListBox2->Count(), 1);
+    clickItem(f.Files().ListBox2, 0);
+    EXPECT_EQ(f.Files().DpanelLabel->textFormat(), Qt::PlainText);
+    EXPECT_EQ(f.Files().DpanelLabel->text(), root + "/<i>bold/" + name);
+    EXPECT_EQ(f.Files().CountLabel->textFormat(), Qt::PlainText);
 }
 
 TEST_F(FilePanelTest, RowsColumnsMenusAndDirectoryPanel) {
