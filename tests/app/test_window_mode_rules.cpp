@@ -53,13 +53,26 @@ TEST(ZoomRules, MaximizeAndNormalUndoEachOther) {
     EXPECT_EQ(NormalStep(49, 0), (ScaleStep{false, 1, 1, 49, 0}));
 }
 
-TEST(ViewerGeometry, HeightsAndPanelShare) {
-    EXPECT_EQ(viewer::OpenHeight(768), 512);
-    EXPECT_EQ(viewer::OpenHeight(1000), 666);
-    EXPECT_EQ(viewer::ClosedHeight(37, 17, 1), 61);
-    EXPECT_EQ(viewer::PanelShare(193, 592), 32);
-    EXPECT_EQ(viewer::PanelWidth(1024, 32), 327);
-    EXPECT_EQ(viewer::PanelShare(193, 0), 0);
+// The directory panel keeps its part of the width through a maximise and back; the
+// window with the viewer closed holds the whole strip, and open it stays on the screen.
+TEST(ViewerGeometry, PanelShareSurvivesASizeChangeAndTheStripFits) {
+    for (const int panel : {120, 193, 300}) {
+        SCOPED_TRACE(panel);
+        const int share = viewer::PanelShare(panel, 592);
+        const int large = viewer::PanelWidth(1024, share);
+        EXPECT_NEAR(double(large) / 1024, double(panel) / 592, 0.02);
+        // Back at normal size, with the share taken before maximising, the panel is
+        // where it was to a few pixels.
+        EXPECT_NEAR(viewer::PanelWidth(592, share), panel, 6);
+    }
+    EXPECT_EQ(viewer::PanelShare(193, 0), 0); // a window of no width has no share
+    for (const int notebook : {37, 25, 12}) {
+        const int closed = viewer::ClosedHeight(notebook, 17, 2);
+        EXPECT_GE(closed, notebook + 17 + 2);
+        EXPECT_LT(closed, notebook + 17 + 2 + 10); // no empty band under the tabs
+    }
+    for (const int screen : {600, 768, 1000})
+        EXPECT_LT(viewer::OpenHeight(screen), screen);
 }
 
 TEST(ViewerGeometry, ContextMenuOpensRightOfTheCursorExceptOverAClosedViewersSelection) {

@@ -18,21 +18,22 @@ protected:
     }
 };
 
-TEST_F(PlacementTest, RecordOfAWindow) {
-    const PlacementRecord normal =
-        placement::FromWindowState(QRect(10, 20, 592, 453), false, false);
-    EXPECT_EQ(normal.flags, 0);
-    EXPECT_EQ(normal.showCmd, 1);
-    EXPECT_EQ(normal.minPos, QPoint(-1, -1));
-    EXPECT_EQ(normal.maxPos, QPoint(-1, -1));
-    EXPECT_EQ(normal.left, 10);
-    EXPECT_EQ(normal.top, 20);
-    EXPECT_EQ(normal.right, 602);
-    EXPECT_EQ(normal.bottom, 473);
-    const PlacementRecord max = placement::FromWindowState(QRect(10, 20, 592, 453), true, false);
-    EXPECT_EQ(max.flags, 2);
-    EXPECT_EQ(max.showCmd, 3);
-    EXPECT_EQ(placement::FromWindowState(QRect(), false, true).showCmd, 2);
+// What a maximised window stores brings it back to its normal rectangle, marked to be
+// maximised again; a normal window comes back where it was.
+TEST_F(PlacementTest, AWindowComesBackWhereItWasSaved) {
+    const QRect normal(10, 20, 592, 453);
+    for (const bool maximized : {false, true}) {
+        SCOPED_TRACE(maximized ? "maximised" : "normal");
+        {
+            SettingsFile ini(path());
+            placement::Write(ini, "TForm1", placement::FromWindowState(normal, maximized, false));
+        }
+        const PlacementRecord r = placement::Read(
+            SettingsFile(path()), "TForm1",
+            placement::FromWindowState(QRect(0, 0, 300, 200), false, false), screen, screens);
+        EXPECT_EQ(r.normalRect(), normal);
+        EXPECT_EQ(bool(r.flags & PlacementRecord::kRestoreToMaximized), maximized);
+    }
 }
 
 TEST_F(PlacementTest, WritesTheTenKeysInOrder) {
