@@ -5,9 +5,15 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QTimer>
+#include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace browser;
 using namespace testutil;
@@ -32,6 +38,8 @@ const QByteArray kSjisName("\x83\x81\x83\x82.txt"); // メモ.txt in Shift-JIS
 
 } // namespace
 
+// "?" takes one character but never a dot; a run of "?" before a dot or at the end may
+// take fewer.
 TEST(WildcardMask, FollowsTheOldFindRules) {
     struct Case {
         const char* mask;
@@ -51,16 +59,53 @@ TEST(WildcardMask, FollowsTheOldFindRules) {
         {"*a*b*", "xxbYYa", false},     {"ä*", "Äpfel", true},
         {"?.txt", "メ.txt", true},      {"??.txt", "メ.txt", true},
     };
-    for (const Case& c : cases) {
+    const Case dots[] = {
+        {"a?b", "a.b", false},
+        {"????.txt", "ab.c.txt", false},
+        {"????.txt", "ab.txt", true},
+        {"????.txt", "abcde.txt", false},
+        {"a??", "a.", false},
+        {"a??", "a", true},
+        {"?", ".", false},
+        {"*?.txt", "a.b.txt", true},
+        {"a?.?", "ab.c", true},
+        {"a?.?", "a.c", true},
+    };
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    all.insert(all.end(), std::begin(dots), std::end(dots));
+    for (const Case& c : all) {
         WildcardMask m(QString::fromUtf8(c.mask));
         EXPECT_EQ(m.matches(QString::fromUtf8(c.name)), c.match) << c.mask << " " << c.name;
         const QByteArray raw(c.name);
         EXPECT_EQ(m.matches(raw.constData(), raw.size()), c.match) << c.mask << " " << c.name;
     }
-    // A Shift-JIS name matches on its extension; each stray byte counts as one character.
-    EXPECT_TRUE(WildcardMask("*.txt").matches(kSjisName.constData(), kSjisName.size()));
-    EXPECT_TRUE(WildcardMask("????.TXT").matches(kSjisName.constData(), kSjisName.size()));
-    EXPECT_FALSE(WildcardMask("???.TXT").matches(kSjisName.constData(), kSjisName.size()));
+}
+
+// A name that is not UTF-8 matches as the list shows it: its CP932 text, one "?" per
+// character, also through the QString form the lists keep.
+TEST(WildcardMask, MatchesShiftJisNamesAsShown) {
+    const QString kept = platform::fromFsBytes(kSjisName);
+    struct Case {
+        const char* mask;
+        bool match;
+    } cases[] = {
+        {"*.txt", true}, {"メモ*", true},   {"メモ.TXT", true}, {"??.txt", true}, {"?.txt", false},
+        {"*モ.*", true}, {"メ?.txt", true}, {"???.txt", true},  {"メモ", false},
+    };
+    for (const Case& c : cases) {
+        const WildcardMask m(QString::fromUtf8(c.mask));
+        EXPECT_EQ(m.matches(kSjisName.constData(), kSjisName.size()), c.match) << c.mask;
+        EXPECT_EQ(m.matches(kept), c.match) << c.mask;
+    }
+    // A lead byte before the dot that has no second byte: the rest still counts.
+    const QByteArray broken("ab\x83.txt");
+    EXPECT_TRUE(WildcardMask("*.txt").matches(broken.constData(), broken.size()));
+    EXPECT_TRUE(WildcardMask("ab?.t?t").matches(broken.constData(), broken.size()));
+    EXPECT_FALSE(WildcardMask("ab.txt").matches(broken.constData(), broken.size()));
+    // Half-width katakana (one byte each in Shift-JIS) are one character each too.
+    const QByteArray kana("\xB1\xB2.txt"); // ｱｲ.txt
+    EXPECT_TRUE(WildcardMask("ｱ?.txt").matches(kana.constData(), kana.size()));
+    EXPECT_FALSE(WildcardMask("?.txt").matches(kana.constData(), kana.size()));
 }
 
 TEST(FileFormat, TextsOfTimesAttributesAndSizes) {
@@ -236,6 +281,23 @@ TEST_F(ScanFolder, ShiftJisNameListsInJapaneseAndItsPathOpensTheFile) {
     EXPECT_EQ(::read(fd, buf, 3), 3);
     ::close(fd);
     EXPECT_STREQ(buf, "abc");
+
+    // The list filter and the recursive search match the name as shown.
+    list.SetMask("メモ*");
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Item(0)->PathBytes(), path);
+    list.SetMask("?.txt");
+    EXPECT_EQ(names(list), QStringList({"a.txt", "z.txt"}));
+    ASSERT_TRUE(makeDir(base + "sub"));
+    const QByteArray deeper = base + "sub/" + kSjisName;
+    ASSERT_TRUE(makeFile(deeper));
+    list.SetMask("メ?.*");
+    list.Clear();
+    list.ScanTree(dir());
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Item(0)->DisplayName(), QString("メモ.txt"));
+    EXPECT_EQ(list.Item(1)->DisplayName(), QString("メモ.txt"));
+    ::unlink(deeper.constData());
     ::unlink(path.constData()); // Qt's own clean-up cannot name it
 }
 
