@@ -57,11 +57,11 @@ QString FormatFileTime(int32_t packed) {
     const int hour = int((v >> 11) & 0x1F);
     const int minute = int((v >> 5) & 0x3F);
     const int second = int(v & 0x1F) * 2;
+    // The text for "no valid time" is fixed; only real dates follow the locale.
+    if (!QDate::isValid(year, month, day) || hour > 23 || minute > 59 || second > 59)
+        return QStringLiteral("00/00/00-00:00");
     const QString ds = LocaleDateSeparator();
     const QString ts = LocaleTimeSeparator();
-    if (!QDate::isValid(year, month, day) || hour > 23 || minute > 59 || second > 59)
-        return QStringLiteral("00") + ds + QStringLiteral("00") + ds + QStringLiteral("00-00") +
-               ts + QStringLiteral("00");
     return twoDigits(year % 100) + ds + twoDigits(month) + ds + twoDigits(day) + u'-' +
            twoDigits(hour) + ts + twoDigits(minute);
 }

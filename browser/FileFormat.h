@@ -23,8 +23,9 @@ QString WithTrailingBackslash(const QString& path);
 // 0 when the time has no such form (before 1980, after 2107, or not convertible).
 int32_t PackedFileTime(int64_t utcSeconds);
 
-// "yy/mm/dd-hh:nn" with the locale's date and time separators; "00/00/00-00:00" for a
-// value that is no valid date and time (0 in particular).
+// "yy/mm/dd-hh:nn" with the locale's date and time separators; the fixed text
+// "00/00/00-00:00", whatever the locale, for a value that is no valid date and time
+// (0 in particular).
 QString FormatFileTime(int32_t packed);
 
 // The letters "S", "H", "R", "A" for the bits set, in that order.

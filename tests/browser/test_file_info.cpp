@@ -141,6 +141,9 @@ TEST(FileFormat, TextsOfTimesAttributesAndSizes) {
     QLocale::setDefault(QLocale(QLocale::German));
     EXPECT_EQ(FormatSize(1234567), "1.234.567");
     EXPECT_EQ(FormatFileTime(packed), "98.06.21-16:07");
+    // "No valid time" is a fixed text, not a date in the locale's form.
+    EXPECT_EQ(FormatFileTime(0), "00/00/00-00:00");
+    EXPECT_EQ(FormatFileTime((18 << 25) | (13 << 21) | (1 << 16)), "00/00/00-00:00");
     QLocale::setDefault(QLocale::c());
 }
 
