@@ -1,5 +1,7 @@
 #include "search/SearchText.h"
 
+#include "platform/FsName.h"
+
 namespace search {
 
 bool PatternNeedsWarning(const QString& pattern) {
@@ -18,8 +20,21 @@ QString NoMatchText(const QString& pattern) {
            QStringLiteral("\r\n\r\n") + QStringLiteral("該当するファイルは見つかりませんでした。");
 }
 
+QString CutForCaption(const QString& text) {
+    constexpr qsizetype kMax = 255;
+    if (text.size() <= kMax)
+        return text;
+    // A character beyond the first plane takes two units; never keep only its first.
+    const qsizetype n = text.at(kMax - 1).isHighSurrogate() ? kMax - 1 : kMax;
+    return text.left(n);
+}
+
+QString ShownSearchBase(const QString& base) {
+    return CutForCaption(platform::displayName(base));
+}
+
 QString CutSearchBase(const QString& path) {
-    return path.left(255);
+    return CutForCaption(path);
 }
 
 QString BaseCaption(const QString& base) {

@@ -12,7 +12,18 @@ QString PatternWarningText();
 // The dialog when nothing matched.
 QString NoMatchText(const QString& pattern);
 
-// The directory a search starts from, as kept: at most 255 characters.
+// The directory a search starts from is kept and searched whole, however long: its
+// first 255 characters could name a sibling folder that starts the same way. Only the
+// texts that show it are cut.
+
+// A text shown in a caption: at most 255 characters, never half a character.
+QString CutForCaption(const QString& text);
+
+// The search base as the captions show it: its display form (a path that is not UTF-8
+// decoded as CP932), cut for the caption.
+QString ShownSearchBase(const QString& base);
+
+// Kept for the handler that still cuts the base it searches; it cuts for a caption only.
 QString CutSearchBase(const QString& path);
 
 // The result sheet's information bar: the base with the prefix of two trailing spaces
@@ -20,7 +31,8 @@ QString CutSearchBase(const QString& path);
 QString BaseCaption(const QString& base);
 QString SummaryBaseCaption(const QString& base);
 
-// What PanelL shows while and after a search: base, " / " and the pattern.
+// What PanelL shows while and after a search: the shown base, " / " and the pattern
+// ("/ / *.*" for the root).
 QString SearchCaption(const QString& base, const QString& pattern);
 
 } // namespace search
