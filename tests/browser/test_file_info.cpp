@@ -147,6 +147,79 @@ TEST(FileFormat, TextsOfTimesAttributesAndSizes) {
     QLocale::setDefault(QLocale::c());
 }
 
+namespace {
+
+// Sets TZ for one scope and restores what was there.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = ::getenv("TZ")) {
+            had_ = true;
+            old_ = old;
+        }
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone() {
+        if (had_)
+            ::setenv("TZ", old_.c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    bool had_ = false;
+    std::string old_;
+};
+
+} // namespace
+
+// The cached conversion gives exactly what the time zone gives, also in the hours where
+// the offset changes (summer time, half-hour and odd-minute changes, leap seconds).
+TEST(PackedTimeCache, GivesTheSameAsTheTimeZoneAcrossOffsetChanges) {
+    const char* zones[] = {
+        "UTC",
+        "Europe/Berlin",
+        "America/New_York",
+        "Australia/Lord_Howe",                          // 30-minute summer time
+        "Asia/Kathmandu",                               // +5:45
+        "right/Europe/Berlin",                          // counts leap seconds
+        "<+0545>-5:45<+0645>,M3.5.0/2:17,M10.5.0/3:17", // changes at 17 past the hour
+    };
+    // 2024 switches in Europe, America, Lord Howe and the odd zone, and the leap second
+    // at the end of 2016 (in the leap-second zone's own count).
+    const int64_t anchors[] = {1711846800, 1729990800, 1710054000, 1730613600,
+                               1712415600, 1711842000, 1483228826};
+    for (const char* zone : zones) {
+        if (zone[0] != '<' && !QFile::exists(QStringLiteral("/usr/share/zoneinfo/") + zone))
+            continue;
+        ScopedTimeZone tz(zone);
+        PackedTimeCache cache;
+        int checked = 0;
+        for (int64_t anchor : anchors) {
+            for (int64_t t = anchor - 3 * 3600; t <= anchor + 3 * 3600; t += 13) {
+                ASSERT_EQ(cache.Pack(t), PackedFileTime(t)) << zone << " " << t;
+                ++checked;
+            }
+        }
+        // Times spread over the whole range, in runs of neighbours as files are.
+        uint64_t seed = 12345;
+        for (int run = 0; run < 2000; ++run) {
+            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+            int64_t t = int64_t(seed >> 31) % 4500000000LL - 300000000LL; // 1960 to 2132
+            for (int k = 0; k < 10; ++k, t += int64_t(seed >> 52)) {
+                ASSERT_EQ(cache.Pack(t), PackedFileTime(t)) << zone << " " << t;
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 30000);
+    }
+    EXPECT_EQ(PackedTimeCache().Pack(0), 0);
+    EXPECT_EQ(PackedTimeCache().Pack(INT64_MAX), PackedFileTime(INT64_MAX));
+    EXPECT_EQ(PackedTimeCache().Pack(INT64_MIN), PackedFileTime(INT64_MIN));
+}
+
 TEST(CompareAsciiFolded, FoldsOnlyAsciiLettersAndComparesBytesUnsigned) {
     auto cmp = [](const char* a, const char* b) {
         return CompareAsciiFolded(a, int(strlen(a)), b, int(strlen(b)));
@@ -346,7 +419,47 @@ TEST_F(ScanFolder, RecursiveScanGoesDepthFirstAndSkipsDotDirsLinksAndUnreadableF
     EXPECT_EQ(list.Item(1)->Path(), dir() + "/a/one.txt");
     EXPECT_EQ(list.Item(2)->Path(), dir() + "/a/deep/two.txt");
     EXPECT_EQ(list.Item(3)->Path(), dir() + "/locked/secret.txt");
-    ::chmod((base + "locked").constData(), 0755);
+}
+
+namespace {
+int openDescriptors() {
+    int n = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+        while (::readdir(d))
+            ++n;
+        ::closedir(d);
+    }
+    return n;
+}
+} // namespace
+
+// Folders far deeper than the scan keeps open: every level is still listed, with its
+// path, and no descriptor stays open afterwards.
+TEST_F(ScanFolder, DeepTreeIsScannedWholeAndLeavesNoFolderOpen) {
+    QByteArray path = base;
+    for (int depth = 0; depth < 70; ++depth) {
+        path += "d" + QByteArray::number(depth) + "/";
+        ASSERT_TRUE(makeDir(path));
+        ASSERT_TRUE(makeFile(path + "f.txt", depth, 1000000000 + depth * 1000));
+        ASSERT_TRUE(makeFile(path + "f.dat"));
+    }
+    const int before = openDescriptors();
+    TFileInfoList list;
+    list.SetMask("*.txt");
+    list.Clear();
+    list.ScanTree(dir());
+    EXPECT_EQ(openDescriptors(), before);
+    ASSERT_EQ(list.Count(), 70);
+    EXPECT_EQ(list.FileCount(), 70);
+    list.SetSortOrder(soSize);
+    QByteArray expected = base;
+    for (int depth = 0; depth < 70; ++depth) {
+        expected += "d" + QByteArray::number(depth) + "/";
+        const TFileInfo* r = list.Item(depth);
+        EXPECT_EQ(r->PathBytes(), expected + "f.txt");
+        EXPECT_EQ(r->Size, depth);
+        EXPECT_EQ(r->Time, PackedFileTime(1000000000 + depth * 1000));
+    }
 }
 
 TEST_F(ScanFolder, ClearingTheListWhileEventsRunStopsTheScan) {
