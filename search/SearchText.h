@@ -23,7 +23,8 @@ QString CutForCaption(const QString& text);
 // decoded as CP932), cut for the caption.
 QString ShownSearchBase(const QString& base);
 
-// Kept for the handler that still cuts the base it searches; it cuts for a caption only.
+// CutForCaption under its former name: for a shown text only, never for the path a
+// search walks.
 QString CutSearchBase(const QString& path);
 
 // The result sheet's information bar: the base with the prefix of two trailing spaces
