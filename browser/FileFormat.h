@@ -2,6 +2,7 @@
 // The small text helpers of the file lists: trailing separator, packed file times and
 // their text, attribute letters and the size text.
 #include <QString>
+#include <array>
 #include <cstdint>
 
 namespace browser {
@@ -23,8 +24,28 @@ QString WithTrailingBackslash(const QString& path);
 // 0 when the time has no such form (before 1980, after 2107, or not convertible).
 int32_t PackedFileTime(int64_t utcSeconds);
 
-// "yy/mm/dd-hh:nn" with the locale's date and time separators; "00/00/00-00:00" for a
-// value that is no valid date and time (0 in particular).
+// PackedFileTime for the many files of one scan, with the same results. The local-time
+// offset of a UTC hour is remembered once it is seen to hold at both ends of the hour
+// (no time zone changes its offset twice within days), so most files in a folder cost
+// a little arithmetic instead of a time-zone lookup. One per scan: a later scan reads
+// the time zone again.
+class PackedTimeCache {
+public:
+    int32_t Pack(int64_t utcSeconds);
+
+private:
+    enum : uint8_t { kEmpty, kSeenOnce, kSure, kMixed };
+    struct Slot {
+        int64_t hour = 0;
+        int32_t offset = 0; // local minus UTC seconds, leap seconds included
+        uint8_t state = kEmpty;
+    };
+    std::array<Slot, 64> slots_{};
+};
+
+// "yy/mm/dd-hh:nn" with the locale's date and time separators; the fixed text
+// "00/00/00-00:00", whatever the locale, for a value that is no valid date and time
+// (0 in particular).
 QString FormatFileTime(int32_t packed);
 
 // The letters "S", "H", "R", "A" for the bits set, in that order.

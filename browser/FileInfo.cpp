@@ -15,6 +15,7 @@ namespace {
 
 constexpr size_t kRecordsPerBlock = 4096;
 constexpr size_t kNameBlockSize = 64 * 1024;
+constexpr int kHeldDepth = 48;
 
 const std::array<unsigned char, 256> kFold = [] {
     std::array<unsigned char, 256> t{};
@@ -142,6 +143,7 @@ struct TFileInfoList::SubtreeScan {
     QElapsedTimer sinceEvents;
     uint64_t generation = 0;
     std::shared_ptr<bool> alive;
+    PackedTimeCache times;
 };
 
 TFileInfoList::TFileInfoList()
@@ -188,7 +190,11 @@ void TFileInfoList::Rescan(const QString& dir) {
 
 void TFileInfoList::ScanDirectory(const QString& dir) {
     const TDirInfo* d = addDir(platform::toFsBytes(WithTrailingBackslash(dir)));
-    scanDir(d, false, nullptr);
+    platform::DirReader reader;
+    if (reader.open(d->bytes) != 0)
+        return;
+    PackedTimeCache times;
+    scanDir(d, reader, times, nullptr);
 }
 
 void TFileInfoList::ScanSubtree(const QString& dir) {
@@ -198,7 +204,7 @@ void TFileInfoList::ScanSubtree(const QString& dir) {
     scan.generation = generation_;
     scan.alive = alive;
     ++scanDepth_;
-    scanSubtree(platform::toFsBytes(WithTrailingBackslash(dir)), false, scan);
+    scanSubtree(platform::toFsBytes(WithTrailingBackslash(dir)), nullptr, 0, scan);
     if (*alive)
         --scanDepth_;
 }
@@ -271,10 +277,8 @@ const char* TFileInfoList::storeName(const char* name, int length) {
 // One pass over a directory: records for the matching files, and, when subdirs is
 // given, the directories to enter afterwards (no dot-directories, no symbolic links).
 // Only matching entries and entries of unknown type cost a stat.
-void TFileInfoList::scanDir(const TDirInfo* dir, bool noFollow, std::vector<QByteArray>* subdirs) {
-    platform::DirReader reader;
-    if (reader.open(dir->bytes, noFollow) != 0)
-        return;
+void TFileInfoList::scanDir(const TDirInfo* dir, platform::DirReader& reader,
+                            PackedTimeCache& times, std::vector<QByteArray>* subdirs) {
     platform::RawEntry e;
     platform::EntryStat st;
     auto addSubdir = [&] {
@@ -311,7 +315,7 @@ void TFileInfoList::scanDir(const TDirInfo* dir, bool noFollow, std::vector<QByt
         r->extPos_ = dot ? uint16_t(static_cast<const char*>(dot) - e.name) : r->nameLen_;
         r->utf8_ = platform::isValidUtf8(e.name, e.nameLength);
         r->Size = st.size;
-        r->Time = PackedFileTime(st.mtimeSec);
+        r->Time = times.Pack(st.mtimeSec);
         uint32_t attr = 0;
         if (dotName)
             attr |= faHidden;
@@ -329,13 +333,30 @@ void TFileInfoList::scanDir(const TDirInfo* dir, bool noFollow, std::vector<QByt
 }
 
 // Depth first; returns false when the scan has to stop because the list was cleared
-// or destroyed while pending events ran.
-bool TFileInfoList::scanSubtree(const QByteArray& dirBytes, bool noFollow, SubtreeScan& scan) {
+// or destroyed while pending events ran. A folder stays open while its subfolders are
+// scanned, so they are opened relative to it without looking up the whole path again;
+// below kHeldDepth levels they are opened by path, so a deep tree cannot use up the
+// process' file descriptors.
+bool TFileInfoList::scanSubtree(const QByteArray& dirBytes, const platform::DirReader* parent,
+                                int depth, SubtreeScan& scan) {
     const TDirInfo* dir = addDir(dirBytes);
+    platform::DirReader reader;
+    int err;
+    if (parent) {
+        const qsizetype end = dirBytes.size() - 1; // before the trailing "/"
+        const qsizetype start = dirBytes.lastIndexOf('/', end - 1) + 1;
+        err = reader.openAt(*parent, dirBytes.mid(start, end - start).constData());
+    } else {
+        err = reader.open(dirBytes, depth > 0);
+    }
+    if (err != 0)
+        return true;
     std::vector<QByteArray> subdirs;
-    scanDir(dir, noFollow, &subdirs);
+    scanDir(dir, reader, scan.times, &subdirs);
+    if (depth >= kHeldDepth)
+        reader.close();
     for (const QByteArray& sub : subdirs) {
-        if (!scanSubtree(sub, true, scan))
+        if (!scanSubtree(sub, reader.isOpen() ? &reader : nullptr, depth + 1, scan))
             return false;
         if (eventIntervalMs_ < 0 || !QCoreApplication::instance())
             continue;

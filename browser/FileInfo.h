@@ -11,6 +11,10 @@
 #include <memory>
 #include <vector>
 
+namespace platform {
+class DirReader;
+}
+
 namespace browser {
 
 // Ordinals are stored in the settings file and used by the header clicks.
@@ -126,8 +130,10 @@ private:
     const TDirInfo* addDir(QByteArray bytes);
     TFileInfo* allocRecord();
     const char* storeName(const char* name, int length);
-    void scanDir(const TDirInfo* dir, bool noFollow, std::vector<QByteArray>* subdirs);
-    bool scanSubtree(const QByteArray& dirBytes, bool noFollow, SubtreeScan& scan);
+    void scanDir(const TDirInfo* dir, platform::DirReader& reader, PackedTimeCache& times,
+                 std::vector<QByteArray>* subdirs);
+    bool scanSubtree(const QByteArray& dirBytes, const platform::DirReader* parent, int depth,
+                     SubtreeScan& scan);
 
     std::vector<TFileInfo*> items_;
     std::unique_ptr<Arena> arena_;

@@ -184,7 +184,7 @@ void FilePanel::ShowListSummary(TFileListBoxS* list) {
         PanelL->setCaption(platform::displayName(dir));
         PanelL->setToolTip(platform::displayName(dir));
     } else {
-        DpanelLabel->setText(SummaryBaseCaption(platform::displayName(state_.SearchBase)));
+        DpanelLabel->setText(SummaryBaseCaption(ShownSearchBase(state_.SearchBase)));
     }
     SelectImage->clear();
     PanelR->setCaption(SummaryText(list->FileCount(), list->TotalSize()));

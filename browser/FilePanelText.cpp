@@ -2,6 +2,7 @@
 
 #include "browser/FileFormat.h"
 #include "browser/FileListBox.h"
+#include "platform/FsName.h"
 
 #include <QFileInfo>
 
@@ -157,6 +158,19 @@ QString WholeExtensionKey(const QString& fileName) {
 
 QString ExtensionKey(const QString& fileName) {
     return WholeExtensionKey(fileName).left(4);
+}
+
+QString CutForCaption(const QString& text) {
+    constexpr qsizetype kMax = 255;
+    if (text.size() <= kMax)
+        return text;
+    // A character beyond the first plane takes two units; never keep only its first.
+    const qsizetype n = text.at(kMax - 1).isHighSurrogate() ? kMax - 1 : kMax;
+    return text.left(n);
+}
+
+QString ShownSearchBase(const QString& base) {
+    return CutForCaption(platform::displayName(base));
 }
 
 QString BaseCaption(const QString& base) {

@@ -80,6 +80,15 @@ QString WholeExtensionKey(const QString& fileName);
 // ".JPE").
 QString ExtensionKey(const QString& fileName);
 
+// The directory a search starts from is kept and searched whole, however long: its
+// first 255 characters could name a sibling folder that starts the same way. Only the
+// texts that show it are cut.
+// A text shown in a caption: at most 255 characters, never half a character.
+QString CutForCaption(const QString& text);
+// The search base as the captions show it: its display form (a path that is not UTF-8
+// decoded as CP932), cut for the caption.
+QString ShownSearchBase(const QString& base);
+
 // The result sheet's information bar: the search base with the prefix of two trailing
 // spaces (set when a search starts and while hovering) or of one (the list summary).
 QString BaseCaption(const QString& base);

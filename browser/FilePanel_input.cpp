@@ -442,7 +442,7 @@ void FilePanel::ListBox2MouseMove(QPoint pos) {
                              platform::displayName(ListBox2->GetItemPath(index)));
         return;
     }
-    DpanelLabel->setText(BaseCaption(platform::displayName(TreeDirectory())));
+    DpanelLabel->setText(BaseCaption(ShownSearchBase(TreeDirectory())));
 }
 
 void FilePanel::DPanelClick() {
@@ -452,7 +452,7 @@ void FilePanel::DPanelClick() {
 
 void FilePanel::DPanelMouseMove() {
     if (ListBox2->Count() > 0)
-        DpanelLabel->setText(BaseCaption(platform::displayName(state_.SearchBase)));
+        DpanelLabel->setText(BaseCaption(ShownSearchBase(state_.SearchBase)));
 }
 
 // ---- Hooks of later work ---------------------------------------------------------------

@@ -21,8 +21,6 @@ constexpr char32_t kDosDot = 0x110003;
 char32_t fold(char32_t c) {
     if (c < 0x80)
         return (c >= U'a' && c <= U'z') ? c - 32 : c;
-    if (c >= 0xDC80 && c <= 0xDCFF) // an escaped byte stays itself
-        return c;
     return char32_t(QChar::toCaseFolded(c));
 }
 
@@ -30,8 +28,9 @@ unsigned char upperAscii(unsigned char c) {
     return (c >= 'a' && c <= 'z') ? c - 32 : c;
 }
 
-// Decodes UTF-8 bytes to folded code points; a byte that is not part of a valid
-// sequence counts as one character of its own.
+// Decodes a name to the folded code points of the text the user sees: valid UTF-8 as it
+// is, any other name decoded as CP932 as a whole (one invalid byte makes the whole name
+// Shift-JIS, as the list shows it).
 void decodeFolded(const char* data, qsizetype size, std::vector<char32_t>& out) {
     out.clear();
     const auto* s = reinterpret_cast<const unsigned char*>(data);
@@ -45,14 +44,17 @@ void decodeFolded(const char* data, qsizetype size, std::vector<char32_t>& out) 
         }
         char32_t cp = 0;
         const int len = platform::utf8SequenceAt(s, i, size, &cp);
-        if (len == 0) {
-            out.push_back(0xDC00 + c);
-            ++i;
-        } else {
-            out.push_back(fold(cp));
-            i += len;
-        }
+        if (len == 0)
+            break;
+        out.push_back(fold(cp));
+        i += len;
     }
+    if (i == size)
+        return;
+    out.clear();
+    const QString shown = platform::decodeCp932(QByteArray::fromRawData(data, size));
+    for (QChar c : shown) // CP932 has no characters beyond the first plane
+        out.push_back(fold(c.unicode()));
 }
 
 } // namespace
@@ -103,6 +105,9 @@ bool WildcardMask::matches(const char* name, qsizetype length) const {
     case Kind::All:
         return true;
     case Kind::Suffix: {
+        // Raw bytes are enough also for a Shift-JIS name: the suffix is ASCII starting
+        // with a dot, and neither a dot nor a byte after it can be the second byte of a
+        // double-byte character, so the shown text ends in it exactly when the bytes do.
         const qsizetype n = qsizetype(suffix_.size());
         if (length < n)
             return false;
@@ -180,7 +185,7 @@ bool WildcardMask::matchGeneral(const std::vector<char32_t>& name) const {
             else if (c == kDosStar)
                 to = (i == lastDot) ? SIZE_MAX : p;
             else if (c == kQm)
-                to = p + 1;
+                to = (ch == U'.') ? SIZE_MAX : p + 1; // "?" never takes the dot itself
             else if (c == kDosDot)
                 to = (ch == U'.') ? p + 1 : SIZE_MAX;
             else if (c == ch)

@@ -1,7 +1,9 @@
 #pragma once
 // File-name patterns with the rules of the old find-first service: "*" and "?",
 // case-insensitive, "*.*" matching every name (also one without a dot), "*." matching
-// names without a dot, "?" before a dot or at the end also matching nothing.
+// names without a dot, "?" matching one character but never a dot, and a run of "?"
+// before a dot or at the end also matching fewer characters. Names are matched as the
+// user sees them: a name that is not valid UTF-8 as its CP932 text.
 #include <QString>
 #include <vector>
 
@@ -11,7 +13,8 @@ class WildcardMask {
 public:
     explicit WildcardMask(const QString& mask = QStringLiteral("*.*"));
 
-    // name: the raw bytes of a file name (not valid UTF-8 bytes count one character each).
+    // name: the raw bytes of a file name; a name that is not valid UTF-8 is decoded as
+    // CP932, so "?" takes one Shift-JIS character, not one byte.
     bool matches(const char* name, qsizetype length) const;
     // name: a file name as kept by platform::fromFsBytes.
     bool matches(const QString& name) const;

@@ -1,38 +1,28 @@
 #include "platform/DirEnum.h"
 
-#include <cerrno>
-#include <cstring>
-#include <dirent.h>
+#include "platform/DirReader.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 
 int enumerateDirectory(const QByteArray& dir, const std::function<bool(const DirEntry&)>& visit) {
-    int fd = ::open(dir.isEmpty() ? "." : dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    DIR* d = ::fdopendir(fd);
-    if (!d) {
-        int e = errno;
-        ::close(fd);
-        return e;
-    }
-    while (dirent* de = ::readdir(d)) {
-        const char* n = de->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
+    DirReader reader;
+    if (const int err = reader.open(dir))
+        return err;
+    RawEntry raw;
+    while (reader.next(raw)) {
         struct stat st {};
+        if (::fstatat(reader.fd(), raw.name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue; // vanished between reading and stat
         DirEntry e;
-        e.name = n;
-        e.nameLength = qsizetype(std::strlen(n));
-        if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // vanished between readdir and stat
+        e.name = raw.name;
+        e.nameLength = raw.nameLength;
         if (S_ISLNK(st.st_mode)) {
             e.isSymlink = true;
             struct stat target {};
-            if (::fstatat(fd, n, &target, 0) == 0)
+            if (::fstatat(reader.fd(), raw.name, &target, 0) == 0)
                 st = target; // a dangling link keeps its own data
         }
         e.isDir = S_ISDIR(st.st_mode);
@@ -44,7 +34,6 @@ int enumerateDirectory(const QByteArray& dir, const std::function<bool(const Dir
         if (!visit(e))
             break;
     }
-    ::closedir(d);
     return 0;
 }
 

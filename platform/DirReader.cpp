@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,6 +64,8 @@ EntryType typeOf(unsigned char dt) {
     }
 }
 
+constexpr int kBufferSize = 32 * 1024;
+
 } // namespace
 
 int DirReader::open(const QByteArray& dir, bool noFollow) {
@@ -70,42 +73,61 @@ int DirReader::open(const QByteArray& dir, bool noFollow) {
     int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     if (noFollow)
         flags |= O_NOFOLLOW;
-    fd_ = ::open(dir.isEmpty() ? "." : dir.constData(), flags);
-    if (fd_ < 0) {
-        int e = errno;
-        fd_ = -1;
-        return e;
-    }
-    dir_ = ::fdopendir(fd_);
-    if (!dir_) {
-        int e = errno;
-        ::close(fd_);
-        fd_ = -1;
-        return e;
-    }
+    return adopt(::open(dir.isEmpty() ? "." : dir.constData(), flags));
+}
+
+int DirReader::openAt(const DirReader& parent, const char* name) {
+    close();
+    if (parent.fd_ < 0)
+        return EBADF;
+    return adopt(::openat(parent.fd_, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
+}
+
+int DirReader::adopt(int fd) {
+    if (fd < 0)
+        return errno;
+    fd_ = fd;
+    if (!buffer_)
+        buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    filled_ = 0;
+    at_ = 0;
+    atEnd_ = false;
     return 0;
 }
 
 void DirReader::close() {
-    if (dir_)
-        ::closedir(dir_); // closes fd_ too
-    dir_ = nullptr;
+    if (fd_ >= 0)
+        ::close(fd_);
     fd_ = -1;
+    filled_ = 0;
+    at_ = 0;
+    atEnd_ = true;
 }
 
 bool DirReader::next(RawEntry& entry) {
-    if (!dir_)
-        return false;
-    while (dirent* de = ::readdir(dir_)) {
-        const char* n = de->d_name;
+    for (;;) {
+        if (at_ >= filled_) {
+            if (atEnd_ || fd_ < 0)
+                return false;
+            const ssize_t n = ::getdents64(fd_, buffer_.get(), kBufferSize);
+            if (n <= 0) { // the end, or a folder removed or unreadable meanwhile
+                atEnd_ = true;
+                return false;
+            }
+            filled_ = int(n);
+            at_ = 0;
+        }
+        // glibc's dirent64 is the kernel's record.
+        const auto* d = reinterpret_cast<const dirent64*>(buffer_.get() + at_);
+        at_ += d->d_reclen;
+        const char* n = d->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
         entry.name = n;
         entry.nameLength = qsizetype(std::strlen(n));
-        entry.type = typeOf(de->d_type);
+        entry.type = typeOf(d->d_type);
         return true;
     }
-    return false;
 }
 
 bool DirReader::stat(const RawEntry& entry, EntryStat& out) const {

@@ -1,14 +1,15 @@
 #pragma once
-// Fast directory reading for listings and recursive scans: readdir with the entry type
-// the file system reports, and a stat on the open directory only for the entries the
-// caller wants to know more about. Names are raw bytes (see FsName.h).
+// Fast directory reading for listings and recursive scans: the entries as the kernel's
+// getdents64 delivers them, with the entry type the file system reports, and a stat on
+// the open directory only for the entries the caller wants to know more about. Names
+// are raw bytes (see FsName.h).
 #include <QByteArray>
 #include <cstdint>
-#include <dirent.h>
+#include <memory>
 
 namespace platform {
 
-// The type readdir reports, before any stat.
+// The type the directory entry reports, before any stat.
 enum class EntryType : unsigned char { Unknown, Directory, Regular, Symlink, Other };
 
 struct RawEntry {
@@ -37,10 +38,14 @@ public:
     // Opens dir (empty: the current directory). noFollow refuses a symbolic link as the
     // directory itself, so a recursive scan never walks through one. Returns 0 or errno.
     int open(const QByteArray& dir, bool noFollow = false);
+    // Opens the directory `name` (one component) inside the directory `parent` has open,
+    // never through a symbolic link; the path up to it is not looked up again.
+    int openAt(const DirReader& parent, const char* name);
     void close();
-    bool isOpen() const { return dir_ != nullptr; }
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; } // for *at() calls on the entries; -1 when closed
 
-    // The next entry except "." and ".."; false at the end.
+    // The next entry except "." and ".."; false at the end (or on a read error).
     bool next(RawEntry& entry);
 
     // Stats the entry last returned by next(); false when it vanished meanwhile.
@@ -53,8 +58,13 @@ public:
     bool isDirectory(const RawEntry& entry, bool* isSymlink = nullptr) const;
 
 private:
-    DIR* dir_ = nullptr;
+    int adopt(int fd);
+
     int fd_ = -1;
+    std::unique_ptr<char[]> buffer_; // kept across open() calls
+    int filled_ = 0;                 // bytes of entries in buffer_
+    int at_ = 0;                     // offset of the next entry in buffer_
+    bool atEnd_ = false;
 };
 
 } // namespace platform

@@ -64,8 +64,8 @@ void BulkSearch::FindDirectoryClick() {
     if (selected.isEmpty())
         return;
     // 4.
-    state_.SearchBase = CutSearchBase(selected);
-    sheet_.ShowSearchBase(browser::BaseCaption(platform::displayName(state_.SearchBase)));
+    state_.SearchBase = selected; // searched whole; only its captions are cut
+    sheet_.ShowSearchBase(browser::BaseCaption(browser::ShownSearchBase(state_.SearchBase)));
     // 5.
     state_.SearchPattern = sheet_.PatternEdit()->text();
     if (state_.SearchPattern.isEmpty())
@@ -73,7 +73,7 @@ void BulkSearch::FindDirectoryClick() {
     // 6.
     list->hide();
     sheet_.ShowTreeCaption(
-        SearchCaption(platform::displayName(state_.SearchBase), state_.SearchPattern));
+        SearchCaption(browser::ShownSearchBase(state_.SearchBase), state_.SearchPattern));
     // 7.
     state_.SearchRunning = true;
     core::BusyCursor busy;

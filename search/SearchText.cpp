@@ -18,10 +18,6 @@ QString NoMatchText(const QString& pattern) {
            QStringLiteral("\r\n\r\n") + QStringLiteral("該当するファイルは見つかりませんでした。");
 }
 
-QString CutSearchBase(const QString& path) {
-    return path.left(255);
-}
-
 QString SearchCaption(const QString& base, const QString& pattern) {
     return base + QStringLiteral(" / ") + pattern;
 }

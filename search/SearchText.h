@@ -12,10 +12,8 @@ QString PatternWarningText();
 // The dialog when nothing matched.
 QString NoMatchText(const QString& pattern);
 
-// The directory a search starts from, as kept: at most 255 characters.
-QString CutSearchBase(const QString& path);
-
-// What PanelL shows while and after a search: base, " / " and the pattern.
+// What PanelL shows while and after a search: the shown base, " / " and the pattern
+// ("/ / *.*" for the root).
 QString SearchCaption(const QString& base, const QString& pattern);
 
 } // namespace search

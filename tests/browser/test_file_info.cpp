@@ -5,9 +5,15 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QTimer>
+#include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace browser;
 using namespace testutil;
@@ -32,6 +38,8 @@ const QByteArray kSjisName("\x83\x81\x83\x82.txt"); // メモ.txt in Shift-JIS
 
 } // namespace
 
+// "?" takes one character but never a dot; a run of "?" before a dot or at the end may
+// take fewer.
 TEST(WildcardMask, FollowsTheOldFindRules) {
     struct Case {
         const char* mask;
@@ -51,16 +59,53 @@ TEST(WildcardMask, FollowsTheOldFindRules) {
         {"*a*b*", "xxbYYa", false},     {"ä*", "Äpfel", true},
         {"?.txt", "メ.txt", true},      {"??.txt", "メ.txt", true},
     };
-    for (const Case& c : cases) {
+    const Case dots[] = {
+        {"a?b", "a.b", false},
+        {"????.txt", "ab.c.txt", false},
+        {"????.txt", "ab.txt", true},
+        {"????.txt", "abcde.txt", false},
+        {"a??", "a.", false},
+        {"a??", "a", true},
+        {"?", ".", false},
+        {"*?.txt", "a.b.txt", true},
+        {"a?.?", "ab.c", true},
+        {"a?.?", "a.c", true},
+    };
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    all.insert(all.end(), std::begin(dots), std::end(dots));
+    for (const Case& c : all) {
         WildcardMask m(QString::fromUtf8(c.mask));
         EXPECT_EQ(m.matches(QString::fromUtf8(c.name)), c.match) << c.mask << " " << c.name;
         const QByteArray raw(c.name);
         EXPECT_EQ(m.matches(raw.constData(), raw.size()), c.match) << c.mask << " " << c.name;
     }
-    // A Shift-JIS name matches on its extension; each stray byte counts as one character.
-    EXPECT_TRUE(WildcardMask("*.txt").matches(kSjisName.constData(), kSjisName.size()));
-    EXPECT_TRUE(WildcardMask("????.TXT").matches(kSjisName.constData(), kSjisName.size()));
-    EXPECT_FALSE(WildcardMask("???.TXT").matches(kSjisName.constData(), kSjisName.size()));
+}
+
+// A name that is not UTF-8 matches as the list shows it: its CP932 text, one "?" per
+// character, also through the QString form the lists keep.
+TEST(WildcardMask, MatchesShiftJisNamesAsShown) {
+    const QString kept = platform::fromFsBytes(kSjisName);
+    struct Case {
+        const char* mask;
+        bool match;
+    } cases[] = {
+        {"*.txt", true}, {"メモ*", true},   {"メモ.TXT", true}, {"??.txt", true}, {"?.txt", false},
+        {"*モ.*", true}, {"メ?.txt", true}, {"???.txt", true},  {"メモ", false},
+    };
+    for (const Case& c : cases) {
+        const WildcardMask m(QString::fromUtf8(c.mask));
+        EXPECT_EQ(m.matches(kSjisName.constData(), kSjisName.size()), c.match) << c.mask;
+        EXPECT_EQ(m.matches(kept), c.match) << c.mask;
+    }
+    // A lead byte before the dot that has no second byte: the rest still counts.
+    const QByteArray broken("ab\x83.txt");
+    EXPECT_TRUE(WildcardMask("*.txt").matches(broken.constData(), broken.size()));
+    EXPECT_TRUE(WildcardMask("ab?.t?t").matches(broken.constData(), broken.size()));
+    EXPECT_FALSE(WildcardMask("ab.txt").matches(broken.constData(), broken.size()));
+    // Half-width katakana (one byte each in Shift-JIS) are one character each too.
+    const QByteArray kana("\xB1\xB2.txt"); // ｱｲ.txt
+    EXPECT_TRUE(WildcardMask("ｱ?.txt").matches(kana.constData(), kana.size()));
+    EXPECT_FALSE(WildcardMask("?.txt").matches(kana.constData(), kana.size()));
 }
 
 TEST(FileFormat, TextsOfTimesAttributesAndSizes) {
@@ -96,7 +141,83 @@ TEST(FileFormat, TextsOfTimesAttributesAndSizes) {
     QLocale::setDefault(QLocale(QLocale::German));
     EXPECT_EQ(FormatSize(1234567), "1.234.567");
     EXPECT_EQ(FormatFileTime(packed), "98.06.21-16:07");
+    // "No valid time" is a fixed text, not a date in the locale's form.
+    EXPECT_EQ(FormatFileTime(0), "00/00/00-00:00");
+    EXPECT_EQ(FormatFileTime((18 << 25) | (13 << 21) | (1 << 16)), "00/00/00-00:00");
     QLocale::setDefault(QLocale::c());
+}
+
+namespace {
+
+// Sets TZ for one scope and restores what was there.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = ::getenv("TZ")) {
+            had_ = true;
+            old_ = old;
+        }
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone() {
+        if (had_)
+            ::setenv("TZ", old_.c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    bool had_ = false;
+    std::string old_;
+};
+
+} // namespace
+
+// The cached conversion gives exactly what the time zone gives, also in the hours where
+// the offset changes (summer time, half-hour and odd-minute changes, leap seconds).
+TEST(PackedTimeCache, GivesTheSameAsTheTimeZoneAcrossOffsetChanges) {
+    const char* zones[] = {
+        "UTC",
+        "Europe/Berlin",
+        "America/New_York",
+        "Australia/Lord_Howe",                          // 30-minute summer time
+        "Asia/Kathmandu",                               // +5:45
+        "right/Europe/Berlin",                          // counts leap seconds
+        "<+0545>-5:45<+0645>,M3.5.0/2:17,M10.5.0/3:17", // changes at 17 past the hour
+    };
+    // 2024 switches in Europe, America, Lord Howe and the odd zone, and the leap second
+    // at the end of 2016 (in the leap-second zone's own count).
+    const int64_t anchors[] = {1711846800, 1729990800, 1710054000, 1730613600,
+                               1712415600, 1711842000, 1483228826};
+    for (const char* zone : zones) {
+        if (zone[0] != '<' && !QFile::exists(QStringLiteral("/usr/share/zoneinfo/") + zone))
+            continue;
+        ScopedTimeZone tz(zone);
+        PackedTimeCache cache;
+        int checked = 0;
+        for (int64_t anchor : anchors) {
+            for (int64_t t = anchor - 3 * 3600; t <= anchor + 3 * 3600; t += 13) {
+                ASSERT_EQ(cache.Pack(t), PackedFileTime(t)) << zone << " " << t;
+                ++checked;
+            }
+        }
+        // Times spread over the whole range, in runs of neighbours as files are.
+        uint64_t seed = 12345;
+        for (int run = 0; run < 2000; ++run) {
+            seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+            int64_t t = int64_t(seed >> 31) % 4500000000LL - 300000000LL; // 1960 to 2132
+            for (int k = 0; k < 10; ++k, t += int64_t(seed >> 52)) {
+                ASSERT_EQ(cache.Pack(t), PackedFileTime(t)) << zone << " " << t;
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 30000);
+    }
+    EXPECT_EQ(PackedTimeCache().Pack(0), 0);
+    EXPECT_EQ(PackedTimeCache().Pack(INT64_MAX), PackedFileTime(INT64_MAX));
+    EXPECT_EQ(PackedTimeCache().Pack(INT64_MIN), PackedFileTime(INT64_MIN));
 }
 
 TEST(CompareAsciiFolded, FoldsOnlyAsciiLettersAndComparesBytesUnsigned) {
@@ -236,6 +357,23 @@ TEST_F(ScanFolder, ShiftJisNameListsInJapaneseAndItsPathOpensTheFile) {
     EXPECT_EQ(::read(fd, buf, 3), 3);
     ::close(fd);
     EXPECT_STREQ(buf, "abc");
+
+    // The list filter and the recursive search match the name as shown.
+    list.SetMask("メモ*");
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Item(0)->PathBytes(), path);
+    list.SetMask("?.txt");
+    EXPECT_EQ(names(list), QStringList({"a.txt", "z.txt"}));
+    ASSERT_TRUE(makeDir(base + "sub"));
+    const QByteArray deeper = base + "sub/" + kSjisName;
+    ASSERT_TRUE(makeFile(deeper));
+    list.SetMask("メ?.*");
+    list.Clear();
+    list.ScanTree(dir());
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Item(0)->DisplayName(), QString("メモ.txt"));
+    EXPECT_EQ(list.Item(1)->DisplayName(), QString("メモ.txt"));
+    ::unlink(deeper.constData());
     ::unlink(path.constData()); // Qt's own clean-up cannot name it
 }
 
@@ -270,24 +408,58 @@ TEST_F(ScanFolder, RecursiveScanGoesDepthFirstAndSkipsDotDirsLinksAndUnreadableF
     EXPECT_EQ(order[2], "two.txt");
     EXPECT_EQ(list.Item(2)->Dir(), dir() + "/a/deep/");
 
-    // With our own permissions: root reads the locked folder, an ordinary user does not.
-    const int fd = ::open((base + "locked").constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool lockedReadable = fd >= 0;
-    if (fd >= 0)
-        ::close(fd);
-    const int expected = lockedReadable ? 4 : 3;
+    // Readable again (for any user): sorted by folder, then name.
+    ASSERT_EQ(::chmod((base + "locked").constData(), 0755), 0);
     list.SetSortOrder(soDirectory);
     list.Clear();
     list.ScanTree(dir() + "/");
-    EXPECT_EQ(list.FileCount(), expected);
-    ASSERT_EQ(list.Count(), expected);
+    EXPECT_EQ(list.FileCount(), 4);
+    ASSERT_EQ(list.Count(), 4);
     EXPECT_EQ(list.Item(0)->Dir(), dir() + "/");
     EXPECT_EQ(list.Item(1)->Path(), dir() + "/a/one.txt");
     EXPECT_EQ(list.Item(2)->Path(), dir() + "/a/deep/two.txt");
-    if (lockedReadable) {
-        EXPECT_EQ(list.Item(3)->Path(), dir() + "/locked/secret.txt");
+    EXPECT_EQ(list.Item(3)->Path(), dir() + "/locked/secret.txt");
+}
+
+namespace {
+int openDescriptors() {
+    int n = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+        while (::readdir(d))
+            ++n;
+        ::closedir(d);
     }
-    ::chmod((base + "locked").constData(), 0755);
+    return n;
+}
+} // namespace
+
+// Folders far deeper than the scan keeps open: every level is still listed, with its
+// path, and no descriptor stays open afterwards.
+TEST_F(ScanFolder, DeepTreeIsScannedWholeAndLeavesNoFolderOpen) {
+    QByteArray path = base;
+    for (int depth = 0; depth < 70; ++depth) {
+        path += "d" + QByteArray::number(depth) + "/";
+        ASSERT_TRUE(makeDir(path));
+        ASSERT_TRUE(makeFile(path + "f.txt", depth, 1000000000 + depth * 1000));
+        ASSERT_TRUE(makeFile(path + "f.dat"));
+    }
+    const int before = openDescriptors();
+    TFileInfoList list;
+    list.SetMask("*.txt");
+    list.Clear();
+    list.ScanTree(dir());
+    EXPECT_EQ(openDescriptors(), before);
+    ASSERT_EQ(list.Count(), 70);
+    EXPECT_EQ(list.FileCount(), 70);
+    list.SetSortOrder(soSize);
+    QByteArray expected = base;
+    for (int depth = 0; depth < 70; ++depth) {
+        expected += "d" + QByteArray::number(depth) + "/";
+        const TFileInfo* r = list.Item(depth);
+        EXPECT_EQ(r->PathBytes(), expected + "f.txt");
+        EXPECT_EQ(r->Size, depth);
+        EXPECT_EQ(r->Time, PackedFileTime(1000000000 + depth * 1000));
+    }
 }
 
 TEST_F(ScanFolder, ClearingTheListWhileEventsRunStopsTheScan) {

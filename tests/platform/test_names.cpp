@@ -1,12 +1,16 @@
 #include "platform/AppPaths.h"
 #include "platform/DirEnum.h"
+#include "platform/DirReader.h"
 #include "platform/FsName.h"
 #include "platform/TextCodec.h"
 
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -69,6 +73,64 @@ TEST(DirEnum, ListsEntriesWithRawNamesAndReportsUnreadableFolders) {
     EXPECT_EQ(dirs, 2);
     EXPECT_EQ(links, 1);
     EXPECT_NE(enumerateDirectory(base + "/nothing-here", [](const DirEntry&) { return true; }), 0);
+}
+
+// A folder larger than one read of the kernel's entries: every name comes back once,
+// byte for byte, whatever bytes it holds; subfolders open relative to the open folder,
+// never through a symbolic link.
+TEST(DirReader, ReadsEveryEntryOnceAndOpensSubfoldersWithoutFollowingLinks) {
+    QTemporaryDir dir;
+    const QByteArray base = QFile::encodeName(dir.path()) + "/";
+    QSet<QByteArray> made;
+    for (int i = 0; i < 2000; ++i) // some 120 kB of entries
+        made.insert("file-with-a-rather-long-name-number-" + QByteArray::number(i) + ".txt");
+    made.insert("\x83\x81\x83\x82.txt");
+    made.insert("line\nbreak \"quoted\"");
+    for (const QByteArray& n : made) {
+        const int fd = ::open((base + n).constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0) << n.constData();
+        ::close(fd);
+    }
+    ASSERT_EQ(::mkdir((base + "sub").constData(), 0755), 0);
+    ASSERT_EQ(::mkdir((base + "sub/inner").constData(), 0755), 0);
+    ASSERT_EQ(::symlink("sub", (base + "link").constData()), 0);
+
+    DirReader reader;
+    ASSERT_EQ(reader.open(base), 0);
+    QSet<QByteArray> seen;
+    RawEntry e;
+    int dirs = 0, links = 0;
+    while (reader.next(e)) {
+        const QByteArray n(e.name, e.nameLength);
+        EXPECT_FALSE(seen.contains(n)) << n.constData();
+        seen.insert(n);
+        dirs += e.type == EntryType::Directory;
+        links += e.type == EntryType::Symlink;
+    }
+    EXPECT_FALSE(reader.next(e)); // stays at the end
+    EXPECT_EQ(seen.size(), made.size() + 2);
+    EXPECT_TRUE(seen.contains(made));
+    EXPECT_EQ(dirs, 1);
+    EXPECT_EQ(links, 1);
+
+    DirReader sub;
+    ASSERT_EQ(sub.openAt(reader, "sub"), 0);
+    ASSERT_TRUE(sub.next(e));
+    EXPECT_EQ(QByteArray(e.name), QByteArray("inner"));
+    EXPECT_FALSE(sub.next(e));
+    EXPECT_NE(sub.openAt(reader, "link"), 0); // a link is never entered
+    EXPECT_FALSE(sub.isOpen());
+    EXPECT_FALSE(sub.next(e));
+    EXPECT_EQ(sub.openAt(reader, "missing"), ENOENT);
+    // Reopening the same reader starts afresh.
+    ASSERT_EQ(sub.open(base + "sub"), 0);
+    ASSERT_TRUE(sub.next(e));
+    EXPECT_EQ(QByteArray(e.name), QByteArray("inner"));
+    reader.close();
+    EXPECT_FALSE(reader.next(e));
+    EXPECT_EQ(sub.openAt(reader, "sub"), EBADF);
+    for (const QByteArray& n : made)
+        ::unlink((base + n).constData()); // names that are not UTF-8 are beyond Qt's clean-up
 }
 
 TEST(AppPaths, ExtensionIsReplacedOrAdded) {

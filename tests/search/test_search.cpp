@@ -175,8 +175,6 @@ TEST(SearchText, ChecksAndTexts) {
     EXPECT_TRUE(search::PatternNeedsWarning("a b"));
     EXPECT_TRUE(search::PatternNeedsWarning("sub\\x.txt"));
     EXPECT_TRUE(search::PatternNeedsWarning("sub/x.txt"));
-    const QString longPath = "/" + QString(300, 'x');
-    EXPECT_EQ(search::CutSearchBase(longPath), longPath.left(255));
     EXPECT_EQ(browser::BaseCaption("/a"), " 検索ベース ＝  /a");
     EXPECT_EQ(browser::SummaryBaseCaption("/a"), " 検索ベース ＝ /a");
 }
