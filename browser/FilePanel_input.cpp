@@ -12,6 +12,7 @@
 #include "browser/FilePanelSelection.h"
 #include "browser/FilePanelText.h"
 #include "core/BusyCursor.h"
+#include "pictures/PluginPictures.h"
 #include "platform/FileProbe.h"
 #include "platform/FsName.h"
 #include "platform/Shell.h"
@@ -466,9 +467,8 @@ void FilePanel::SelectImageClick() {
     // the task tray.
 }
 
-bool FilePanel::LoadPictureThroughPlugin(const QString& /*path*/, QPixmap& /*bitmap*/) {
-    // Filled by the image loading: a GIF or JPEG picture through the image plug-ins.
-    return false;
+bool FilePanel::LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap) {
+    return pictures::LoadPictureThroughPlugin(path, bitmap);
 }
 
 } // namespace browser
