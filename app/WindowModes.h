@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 class ControlPage;
 class QAction;
@@ -83,7 +84,10 @@ public:
     void FormShow();  // the maximise and normal-size buttons follow the window
     void FormPaint(); // a window that was in the tray at the last exit goes back there
     void Timer1Timer();
-    void ScaleForStartupZoom();
+    // Start-up: scales the controls for the stored zoom and gives the window back the
+    // size it had before (with the viewer closed, the height of the scaled strip), on
+    // the screen.
+    void ScaleForStartupZoom(QSize keep);
     void PageChanged(int page); // the clock runs on the control page only
     // The context menu opens: zooming is for the normal window.
     void UpdateMenuItems();
@@ -105,6 +109,7 @@ private:
     void FitDirectoryPanel(); // the directory panel's share of the window width
     void ApplyScaleStep(const zoom::ScaleStep& step);
     void SetSizeButtons(bool maximized);
+    void KeepOnScreen();
 
     core::SharedState& state_;
     QWidget* window_;
