@@ -33,9 +33,8 @@ struct ScaleStep;
 class WindowModes : public QObject {
     Q_OBJECT
 public:
-    // Below this a zoom-out step is refused: the launcher buttons would be so small (7
-    // pixels at 23 percent, then 4, 2, 1, 0) that zooming in, a whole pixel count times
-    // 10/9 at a time, could never bring them back.
+    // Below this a zoom-out step is refused: at 23 percent the launcher buttons would be
+    // 8 pixels and every text 2 or 3 pixels high, nothing left to read or to hit.
     static constexpr int kMinZoom = 30;
     // How long the window system may take to maximise before the window does it itself.
     static constexpr int kMaximizeSettleMs = 300;

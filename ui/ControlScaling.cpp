@@ -5,6 +5,7 @@
 #include <QLayout>
 #include <QList>
 #include <QRect>
+#include <QTreeView>
 #include <QVariant>
 #include <QWidget>
 
@@ -169,6 +170,18 @@ void ScaleHeader(const HeaderSizes& h, double from, double to) {
     }
 }
 
+// An item view's pictures and a tree's indentation are part of its rows: unscaled, a
+// zoomed-out tree would show little but folder pictures, its names pushed off to the
+// right.
+void ScaleItemView(QAbstractItemView* view, FullScale& full) {
+    const QSize icon = view->iconSize();
+    if (icon.isValid())
+        view->setIconSize(QSize(full(QStringLiteral("iconW"), icon.width(), 1),
+                                full(QStringLiteral("iconH"), icon.height(), 1)));
+    if (auto* tree = qobject_cast<QTreeView*>(view))
+        tree->setIndentation(full(QStringLiteral("indent"), tree->indentation()));
+}
+
 void CollectChildren(QWidget* parent, QList<QWidget*>& out) {
     for (QObject* o : parent->children()) {
         auto* w = qobject_cast<QWidget*>(o);
@@ -225,6 +238,8 @@ void Scale(QWidget* root, int m, int d, bool withRootSize) {
         if (!cm.isNull() || w->property(kFullScale).toMap().contains(QStringLiteral("ml")))
             w->setContentsMargins(ScaleMargins(cm, full));
         w->setGeometry(ScaleGeometry(geometries.at(i), full));
+        if (auto* view = qobject_cast<QAbstractItemView*>(w))
+            ScaleItemView(view, full);
     }
     for (const HeaderSizes& h : headers)
         ScaleHeader(h, from, to);

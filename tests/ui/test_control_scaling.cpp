@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -163,12 +164,17 @@ TEST(ControlScaling, LaidOutChildrenFollowTheLayoutAndChildWindowsStayAlone) {
 
 TEST(ControlScaling, DownToTheFloorAndBackLosesNoPixelsAndNoFontSize) {
     Tree t;
+    auto* tree = new QTreeView(t.panel);
+    tree->setIconSize(QSize(16, 16));
+    tree->setIndentation(20);
     // Three steps out, eleven in: the zoom is 101 again.
     for (int i = 0; i < 3; ++i)
         ScaleBy(t.window.get(), zoom::kZoomOutM, zoom::kZoomOutD);
     EXPECT_EQ(ScalePercent(t.window.get()), 34);
     EXPECT_EQ(t.label->geometry().height(), 4); // 13 * 0.343
     EXPECT_EQ(t.label->font().pixelSize(), 4);  // 12 * 34 %
+    EXPECT_EQ(tree->iconSize(), QSize(5, 5));   // the rows shrink with their text
+    EXPECT_EQ(tree->indentation(), 6);
     for (int i = 0; i < 11; ++i)
         ScaleBy(t.window.get(), zoom::kZoomInM, zoom::kZoomInD);
     EXPECT_EQ(ScalePercent(t.window.get()), 101);
@@ -180,6 +186,8 @@ TEST(ControlScaling, DownToTheFloorAndBackLosesNoPixelsAndNoFontSize) {
     EXPECT_EQ(t.button->minimumSize(), QSize(32, 32));
     EXPECT_EQ(t.box->spacing(), 10);
     EXPECT_EQ(t.window->size(), QSize(655, 437)); // the window's own size is stepped too
+    EXPECT_EQ(tree->iconSize(), QSize(17, 17));
+    EXPECT_EQ(tree->indentation(), 21);
     // The fonts follow the zoom: back at their size.
     EXPECT_EQ(t.label->font().pixelSize(), 12);
     EXPECT_EQ(t.window->font().pixelSize(), 20);
