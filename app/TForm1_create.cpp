@@ -156,8 +156,7 @@ void TForm1::FormCreate() {
     try {
         const QSize keep = size();
         modes_->LoadZoom();
-        modes_->ScaleForStartupZoom();
-        resize(keep);
+        modes_->ScaleForStartupZoom(keep);
     } catch (...) {
     }
     letMessagesRun();

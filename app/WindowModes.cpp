@@ -295,18 +295,34 @@ void WindowModes::ZoomInClick() {
     ScaledChanged();
     window_->resize(
         zoom::BoundAfterZoomIn(window_->size(), QSize(state_.ScreenWidth, state_.ScreenHeight)));
+    // The window grows to the right and down: it must not leave the screen there.
+    KeepOnScreen();
     // 4.
     state_.Creating = false;
     if (state_.ViewerOpen)
         files_.RestoreDirectory();
 }
 
-void WindowModes::ScaleForStartupZoom() {
-    // The caller gives the window its size back afterwards.
+void WindowModes::KeepOnScreen() {
+    window_->move(
+        zoom::KeptOnScreen(window_->geometry(), QSize(state_.ScreenWidth, state_.ScreenHeight)));
+}
+
+void WindowModes::ScaleForStartupZoom(QSize keep) {
     ui::ScaleControls(window_, state_.Zoom, 100);
     ScaledChanged();
     if (zoom::UsesSmallListFont(state_.Zoom))
         files_.UseSmallListFont(zoom::kSmallListFontPixels);
+    // With the viewer closed the window is the strip alone, and its height is locked:
+    // the height from before the scaling would cut the strip off (or leave a gap).
+    if (!state_.ViewerOpen)
+        keep.setHeight(viewer::ClosedHeight(launcher_.Notebook1->height(),
+                                            launcher_.TabSet1->height(), state_.BorderHeight));
+    // The window's own limits must not hold it at a scaled size.
+    window_->setMinimumSize(window_->minimumSize().boundedTo(keep));
+    window_->resize(keep);
+    // A placement stored by an older run may reach past the screen's edge.
+    KeepOnScreen();
 }
 
 // ---- Mouse on the background -----------------------------------------------------------

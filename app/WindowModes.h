@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 class ControlPage;
 class QAction;
@@ -32,9 +33,8 @@ struct ScaleStep;
 class WindowModes : public QObject {
     Q_OBJECT
 public:
-    // Below this a zoom-out step is refused: the launcher buttons would be so small (7
-    // pixels at 23 percent, then 4, 2, 1, 0) that zooming in, a whole pixel count times
-    // 10/9 at a time, could never bring them back.
+    // Below this a zoom-out step is refused: at 23 percent the launcher buttons would be
+    // 8 pixels and every text 2 or 3 pixels high, nothing left to read or to hit.
     static constexpr int kMinZoom = 30;
     // How long the window system may take to maximise before the window does it itself.
     static constexpr int kMaximizeSettleMs = 300;
@@ -83,7 +83,10 @@ public:
     void FormShow();  // the maximise and normal-size buttons follow the window
     void FormPaint(); // a window that was in the tray at the last exit goes back there
     void Timer1Timer();
-    void ScaleForStartupZoom();
+    // Start-up: scales the controls for the stored zoom and gives the window back the
+    // size it had before (with the viewer closed, the height of the scaled strip), on
+    // the screen.
+    void ScaleForStartupZoom(QSize keep);
     void PageChanged(int page); // the clock runs on the control page only
     // The context menu opens: zooming is for the normal window.
     void UpdateMenuItems();
@@ -105,6 +108,7 @@ private:
     void FitDirectoryPanel(); // the directory panel's share of the window width
     void ApplyScaleStep(const zoom::ScaleStep& step);
     void SetSizeButtons(bool maximized);
+    void KeepOnScreen();
 
     core::SharedState& state_;
     QWidget* window_;

@@ -30,6 +30,14 @@ QSize BoundAfterZoomIn(QSize window, QSize screen) {
             std::min(window.height(), screen.height() * 8 / 10)};
 }
 
+QPoint KeptOnScreen(QRect window, QSize screen) {
+    if (!window.intersects(QRect(QPoint(0, 0), screen)))
+        return window.topLeft();
+    const int x = std::max(0, std::min(window.x(), screen.width() - window.width()));
+    const int y = std::max(0, std::min(window.y(), screen.height() - window.height()));
+    return {x, y};
+}
+
 ScaleStep MaximizeStep(int zoom, int previousZoom) {
     ScaleStep s;
     s.zoom = zoom == 0 ? 100 : zoom;

@@ -7,10 +7,13 @@
 //               if UsesSmallListFont(Zoom): DirList2 and ListBox2 fonts at 12 pixels
 //   zoom out    ui::ScaleBy(this, kZoomOutM, kZoomOutD); Zoom = ZoomedOut(Zoom)
 //   zoom in     ui::ScaleBy(this, kZoomInM, kZoomInD); Zoom = ZoomedIn(Zoom);
-//               resize(BoundAfterZoomIn(size(), screen size))
+//               resize(BoundAfterZoomIn(size(), screen size));
+//               move(KeptOnScreen(geometry(), screen size))
 //   maximise    s = MaximizeStep(Zoom, PreviousZoom); apply s (scale when s.scale)
 //   normal      s = NormalStep(Zoom, PreviousZoom); apply s
 // Zoom has no lower or upper bound: repeated steps only follow the integer arithmetic.
+#include <QPoint>
+#include <QRect>
 #include <QSize>
 
 namespace zoom {
@@ -38,6 +41,11 @@ int ZoomedIn(int zoom);  // zoom * 1000 div 900: 100 -> 111 -> 123
 
 // After a zoom-in step the window is at most 8/10 of the screen high and 9/10 wide.
 QSize BoundAfterZoomIn(QSize window, QSize screen);
+
+// Where a window that reaches past the screen's right or bottom edge goes so that it
+// lies on the screen again (its left and top edges first when it is larger). A window
+// wholly off the screen is on another monitor and stays where it is.
+QPoint KeptOnScreen(QRect window, QSize screen);
 
 // What a maximise or normal-size step does to the zoom: optionally scale all controls
 // by m/d, and the new zoom and previous zoom.

@@ -36,6 +36,18 @@ TEST(ZoomRules, ZoomInKeepsTheWindowOnTheScreen) {
     EXPECT_EQ(BoundAfterZoomIn(QSize(921, 614), screen), QSize(921, 614));
 }
 
+TEST(ZoomRules, AWindowPastTheScreensEdgeComesBackOnIt) {
+    const QSize screen(1280, 1024);
+    // Grown past the right edge (1152 wide at 344): it moves left, its top stays.
+    EXPECT_EQ(KeptOnScreen(QRect(344, 171, 1152, 682), screen), QPoint(128, 171));
+    EXPECT_EQ(KeptOnScreen(QRect(100, 600, 500, 600), screen), QPoint(100, 424));
+    EXPECT_EQ(KeptOnScreen(QRect(100, 100, 500, 500), screen), QPoint(100, 100));
+    // Larger than the screen: its left and top edges stay visible.
+    EXPECT_EQ(KeptOnScreen(QRect(-50, -20, 1400, 1100), screen), QPoint(0, 0));
+    // Wholly beyond the screen: on another monitor, left alone.
+    EXPECT_EQ(KeptOnScreen(QRect(1400, 100, 500, 500), screen), QPoint(1400, 100));
+}
+
 TEST(ZoomRules, MaximizeAndNormalUndoEachOther) {
     // At 70 maximise scales back to full size, normal size scales to 70 again.
     ScaleStep max = MaximizeStep(70, 70);

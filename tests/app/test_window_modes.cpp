@@ -14,6 +14,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFontInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -94,7 +96,7 @@ TEST_F(WindowModesTest, ZoomInTwiceGives123AndStaysOnTheScreen) {
     EXPECT_NEAR(f.Files().ListBox1->width(), list * 10 / 9, 3);
     f.Modes().ZoomInClick();
     EXPECT_EQ(f.State().Zoom, 123);
-    EXPECT_EQ(slot(f), QRect(5, 1, 44, 44));
+    EXPECT_EQ(slot(f), QRect(6, 1, 44, 44)); // 5, 1, 36 and 36 times (10/9)^2
     // The window grows no larger than 9/10 of the screen's width and 8/10 of its height.
     f.Modes().ZoomInClick();
     f.Modes().ZoomInClick();
@@ -110,7 +112,7 @@ TEST_F(WindowModesTest, ZoomOutStopsWhereZoomingInCanStillBringTheControlsBack) 
     }
     const QRect before = slot(f);
     const QSize window = f.size();
-    EXPECT_EQ(before, QRect(1, 0, 11, 11));
+    EXPECT_EQ(before, QRect(1, 0, 12, 12)); // 36 * 0.343
     // 34 * 700 div 1000 would be 23, with 7-pixel buttons that never grow again by
     // whole pixels: refused, nothing changes.
     f.Modes().ZoomOutClick();
@@ -118,15 +120,160 @@ TEST_F(WindowModesTest, ZoomOutStopsWhereZoomingInCanStillBringTheControlsBack) 
     EXPECT_EQ(slot(f), before);
     EXPECT_EQ(f.size(), window);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    // Zooming in brings them back pixel by pixel.
+    // Zooming in brings them back: each size is its full size times the steps' factors.
     f.Modes().ZoomInClick();
     EXPECT_EQ(f.State().Zoom, 37);
-    EXPECT_EQ(slot(f).width(), 12);
+    EXPECT_EQ(slot(f).width(), 13); // 36 * 0.343 * 10 / 9
     f.Modes().ZoomInClick();
-    EXPECT_EQ(slot(f).width(), 13);
+    EXPECT_EQ(slot(f).width(), 15);
     // A stored zoom below the floor starts at full size.
     EXPECT_EQ(WindowModes::NormalizedZoom(29), 100);
     EXPECT_EQ(WindowModes::NormalizedZoom(30), 30);
+}
+
+// Font pixel heights of the window and every control in it.
+QMap<QWidget*, int> fontPixels(TForm1& f) {
+    QMap<QWidget*, int> px{{&f, QFontInfo(f.font()).pixelSize()}};
+    for (QWidget* w : f.findChildren<QWidget*>())
+        if (!w->isWindow())
+            px.insert(w, QFontInfo(w->font()).pixelSize());
+    return px;
+}
+
+// A header's captions fit their sections at the header's current font.
+void expectCaptionsFit(const QHeaderView* header) {
+    for (int i = 0; i < header->count(); ++i)
+        EXPECT_GE(header->sectionSize(i), header->sectionSizeHint(i))
+            << header->objectName().toStdString() << " section " << i;
+    EXPECT_GE(header->height(), QFontMetrics(header->font()).height())
+        << header->objectName().toStdString();
+}
+
+TEST_F(WindowModesTest, FontsFollowTheZoomBackFromTheFloorAndThroughMaximise) {
+    TForm1& f = create();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    const QMap<QWidget*, int> at100 = fontPixels(f);
+    const QRect slotAt100 = slot(f);
+    const int stripAt100 = f.Launcher().Notebook1->height();
+    double factor = 1;
+    auto step = [&](int m, int d) { factor = factor * m / d; };
+    for (int i = 0; i < 3; ++i) {
+        f.Modes().ZoomOutClick();
+        step(zoom::kZoomOutM, zoom::kZoomOutD);
+    }
+    ASSERT_EQ(f.State().Zoom, 34); // the floor
+    int steps = 0;
+    while (f.State().Zoom < 100) {
+        f.Modes().ZoomInClick();
+        step(zoom::kZoomInM, zoom::kZoomInD);
+        ++steps;
+    }
+    EXPECT_EQ(steps, 11);
+    EXPECT_EQ(f.State().Zoom, 101);
+    // The controls are where the steps' factors put them (0.7^3 * (10/9)^11, 9 % larger
+    // than at the start, none stuck at a few pixels); the texts are back at their size,
+    // within a pixel.
+    EXPECT_NEAR(factor, 1.093, 0.001);
+    EXPECT_EQ(slot(f), QRect(int(slotAt100.x() * factor), int(slotAt100.y() * factor),
+                             int(slotAt100.width() * factor), int(slotAt100.height() * factor)));
+    EXPECT_EQ(f.Launcher().Notebook1->height(), int(stripAt100 * factor));
+    const QMap<QWidget*, int> back = fontPixels(f);
+    for (auto it = at100.begin(); it != at100.end(); ++it)
+        EXPECT_NEAR(back.value(it.key()), it.value(), 1) << it.key()->objectName().toStdString();
+    // Nothing clipped: the captions fit the headers, the tabs fit the tab set.
+    expectCaptionsFit(f.Files().HeaderControl1);
+    expectCaptionsFit(f.Files().HeaderControl2);
+    EXPECT_GE(f.Launcher().TabSet1->height(), QFontMetrics(f.Launcher().TabSet1->font()).height());
+
+    // Maximise and back: every font as it was, also below 100.
+    f.Modes().ZoomOutClick();
+    ASSERT_EQ(f.State().Zoom, 70);
+    const QMap<QWidget*, int> at70 = fontPixels(f);
+    f.Modes().PopupMaxClick();
+    waitMaximized(f);
+    const QMap<QWidget*, int> maximized = fontPixels(f);
+    for (auto it = at100.begin(); it != at100.end(); ++it)
+        EXPECT_NEAR(maximized.value(it.key()), it.value(), 1)
+            << it.key()->objectName().toStdString();
+    f.Modes().PopupNorClick();
+    EXPECT_EQ(fontPixels(f), at70);
+    // Once more from the floor: the texts do not shrink on each round.
+    f.Modes().ZoomOutClick();
+    f.Modes().ZoomOutClick();
+    ASSERT_EQ(f.State().Zoom, 34);
+    const QMap<QWidget*, int> at34 = fontPixels(f);
+    for (int i = 0; i < 2; ++i) {
+        f.Modes().PopupMaxClick();
+        waitMaximized(f);
+        f.Modes().PopupNorClick();
+        EXPECT_EQ(fontPixels(f), at34);
+    }
+}
+
+TEST_F(WindowModesTest, StartupAt206KeepsTheWindowSizeOnTheScreenWithCaptionsApart) {
+    ui::SetScreenMetricsSource([] { return ui::ScreenMetrics{1280, 1024, 20, 2}; });
+    writeSettings("[FormStyle]\r\nViewerStyle=1\r\nZoomInOut=206\r\noldDirPath=" + root.toUtf8() +
+                  "\r\n");
+    form = std::make_unique<TForm1>();
+    TForm1& f = *form;
+    f.show();
+    QApplication::processEvents();
+    EXPECT_EQ(f.State().Zoom, 206);
+    // The size from before the scaling: design width, two thirds of the screen high.
+    EXPECT_EQ(f.size(), QSize(TForm1::kDesignWidth, 1024 * 2 / 3));
+    EXPECT_LE(f.minimumWidth(), TForm1::kDesignWidth);
+    EXPECT_EQ(f.pos(), QPoint((1280 - TForm1::kDesignWidth) / 2, (1024 - 1024 * 2 / 3) / 2));
+    EXPECT_EQ(slot(f), QRect(10, 2, 74, 74));
+    // The header sections grow with their captions.
+    EXPECT_GE(f.Files().HeaderControl1->sectionSize(0), 85 * 206 / 100);
+    EXPECT_GE(f.Files().HeaderControl1->sectionSize(1), 50 * 206 / 100);
+    expectCaptionsFit(f.Files().HeaderControl1);
+    expectCaptionsFit(f.Files().HeaderControl2);
+}
+
+TEST_F(WindowModesTest, AWindowLeftPartlyOffTheScreenComesBackOnIt) {
+    ui::SetScreenMetricsSource([] { return ui::ScreenMetrics{1280, 1024, 20, 2}; });
+    // As a run that zoomed in up to 206 from a centred window left it: 1152 wide at 344.
+    writeSettings("[FormStyle]\r\nViewerStyle=1\r\nZoomInOut=206\r\noldDirPath=" + root.toUtf8() +
+                  "\r\n[TForm1]\r\nPlaceNormalPos.Left=344\r\nPlaceNormalPos.Top=120\r\n"
+                  "PlaceNormalPos.Right=1496\r\nPlaceNormalPos.Bottom=802\r\n");
+    form = std::make_unique<TForm1>();
+    TForm1& f = *form;
+    f.show();
+    QApplication::processEvents();
+    EXPECT_EQ(f.size(), QSize(1152, 682));
+    EXPECT_EQ(f.pos(), QPoint(1280 - 1152, 120));
+}
+
+TEST_F(WindowModesTest, ZoomingInKeepsTheWindowOnTheScreen) {
+    ui::SetScreenMetricsSource([] { return ui::ScreenMetrics{1280, 1024, 20, 2}; });
+    TForm1& f = create();
+    f.move(344, 171);
+    QApplication::processEvents();
+    for (int i = 0; i < 8; ++i) {
+        f.Modes().ZoomInClick();
+        EXPECT_LE(f.x() + f.width(), 1280) << f.State().Zoom;
+        EXPECT_LE(f.y() + f.height(), 1024) << f.State().Zoom;
+        EXPECT_GE(f.x(), 0);
+        EXPECT_GE(f.y(), 0);
+    }
+    EXPECT_EQ(f.width(), 1280 * 9 / 10);
+    EXPECT_EQ(f.x(), 1280 - 1152);
+    EXPECT_EQ(f.y(), 171); // the bottom was never out, the window did not move up
+}
+
+TEST_F(WindowModesTest, ClosedViewerAtAStoredZoomShowsTheWholeStrip) {
+    writeSettings("[FormStyle]\r\nViewerStyle=0\r\nZoomInOut=206\r\n");
+    form = std::make_unique<TForm1>();
+    TForm1& f = *form;
+    f.show();
+    QApplication::processEvents();
+    const int notebook = f.Launcher().Notebook1->height();
+    const int tabs = f.Launcher().TabSet1->height();
+    EXPECT_EQ(notebook, 37 * 206 / 100);
+    EXPECT_EQ(f.height(), viewer::ClosedHeight(notebook, tabs, 2));
+    EXPECT_EQ(f.width(), TForm1::kDesignWidth);
+    EXPECT_LE(f.Launcher().TabSet1->geometry().bottom(), f.height());
 }
 
 TEST_F(WindowModesTest, StartupZoomScalesControlsButKeepsTheWindowSize) {
@@ -260,7 +407,7 @@ TEST_F(WindowModesTest, MaximiseAtZoom70ShowsFullSizeAndNormalScalesBack) {
     EXPECT_EQ(f.windowTitle(), WindowModes::MaximizedCaption());
     EXPECT_EQ(f.State().Zoom, 70);
     EXPECT_EQ(f.State().PreviousZoom, 100);
-    EXPECT_EQ(slot(f), QRect(4, 0, 35, 35)); // 25 * 100 div 70
+    EXPECT_EQ(slot(f), QRect(5, 1, 36, 36)); // full size, not 25 * 100 div 70
     EXPECT_TRUE(f.screen()->availableGeometry().contains(f.geometry()));
     EXPECT_GT(f.width(), f.screen()->availableGeometry().width() - 10);
     EXPECT_EQ(f.Files().DirectoryPanel->width(), f.width() * f.Modes().DirectoryPanelShare / 100);
@@ -281,7 +428,7 @@ TEST_F(WindowModesTest, MaximiseAtZoom70ShowsFullSizeAndNormalScalesBack) {
     EXPECT_EQ(f.windowTitle(), "Zelmo32");
     EXPECT_EQ(f.State().Zoom, 70);
     EXPECT_EQ(f.State().PreviousZoom, 70);
-    EXPECT_EQ(slot(f), QRect(2, 0, 24, 24)); // 35 * 70 div 100
+    EXPECT_EQ(slot(f), QRect(3, 0, 25, 25)); // as before maximising
     EXPECT_EQ(f.geometry(), normal);
     EXPECT_TRUE(f.Controls().SBMax->isEnabled());
     EXPECT_TRUE(f.Controls().ZoomoutSB->isEnabled());

@@ -1,8 +1,11 @@
 #include "app/ZoomRules.h"
 #include "ui/ControlScaling.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStandardItemModel>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -79,7 +82,7 @@ TEST(ControlScaling, ZoomOutScalesPositionsSizesLimitsAndFonts) {
     EXPECT_EQ(t.box->spacing(), 7);
 }
 
-TEST(ControlScaling, TwoStepsEachWayGiveTheExactPixels) {
+TEST(ControlScaling, TwoStepsEachWayGiveTheFullSizesTimesTheFactors) {
     Tree t;
     int zoom = 100;
     for (int i = 0; i < 2; ++i) {
@@ -87,8 +90,8 @@ TEST(ControlScaling, TwoStepsEachWayGiveTheExactPixels) {
         zoom = zoom::ZoomedOut(zoom);
     }
     EXPECT_EQ(zoom, 49);
-    EXPECT_EQ(t.strip->height(), 19);                    // 40 -> 28 -> 19
-    EXPECT_EQ(t.label->geometry(), QRect(7, 11, 49, 6)); // 17,23,101,13 twice
+    EXPECT_EQ(t.strip->height(), 19);                    // 40 * 0.49
+    EXPECT_EQ(t.label->geometry(), QRect(8, 11, 49, 6)); // 17,23,101,13 * 0.49
     EXPECT_EQ(t.label->font().pixelSize(), 5);           // 12 -> 8 -> 5
     EXPECT_EQ(t.window->font().pixelSize(), 9);          // 20 -> 14 -> 9
 
@@ -99,8 +102,8 @@ TEST(ControlScaling, TwoStepsEachWayGiveTheExactPixels) {
         zoom = zoom::ZoomedIn(zoom);
     }
     EXPECT_EQ(zoom, 123);
-    EXPECT_EQ(u.strip->height(), 48); // 40 -> 44 -> 48
-    EXPECT_EQ(u.label->geometry(), QRect(20, 27, 124, 15));
+    EXPECT_EQ(u.strip->height(), 49); // 40 * (10/9)^2
+    EXPECT_EQ(u.label->geometry(), QRect(20, 28, 124, 16));
     EXPECT_EQ(u.label->font().pixelSize(), 14);   // 12 -> 13 -> 14
     EXPECT_EQ(u.window->size(), QSize(740, 493)); // 600 -> 666 -> 740
     EXPECT_EQ(u.window->font().pixelSize(), 24);  // 20 -> 22 -> 24
@@ -117,9 +120,9 @@ TEST(ControlScaling, MaximiseAtSeventyShowsFullSizeAndNormalGoesBack) {
     zoom = max.zoom;
     previous = max.previousZoom;
     EXPECT_EQ(t.strip->height(), 40); // 28 * 100 div 70
-    EXPECT_EQ(t.button->geometry(), QRect(10, 4, 30, 30));
+    EXPECT_EQ(t.button->geometry(), QRect(10, 5, 30, 30));
     EXPECT_EQ(t.panel->geometry(), QRect(0, 40, 200, 360));
-    EXPECT_EQ(t.label->geometry(), QRect(15, 22, 100, 12)); // what 70 % kept of it
+    EXPECT_EQ(t.label->geometry(), QRect(17, 23, 101, 13)); // nothing lost at 70 %
     EXPECT_EQ(t.window->font().pixelSize(), 20);
     EXPECT_EQ(t.window->size(), QSize(420, 280)); // the window manager sizes the window
 
@@ -128,7 +131,7 @@ TEST(ControlScaling, MaximiseAtSeventyShowsFullSizeAndNormalGoesBack) {
     ScaleControls(t.window.get(), nor.m, nor.d);
     EXPECT_EQ(nor.previousZoom, 70);
     EXPECT_EQ(t.strip->height(), 28);
-    EXPECT_EQ(t.button->geometry(), QRect(7, 2, 21, 21));
+    EXPECT_EQ(t.button->geometry(), QRect(7, 3, 21, 21));
     EXPECT_EQ(t.window->font().pixelSize(), 14);
 }
 
@@ -157,4 +160,99 @@ TEST(ControlScaling, LaidOutChildrenFollowTheLayoutAndChildWindowsStayAlone) {
     EXPECT_EQ(first->x(), 7);
     EXPECT_EQ(first->y(), 14);
     EXPECT_EQ(first->width(), 280 - 7 - 21);
+}
+
+TEST(ControlScaling, DownToTheFloorAndBackLosesNoPixelsAndNoFontSize) {
+    Tree t;
+    auto* tree = new QTreeView(t.panel);
+    tree->setIconSize(QSize(16, 16));
+    tree->setIndentation(20);
+    // Three steps out, eleven in: the zoom is 101 again.
+    for (int i = 0; i < 3; ++i)
+        ScaleBy(t.window.get(), zoom::kZoomOutM, zoom::kZoomOutD);
+    EXPECT_EQ(ScalePercent(t.window.get()), 34);
+    EXPECT_EQ(t.label->geometry().height(), 4); // 13 * 0.343
+    EXPECT_EQ(t.label->font().pixelSize(), 4);  // 12 * 34 %
+    EXPECT_EQ(tree->iconSize(), QSize(5, 5));   // the rows shrink with their text
+    EXPECT_EQ(tree->indentation(), 6);
+    for (int i = 0; i < 11; ++i)
+        ScaleBy(t.window.get(), zoom::kZoomInM, zoom::kZoomInD);
+    EXPECT_EQ(ScalePercent(t.window.get()), 101);
+    // Each size is its full size times 0.7^3 * (10/9)^11 = 1.093: a 4-pixel height
+    // does not stay at 4 (10/9 of it is 4 again).
+    EXPECT_EQ(t.label->geometry(), QRect(18, 25, 110, 14));
+    EXPECT_EQ(t.strip->height(), 43);
+    EXPECT_EQ(t.button->size(), QSize(32, 32));
+    EXPECT_EQ(t.button->minimumSize(), QSize(32, 32));
+    EXPECT_EQ(t.box->spacing(), 10);
+    EXPECT_EQ(t.window->size(), QSize(655, 437)); // the window's own size is stepped too
+    EXPECT_EQ(tree->iconSize(), QSize(17, 17));
+    EXPECT_EQ(tree->indentation(), 21);
+    // The fonts follow the zoom: back at their size.
+    EXPECT_EQ(t.label->font().pixelSize(), 12);
+    EXPECT_EQ(t.window->font().pixelSize(), 20);
+    EXPECT_EQ(t.boldOnly->font().pixelSize(), 20);
+    EXPECT_TRUE(t.boldOnly->font().bold());
+}
+
+TEST(ControlScaling, MaximiseAndBackAgainAndAgainDoesNotDrift) {
+    Tree t;
+    for (int i = 0; i < 3; ++i)
+        ScaleBy(t.window.get(), zoom::kZoomOutM, zoom::kZoomOutD);
+    const QRect label = t.label->geometry();
+    const QRect button = t.button->geometry();
+    const int font = t.label->font().pixelSize();
+    for (int round = 0; round < 3; ++round) {
+        ScaleControls(t.window.get(), 100, 34);
+        EXPECT_EQ(t.label->geometry(), QRect(17, 23, 101, 13));
+        EXPECT_EQ(t.label->font().pixelSize(), 12);
+        ScaleControls(t.window.get(), 34, 100);
+        EXPECT_EQ(t.label->geometry(), label);
+        EXPECT_EQ(t.button->geometry(), button);
+        EXPECT_EQ(t.label->font().pixelSize(), font);
+    }
+}
+
+TEST(ControlScaling, WhatChangedBetweenStepsIsScaledFromWhereItIs) {
+    Tree t;
+    ScaleBy(t.window.get(), zoom::kZoomOutM, zoom::kZoomOutD);
+    // The user widens the panel and the program gives the label another font while
+    // at 70 %; the next steps start from there.
+    t.panel->resize(210, t.panel->height());
+    QFont f = t.label->font();
+    f.setPixelSize(14);
+    t.label->setFont(f);
+    ScaleBy(t.window.get(), 100, 70);
+    EXPECT_EQ(t.panel->width(), 300);
+    EXPECT_EQ(t.label->font().pixelSize(), 20);
+    EXPECT_EQ(t.label->height(), 13); // untouched values come back exactly
+    ScaleBy(t.window.get(), zoom::kZoomOutM, zoom::kZoomOutD);
+    EXPECT_EQ(t.panel->width(), 210);
+    EXPECT_EQ(t.label->font().pixelSize(), 14);
+}
+
+TEST(ControlScaling, HeaderSectionsGrowWithTheirCaptionsAndComeBack) {
+    Tree t;
+    auto* header = new QHeaderView(Qt::Horizontal, t.panel);
+    auto* model = new QStandardItemModel(0, 3, header);
+    model->setHorizontalHeaderLabels({QStringLiteral("Sort by"), QStringLiteral("Name"), {}});
+    header->setModel(model);
+    header->setMinimumSectionSize(1);
+    QFont f = header->font();
+    f.setPixelSize(12);
+    header->setFont(f);
+    header->resizeSection(0, 85);
+    header->resizeSection(1, 20); // narrower than its caption from the start
+    header->resizeSection(2, 1000);
+    ScaleControls(t.window.get(), 206, 100);
+    EXPECT_EQ(header->sectionSize(0), 175); // 85 * 2.06
+    EXPECT_EQ(header->sectionSize(2), 2060);
+    // At the new font every caption fits its section.
+    EXPECT_GE(header->sectionSize(0), header->sectionSizeHint(0));
+    EXPECT_GE(header->sectionSize(1), header->sectionSizeHint(1));
+    EXPECT_GT(header->sectionSize(1), 41); // 20 * 2.06
+    ScaleControls(t.window.get(), 100, 206);
+    EXPECT_EQ(header->sectionSize(0), 85);
+    EXPECT_EQ(header->sectionSize(2), 1000);
+    EXPECT_GE(header->sectionSize(1), header->sectionSizeHint(1));
 }
