@@ -4,6 +4,7 @@
 // folder and the bulk search's result) with their headers and information bars, the
 // panel's items of the context menu and the tree's menu. It owns their handlers and the
 // selection and drag state; the window hears of what it cannot do itself by signals.
+#include "browser/FileItemPainter.h"
 #include "browser/SearchSheet.h"
 
 #include <QObject>
@@ -88,6 +89,8 @@ public:
     // ---- State ------------------------------------------------------------------------
     bool ListDragging = false, TreeDragging = false, TreeMenuShown = false;
     QPixmap SelectBitmap; // a GIF or JPEG picture for SelectImage
+    // Paints the items of both lists; its picture loader also serves the selection image.
+    FileItemPainter ItemPainter;
 
     // ---- Start-up, shutdown and the window's modes ------------------------------------
     void SetFileListItemHeights();
@@ -160,10 +163,10 @@ public:
     void DPanelClick();
     void DPanelMouseMove();
     // Filled by later work: the make-directory dialog on the tree's folder (file
-    // operations), the selection shown large with the window in the tray (preview), a
-    // GIF or JPEG picture through the image plug-ins (image loading; empty until then).
+    // operations), the selection shown large with the window in the tray (preview).
     void DirMakeClick();
     void SelectImageClick();
+    // A GIF or JPEG picture through the image plug-ins (the painter's loader).
     bool LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap);
 
     // ---- SearchSheet ------------------------------------------------------------------

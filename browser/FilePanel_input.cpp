@@ -12,7 +12,6 @@
 #include "browser/FilePanelSelection.h"
 #include "browser/FilePanelText.h"
 #include "core/BusyCursor.h"
-#include "pictures/PluginPictures.h"
 #include "platform/FileProbe.h"
 #include "platform/FsName.h"
 #include "platform/Shell.h"
@@ -28,9 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -122,22 +119,8 @@ void FilePanel::FilePanelFormShow() {
 // ---- Lists -----------------------------------------------------------------------------
 
 void FilePanel::ListBox1DrawItem(TFileListBoxS& list, QPainter& painter, int index,
-                                 const QRect& rect, bool /*selected*/) {
-    // The name under a file picture; the item painter work draws icons and thumbnails.
-    painter.fillRect(rect, painter.brush());
-    const TFileInfo* record = list.Record(index);
-    const int iconSize =
-        std::min(32, std::max(0, rect.height() - painter.fontMetrics().height() - 6));
-    if (iconSize >= 16) {
-        const QIcon icon = list.style()->standardIcon(QStyle::SP_FileIcon);
-        icon.paint(&painter, QRect(rect.left() + (rect.width() - iconSize) / 2, rect.top() + 3,
-                                   iconSize, iconSize));
-    }
-    const QRect textRect = rect.adjusted(2, 0, -2, -2);
-    const QString name =
-        painter.fontMetrics().elidedText(record->DisplayName(), Qt::ElideMiddle, textRect.width());
-    painter.drawText(
-        textRect, Qt::AlignHCenter | (iconSize >= 16 ? Qt::AlignBottom : Qt::AlignVCenter), name);
+                                 const QRect& rect, bool selected) {
+    ItemPainter.PaintFileItem(list, painter, list.GetItemPath(index), rect, selected);
 }
 
 void FilePanel::ListBox1DblClick() {
@@ -468,7 +451,8 @@ void FilePanel::SelectImageClick() {
 }
 
 bool FilePanel::LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap) {
-    return pictures::LoadPictureThroughPlugin(path, bitmap);
+    return ItemPainter.LoadPictureThroughPlugin &&
+           ItemPainter.LoadPictureThroughPlugin(path, bitmap);
 }
 
 } // namespace browser

@@ -111,6 +111,17 @@ std::optional<QByteArray> readWholeFile(const QString& path, qsizetype maxBytes)
     return out;
 }
 
+std::optional<FileStamp> fileStamp(const QString& path) {
+    struct stat st;
+    if (!statPath(path, &st))
+        return std::nullopt;
+    FileStamp stamp;
+    stamp.size = int64_t(st.st_size);
+    stamp.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.inode = uint64_t(st.st_ino);
+    return stamp;
+}
+
 QString currentDirectory() {
     // getcwd keeps the directory's own bytes; QDir::currentPath would not.
     QByteArray buf(4096, '\0');

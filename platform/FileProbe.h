@@ -3,6 +3,7 @@
 // names that are not valid UTF-8 are found like any other.
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 namespace platform {
@@ -17,6 +18,17 @@ bool pathIsExecutable(const QString& path); // a regular file this user may exec
 QByteArray readFileHead(const QString& path, qsizetype n);
 // The whole file, when it can be read and is not larger than maxBytes.
 std::optional<QByteArray> readWholeFile(const QString& path, qsizetype maxBytes);
+
+// What tells one version of a file from another: its size, its modification time and
+// its inode (links followed).
+struct FileStamp {
+    int64_t size = 0;
+    int64_t mtimeNs = 0; // nanoseconds since the epoch
+    uint64_t inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// Nothing when the path cannot be examined.
+std::optional<FileStamp> fileStamp(const QString& path);
 
 // The process's current directory, with its own bytes.
 QString currentDirectory();

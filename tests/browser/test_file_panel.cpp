@@ -3,12 +3,14 @@
 #include "launcher/SelectionSource.h"
 #include "launcher/SlotControls.h"
 #include "tests/browser/MainWindowFixture.h"
+#include "tests/browser/TestPictures.h"
 #include "ui/CaptionPanel.h"
 #include "ui/Hints.h"
 #include "ui/Panel.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
@@ -98,6 +100,70 @@ TEST_F(FilePanelTest, BitmapSelectionImageKeepsItsAspectRatio) {
     EXPECT_EQ(f.Files().SelectImage->toolTip(), "左クリックで個別表示画面に切替え");
     clickItem(f.Files().ListBox1, 0); // tall.bmp
     EXPECT_EQ(f.Files().SelectImage->size(), QSize(8, 32));
+}
+
+TEST_F(FilePanelTest, GifAndJpegSelectionImagesComeThroughThePluginsFitted) {
+    using namespace testpictures;
+    dir("pics");
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile out(root + "/pics/" + name);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+    };
+    write("a.gif", gifBytes(64, 16, qRgb(0, 255, 0)));
+    write("b.JPEG", encoded(filled(16, 64, qRgb(255, 0, 0)), "JPEG"));
+    write("c.jpe", encoded(filled(30, 30, qRgb(0, 0, 255)), "JPEG"));
+    TForm1& f = create("pics");
+    QStringList asked;
+    f.Files().ItemPainter.LoadPictureThroughPlugin = [&](const QString& path, QPixmap& bitmap) {
+        asked << path;
+        return qtReader(path, bitmap);
+    };
+    QLabel* image = f.Files().SelectImage;
+    const QString hint = "左クリックで個別表示画面に切替え";
+    clickItem(f.Files().ListBox1, 0); // a.gif
+    EXPECT_EQ(asked.value(0), root + "/pics/a.gif");
+    EXPECT_FALSE(image->isHidden());
+    EXPECT_EQ(image->size(), QSize(32, 8));
+    EXPECT_EQ(image->pixmap().size(), QSize(64, 16));
+    EXPECT_EQ(f.Files().SelectBitmap.size(), QSize(64, 16));
+    EXPECT_EQ(image->toolTip(), hint);
+    clickItem(f.Files().ListBox1, 1); // b.JPEG
+    EXPECT_EQ(image->size(), QSize(8, 32));
+    clickItem(f.Files().ListBox1, 2); // c.jpe
+    EXPECT_EQ(image->size(), QSize(32, 32));
+    EXPECT_EQ(image->pixmap().size(), QSize(30, 30));
+
+    // Without the plug-ins: an empty picture, shown with its hint, and no message.
+    f.Files().ItemPainter.LoadPictureThroughPlugin = [](const QString&, QPixmap&) { return false; };
+    clickItem(f.Files().ListBox1, 0);
+    EXPECT_FALSE(image->isHidden());
+    EXPECT_EQ(image->size(), QSize(32, 32));
+    EXPECT_TRUE(image->pixmap().isNull());
+    EXPECT_EQ(image->toolTip(), hint);
+    EXPECT_TRUE(responder.calls().empty());
+}
+
+// Both lists draw their items with the item painter: a selected program writes its name
+// on a yellow cell beside the icon column.
+TEST_F(FilePanelTest, BothListsPaintTheirItemsByKind) {
+    file("tool.exe", 10);
+    TForm1& f = create();
+    const auto yellowAtName = [](TFileListBoxS* list, int index) {
+        QImage shot(list->viewport()->size(), QImage::Format_RGB32);
+        list->viewport()->render(&shot);
+        const QRect r = list->ItemRect(index);
+        const int y = r.top() + (list->ItemHeight() - QFontInfo(list->font()).pixelSize()) / 2;
+        return shot.pixel(r.left() + 44, y) == qRgb(255, 255, 0) &&
+               shot.pixel(r.left() + 43, y) != qRgb(255, 255, 0);
+    };
+    clickItem(f.Files().ListBox1, 0);
+    EXPECT_TRUE(yellowAtName(f.Files().ListBox1, 0));
+    f.Files().Edit1->setText("*.exe");
+    f.Search().FindDirectoryClick();
+    ASSERT_EQ(f.Files().ListBox2->Count(), 1);
+    clickItem(f.Files().ListBox2, 0);
+    EXPECT_TRUE(yellowAtName(f.Files().ListBox2, 0));
 }
 
 TEST_F(FilePanelTest, HeaderClicksSortAndToggleTheDirection) {

@@ -1,0 +1,78 @@
+#pragma once
+// Pictures the tests make: BMP and JPEG through Qt's writers, GIF by hand (Qt reads GIF
+// but does not write it), and Qt's readers standing in for the image plug-ins.
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageReader>
+#include <QPixmap>
+#include <QString>
+
+namespace testpictures {
+
+inline QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+// Qt reads GIF but does not write it: a one-colour GIF with 8-bit codes, a clear code
+// before every 100 pixels so the code width never grows.
+inline QByteArray gifBytes(int w, int h, QRgb colour) {
+    QByteArray out("GIF89a");
+    auto word = [&](int v) {
+        out += char(v & 0xff);
+        out += char((v >> 8) & 0xff);
+    };
+    word(w);
+    word(h);
+    out += char(0x86); // global colour table of 128 entries
+    out += char(0);
+    out += char(0);
+    for (int i = 0; i < 128; ++i) {
+        out += char(i == 0 ? qRed(colour) : 0);
+        out += char(i == 0 ? qGreen(colour) : 0);
+        out += char(i == 0 ? qBlue(colour) : 0);
+    }
+    out += ',';
+    word(0);
+    word(0);
+    word(w);
+    word(h);
+    out += char(0);
+    out += char(7); // minimum code size
+    QByteArray codes;
+    for (int i = 0; i < w * h; ++i) {
+        if (i % 100 == 0)
+            codes += char(char(128)); // clear
+        codes += char(0);
+    }
+    codes += char(char(129)); // end
+    for (qsizetype i = 0; i < codes.size(); i += 255) {
+        const QByteArray block = codes.mid(i, 255);
+        out += char(block.size());
+        out += block;
+    }
+    out += char(0);
+    out += ';';
+    return out;
+}
+
+inline QImage filled(int w, int h, QRgb colour) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// Qt's own readers standing in for the image plug-ins.
+inline bool qtReader(const QString& path, QPixmap& bitmap) {
+    const QImage image = QImageReader(path).read();
+    if (image.isNull())
+        return false;
+    bitmap = QPixmap::fromImage(image);
+    return true;
+}
+
+} // namespace testpictures
