@@ -159,11 +159,18 @@ public:
     void ListBox2MouseMove(QPoint pos);
     void DPanelClick();
     void DPanelMouseMove();
-    // Filled by later work: the make-directory dialog on the tree's folder (file
-    // operations), the selection shown large with the window in the tray (preview), a
-    // GIF or JPEG picture through the image plug-ins (image loading; empty until then).
-    void DirMakeClick();
+    // The selection image: a left click shows the selection large (ShowPreview) with the
+    // window in the tray; a right press on a launcher page may drag it onto a slot (true:
+    // the drag starts once the mouse has moved a few pixels).
     void SelectImageClick();
+    bool SelectImageMouseDown(Qt::MouseButton button);
+    void SelectImageEndDrag() {}
+    // Set by the window: shows the preview window and moves the window to the tray.
+    std::function<void()> ShowPreview;
+    // Filled by later work: the make-directory dialog on the tree's folder (file
+    // operations), a GIF or JPEG picture through the image plug-ins (image loading;
+    // empty until then).
+    void DirMakeClick();
     bool LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap);
 
     // ---- SearchSheet ------------------------------------------------------------------

@@ -463,8 +463,16 @@ void FilePanel::DirMakeClick() {
 }
 
 void FilePanel::SelectImageClick() {
-    // Filled by the image preview: show the selection in the preview window and go to
-    // the task tray.
+    if (!SelectImage->isHidden() && ShowPreview)
+        ShowPreview();
+}
+
+bool FilePanel::SelectImageMouseDown(Qt::MouseButton button) {
+    if (button != Qt::RightButton)
+        return false;
+    const TFileListBoxS* list = ActiveList();
+    // Only the launcher pages take a file; the control page has no slots.
+    return list && list->ItemIndex() >= 0 && !(ControlPageShown && ControlPageShown());
 }
 
 bool FilePanel::LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap) {
