@@ -18,11 +18,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace preview {
 
 namespace {
+// How long the window manager may take to frame the window.
+constexpr int kFrameSettleMs = 150;
 // A bitmap larger than this is not read (it would not fit the screen anyway).
 constexpr qsizetype kMaxBitmapBytes = 256 * 1024 * 1024;
 
@@ -224,8 +227,16 @@ void TPreviewFormX::Image1Click() {
 }
 
 void TPreviewFormX::showEvent(QShowEvent* e) {
-    if (!e->spontaneous())
+    if (!e->spontaneous()) {
         FormShow();
+        // The window manager frames the window only once it is on the screen: then the
+        // whole frame is centred, not the guess of a caption alone.
+        QTimer::singleShot(kFrameSettleMs, this, [this] {
+            const QSize frame = frameGeometry().size() - size();
+            if (isVisible() && (frame.width() > 0 || frame.height() > 0))
+                move(CentredPosition({ScreenWidth, ScreenHeight}, frameGeometry().size()));
+        });
+    }
     QWidget::showEvent(e);
 }
 
