@@ -10,6 +10,8 @@
 #include "launcher/LauncherStrip.h"
 #include "platform/Errors.h"
 #include "platform/UserInfo.h"
+#include "preview/PreviewHost.h"
+#include "preview/TPreviewFormX.h"
 #include "ui/HelpWindow.h"
 #include "ui/MessageDialog.h"
 #include "ui/TabSet.h"
@@ -29,10 +31,13 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
     } catch (const std::exception& e) {
         ZelmoApplication::ShowException(e);
     }
+    // After the main window, also when its creation stopped early.
+    CreatePreviewForm();
 }
 
 TForm1::~TForm1() {
     FormDestroy();
+    preview_.reset(); // before the lists it reads
 }
 
 bool TForm1::event(QEvent* e) {

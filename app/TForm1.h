@@ -8,6 +8,8 @@
 //   search::BulkSearch       the search of a folder and all below it    (search/)
 //   WindowModes              viewer, maximise, zoom, tray, clock, moving (app/)
 //   ControlPage              the control page's tool buttons            (app/)
+// and, as a window of its own created hidden after the rest, the preview window
+//   preview::TPreviewFormX   one file of the list shown large           (preview/)
 // What several parts read is one core::SharedState, owned here.
 #include "core/SharedState.h"
 
@@ -15,6 +17,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class ControlPage;
 class QAction;
@@ -27,6 +30,10 @@ class FilePanel;
 namespace launcher {
 class LauncherStrip;
 } // namespace launcher
+namespace preview {
+class PreviewHost;
+class TPreviewFormX;
+} // namespace preview
 namespace search {
 class BulkSearch;
 } // namespace search
@@ -52,6 +59,7 @@ public:
     search::BulkSearch& Search() const { return *search_; }
     WindowModes& Modes() const { return *modes_; }
     ControlPage& Controls() const { return *controls_; }
+    preview::TPreviewFormX& Preview() const { return *preview_; }
 
     // ---- The window's own controls and values -------------------------------------------
     ui::AlignLayout* Layout = nullptr; // docks the strip and the browser's panels
@@ -110,6 +118,8 @@ private:
     void LocateArchiveLibraries();
     void SetHandCursors();
     void AcceptShellDrops();
+    // The preview window, hidden, wired to the file panel and the tray.
+    void CreatePreviewForm();
 
     core::SharedState state_;
     launcher::LauncherStrip* launcher_ = nullptr;
@@ -118,5 +128,7 @@ private:
     search::BulkSearch* search_ = nullptr;
     WindowModes* modes_ = nullptr;
     TSplashScreen* splash_ = nullptr;
+    std::unique_ptr<preview::PreviewHost> previewHost_; // outlives the preview
+    std::unique_ptr<preview::TPreviewFormX> preview_;   // a window of its own
     bool exitWriteFailed_ = false; // the settings file refused the writes of the exit
 };

@@ -43,7 +43,7 @@ void TForm1::BuildDesign() {
     // The browser's items go before the menu's first separator, the modes' items before
     // the separator above help.
     files_ = new browser::FilePanel(state_, this, Layout, PopupMenu1);
-    search_ = new search::BulkSearch(state_, *files_, this);
+    search_ = new search::BulkSearch(state_, files_->Sheet(), this);
     const QList<QAction*> items = PopupMenu1->actions();
     const qsizetype helpAt = items.indexOf(HelpH1);
     QAction* before =

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <functional>
 
 class ControlPage;
 class QAction;
@@ -94,8 +95,10 @@ public:
     // frame moves the window on a left press; a right press opens the context menu.
     void FormMouseDown(QWidget* sender, Qt::MouseButton button, QPoint pos);
     void ReleaseTrayIcon();
-    // Filled by the image preview: the list index it showed last.
+    // The list index the preview showed last (0 before it has shown anything), through
+    // PreviewIndexSource, which the window sets to the preview's.
     int PreviewLastIndex() const;
+    std::function<int()> PreviewIndexSource;
 
 signals:
     void exitRequested();   // the tray menu's exit item

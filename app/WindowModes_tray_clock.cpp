@@ -104,7 +104,5 @@ void WindowModes::ReleaseTrayIcon() {
 }
 
 int WindowModes::PreviewLastIndex() const {
-    // Filled by the image preview: the list index it showed last. It has never run
-    // before the preview exists.
-    return 0;
+    return PreviewIndexSource ? PreviewIndexSource() : 0;
 }

@@ -5,8 +5,10 @@
 #include "ui/Resources.h"
 
 ZelmoApplication::ZelmoApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The name alone, no display name: with one set, the window system would add
+    // " — Zelmo32" to every window's caption (the preview's "3/15 name" included). The
+    // name still serves as the display name and as the caption of untitled windows.
     setApplicationName(ui::ApplicationTitle());
-    setApplicationDisplayName(ui::ApplicationTitle());
     setWindowIcon(ui::programIcon());
 }
 

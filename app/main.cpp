@@ -12,8 +12,7 @@ int main(int argc, char** argv) {
 
     ui::InstallHelpKey(&app); // F1 shows the help of whatever has the focus
 
-    TForm1 form; // creation runs here
-    // The hidden image preview window is created here once the preview work adds it.
+    TForm1 form; // creation runs here, then the hidden image preview window is made
     // exit(), not quit(): quit() would first try to close every window, and the main
     // window answers a close with its question.
     QObject::connect(&form, &TForm1::formClosed, &app, [] { QCoreApplication::exit(0); });

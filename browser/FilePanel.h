@@ -5,7 +5,6 @@
 // panel's items of the context menu and the tree's menu. It owns their handlers and the
 // selection and drag state; the window hears of what it cannot do itself by signals.
 #include "browser/FileItemPainter.h"
-#include "browser/SearchSheet.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -18,9 +17,11 @@ class QComboBox;
 class QHeaderView;
 class QKeyEvent;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPainter;
 class QTabWidget;
+class QToolButton;
 class QWidget;
 class TDirTreeViewS;
 namespace core {
@@ -37,9 +38,10 @@ class Panel;
 
 namespace browser {
 
+class SearchSheet;
 class TFileListBoxS;
 
-class FilePanel : public QObject, public SearchSheet {
+class FilePanel : public QObject {
     Q_OBJECT
 public:
     // Builds the panel into the window's layout and adds its items to the context menu,
@@ -49,8 +51,7 @@ public:
 
     // The launcher's view of the selection (the active list, the tree, the picture).
     launcher::SelectionSource* Selection() const { return selection_; }
-    // Whether the launcher strip shows its control page (lists' menus open centred then).
-    std::function<bool()> ControlPageShown;
+    std::function<bool()> ControlPageShown; // lists' menus open centred on the control page
 
     // ---- Controls ---------------------------------------------------------------------
     ui::Panel* Panel1 = nullptr;          // bottom bar
@@ -81,8 +82,7 @@ public:
     QMenu* EXT = nullptr;
     std::array<QAction*, 13> ExtItems{}; // EXE ALL LZH ... GIF, tags 0..12
     QAction *FindDirectory1 = nullptr, *TOPT1 = nullptr, *LASTL1 = nullptr, *K1 = nullptr;
-    // The file-operation menus of the tree and of the lists: the file operations make
-    // them; they open from here when they exist.
+    // The file-operation menus of the tree and the lists (made by the file operations).
     QMenu* PopupMenu4 = nullptr;
     QMenu* PopupMenu5 = nullptr;
 
@@ -125,7 +125,7 @@ public:
     void PopupMenu2Popup();
     void WidenFilterFor(const QString& path);
     void DirList2Change();
-    void ShowListSummary(TFileListBoxS* list) override;
+    void ShowListSummary(TFileListBoxS* list);
     void ListBox1Click(TFileListBoxS* list);
     void ListBox1DblClick();
     bool ListBox1KeyDown(TFileListBoxS* list, QKeyEvent* e); // true: swallowed
@@ -162,25 +162,21 @@ public:
     void ListBox2MouseMove(QPoint pos);
     void DPanelClick();
     void DPanelMouseMove();
-    // Filled by later work: the make-directory dialog on the tree's folder (file
-    // operations), the selection shown large with the window in the tray (preview).
-    void DirMakeClick();
+    // The selection image: a left click shows it large (ShowPreview, window to the tray);
+    // a right press on a launcher page may drag it onto a slot (true: drag may start).
     void SelectImageClick();
+    bool SelectImageMouseDown(Qt::MouseButton button);
+    void SelectImageEndDrag() {}
+    // Set by the window: shows the preview window and moves the window to the tray.
+    std::function<void()> ShowPreview;
+    // Filled by the file operations: the make-directory dialog on the tree's folder.
+    void DirMakeClick();
     // A GIF or JPEG picture through the image plug-ins (the painter's loader).
     bool LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap);
 
-    // ---- SearchSheet ------------------------------------------------------------------
-    TFileListBoxS* ResultList() const override { return ListBox2; }
-    QLineEdit* PatternEdit() const override { return Edit1; }
-    QToolButton* SearchButton() const override { return SSpeedB; }
-    QString TreeDirectory() const override;
-    QString FilterPattern() override;
-    void ShowResultSheet() override;
-    void ClearStatus() override;
-    void ShowCount(const QString& text) override;
-    void ShowSearchBase(const QString& text) override;
-    void ShowTreeCaption(const QString& text) override;
-    void ShowPanelButtonHint(const QString& hint) override { emit panelButtonHintChanged(hint); }
+    // The result sheet as the bulk search sees it; the tree's folder (empty: none).
+    SearchSheet& Sheet() const { return *sheet_; }
+    QString TreeDirectory() const;
 
 signals:
     void launchRequested(const QString& path);        // a double click or Enter on a file
@@ -196,6 +192,7 @@ private:
     QWidget* window_;
     QMenu* contextMenu_;
     launcher::SelectionSource* selection_ = nullptr;
+    SearchSheet* sheet_ = nullptr;
     bool splitterCaptured_ = false;
     int returnSheet_ = 1; // the sheet to return to after maximise / normal size
 };

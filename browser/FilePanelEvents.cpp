@@ -211,23 +211,30 @@ bool FilePanelEvents::selectImageEvent(QEvent* event) {
     case QEvent::MouseButtonPress: {
         auto* e = static_cast<QMouseEvent*>(event);
         imagePressed_ = e->button() == Qt::LeftButton;
+        imageDragArmed_ = panel_->SelectImageMouseDown(e->button());
         pressPos_ = e->position().toPoint();
         return true;
     }
     case QEvent::MouseMove: {
         auto* e = static_cast<QMouseEvent*>(event);
-        if (imagePressed_ && pastDragDistance(pressPos_, e->position().toPoint())) {
-            imagePressed_ = false;
+        if (imageDragArmed_ && (e->buttons() & Qt::RightButton) &&
+            pastDragDistance(pressPos_, e->position().toPoint())) {
+            imageDragArmed_ = false;
             startSelectImageDrag();
         }
         return true;
     }
-    case QEvent::MouseButtonRelease:
-        if (imagePressed_) {
+    case QEvent::MouseButtonRelease: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        imageDragArmed_ = false;
+        // A click is a left press and release on the image.
+        if (imagePressed_ && e->button() == Qt::LeftButton) {
             imagePressed_ = false;
-            panel_->SelectImageClick();
+            if (panel_->SelectImage->rect().contains(e->position().toPoint()))
+                panel_->SelectImageClick();
         }
         return true;
+    }
     default:
         return false;
     }
@@ -266,6 +273,7 @@ void FilePanelEvents::startSelectImageDrag() {
     if (const QPixmap picture = panel_->SelectImage->pixmap(); !picture.isNull())
         drag->setPixmap(picture.scaled(32, 32, Qt::KeepAspectRatio));
     drag->exec(Qt::CopyAction | Qt::LinkAction, Qt::CopyAction);
+    panel_->SelectImageEndDrag();
 }
 
 } // namespace browser

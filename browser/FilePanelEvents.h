@@ -43,7 +43,8 @@ private:
     QObject* image_ = nullptr;
     QObject* passing_ = nullptr; // the control handling an event passed on
     QPoint pressPos_;
-    bool imagePressed_ = false;
+    bool imagePressed_ = false;   // a left press on the selection image: a click to come
+    bool imageDragArmed_ = false; // a right press that may drag it onto a slot
 };
 
 } // namespace browser

@@ -10,6 +10,7 @@
 #include "browser/FileListBox.h"
 #include "browser/FilePanelEvents.h"
 #include "browser/FilePanelSelection.h"
+#include "browser/ResultSheet.h"
 #include "browser/FilePanelText.h"
 #include "core/BusyCursor.h"
 #include "platform/FileProbe.h"
@@ -37,6 +38,7 @@ namespace browser {
 
 void FilePanel::Connect() {
     selection_ = new FilePanelSelection(this, this);
+    sheet_ = new ResultSheet(*this);
     (new FilePanelEvents(this))->install();
 
     connect(DriveComboBox1, &QComboBox::activated, this, [this] { DriveComboBox1Change(); });
@@ -446,8 +448,16 @@ void FilePanel::DirMakeClick() {
 }
 
 void FilePanel::SelectImageClick() {
-    // Filled by the image preview: show the selection in the preview window and go to
-    // the task tray.
+    if (!SelectImage->isHidden() && ShowPreview)
+        ShowPreview();
+}
+
+bool FilePanel::SelectImageMouseDown(Qt::MouseButton button) {
+    if (button != Qt::RightButton)
+        return false;
+    const TFileListBoxS* list = ActiveList();
+    // Only the launcher pages take a file; the control page has no slots.
+    return list && list->ItemIndex() >= 0 && !(ControlPageShown && ControlPageShown());
 }
 
 bool FilePanel::LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap) {

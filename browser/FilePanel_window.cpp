@@ -129,46 +129,8 @@ void FilePanel::Panel3Resize() {
     ListBox1->EndUpdate();
 }
 
-// ---- The result sheet, for the bulk search --------------------------------------------
-
 QString FilePanel::TreeDirectory() const {
     return DirList2->currentItem() ? DirList2->GetSelectedPath() : QString();
-}
-
-QString FilePanel::FilterPattern() {
-    if (FilterComboBox1->count() == 0)
-        return QStringLiteral("*.*");
-    if (FilterComboBox1->currentIndex() < 0) {
-        const QSignalBlocker block(FilterComboBox1);
-        FilterComboBox1->setCurrentIndex(FilterComboBox1->count() - 1);
-    }
-    return FilterComboBox1->currentData().toString();
-}
-
-void FilePanel::ShowResultSheet() {
-    const QSignalBlocker block(PageControl);
-    PageControl->setCurrentWidget(TabSheet2);
-}
-
-void FilePanel::ClearStatus() {
-    CountLabel->clear();
-    CountLabel->adjustSize();
-    PanelR->setCaption(QString());
-    SelectImage->clear();
-}
-
-void FilePanel::ShowCount(const QString& text) {
-    CountLabel->setText(text);
-    CountLabel->adjustSize();
-}
-
-void FilePanel::ShowSearchBase(const QString& text) {
-    DpanelLabel->setText(text);
-}
-
-void FilePanel::ShowTreeCaption(const QString& text) {
-    PanelL->setCaption(text);
-    PanelL->setToolTip(text);
 }
 
 } // namespace browser
