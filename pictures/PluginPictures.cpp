@@ -74,8 +74,10 @@ bool IsPluginPicture(const QString& path) {
 }
 
 QStringList PluginCandidateFolders() {
-    return {QFileInfo(platform::executablePath()).absolutePath(), platform::userPluginDirectory(),
-            platform::programLibraryDirectory(), platform::systemLibraryDirectory()};
+    const QString program = platform::executablePath();
+    return {program.isEmpty() ? QString() : QFileInfo(program).absolutePath(),
+            platform::userPluginDirectory(), platform::programLibraryDirectory(),
+            platform::systemLibraryDirectory()};
 }
 
 PluginPaths LocatePlugins(const QStringList& folders) {

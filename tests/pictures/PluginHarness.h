@@ -55,9 +55,9 @@ public:
     Decoded fromMemory(const QByteArray& bytes) const {
         return call(bytes.constData(), long(bytes.size()), SPI_INPUT_MEMORY);
     }
-    Decoded fromFile(const QString& path, long offset = 0) const {
+    Decoded fromFile(const QString& path) const {
         const QByteArray p = path.toLocal8Bit();
-        return call(p.constData(), offset, SPI_INPUT_FILE);
+        return call(p.constData(), 0, SPI_INPUT_FILE);
     }
 
 private:

@@ -174,15 +174,6 @@ TEST_F(GetPictureTest, OnePixelPictures) {
     expectNear(j.pixel(0, 0), 0x00c800);
 }
 
-TEST_F(GetPictureTest, PictureAtAnOffsetInAFile) {
-    const QByteArray picture = testpics::makeJpeg(1, 1, JpegKind::Grey, {50});
-    const QString path = dir.filePath(QStringLiteral("archive"));
-    ASSERT_TRUE(testpics::writeFile(path, QByteArray(100, 'x') + picture));
-    EXPECT_EQ(jpeg.fromFile(path, 100).result, SPI_OK);
-    expectFailure(jpeg.fromFile(path, 0));
-    expectFailure(jpeg.fromFile(path, -1));
-}
-
 TEST_F(GetPictureTest, CutDamagedAndForeignInputFails) {
     QList<uchar> samples;
     for (int i = 0; i < 64 * 64 * 3; ++i)
