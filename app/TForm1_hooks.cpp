@@ -1,7 +1,9 @@
-// Where the parts still to come join the main window: the editor, the information
-// window, the archive libraries and the image plug-ins. Each is filled in by the work
-// that builds its part; until then each does nothing.
+// Where the other parts join the main window: the image plug-ins, and the parts still to
+// come (the editor, the information window, the archive libraries), each filled in by the
+// work that builds its part; until then each does nothing.
 #include "app/TForm1.h"
+
+#include "pictures/PluginPictures.h"
 
 void TForm1::EditPopClick() {
     // Filled by the editor: open the selected file in the editor.
@@ -20,9 +22,12 @@ void TForm1::UnloadUnzipLibrary() {
 }
 
 void TForm1::LoadImagePlugins() {
-    // Filled by the image loading: locate, load and bind both image plug-ins.
+    const pictures::PluginPaths paths = pictures::LocatePlugins(pictures::PluginCandidateFolders());
+    state_.GifPluginPath = paths.Gif;
+    state_.JpegPluginPath = paths.Jpeg;
+    pictures::BindPlugins(paths);
 }
 
 void TForm1::UnloadImagePlugins() {
-    // Filled by the image loading.
+    pictures::ReleasePlugins();
 }

@@ -35,6 +35,8 @@ struct SharedState {
     bool UnlhaAvailable = false;
     bool UnzipAvailable = false;
     bool ArchiveListBusy = false; // the archive window is reading
+    // The picture plug-ins found at start-up (full paths, empty when not found).
+    QString GifPluginPath, JpegPluginPath;
 
     // The file clicked last in a list, and where a drop goes.
     QString SourceFile;

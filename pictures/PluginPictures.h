@@ -3,7 +3,9 @@
 // "ifJpeg.spi". The plug-ins are located and bound once at start-up and released at
 // shutdown; until then, or when a plug-in is missing, no picture is made.
 #include <QString>
+#include <QStringList>
 
+class QImage;
 class QPixmap;
 
 namespace pictures {
@@ -16,5 +18,30 @@ bool IsPluginPicture(const QString& path);
 // unchanged, when no picture can be made (other extension, plug-in missing, the
 // plug-in's error); never a message.
 bool LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap);
+// The same into an image, which any thread may use.
+bool LoadImageThroughPlugin(const QString& path, QImage& image);
+
+// The folders searched for the plug-ins, in order: the program's own folder, the
+// per-user plug-in folder, the installed program's library folder, the system library
+// folder. Never the process's current directory: code is not taken from wherever the
+// program happens to be started.
+QStringList PluginCandidateFolders();
+
+struct PluginPaths {
+    QString Gif;  // full path of "ifgif.spi", or empty when not found
+    QString Jpeg; // full path of "ifJpeg.spi", or empty when not found
+};
+// Each plug-in's path in the first folder that holds it (empty folders are skipped).
+PluginPaths LocatePlugins(const QStringList& folders);
+
+// Loads the plug-ins at the given paths and looks up their entries, replacing an earlier
+// binding. An empty path, a module that does not load or lacks "GetPicture" leaves that
+// plug-in unusable, without a message.
+void BindPlugins(const PluginPaths& paths);
+// Releases both plug-ins.
+void ReleasePlugins();
+// Whether each plug-in's module is loaded (what the information window shows).
+bool GifPluginLoaded();
+bool JpegPluginLoaded();
 
 } // namespace pictures

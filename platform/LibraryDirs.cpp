@@ -20,6 +20,13 @@ QString systemLibraryDirectory() {
     return QStringLiteral(ZELMO_SYSTEM_LIBDIR);
 }
 
+QString userPluginDirectory() {
+    QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (data.isEmpty() || !QDir::isAbsolutePath(data))
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    return data + QStringLiteral("/zelmo32/plugins");
+}
+
 QString outsideLibraryFileName(const QString& windowsName) {
     if (windowsName.endsWith(QLatin1String(".dll"), Qt::CaseInsensitive))
         return QStringLiteral("lib") + windowsName.left(windowsName.size() - 4).toLower() +

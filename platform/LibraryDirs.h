@@ -10,6 +10,10 @@ QString programLibraryDirectory();
 // The system library folder (/usr/lib/<multiarch>); stands for the system directory.
 QString systemLibraryDirectory();
 
+// The per-user folder of picture plug-ins, $XDG_DATA_HOME/zelmo32/plugins (by default
+// ~/.local/share/zelmo32/plugins); stands where the registry's plug-in folder stood.
+QString userPluginDirectory();
+
 // "unlha32.dll" -> "libunlha32.so"; names without ".dll" ("ifgif.spi") stay as they are.
 QString outsideLibraryFileName(const QString& windowsName);
 

@@ -1,0 +1,126 @@
+#include "SpiCommon.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+struct SpiBlock {
+    size_t size;
+    size_t reserved; /* keeps the bytes 16-byte aligned */
+    unsigned char bytes[];
+};
+
+SpiHandle spi_block_new(size_t size) {
+    if (size > SIZE_MAX - sizeof(struct SpiBlock))
+        return NULL;
+    struct SpiBlock* b = calloc(1, sizeof(struct SpiBlock) + size);
+    if (b)
+        b->size = size;
+    return b;
+}
+
+unsigned char* spi_block_bytes(SpiHandle block) {
+    return block ? block->bytes : NULL;
+}
+
+const void* SpiBlockData(SpiHandle block, size_t* size) {
+    if (size)
+        *size = block ? block->size : 0;
+    return block ? block->bytes : NULL;
+}
+
+void SpiFreeBlock(SpiHandle block) {
+    free(block);
+}
+
+int spi_input_open(SpiInput* in, const char* source, long offset, unsigned int flags) {
+    memset(in, 0, sizeof *in);
+    if (!source || offset < 0)
+        return SPI_READ_ERROR;
+    switch (flags & SPI_INPUT_MASK) {
+    case SPI_INPUT_MEMORY:
+        in->mem = (const unsigned char*)source;
+        in->memSize = (size_t)offset;
+        return SPI_OK;
+    case SPI_INPUT_FILE: {
+        int fd = open(source, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            return SPI_READ_ERROR;
+        struct stat st;
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
+            lseek(fd, (off_t)offset, SEEK_SET) != (off_t)offset) {
+            close(fd);
+            return SPI_READ_ERROR;
+        }
+        in->file = fdopen(fd, "rb");
+        if (!in->file) {
+            close(fd);
+            return SPI_READ_ERROR;
+        }
+        return SPI_OK;
+    }
+    default:
+        return SPI_NOT_IMPLEMENTED;
+    }
+}
+
+size_t spi_input_read(SpiInput* in, void* buffer, size_t n) {
+    if (in->file)
+        return fread(buffer, 1, n, in->file);
+    size_t left = in->memSize - in->memPos;
+    if (n > left)
+        n = left;
+    if (n) {
+        memcpy(buffer, in->mem + in->memPos, n);
+        in->memPos += n;
+    }
+    return n;
+}
+
+void spi_input_close(SpiInput* in) {
+    if (in->file)
+        fclose(in->file);
+    memset(in, 0, sizeof *in);
+}
+
+int spi_check_size(long long width, long long height, unsigned bitCount, size_t* stride,
+                   size_t* imageSize) {
+    if (width <= 0 || height <= 0 || bitCount == 0 || bitCount > 32)
+        return SPI_BROKEN_DATA;
+    if (width > SPI_MAX_SIDE || height > SPI_MAX_SIDE)
+        return SPI_NO_MEMORY;
+    /* Both sides are at most 2^14, so nothing below overflows 64 bits. */
+    unsigned long long rowBytes = ((unsigned long long)width * bitCount + 31) / 32 * 4;
+    unsigned long long total = rowBytes * (unsigned long long)height;
+    if (total > SPI_MAX_PIXEL_BYTES)
+        return SPI_NO_MEMORY;
+    *stride = (size_t)rowBytes;
+    *imageSize = (size_t)total;
+    return SPI_OK;
+}
+
+static void put16(unsigned char* p, uint16_t v) {
+    p[0] = (unsigned char)v;
+    p[1] = (unsigned char)(v >> 8);
+}
+
+static void put32(unsigned char* p, uint32_t v) {
+    put16(p, (uint16_t)v);
+    put16(p + 2, (uint16_t)(v >> 16));
+}
+
+void spi_write_header(unsigned char* p, uint32_t width, uint32_t height, uint16_t bitCount,
+                      uint32_t coloursUsed, uint32_t imageSize) {
+    memset(p, 0, SPI_DIB_HEADER_SIZE);
+    put32(p, SPI_DIB_HEADER_SIZE);
+    put32(p + 4, width);
+    put32(p + 8, height); /* positive: the bottom row comes first */
+    put16(p + 12, 1);     /* planes */
+    put16(p + 14, bitCount);
+    put32(p + 16, 0); /* uncompressed */
+    put32(p + 20, imageSize);
+    put32(p + 32, coloursUsed);
+}
