@@ -306,15 +306,35 @@ QString TDirTreeViewS::driveForPath(const QString& path) const {
 void TDirTreeViewS::SelectPath(const QString& path) {
     if (path.isEmpty())
         return;
-    UpdateBracket bracket(this);
-    const QString drive = driveForPath(path);
-    if (!drive.isEmpty())
-        SetDrive(drive);
-    const int index = FindPathIndex(FirstNode(), path);
-    QTreeWidgetItem* node = NodeAt(index);
-    SelectNode(node);
-    if (QTreeWidgetItem* selected = currentItem(); selected && selected->childCount() > 0)
-        selected->setExpanded(true);
+    // The walk selects each folder on the way, which opens it and loads the level below,
+    // but only where it ends is reported: every report lists a folder, and a walk down a
+    // deep path would list each of its ancestors. A walk that changed the selection on
+    // the way reports once at its end, also when it ends where it began, so the file list
+    // is read again as before. A rebuild within (a new drive) is part of the same walk.
+    bool report = false;
+    {
+        struct Walk {
+            TDirTreeViewS* tree;
+            bool outermost;
+            explicit Walk(TDirTreeViewS* t) : tree(t), outermost(t->walkDepth_++ == 0) {
+                if (outermost)
+                    tree->walkChanged_ = false;
+            }
+            ~Walk() { --tree->walkDepth_; }
+        } walk(this);
+        UpdateBracket bracket(this);
+        const QString drive = driveForPath(path);
+        if (!drive.isEmpty())
+            SetDrive(drive);
+        const int index = FindPathIndex(FirstNode(), path);
+        QTreeWidgetItem* node = NodeAt(index);
+        SelectNode(node);
+        if (QTreeWidgetItem* selected = currentItem(); selected && selected->childCount() > 0)
+            selected->setExpanded(true);
+        report = walk.outermost && walkChanged_;
+    }
+    if (report)
+        reportSelection(currentItem());
 }
 
 int TDirTreeViewS::FindPathIndex(QTreeWidgetItem* node, const QString& path) {
@@ -447,6 +467,15 @@ QString TDirTreeViewS::NodeName(const QTreeWidgetItem* node) {
 }
 
 void TDirTreeViewS::selectionChanged(QTreeWidgetItem* current) {
+    if (walkDepth_ > 0) {
+        if (!clearing_ && current)
+            walkChanged_ = true;
+        return;
+    }
+    reportSelection(current);
+}
+
+void TDirTreeViewS::reportSelection(QTreeWidgetItem* current) {
     if (clearing_ || !current || dirSpace_ || !OnChange)
         return;
     OnChange(this, GetSelectedPath());

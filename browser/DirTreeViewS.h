@@ -39,9 +39,12 @@ public:
     // Selects the node of a full path; the drive root when the path is not found. A path
     // outside the shown drive switches first to the drive it belongs to; one inside it
     // stays there, also when it lies in a listed drive within. path must not be empty.
+    // The folders selected on the way are not reported: one OnChange at the end, when
+    // the selection changed at all during the walk.
     void SelectPath(const QString& path);
     // Absolute index of the node of path, walking down from node (the drive root);
-    // 0 when not found. Names compare exactly, case-sensitively. Selects on the way.
+    // 0 when not found. Names compare exactly, case-sensitively. Selects on the way
+    // (reported as usual when not called from SelectPath).
     int FindPathIndex(QTreeWidgetItem* node, const QString& path);
     // Adds the subdirectories of dir under parent (top level when null), in the user's
     // locale order; with oneMoreLevel also their subdirectories.
@@ -94,6 +97,7 @@ protected:
 private:
     void nodeExpanding(QTreeWidgetItem* node);
     void selectionChanged(QTreeWidgetItem* current);
+    void reportSelection(QTreeWidgetItem* current);
     void makeVisible(QTreeWidgetItem* node);
     QTreeWidgetItem* findChild(QTreeWidgetItem* node, const QString& name) const;
     int findRelative(QTreeWidgetItem* node, const QString& rest);
@@ -107,7 +111,9 @@ private:
     bool dirSpace_ = false;
     int updateDepth_ = 0;
     bool clearing_ = false;
-    int generation_ = 0; // counts rebuilds, which delete every node
+    int walkDepth_ = 0;        // SelectPath walks under way (a rebuild within nests one)
+    bool walkChanged_ = false; // the selection changed during the outermost walk
+    int generation_ = 0;       // counts rebuilds, which delete every node
     int eventIntervalMs_ = 50;
     bool expandingAll_ = false;
     bool stopExpanding_ = false;

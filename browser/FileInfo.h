@@ -82,6 +82,8 @@ public:
     void SetDirectory(const QString& dir);
     // Re-lists Directory with the new mask and sorts.
     void SetMask(const QString& mask);
+    // The mask for the next scan; the records stay as they are.
+    void PresetMask(const QString& mask) { mask_ = WildcardMask(mask); }
     // Sorts when the order changes.
     void SetSortOrder(TSortOrder order);
     // Clear, reset the counters, ScanDirectory.

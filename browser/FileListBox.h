@@ -35,6 +35,9 @@ public:
     void SetSortDirection(TSortDirection direction);
     QString Mask() const { return info_.Mask(); }
     void SetMask(const QString& mask); // re-lists Directory with the new mask
+    // The mask for the next listing, without listing now (start-up, while the folder to
+    // list is not known yet); the items stay as they are.
+    void PresetMask(const QString& mask) { info_.PresetMask(mask); }
     bool ShowHiddenSysFile() const { return showHiddenSysFile_; }
     void SetShowHiddenSysFile(bool show);
     bool SeparateExt() const { return separateExt_; }

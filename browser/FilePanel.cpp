@@ -134,6 +134,7 @@ void FilePanel::DirList2Change() {
     PanelR->setCaption(QString());
     PanelL->setCaption(QString());
     PanelL->setToolTip(QString());
+    startupListingOwed_ = false; // this listing takes its place
     // The summary follows also when the listing fails.
     struct Summary {
         FilePanel* panel;
@@ -158,6 +159,10 @@ void FilePanel::RestoreDirectory() {
             // A directory that cannot be shown leaves the tree where it is.
         }
     }
+    ShowTreeDriveInBox();
+}
+
+void FilePanel::ShowTreeDriveInBox() {
     const QString drive = DirList2->Drive();
     if (drive.isEmpty() || DriveComboBox1->currentData().toString() == drive)
         return;

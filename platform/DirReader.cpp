@@ -5,11 +5,17 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace platform {
 
 namespace {
+
+DirReadObserver& readObserver() {
+    static DirReadObserver observer;
+    return observer;
+}
 
 struct Identity {
     uid_t uid = 0;
@@ -65,6 +71,10 @@ EntryType typeOf(unsigned char dt) {
 
 } // namespace
 
+void SetDirReadObserver(DirReadObserver observer) {
+    readObserver() = std::move(observer);
+}
+
 int DirReader::open(const QByteArray& dir, bool noFollow) {
     close();
     int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
@@ -83,6 +93,12 @@ int DirReader::open(const QByteArray& dir, bool noFollow) {
         fd_ = -1;
         return e;
     }
+    observed_ = bool(readObserver());
+    if (observed_) {
+        path_ = dir;
+        entries_ = 0;
+        stats_ = 0;
+    }
     return 0;
 }
 
@@ -91,6 +107,11 @@ void DirReader::close() {
         ::closedir(dir_); // closes fd_ too
     dir_ = nullptr;
     fd_ = -1;
+    if (observed_) {
+        observed_ = false;
+        if (const DirReadObserver& observer = readObserver())
+            observer(DirReadRecord{std::exchange(path_, QByteArray()), entries_, stats_});
+    }
 }
 
 bool DirReader::next(RawEntry& entry) {
@@ -103,12 +124,14 @@ bool DirReader::next(RawEntry& entry) {
         entry.name = n;
         entry.nameLength = qsizetype(std::strlen(n));
         entry.type = typeOf(de->d_type);
+        entries_ += observed_;
         return true;
     }
     return false;
 }
 
 bool DirReader::stat(const RawEntry& entry, EntryStat& out) const {
+    stats_ += observed_;
     struct stat st {};
     if (::fstatat(fd_, entry.name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
@@ -140,6 +163,7 @@ bool DirReader::isDirectory(const RawEntry& entry, bool* isSymlink) const {
     case EntryType::Unknown:
         break;
     }
+    stats_ += observed_;
     struct stat st {};
     if (entry.type == EntryType::Unknown) {
         if (::fstatat(fd_, entry.name, &st, AT_SYMLINK_NOFOLLOW) != 0)

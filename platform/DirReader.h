@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <cstdint>
 #include <dirent.h>
+#include <functional>
 
 namespace platform {
 
@@ -26,6 +27,18 @@ struct EntryStat {
     int64_t size = 0;       // bytes (0 for directories)
     int64_t mtimeSec = 0;   // modification time, seconds since the epoch (UTC)
 };
+
+// What one reading of a directory cost, told as its reader closes: the entries read and
+// the stats made (one per entry for a listing, none for a reading by entry type).
+struct DirReadRecord {
+    QByteArray dir; // as given to open()
+    int entries = 0;
+    int stats = 0;
+};
+using DirReadObserver = std::function<void(const DirReadRecord&)>;
+// For measurements and tests: sees every reading of the process (null: none). Set and
+// used on one thread.
+void SetDirReadObserver(DirReadObserver observer);
 
 class DirReader {
 public:
@@ -55,6 +68,11 @@ public:
 private:
     DIR* dir_ = nullptr;
     int fd_ = -1;
+    // Counted only while an observer is set.
+    bool observed_ = false;
+    QByteArray path_;
+    int entries_ = 0;
+    mutable int stats_ = 0;
 };
 
 } // namespace platform
