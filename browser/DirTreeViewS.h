@@ -84,6 +84,15 @@ public:
     // The sorted names of the subdirectories of dir, dot-directories left out; links
     // collects those that are symbolic links.
     static QStringList SubdirNames(const QString& dir, QSet<QString>* links = nullptr);
+    // Sorts names of sibling folders in the order the tree shows them.
+    static void SortSubdirNames(QStringList& names);
+
+    // While OnChange reports the end of a SelectPath walk, the subfolders of that folder
+    // are not loaded yet: whoever lists the folder in answer may hand over what it saw
+    // (unsorted, dot-names left out, links to folders among them), so the folder is read
+    // once. Otherwise the tree reads it itself after the report.
+    bool AwaitsSubdirsOf(const QString& dir) const;
+    void OfferSubdirs(const QString& dir, const QStringList& names, const QSet<QString>& links);
 
     TDirTreeEvent OnChange;
     TDirTreeEvent OnClick;
@@ -101,6 +110,7 @@ private:
     void makeVisible(QTreeWidgetItem* node);
     QTreeWidgetItem* findChild(QTreeWidgetItem* node, const QString& name) const;
     int findRelative(QTreeWidgetItem* node, const QString& rest);
+    void loadSubdirs(QTreeWidgetItem* node);
     QString driveForPath(const QString& path) const;
     bool revisitsAncestor(const QString& dir, const QTreeWidgetItem* node) const;
 
@@ -113,7 +123,15 @@ private:
     bool clearing_ = false;
     int walkDepth_ = 0;        // SelectPath walks under way (a rebuild within nests one)
     bool walkChanged_ = false; // the selection changed during the outermost walk
-    int generation_ = 0;       // counts rebuilds, which delete every node
+    // The outermost walk's last folder, its loading postponed past the report; skipped
+    // when its parent opened meanwhile and so left to load.
+    QTreeWidgetItem* walkEnd_ = nullptr;
+    bool walkEndSkipped_ = false;
+    QString awaitedDir_; // during the report: the folder whose subfolders may be offered
+    bool offered_ = false;
+    QStringList offeredNames_;
+    QSet<QString> offeredLinks_;
+    int generation_ = 0; // counts rebuilds, which delete every node
     int eventIntervalMs_ = 50;
     bool expandingAll_ = false;
     bool stopExpanding_ = false;

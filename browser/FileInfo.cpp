@@ -158,11 +158,11 @@ void TFileInfoList::Clear() {
     ++generation_;
 }
 
-void TFileInfoList::SetDirectory(const QString& dir) {
+void TFileInfoList::SetDirectory(const QString& dir, SeenSubdirs* seen) {
     if (dir.isEmpty() && directory_.isEmpty())
         return;
     directory_ = dir;
-    Rescan(dir);
+    Rescan(dir, seen);
     Sort();
 }
 
@@ -179,16 +179,16 @@ void TFileInfoList::SetSortOrder(TSortOrder order) {
     Sort();
 }
 
-void TFileInfoList::Rescan(const QString& dir) {
+void TFileInfoList::Rescan(const QString& dir, SeenSubdirs* seen) {
     Clear();
     fileCount_ = 0;
     totalSize_ = 0;
-    ScanDirectory(dir);
+    ScanDirectory(dir, seen);
 }
 
-void TFileInfoList::ScanDirectory(const QString& dir) {
+void TFileInfoList::ScanDirectory(const QString& dir, SeenSubdirs* seen) {
     const TDirInfo* d = addDir(platform::toFsBytes(WithTrailingBackslash(dir)));
-    scanDir(d, false, nullptr);
+    scanDir(d, false, nullptr, seen);
 }
 
 void TFileInfoList::ScanSubtree(const QString& dir) {
@@ -271,7 +271,8 @@ const char* TFileInfoList::storeName(const char* name, int length) {
 // One pass over a directory: records for the matching files, and, when subdirs is
 // given, the directories to enter afterwards (no dot-directories, no symbolic links).
 // Only matching entries and entries of unknown type cost a stat.
-void TFileInfoList::scanDir(const TDirInfo* dir, bool noFollow, std::vector<QByteArray>* subdirs) {
+void TFileInfoList::scanDir(const TDirInfo* dir, bool noFollow, std::vector<QByteArray>* subdirs,
+                            SeenSubdirs* seen) {
     platform::DirReader reader;
     if (reader.open(dir->bytes, noFollow) != 0)
         return;
@@ -283,17 +284,28 @@ void TFileInfoList::scanDir(const TDirInfo* dir, bool noFollow, std::vector<QByt
         sub.append(dir->bytes).append(e.name, e.nameLength).append('/');
         subdirs->push_back(std::move(sub));
     };
+    // What the directory tree would find reading the folder itself.
+    auto noteSeen = [&](bool link) {
+        seen->names.append(platform::fromFsBytes(e.name, e.nameLength));
+        if (link)
+            seen->links.insert(seen->names.last());
+    };
     while (reader.next(e)) {
         const bool dotName = e.name[0] == '.';
         if (e.type == platform::EntryType::Directory) {
             if (subdirs && !dotName)
                 addSubdir();
+            if (seen && !dotName)
+                noteSeen(false);
             continue;
         }
         if (!mask_.matches(e.name, e.nameLength)) {
             if (subdirs && !dotName && e.type == platform::EntryType::Unknown &&
                 reader.stat(e, st) && st.isDir && !st.isSymlink)
                 addSubdir();
+            bool link = false;
+            if (seen && !dotName && reader.isDirectory(e, &link))
+                noteSeen(link);
             continue;
         }
         if (e.nameLength > 0xFFFF || !reader.stat(e, st))
@@ -301,6 +313,8 @@ void TFileInfoList::scanDir(const TDirInfo* dir, bool noFollow, std::vector<QByt
         if (st.isDir) {
             if (subdirs && !dotName && !st.isSymlink)
                 addSubdir();
+            if (seen && !dotName)
+                noteSeen(st.isSymlink);
             continue;
         }
         TFileInfo* r = allocRecord();
@@ -326,6 +340,8 @@ void TFileInfoList::scanDir(const TDirInfo* dir, bool noFollow, std::vector<QByt
         ++fileCount_;
         totalSize_ += st.size;
     }
+    if (seen)
+        seen->complete = true;
 }
 
 // Depth first; returns false when the scan has to stop because the list was cleared

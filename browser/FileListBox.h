@@ -49,7 +49,8 @@ public:
 
     // Content.
     QString Directory() const { return directory_; }
-    void SetDirectory(const QString& dir); // an empty dir is ignored
+    // An empty dir is ignored. seen (when given) gets the subfolders the listing met.
+    void SetDirectory(const QString& dir, SeenSubdirs* seen = nullptr);
     // Lists root and every directory below it with the current mask, with a progress
     // window. Ignored while a search of this list is running.
     void SearchTree(const QString& root);

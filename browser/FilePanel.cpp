@@ -146,7 +146,17 @@ void FilePanel::DirList2Change() {
     } summary{this};
     ListBox1->Clear();
     ListBox1->SetGyou(ListBox1->Gyou());
-    ListBox1->SetDirectory(DirList2->GetSelectedPath());
+    const QString dir = DirList2->GetSelectedPath();
+    if (!DirList2->AwaitsSubdirsOf(dir)) {
+        ListBox1->SetDirectory(dir);
+        return;
+    }
+    // The tree has yet to learn the subfolders of this folder: this listing meets them,
+    // so the folder (maybe of many thousand files) is read once, not twice.
+    SeenSubdirs seen;
+    ListBox1->SetDirectory(dir, &seen);
+    if (seen.complete)
+        DirList2->OfferSubdirs(dir, seen.names, seen.links);
 }
 
 void FilePanel::RestoreDirectory() {

@@ -131,7 +131,8 @@ TEST_F(DirTree, PathsRoundTripAndTheWalkReportsWhereItEnds) {
     changes.clear();
     tree.SelectPath(a + "/cherry");
     EXPECT_TRUE(changes.isEmpty());
-    // Finding the index walks without that: each selection reports. walks without that: each selection reports.
+    // Finding the index walks without that: each selection reports. walks without that: each
+    // selection reports.
     tree.SelectNode(tree.FirstNode());
     changes.clear();
     tree.FindPathIndex(tree.FirstNode(), a + "/Alpha/Beta");
@@ -156,6 +157,49 @@ TEST_F(DirTree, PathsRoundTripAndTheWalkReportsWhereItEnds) {
     EXPECT_EQ(tree.GetNodePath(tree.FirstNode()), a);
     tree.SelectPath(a + "/Alpha/"); // a trailing "/" still names the directory
     EXPECT_EQ(tree.GetSelectedPath(), a + "/Alpha");
+}
+
+// The folder a walk ends on learns its subfolders after the report, from the listing made
+// in answer when it offers them; else the tree reads the folder itself.
+TEST_F(DirTree, TheWalksLastFolderTakesTheSubfoldersItsListingOffers) {
+    tree.SetDrive(a);
+    bool awaited = false;
+    int childrenWhenReported = -1;
+    tree.OnChange = [&](TDirTreeViewS*, const QString& path) {
+        changes.append(path);
+        awaited = tree.AwaitsSubdirsOf(path);
+        childrenWhenReported = tree.currentItem()->childCount();
+        tree.OfferSubdirs(a + "/Alpha", {"wrong"}, {}); // not the awaited folder
+        tree.OfferSubdirs(path, {"seen2", "link", "Seen1"}, {"link"});
+    };
+    changes.clear();
+    tree.SelectPath(a + "/Alpha/Beta");
+    EXPECT_EQ(changes, QStringList{a + "/Alpha/Beta"});
+    EXPECT_TRUE(awaited);
+    EXPECT_EQ(childrenWhenReported, 0);
+    QTreeWidgetItem* beta = tree.currentItem();
+    EXPECT_EQ(childTexts(beta), QStringList({"link", "Seen1", "seen2"}));
+    EXPECT_TRUE(beta->isExpanded());
+    EXPECT_FALSE(tree.AwaitsSubdirsOf(a + "/Alpha/Beta"));
+    EXPECT_EQ(childTexts(childNamed(tree.FirstNode(), "Alpha")), QStringList({"Beta", "Beta2"}));
+
+    // No offer: the tree reads the folder; nothing is awaited outside a walk's report.
+    tree.OnChange = [&](TDirTreeViewS*, const QString& path) {
+        changes.append(path);
+        awaited = tree.AwaitsSubdirsOf(path);
+    };
+    changes.clear();
+    tree.Rebuild();
+    EXPECT_EQ(changes, QStringList{a + "/Alpha/Beta"});
+    EXPECT_TRUE(awaited);
+    EXPECT_EQ(childTexts(tree.currentItem()), QStringList{"Gamma"});
+    EXPECT_TRUE(tree.currentItem()->isExpanded());
+    tree.SelectNode(childNamed(tree.FirstNode(), "cherry"));
+    EXPECT_FALSE(awaited);
+    // A walk that ends on a folder already read reports without waiting.
+    tree.SelectPath(a + "/Alpha/Beta2");
+    EXPECT_FALSE(awaited);
+    EXPECT_EQ(tree.GetSelectedPath(), a + "/Alpha/Beta2");
 }
 
 TEST_F(DirTree, NamesMustMatchExactlyElseTheRootIsSelected) {

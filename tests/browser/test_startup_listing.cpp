@@ -11,6 +11,7 @@
 #include <QMap>
 #include <QTabWidget>
 #include <QTreeWidgetItem>
+#include <unistd.h>
 #include <vector>
 
 using browser::TFileListBoxS;
@@ -50,11 +51,20 @@ protected:
         dir(kTarget + "/inner");
         dir(kTarget + "/inner/deep");
         dir(kTarget + "/empty");
+        dir(kTarget + "/.cache");
+        link("inner", kTarget + "/linked.txt"); // a folder by a name the filter matches
+        link("inner/deep", kTarget + "/toDeep");
+        link("nowhere", kTarget + "/dangling");
         // Started from inside the remembered folder, as the program is on its first start.
         previousCwd_ = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(root + "/" + kTarget));
         platform::SetDirReadObserver(
             [this](const platform::DirReadRecord& r) { reads_.push_back(r); });
+    }
+    void link(const QString& target, const QString& relative) {
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(),
+                            QFile::encodeName(root + "/" + relative).constData()),
+                  0);
     }
     void TearDown() override {
         platform::SetDirReadObserver(nullptr);
@@ -135,9 +145,11 @@ QStringList expandedNodes(const TDirTreeViewS* tree) {
 TEST_F(StartupListing, RememberedFolderIsListedOnceAndTheWindowEndsAsBefore) {
     TForm1& f = start(4, true); // " テキスト (*.TXT)|*.txt"
     const auto r = readings();
-    // The remembered folder is listed once (it is also the current directory, which the
-    // filter's mask alone would list), the folders above it not at all.
+    // The remembered folder is read once (it is also the current directory, which the
+    // filter's mask alone would list, and the tree wants its subfolders), the folders
+    // above it are not listed.
     EXPECT_EQ(r.value(kTarget).listings, 1);
+    EXPECT_EQ(r.value(kTarget).byType, 0);
     for (const QString& above : {QString(), QString("a"), QString("a/b"), QString("a/b/c")})
         EXPECT_EQ(r.value(above).listings, 0) << above.toStdString();
     // The tree reads every folder it shows (to know which have folders inside) once, by
@@ -149,6 +161,7 @@ TEST_F(StartupListing, RememberedFolderIsListedOnceAndTheWindowEndsAsBefore) {
             }
             EXPECT_LE(it->byType, 1) << it.key().toStdString();
         }
+        EXPECT_EQ(r.value(kTarget + "/linked.txt").byType, 1);
         EXPECT_EQ(r.value("a/b/c/big").byType, 1);
         EXPECT_EQ(r.value("a/many").byType, 1);
     }
@@ -158,7 +171,12 @@ TEST_F(StartupListing, RememberedFolderIsListedOnceAndTheWindowEndsAsBefore) {
     const QString target = root + "/" + kTarget;
     EXPECT_EQ(p.DirList2->GetSelectedPath(), target);
     EXPECT_EQ(expandedNodes(p.DirList2), QStringList({"", "a", "b", "c", "target"}));
-    EXPECT_EQ(p.DirList2->currentItem()->childCount(), 2);
+    // Its subfolders as the tree reads them itself.
+    QStringList children;
+    for (int i = 0; i < p.DirList2->currentItem()->childCount(); ++i)
+        children << TDirTreeViewS::NodeName(p.DirList2->currentItem()->child(i));
+    EXPECT_EQ(children, QStringList({"empty", "inner", "linked.txt", "toDeep"}));
+    EXPECT_EQ(children, TDirTreeViewS::SubdirNames(target));
     EXPECT_EQ(names(p.ListBox1), QStringList({".hidden.txt", "Notes.TXT", "readme.txt"}));
     EXPECT_EQ(p.ListBox1->Directory(), target);
     EXPECT_EQ(p.ListBox1->Mask(), "*.txt");
@@ -190,12 +208,13 @@ TEST_F(StartupListing, AWindowResizedBeforeItShowsGetsRowsOfItsNewHeight) {
     TForm1& f = start(1, true, true); // all files
     EXPECT_EQ(readings().value(kTarget).listings, 1);
     browser::FilePanel& p = f.Files();
-    EXPECT_EQ(names(p.ListBox1),
-              QStringList({".hidden.txt", "Notes.TXT", "picture.bmp", "readme.txt", "tool.exe"}));
+    // The dangling link is a file to the list.
+    EXPECT_EQ(names(p.ListBox1), QStringList({".hidden.txt", "dangling", "Notes.TXT", "picture.bmp",
+                                              "readme.txt", "tool.exe"}));
     EXPECT_EQ(p.ListBox1->Gyou(), 6);
     EXPECT_EQ(p.ListBox1->ItemHeight(), filledItemHeight(p.ListBox1));
-    EXPECT_EQ(p.PanelR->caption(), " Total Files = 5 ,Size = 6,310 Bytes");
-    EXPECT_EQ(p.CountLabel->text(), " ﾌｧｲﾙ合計 : 5 ");
+    EXPECT_EQ(p.PanelR->caption(), " Total Files = 6 ,Size = 6,317 Bytes");
+    EXPECT_EQ(p.CountLabel->text(), " ﾌｧｲﾙ合計 : 6 ");
 }
 
 TEST_F(StartupListing, WithTheViewerClosedTheListHoldsTheCurrentDirectoryWithTheFilter) {
@@ -211,6 +230,47 @@ TEST_F(StartupListing, WithTheViewerClosedTheListHoldsTheCurrentDirectoryWithThe
     EXPECT_EQ(p.ListBox1->Mask(), "*.txt");
     EXPECT_EQ(p.PanelR->caption(), "");
     EXPECT_EQ(p.CountLabel->text(), "");
+}
+
+// A listing that is asked to tells the subfolders it met as the tree would find them:
+// folders and links to folders, whatever the mask, without dot-names.
+TEST(ListingSeesSubfolders, AsTheTreeReadsThem) {
+    QTemporaryDir tmp;
+    const QString d = tmp.path();
+    const QByteArray b = QFile::encodeName(d);
+    for (const char* name : {"/Sub", "/Sub/x", "/other.txt", "/.dot"})
+        ASSERT_TRUE(testutil::makeDir(b + name));
+    ASSERT_TRUE(testutil::makeFile(b + "/a.txt", 4));
+    ASSERT_TRUE(testutil::makeFile(b + "/b.dat", 4));
+    ASSERT_EQ(::symlink("Sub", (b + "/toSub").constData()), 0);
+    ASSERT_EQ(::symlink("Sub", (b + "/linked.txt").constData()), 0);
+    ASSERT_EQ(::symlink("a.txt", (b + "/file.txt").constData()), 0);
+    ASSERT_EQ(::symlink("gone", (b + "/gone.txt").constData()), 0);
+    ASSERT_TRUE(testutil::makeFile(b + "/" + QByteArray("\xff\x01name"), 1));
+    ASSERT_TRUE(testutil::makeDir(b + "/" + QByteArray("dir\xfe")));
+
+    browser::TFileInfoList info;
+    info.SetMask("*.txt");
+    browser::SeenSubdirs seen;
+    info.SetDirectory(d, &seen);
+    EXPECT_TRUE(seen.complete);
+    QSet<QString> links;
+    const QStringList expected = TDirTreeViewS::SubdirNames(d, &links);
+    TDirTreeViewS::SortSubdirNames(seen.names);
+    EXPECT_EQ(seen.names, expected);
+    EXPECT_EQ(seen.links, links);
+    EXPECT_EQ(seen.links, QSet<QString>({"toSub", "linked.txt"}));
+    EXPECT_EQ(expected.size(), 5); // Sub, other.txt, toSub, linked.txt, dir\xfe
+    // The files are those of the mask, as without being asked.
+    QStringList files;
+    for (int i = 0; i < info.Count(); ++i)
+        files << info.Item(i)->Name();
+    EXPECT_EQ(files, QStringList({"a.txt", "file.txt", "gone.txt"}));
+
+    browser::SeenSubdirs none;
+    info.SetDirectory(d + "/missing", &none);
+    EXPECT_FALSE(none.complete);
+    EXPECT_TRUE(none.names.isEmpty());
 }
 
 } // namespace
