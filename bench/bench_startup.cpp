@@ -32,7 +32,7 @@ using namespace browser;
 
 namespace {
 
-constexpr int kRuns = 5;
+constexpr int kRuns = 7;
 
 // Reports the first paint of the list once it holds the whole folder, then ends the run.
 class PaintWatch : public QObject {
@@ -136,6 +136,16 @@ StartRun startProgram(const QString& self, const QString& settings, const QStrin
     return run;
 }
 
+QString writeSettings(const std::string& path, const QString& folder) {
+    const QString file = QString::fromStdString(path);
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    f.write("[FormStyle]\r\nViewerStyle=1\r\nFilterCBox=1\r\noldDirPath=" +
+            QFile::encodeName(folder) + "\r\n");
+    return file;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -148,31 +158,38 @@ int main(int argc, char** argv) {
     const std::string flat = work + "/flat";
     bench::makeFlatFolder(flat);
     const QString flatQ = QString::fromStdString(flat);
-    const QString settings = QString::fromStdString(work + "/startup-settings.INI");
-    {
-        QFile f(settings);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 2;
-        f.write("[FormStyle]\r\nViewerStyle=1\r\nFilterCBox=1\r\noldDirPath=" +
-                QFile::encodeName(flatQ) + "\r\n");
-    }
+    // The same start on a folder of three files: what the start costs without the listing.
+    const std::string few = work + "/few";
+    ::mkdir(few.c_str(), 0755);
+    for (const char* name : {"/a.txt", "/b.exe", "/c.dat"})
+        bench::touch(few + name);
+    const QString fewQ = QString::fromStdString(few);
+    const QString settings = writeSettings(work + "/startup-settings.INI", flatQ);
+    const QString fewSettings = writeSettings(work + "/startup-few-settings.INI", fewQ);
+    if (settings.isEmpty() || fewSettings.isEmpty())
+        return 2;
     const QString self = QCoreApplication::applicationFilePath();
 
     TFileListBoxS list;
     list.resize(800, 600);
     list.SetColumns(2);
     list.show();
-    std::vector<double> whole, inside, listing, scan, byType;
+    std::vector<double> whole, inside, small, listing, scan, byType, ratios, extraRatios;
     StartRun last;
     startProgram(self, settings, flatQ); // warms the caches
     for (int run = 0; run < kRuns; ++run) {
         last = startProgram(self, settings, flatQ);
         whole.push_back(last.wholeMs);
         inside.push_back(last.insideMs);
+        small.push_back(startProgram(self, fewSettings, fewQ).wholeMs);
         QElapsedTimer t;
         t.start();
         list.SetDirectory(flatQ);
         listing.push_back(t.nsecsElapsed() / 1e6);
+        // Each run's start against the listing made right after it: the load of a shared
+        // machine changes less between the two than over the whole run.
+        ratios.push_back(whole.back() / listing.back());
+        extraRatios.push_back((whole.back() - small.back()) / listing.back());
         TFileInfoList info;
         t.restart();
         info.SetDirectory(flatQ);
@@ -181,18 +198,21 @@ int main(int argc, char** argv) {
         TDirTreeViewS::SubdirNames(flatQ);
         byType.push_back(t.nsecsElapsed() / 1e6);
     }
-    const double ratio = median(whole) / median(listing);
+    const double ratio = median(ratios);
     std::printf("\nStart-up on a remembered folder of %d files (median of %d runs, warm cache)\n",
                 last.count, kRuns);
-    std::printf("  process start to the painted list %8.1f ms\n", median(whole));
-    std::printf("  the program's entry to that paint %8.1f ms\n", median(inside));
-    std::printf("  listing the folder alone (scan, sort, refill of a list) %8.1f ms\n",
-                median(listing));
-    std::printf("  scan and sort alone               %8.1f ms\n", median(scan));
-    std::printf("  reading it by entry type alone   %8.1f ms\n", median(byType));
-    std::printf("  listings of the folder at start-up %d, stats in all %ld\n", last.listings,
-                last.stats);
-    std::printf("  ratio start-up / listing          %8.2f   (target <= 1.3)\n", ratio);
+    std::printf("  process start to the painted list        %8.1f ms\n", median(whole));
+    std::printf("  the program's entry to that paint        %8.1f ms\n", median(inside));
+    std::printf("  the same start on a folder of 3 files    %8.1f ms\n", median(small));
+    std::printf("  listing the folder (scan, sort, refill)  %8.1f ms\n", median(listing));
+    std::printf("  scan and sort alone                      %8.1f ms\n", median(scan));
+    std::printf("  reading it by entry type alone           %8.1f ms\n", median(byType));
+    std::printf("  listings of the folder at start-up       %8d    (stats in all: %ld)\n",
+                last.listings, last.stats);
+    std::printf("  ratio start-up / listing                 %8.2f   (target <= 1.3; median of "
+                "the runs' ratios)\n",
+                ratio);
+    std::printf("  (start-up - start on 3 files) / listing  %8.2f\n", median(extraRatios));
     const bool ok = last.count > 0 && ratio <= 1.3;
     std::printf("\n%s\n", ok ? "target met" : "TARGET MISSED");
     return ok ? 0 : 1;
