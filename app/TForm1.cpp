@@ -29,6 +29,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
     try {
         FormCreate();
     } catch (const std::exception& e) {
+        // The file list's first listing waits for the tree (step 23), which did not come.
+        files_->SettleStartupListing();
         ZelmoApplication::ShowException(e);
     }
     // After the main window, also when its creation stopped early.

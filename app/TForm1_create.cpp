@@ -142,7 +142,8 @@ void TForm1::FormCreate() {
     RestorePlacement(this);
     letMessagesRun();
 
-    // 16.
+    // 16. The list's listing with the filter's mask waits for step 23, where the tree
+    //     usually lists the remembered folder in its place.
     files_->LoadLastDirectory();
     files_->ApplyFilterSelection();
     letMessagesRun();
@@ -178,7 +179,7 @@ void TForm1::FormCreate() {
     SetHandCursors();
     letMessagesRun();
 
-    // 23. Directory tree on the remembered directory.
+    // 23. Directory tree on the remembered directory (else the list's owed listing).
     files_->OpenTreeOnRememberedDirectory();
     letMessagesRun();
 

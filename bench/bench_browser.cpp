@@ -11,6 +11,7 @@
 #include "app/ControlPage.h"
 #include "app/TForm1.h"
 #include "app/WindowModes.h"
+#include "bench/BenchFolders.h"
 #include "bench/scan_floor.h"
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
@@ -44,39 +45,14 @@ using namespace browser;
 
 namespace {
 
-constexpr int kFlatFiles = 100000;
+using bench::exists;
+using bench::kFlatFiles;
+using bench::touch;
 constexpr int kTreeTop = 200;
 constexpr int kTreeSub = 100;
 constexpr int kFilesPerDir = 10;
 constexpr int kRuns = 5;
 constexpr int kFloorRuns = 15; // the scan and its floor differ by less, so more runs
-
-bool exists(const std::string& p) {
-    struct stat st {};
-    return ::stat(p.c_str(), &st) == 0;
-}
-
-void touch(const std::string& p) {
-    int fd = ::open(p.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd >= 0)
-        ::close(fd);
-}
-
-// The marks that a folder is complete sit beside it, so the folder holds only its files.
-void makeFlat(const std::string& dir) {
-    ::unlink((dir + "/.complete").c_str());
-    if (exists(dir + ".complete"))
-        return;
-    std::printf("creating %d files in %s ...\n", kFlatFiles, dir.c_str());
-    ::mkdir(dir.c_str(), 0755);
-    static const char* exts[] = {".txt", ".jpg", ".dat", ".exe", ".lzh"};
-    char name[64];
-    for (int i = 0; i < kFlatFiles; ++i) {
-        std::snprintf(name, sizeof name, "/file%06d%s", (i * 7919) % kFlatFiles, exts[i % 5]);
-        touch(dir + name);
-    }
-    touch(dir + ".complete");
-}
 
 void makeTree(const std::string& dir) {
     ::unlink((dir + "/.complete").c_str());
@@ -144,7 +120,7 @@ int main(int argc, char** argv) {
     ::mkdir(work.c_str(), 0755);
     const std::string flat = work + "/flat";
     const std::string tree = work + "/tree";
-    makeFlat(flat);
+    bench::makeFlatFolder(flat);
     makeTree(tree);
     const QString flatQ = QString::fromStdString(flat);
     const QString treeQ = QString::fromStdString(tree);

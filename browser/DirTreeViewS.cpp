@@ -140,8 +140,13 @@ QStringList TDirTreeViewS::SubdirNames(const QString& dir, QSet<QString>* links)
         if (link && links)
             links->insert(names.last());
     }
+    SortSubdirNames(names);
+    return names;
+}
+
+void TDirTreeViewS::SortSubdirNames(QStringList& names) {
     if (names.size() < 2)
-        return names;
+        return;
     // Order by what the user reads; names that collate equal (they differ only in case,
     // which Linux allows) keep a fixed order by their bytes.
     QCollator collator{QLocale()};
@@ -160,7 +165,6 @@ QStringList TDirTreeViewS::SubdirNames(const QString& dir, QSet<QString>* links)
     });
     for (size_t i = 0; i < keys.size(); ++i)
         names[qsizetype(i)] = keys[i].name;
-    return names;
 }
 
 bool TDirTreeViewS::revisitsAncestor(const QString& dir, const QTreeWidgetItem* node) const {
@@ -185,7 +189,16 @@ void TDirTreeViewS::AddSubdirs(const QString& dir, QTreeWidgetItem* parent, bool
     if (parent && revisitsAncestor(dir, parent))
         return;
     QSet<QString> links;
-    const QStringList names = SubdirNames(dir, &links);
+    QStringList names;
+    if (offered_ && dir == awaitedDir_) {
+        // What the listing of this folder saw.
+        offered_ = false;
+        names = std::move(offeredNames_);
+        links = std::move(offeredLinks_);
+        SortSubdirNames(names);
+    } else {
+        names = SubdirNames(dir, &links);
+    }
     QList<QTreeWidgetItem*> nodes;
     nodes.reserve(names.size());
     for (const QString& name : names) {
@@ -216,9 +229,31 @@ void TDirTreeViewS::nodeExpanding(QTreeWidgetItem* node) {
     const QString path = GetNodePath(node);
     for (int i = 0; i < node->childCount(); ++i) {
         QTreeWidgetItem* child = node->child(i);
+        if (child == walkEnd_) {
+            walkEndSkipped_ = true; // loaded after the walk's report
+            continue;
+        }
         if (child->childCount() == 0)
             AddSubdirs(joinPath(path, NodeName(child)), child, false);
     }
+}
+
+void TDirTreeViewS::loadSubdirs(QTreeWidgetItem* node) {
+    if (node->childCount() == 0)
+        AddSubdirs(GetNodePath(node), node, false);
+}
+
+bool TDirTreeViewS::AwaitsSubdirsOf(const QString& dir) const {
+    return !awaitedDir_.isEmpty() && dir == awaitedDir_;
+}
+
+void TDirTreeViewS::OfferSubdirs(const QString& dir, const QStringList& names,
+                                 const QSet<QString>& links) {
+    if (!AwaitsSubdirsOf(dir))
+        return;
+    offered_ = true;
+    offeredNames_ = names;
+    offeredLinks_ = links;
 }
 
 void TDirTreeViewS::ExpandAllBelow(QTreeWidgetItem* start) {
@@ -306,15 +341,68 @@ QString TDirTreeViewS::driveForPath(const QString& path) const {
 void TDirTreeViewS::SelectPath(const QString& path) {
     if (path.isEmpty())
         return;
-    UpdateBracket bracket(this);
-    const QString drive = driveForPath(path);
-    if (!drive.isEmpty())
-        SetDrive(drive);
-    const int index = FindPathIndex(FirstNode(), path);
-    QTreeWidgetItem* node = NodeAt(index);
-    SelectNode(node);
-    if (QTreeWidgetItem* selected = currentItem(); selected && selected->childCount() > 0)
-        selected->setExpanded(true);
+    // The walk selects each folder on the way, which opens it and loads the level below,
+    // but only where it ends is reported: every report lists a folder, and a walk down a
+    // deep path would list each of its ancestors. A walk that changed the selection on
+    // the way reports once at its end, also when it ends where it began, so the file list
+    // is read again as before. A rebuild within (a new drive) is part of the same walk.
+    // The subfolders of the folder it ends on are loaded after the report, from what the
+    // listing in answer saw when it offers that.
+    bool report = false;
+    QTreeWidgetItem* end = nullptr;
+    {
+        struct Walk {
+            TDirTreeViewS* tree;
+            bool outermost;
+            explicit Walk(TDirTreeViewS* t) : tree(t), outermost(t->walkDepth_++ == 0) {
+                if (outermost)
+                    tree->walkChanged_ = false;
+            }
+            ~Walk() {
+                if (outermost) {
+                    tree->walkEnd_ = nullptr;
+                    tree->walkEndSkipped_ = false;
+                }
+                --tree->walkDepth_;
+            }
+        } walk(this);
+        UpdateBracket bracket(this);
+        const QString drive = driveForPath(path);
+        if (!drive.isEmpty())
+            SetDrive(drive);
+        const int index = FindPathIndex(FirstNode(), path);
+        QTreeWidgetItem* node = NodeAt(index);
+        SelectNode(node);
+        if (walk.outermost && walkEndSkipped_) {
+            if (walkEnd_ == currentItem())
+                end = walkEnd_;
+            else
+                loadSubdirs(walkEnd_);
+        }
+        if (QTreeWidgetItem* selected = currentItem();
+            !end && selected && selected->childCount() > 0)
+            selected->setExpanded(true);
+        report = walk.outermost && walkChanged_;
+    }
+    if (!end) {
+        if (report)
+            reportSelection(currentItem());
+        return;
+    }
+    const int generation = generation_;
+    awaitedDir_ = GetNodePath(end);
+    if (report)
+        reportSelection(currentItem());
+    if (generation == generation_) { // no rebuild meanwhile, which deletes every node
+        UpdateBracket bracket(this);
+        loadSubdirs(end);
+        if (end == currentItem() && end->childCount() > 0)
+            end->setExpanded(true);
+    }
+    awaitedDir_.clear();
+    offered_ = false;
+    offeredNames_.clear();
+    offeredLinks_.clear();
 }
 
 int TDirTreeViewS::FindPathIndex(QTreeWidgetItem* node, const QString& path) {
@@ -351,6 +439,11 @@ int TDirTreeViewS::findRelative(QTreeWidgetItem* node, const QString& rest) {
         QTreeWidgetItem* child = findChild(node, first);
         if (!child)
             return 0;
+        if (remaining.isEmpty() && walkDepth_ == 1 && child->childCount() == 0) {
+            // The outermost walk's last folder: its parent, opening now, leaves it.
+            walkEnd_ = child;
+            walkEndSkipped_ = false;
+        }
         // Selecting shows the child, which opens its ancestors and so loads the level
         // below it: the walk can go deeper than Rebuild loaded.
         SelectNode(child);
@@ -447,6 +540,15 @@ QString TDirTreeViewS::NodeName(const QTreeWidgetItem* node) {
 }
 
 void TDirTreeViewS::selectionChanged(QTreeWidgetItem* current) {
+    if (walkDepth_ > 0) {
+        if (!clearing_ && current)
+            walkChanged_ = true;
+        return;
+    }
+    reportSelection(current);
+}
+
+void TDirTreeViewS::reportSelection(QTreeWidgetItem* current) {
     if (clearing_ || !current || dirSpace_ || !OnChange)
         return;
     OnChange(this, GetSelectedPath());

@@ -39,9 +39,12 @@ public:
     // Selects the node of a full path; the drive root when the path is not found. A path
     // outside the shown drive switches first to the drive it belongs to; one inside it
     // stays there, also when it lies in a listed drive within. path must not be empty.
+    // The folders selected on the way are not reported: one OnChange at the end, when
+    // the selection changed at all during the walk.
     void SelectPath(const QString& path);
     // Absolute index of the node of path, walking down from node (the drive root);
-    // 0 when not found. Names compare exactly, case-sensitively. Selects on the way.
+    // 0 when not found. Names compare exactly, case-sensitively. Selects on the way
+    // (reported as usual when not called from SelectPath).
     int FindPathIndex(QTreeWidgetItem* node, const QString& path);
     // Adds the subdirectories of dir under parent (top level when null), in the user's
     // locale order; with oneMoreLevel also their subdirectories.
@@ -81,6 +84,15 @@ public:
     // The sorted names of the subdirectories of dir, dot-directories left out; links
     // collects those that are symbolic links.
     static QStringList SubdirNames(const QString& dir, QSet<QString>* links = nullptr);
+    // Sorts names of sibling folders in the order the tree shows them.
+    static void SortSubdirNames(QStringList& names);
+
+    // While OnChange reports the end of a SelectPath walk, the subfolders of that folder
+    // are not loaded yet: whoever lists the folder in answer may hand over what it saw
+    // (unsorted, dot-names left out, links to folders among them), so the folder is read
+    // once. Otherwise the tree reads it itself after the report.
+    bool AwaitsSubdirsOf(const QString& dir) const;
+    void OfferSubdirs(const QString& dir, const QStringList& names, const QSet<QString>& links);
 
     TDirTreeEvent OnChange;
     TDirTreeEvent OnClick;
@@ -94,9 +106,11 @@ protected:
 private:
     void nodeExpanding(QTreeWidgetItem* node);
     void selectionChanged(QTreeWidgetItem* current);
+    void reportSelection(QTreeWidgetItem* current);
     void makeVisible(QTreeWidgetItem* node);
     QTreeWidgetItem* findChild(QTreeWidgetItem* node, const QString& name) const;
     int findRelative(QTreeWidgetItem* node, const QString& rest);
+    void loadSubdirs(QTreeWidgetItem* node);
     QString driveForPath(const QString& path) const;
     bool revisitsAncestor(const QString& dir, const QTreeWidgetItem* node) const;
 
@@ -107,6 +121,16 @@ private:
     bool dirSpace_ = false;
     int updateDepth_ = 0;
     bool clearing_ = false;
+    int walkDepth_ = 0;        // SelectPath walks under way (a rebuild within nests one)
+    bool walkChanged_ = false; // the selection changed during the outermost walk
+    // The outermost walk's last folder, its loading postponed past the report; skipped
+    // when its parent opened meanwhile and so left to load.
+    QTreeWidgetItem* walkEnd_ = nullptr;
+    bool walkEndSkipped_ = false;
+    QString awaitedDir_; // during the report: the folder whose subfolders may be offered
+    bool offered_ = false;
+    QStringList offeredNames_;
+    QSet<QString> offeredLinks_;
     int generation_ = 0; // counts rebuilds, which delete every node
     int eventIntervalMs_ = 50;
     bool expandingAll_ = false;

@@ -160,11 +160,11 @@ void TFileInfoList::Clear() {
     ++generation_;
 }
 
-void TFileInfoList::SetDirectory(const QString& dir) {
+void TFileInfoList::SetDirectory(const QString& dir, SeenSubdirs* seen) {
     if (dir.isEmpty() && directory_.isEmpty())
         return;
     directory_ = dir;
-    Rescan(dir);
+    Rescan(dir, seen);
     Sort();
 }
 
@@ -181,20 +181,20 @@ void TFileInfoList::SetSortOrder(TSortOrder order) {
     Sort();
 }
 
-void TFileInfoList::Rescan(const QString& dir) {
+void TFileInfoList::Rescan(const QString& dir, SeenSubdirs* seen) {
     Clear();
     fileCount_ = 0;
     totalSize_ = 0;
-    ScanDirectory(dir);
+    ScanDirectory(dir, seen);
 }
 
-void TFileInfoList::ScanDirectory(const QString& dir) {
+void TFileInfoList::ScanDirectory(const QString& dir, SeenSubdirs* seen) {
     const TDirInfo* d = addDir(platform::toFsBytes(WithTrailingBackslash(dir)));
     platform::DirReader reader;
     if (reader.open(d->bytes) != 0)
         return;
     PackedTimeCache times;
-    scanDir(d, reader, times, nullptr);
+    scanDir(d, reader, times, nullptr, seen);
 }
 
 void TFileInfoList::ScanSubtree(const QString& dir) {
@@ -278,7 +278,8 @@ const char* TFileInfoList::storeName(const char* name, int length) {
 // given, the directories to enter afterwards (no dot-directories, no symbolic links).
 // Only matching entries and entries of unknown type cost a stat.
 void TFileInfoList::scanDir(const TDirInfo* dir, platform::DirReader& reader,
-                            PackedTimeCache& times, std::vector<QByteArray>* subdirs) {
+                            PackedTimeCache& times, std::vector<QByteArray>* subdirs,
+                            SeenSubdirs* seen) {
     platform::RawEntry e;
     platform::EntryStat st;
     auto addSubdir = [&] {
@@ -287,17 +288,28 @@ void TFileInfoList::scanDir(const TDirInfo* dir, platform::DirReader& reader,
         sub.append(dir->bytes).append(e.name, e.nameLength).append('/');
         subdirs->push_back(std::move(sub));
     };
+    // What the directory tree would find reading the folder itself.
+    auto noteSeen = [&](bool link) {
+        seen->names.append(platform::fromFsBytes(e.name, e.nameLength));
+        if (link)
+            seen->links.insert(seen->names.last());
+    };
     while (reader.next(e)) {
         const bool dotName = e.name[0] == '.';
         if (e.type == platform::EntryType::Directory) {
             if (subdirs && !dotName)
                 addSubdir();
+            if (seen && !dotName)
+                noteSeen(false);
             continue;
         }
         if (!mask_.matches(e.name, e.nameLength)) {
             if (subdirs && !dotName && e.type == platform::EntryType::Unknown &&
                 reader.stat(e, st) && st.isDir && !st.isSymlink)
                 addSubdir();
+            bool link = false;
+            if (seen && !dotName && reader.isDirectory(e, &link))
+                noteSeen(link);
             continue;
         }
         if (e.nameLength > 0xFFFF || !reader.stat(e, st))
@@ -305,6 +317,8 @@ void TFileInfoList::scanDir(const TDirInfo* dir, platform::DirReader& reader,
         if (st.isDir) {
             if (subdirs && !dotName && !st.isSymlink)
                 addSubdir();
+            if (seen && !dotName)
+                noteSeen(st.isSymlink);
             continue;
         }
         TFileInfo* r = allocRecord();
@@ -330,6 +344,8 @@ void TFileInfoList::scanDir(const TDirInfo* dir, platform::DirReader& reader,
         ++fileCount_;
         totalSize_ += st.size;
     }
+    if (seen)
+        seen->complete = true;
 }
 
 // Depth first; returns false when the scan has to stop because the list was cleared

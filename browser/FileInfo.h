@@ -5,7 +5,9 @@
 #include "browser/WildcardMask.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -67,6 +69,15 @@ int CompareByExt(const TFileInfo& a, const TFileInfo& b);
 int CompareBySize(const TFileInfo& a, const TFileInfo& b);
 int CompareByTime(const TFileInfo& a, const TFileInfo& b);
 
+// The subfolders one listing met, as the directory tree shows them: names that do not
+// start with ".", symbolic links to folders among them (also in links), unsorted.
+// complete stays false when the folder could not be read.
+struct SeenSubdirs {
+    QStringList names;
+    QSet<QString> links;
+    bool complete = false;
+};
+
 class TFileInfoList {
 public:
     // Called from the recursive scan with the directory being examined and the running
@@ -82,16 +93,18 @@ public:
     // is processing events stops when its list is cleared.
     void Clear();
     // Lists dir (again, also when it is the current one) and sorts. Nothing when both
-    // dir and Directory are empty.
-    void SetDirectory(const QString& dir);
+    // dir and Directory are empty. seen (when given) gets the subfolders met on the way.
+    void SetDirectory(const QString& dir, SeenSubdirs* seen = nullptr);
     // Re-lists Directory with the new mask and sorts.
     void SetMask(const QString& mask);
+    // The mask for the next scan; the records stay as they are.
+    void PresetMask(const QString& mask) { mask_ = WildcardMask(mask); }
     // Sorts when the order changes.
     void SetSortOrder(TSortOrder order);
     // Clear, reset the counters, ScanDirectory.
-    void Rescan(const QString& dir);
+    void Rescan(const QString& dir, SeenSubdirs* seen = nullptr);
     // Appends the matching files of one directory; no reset, no sort.
-    void ScanDirectory(const QString& dir);
+    void ScanDirectory(const QString& dir, SeenSubdirs* seen = nullptr);
     // Appends the matching files of dir and every directory below it, depth first,
     // files before subdirectories; names starting with "." and symbolic links are not
     // entered. No reset, no sort.
@@ -131,7 +144,7 @@ private:
     TFileInfo* allocRecord();
     const char* storeName(const char* name, int length);
     void scanDir(const TDirInfo* dir, platform::DirReader& reader, PackedTimeCache& times,
-                 std::vector<QByteArray>* subdirs);
+                 std::vector<QByteArray>* subdirs, SeenSubdirs* seen = nullptr);
     bool scanSubtree(const QByteArray& dirBytes, const platform::DirReader* parent, int depth,
                      SubtreeScan& scan);
 

@@ -81,13 +81,13 @@ void TFileListBoxS::SetGyou(int rows) {
     EndUpdate();
 }
 
-void TFileListBoxS::SetDirectory(const QString& dir) {
+void TFileListBoxS::SetDirectory(const QString& dir, SeenSubdirs* seen) {
     if (dir.isEmpty())
         return;
     directory_ = dir;
     model_->SetRecords({});
     info_.Clear();
-    info_.SetDirectory(dir);
+    info_.SetDirectory(dir, seen);
     Refill();
 }
 

@@ -35,6 +35,9 @@ public:
     void SetSortDirection(TSortDirection direction);
     QString Mask() const { return info_.Mask(); }
     void SetMask(const QString& mask); // re-lists Directory with the new mask
+    // The mask for the next listing, without listing now (start-up, while the folder to
+    // list is not known yet); the items stay as they are.
+    void PresetMask(const QString& mask) { info_.PresetMask(mask); }
     bool ShowHiddenSysFile() const { return showHiddenSysFile_; }
     void SetShowHiddenSysFile(bool show);
     bool SeparateExt() const { return separateExt_; }
@@ -46,7 +49,8 @@ public:
 
     // Content.
     QString Directory() const { return directory_; }
-    void SetDirectory(const QString& dir); // an empty dir is ignored
+    // An empty dir is ignored. seen (when given) gets the subfolders the listing met.
+    void SetDirectory(const QString& dir, SeenSubdirs* seen = nullptr);
     // Lists root and every directory below it with the current mask, with a progress
     // window. Ignored while a search of this list is running.
     void SearchTree(const QString& root);

@@ -136,6 +136,7 @@ void FilePanel::DirList2Change() {
     PanelR->setCaption(QString());
     PanelL->setCaption(QString());
     PanelL->setToolTip(QString());
+    startupListingOwed_ = false; // this listing takes its place
     // The summary follows also when the listing fails.
     struct Summary {
         FilePanel* panel;
@@ -147,7 +148,17 @@ void FilePanel::DirList2Change() {
     } summary{this};
     ListBox1->Clear();
     ListBox1->SetGyou(ListBox1->Gyou());
-    ListBox1->SetDirectory(DirList2->GetSelectedPath());
+    const QString dir = DirList2->GetSelectedPath();
+    if (!DirList2->AwaitsSubdirsOf(dir)) {
+        ListBox1->SetDirectory(dir);
+        return;
+    }
+    // The tree has yet to learn the subfolders of this folder: this listing meets them,
+    // so the folder (maybe of many thousand files) is read once, not twice.
+    SeenSubdirs seen;
+    ListBox1->SetDirectory(dir, &seen);
+    if (seen.complete)
+        DirList2->OfferSubdirs(dir, seen.names, seen.links);
 }
 
 void FilePanel::RestoreDirectory() {
@@ -160,6 +171,10 @@ void FilePanel::RestoreDirectory() {
             // A directory that cannot be shown leaves the tree where it is.
         }
     }
+    ShowTreeDriveInBox();
+}
+
+void FilePanel::ShowTreeDriveInBox() {
     const QString drive = DirList2->Drive();
     if (drive.isEmpty() || DriveComboBox1->currentData().toString() == drive)
         return;

@@ -100,7 +100,11 @@ public:
     int FilterBoxIndex() const;
     void RememberTreeDirectory();
     void RestoreDirectory();
+    void ShowTreeDriveInBox(); // when the box shows another drive than the tree
     void OpenTreeOnRememberedDirectory();
+    // Makes the listing the filter's mask asked for at start-up, when nothing listed the
+    // list since (the tree did not open on the remembered folder).
+    void SettleStartupListing();
     void FilePanelFormShow();
     void ShowViewer(bool open); // the three panels
     void SetListRows(int rows); // the first sheet's list
@@ -195,6 +199,11 @@ private:
     SearchSheet* sheet_ = nullptr;
     bool splitterCaptured_ = false;
     int returnSheet_ = 1; // the sheet to return to after maximise / normal size
+    // Start-up: the filter's listing of the list's (still empty) folder is owed until the
+    // tree lists the remembered folder, which replaces it; the tree opened on that folder
+    // while the window was created, so the first showing need not walk there again.
+    bool startupListingOwed_ = false;
+    bool restoredAtCreation_ = false;
 };
 
 } // namespace browser

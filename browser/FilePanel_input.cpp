@@ -92,7 +92,22 @@ void FilePanel::ApplyFilterSelection() {
         const QSignalBlocker block(FilterComboBox1);
         FilterComboBox1->setCurrentIndex(index);
     }
-    ListBox1->SetMask(FilterComboBox1->currentData().toString());
+    const QString mask = FilterComboBox1->currentData().toString();
+    if (!state_.Creating || !ListBox1->Directory().isEmpty()) {
+        ListBox1->SetMask(mask);
+        return;
+    }
+    // The mask would list the process's current directory now, only for the tree to list
+    // the remembered folder in its place a moment later (often the same folder, on the
+    // first start): the listing waits until start-up knows which one it needs.
+    ListBox1->PresetMask(mask);
+    startupListingOwed_ = true;
+}
+
+void FilePanel::SettleStartupListing() {
+    if (!std::exchange(startupListingOwed_, false))
+        return;
+    ListBox1->SetMask(ListBox1->Mask());
 }
 
 int FilePanel::FilterBoxIndex() const {
@@ -106,15 +121,29 @@ void FilePanel::RememberTreeDirectory() {
 }
 
 void FilePanel::OpenTreeOnRememberedDirectory() {
-    if (state_.ViewerOpen && !DirectoryPanel->isHidden())
+    if (state_.ViewerOpen && !DirectoryPanel->isHidden()) {
         RestoreDirectory();
+        restoredAtCreation_ = true;
+    }
+    SettleStartupListing();
 }
 
 void FilePanel::FilePanelFormShow() {
+    const bool restoredAtCreation = std::exchange(restoredAtCreation_, false);
     if (DirectoryPanel->isHidden())
         return;
     // Hook for the archive work: create the archive window hidden here (state_.Windows.MeltView).
-    RestoreDirectory();
+    if (restoredAtCreation && DirList2->currentItem() && !DirList2->DirSpace() &&
+        DirList2->GetSelectedPath() == state_.RememberedDirectory) {
+        // The first showing right after creation: the tree is already there and the list
+        // holds its folder. Walking there again would list the folder (and every folder
+        // above it) once more; only the rows follow the height the list has now, as the
+        // listing would have made them.
+        ListBox1->SetGyou(ListBox1->Gyou());
+        ShowTreeDriveInBox();
+    } else {
+        RestoreDirectory();
+    }
     DirList2->setFocus();
 }
 

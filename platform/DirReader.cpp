@@ -6,11 +6,17 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace platform {
 
 namespace {
+
+DirReadObserver& readObserver() {
+    static DirReadObserver observer;
+    return observer;
+}
 
 struct Identity {
     uid_t uid = 0;
@@ -68,22 +74,27 @@ constexpr int kBufferSize = 32 * 1024;
 
 } // namespace
 
+void SetDirReadObserver(DirReadObserver observer) {
+    readObserver() = std::move(observer);
+}
+
 int DirReader::open(const QByteArray& dir, bool noFollow) {
     close();
     int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     if (noFollow)
         flags |= O_NOFOLLOW;
-    return adopt(::open(dir.isEmpty() ? "." : dir.constData(), flags));
+    return adopt(::open(dir.isEmpty() ? "." : dir.constData(), flags), dir);
 }
 
 int DirReader::openAt(const DirReader& parent, const char* name) {
     close();
     if (parent.fd_ < 0)
         return EBADF;
-    return adopt(::openat(parent.fd_, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
+    return adopt(::openat(parent.fd_, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW),
+                 parent.observed_ ? parent.path_ + '/' + name : QByteArray(name));
 }
 
-int DirReader::adopt(int fd) {
+int DirReader::adopt(int fd, const QByteArray& path) {
     if (fd < 0)
         return errno;
     fd_ = fd;
@@ -92,6 +103,12 @@ int DirReader::adopt(int fd) {
     filled_ = 0;
     at_ = 0;
     atEnd_ = false;
+    observed_ = bool(readObserver());
+    if (observed_) {
+        path_ = path;
+        entries_ = 0;
+        stats_ = 0;
+    }
     return 0;
 }
 
@@ -102,6 +119,11 @@ void DirReader::close() {
     filled_ = 0;
     at_ = 0;
     atEnd_ = true;
+    if (observed_) {
+        observed_ = false;
+        if (const DirReadObserver& observer = readObserver())
+            observer(DirReadRecord{std::exchange(path_, QByteArray()), entries_, stats_});
+    }
 }
 
 bool DirReader::next(RawEntry& entry) {
@@ -126,11 +148,13 @@ bool DirReader::next(RawEntry& entry) {
         entry.name = n;
         entry.nameLength = qsizetype(std::strlen(n));
         entry.type = typeOf(d->d_type);
+        entries_ += observed_;
         return true;
     }
 }
 
 bool DirReader::stat(const RawEntry& entry, EntryStat& out) const {
+    stats_ += observed_;
     struct stat st {};
     if (::fstatat(fd_, entry.name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
@@ -162,6 +186,7 @@ bool DirReader::isDirectory(const RawEntry& entry, bool* isSymlink) const {
     case EntryType::Unknown:
         break;
     }
+    stats_ += observed_;
     struct stat st {};
     if (entry.type == EntryType::Unknown) {
         if (::fstatat(fd_, entry.name, &st, AT_SYMLINK_NOFOLLOW) != 0)

@@ -5,6 +5,7 @@
 // are raw bytes (see FsName.h).
 #include <QByteArray>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -27,6 +28,18 @@ struct EntryStat {
     int64_t size = 0;       // bytes (0 for directories)
     int64_t mtimeSec = 0;   // modification time, seconds since the epoch (UTC)
 };
+
+// What one reading of a directory cost, told as its reader closes: the entries read and
+// the stats made (one per entry for a listing, none for a reading by entry type).
+struct DirReadRecord {
+    QByteArray dir; // as given to open()
+    int entries = 0;
+    int stats = 0;
+};
+using DirReadObserver = std::function<void(const DirReadRecord&)>;
+// For measurements and tests: sees every reading of the process (null: none). Set and
+// used on one thread.
+void SetDirReadObserver(DirReadObserver observer);
 
 class DirReader {
 public:
@@ -58,13 +71,18 @@ public:
     bool isDirectory(const RawEntry& entry, bool* isSymlink = nullptr) const;
 
 private:
-    int adopt(int fd);
+    int adopt(int fd, const QByteArray& path);
 
     int fd_ = -1;
     std::unique_ptr<char[]> buffer_; // kept across open() calls
     int filled_ = 0;                 // bytes of entries in buffer_
     int at_ = 0;                     // offset of the next entry in buffer_
     bool atEnd_ = false;
+    // Counted only while an observer is set.
+    bool observed_ = false;
+    QByteArray path_;
+    int entries_ = 0;
+    mutable int stats_ = 0;
 };
 
 } // namespace platform

@@ -111,15 +111,32 @@ TEST_F(DirTree, RebuildLoadsTwoLevelsAndExpandingLoadsOneMore) {
     EXPECT_EQ(childTexts(childNamed(tree.FirstNode(), "apple")), QStringList{"Seed"});
 }
 
-TEST_F(DirTree, PathsRoundTripAndTheWalkReportsEverySelection) {
+TEST_F(DirTree, PathsRoundTripAndTheWalkReportsWhereItEnds) {
     tree.SetDrive(a);
     changes.clear();
     tree.SelectPath(a + "/Alpha/Beta/Gamma/Delta");
     EXPECT_EQ(tree.GetSelectedPath(), a + "/Alpha/Beta/Gamma/Delta");
-    EXPECT_EQ(changes, QStringList({a + "/Alpha", a + "/Alpha/Beta", a + "/Alpha/Beta/Gamma",
-                                    a + "/Alpha/Beta/Gamma/Delta"}));
+    // The folders on the way are selected (and so opened) but not reported: each report
+    // lists a folder.
+    EXPECT_EQ(changes, QStringList{a + "/Alpha/Beta/Gamma/Delta"});
+    EXPECT_TRUE(childNamed(tree.FirstNode(), "Alpha")->isExpanded());
     EXPECT_EQ(tree.FindPathIndex(tree.FirstNode(), a + "/Alpha/Beta/Gamma/Delta"),
               tree.AbsoluteIndex(tree.currentItem()));
+    // The same path again passes through its ancestors, so it is reported (the list is
+    // read afresh); a folder right below the root that is already selected is not.
+    changes.clear();
+    tree.SelectPath(a + "/Alpha/Beta/Gamma/Delta");
+    EXPECT_EQ(changes, QStringList{a + "/Alpha/Beta/Gamma/Delta"});
+    tree.SelectPath(a + "/cherry");
+    changes.clear();
+    tree.SelectPath(a + "/cherry");
+    EXPECT_TRUE(changes.isEmpty());
+    // Finding the index walks without that: each selection reports. walks without that: each
+    // selection reports.
+    tree.SelectNode(tree.FirstNode());
+    changes.clear();
+    tree.FindPathIndex(tree.FirstNode(), a + "/Alpha/Beta");
+    EXPECT_EQ(changes, QStringList({a + "/Alpha", a + "/Alpha/Beta"}));
 
     // Every node's path leads back to it; the root's selected path ends in "/".
     const int count = tree.NodeCount();
@@ -140,6 +157,49 @@ TEST_F(DirTree, PathsRoundTripAndTheWalkReportsEverySelection) {
     EXPECT_EQ(tree.GetNodePath(tree.FirstNode()), a);
     tree.SelectPath(a + "/Alpha/"); // a trailing "/" still names the directory
     EXPECT_EQ(tree.GetSelectedPath(), a + "/Alpha");
+}
+
+// The folder a walk ends on learns its subfolders after the report, from the listing made
+// in answer when it offers them; else the tree reads the folder itself.
+TEST_F(DirTree, TheWalksLastFolderTakesTheSubfoldersItsListingOffers) {
+    tree.SetDrive(a);
+    bool awaited = false;
+    int childrenWhenReported = -1;
+    tree.OnChange = [&](TDirTreeViewS*, const QString& path) {
+        changes.append(path);
+        awaited = tree.AwaitsSubdirsOf(path);
+        childrenWhenReported = tree.currentItem()->childCount();
+        tree.OfferSubdirs(a + "/Alpha", {"wrong"}, {}); // not the awaited folder
+        tree.OfferSubdirs(path, {"seen2", "link", "Seen1"}, {"link"});
+    };
+    changes.clear();
+    tree.SelectPath(a + "/Alpha/Beta");
+    EXPECT_EQ(changes, QStringList{a + "/Alpha/Beta"});
+    EXPECT_TRUE(awaited);
+    EXPECT_EQ(childrenWhenReported, 0);
+    QTreeWidgetItem* beta = tree.currentItem();
+    EXPECT_EQ(childTexts(beta), QStringList({"link", "Seen1", "seen2"}));
+    EXPECT_TRUE(beta->isExpanded());
+    EXPECT_FALSE(tree.AwaitsSubdirsOf(a + "/Alpha/Beta"));
+    EXPECT_EQ(childTexts(childNamed(tree.FirstNode(), "Alpha")), QStringList({"Beta", "Beta2"}));
+
+    // No offer: the tree reads the folder; nothing is awaited outside a walk's report.
+    tree.OnChange = [&](TDirTreeViewS*, const QString& path) {
+        changes.append(path);
+        awaited = tree.AwaitsSubdirsOf(path);
+    };
+    changes.clear();
+    tree.Rebuild();
+    EXPECT_EQ(changes, QStringList{a + "/Alpha/Beta"});
+    EXPECT_TRUE(awaited);
+    EXPECT_EQ(childTexts(tree.currentItem()), QStringList{"Gamma"});
+    EXPECT_TRUE(tree.currentItem()->isExpanded());
+    tree.SelectNode(childNamed(tree.FirstNode(), "cherry"));
+    EXPECT_FALSE(awaited);
+    // A walk that ends on a folder already read reports without waiting.
+    tree.SelectPath(a + "/Alpha/Beta2");
+    EXPECT_FALSE(awaited);
+    EXPECT_EQ(tree.GetSelectedPath(), a + "/Alpha/Beta2");
 }
 
 TEST_F(DirTree, NamesMustMatchExactlyElseTheRootIsSelected) {
@@ -179,8 +239,8 @@ TEST_F(DirTree, AnotherDriveKeepsTheRelativeDirectoryWhenItExists) {
     EXPECT_EQ(tree.Drive(), b);
     EXPECT_EQ(tree.FirstNode()->text(0), b);
     EXPECT_EQ(tree.GetSelectedPath(), b + "/Alpha/Beta");
-    // The walk on the fresh tree selects Alpha first: the root is never selected.
-    EXPECT_EQ(changes, QStringList({b + "/Alpha", b + "/Alpha/Beta"}));
+    // The rebuild and the walk on the fresh tree report once, where they end.
+    EXPECT_EQ(changes, QStringList{b + "/Alpha/Beta"});
 
     // Selecting a path on another drive switches to that drive.
     tree.SelectPath(a + "/cherry");
