@@ -4,6 +4,8 @@
 #include "platform/TermSignal.h"
 #include "ui/HelpWindow.h"
 
+#include <QImageReader>
+
 int main(int argc, char** argv) {
     ZelmoApplication app(argc, argv); // application title "Zelmo32"
     // The loop ends when the main window has closed, not when the last window hides
@@ -11,6 +13,9 @@ int main(int argc, char** argv) {
     app.setQuitOnLastWindowClosed(false);
 
     ui::InstallHelpKey(&app); // F1 shows the help of whatever has the focus
+    // Photographs of 6000 x 6000 pixels are common; the plug-ins allow 256 MB of pixels,
+    // and the pictures they hand over are read with the same bound.
+    QImageReader::setAllocationLimit(256);
 
     TForm1 form; // creation runs here, then the hidden image preview window is made
     // exit(), not quit(): quit() would first try to close every window, and the main
