@@ -64,6 +64,12 @@ QByteArray makeGif(int width, int height, const QList<QRgb>& colours,
                                            f.pixels.begin() + (y + 1) * f.width);
             EGifPutLine(gif, line.data(), f.width);
         }
+        // The encoder keeps its own copy of a frame's colours and forgets it at the next
+        // frame or at the close: released here.
+        if (gif->Image.ColorMap) {
+            GifFreeMapObject(gif->Image.ColorMap);
+            gif->Image.ColorMap = nullptr;
+        }
     }
     EGifCloseFile(gif, &error);
     GifFreeMapObject(global);
