@@ -1,6 +1,6 @@
-// Where the other parts join the main window: the image plug-ins, the editor, and the parts still to
-// come (the information window, the archive libraries), each filled in by the
-// work that builds its part; until then each does nothing.
+// Where the other parts join the main window: the image plug-ins, the editor, and the parts still
+// to come (the information window, the archive libraries), each filled in by the work that builds
+// its part; until then each does nothing.
 #include "app/TForm1.h"
 
 #include "browser/FileListBox.h"

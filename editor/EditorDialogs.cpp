@@ -43,9 +43,15 @@ std::optional<FileDialogAnswer> runFileDialog(QWidget* parent, const FileDialogR
 
 } // namespace
 
-void SetSaveDialogSource(FileDialogSource source) { saveSource() = std::move(source); }
-void SetOpenDialogSource(FileDialogSource source) { openSource() = std::move(source); }
-void SetFontDialogSource(FontDialogSource source) { fontSource() = std::move(source); }
+void SetSaveDialogSource(FileDialogSource source) {
+    saveSource() = std::move(source);
+}
+void SetOpenDialogSource(FileDialogSource source) {
+    openSource() = std::move(source);
+}
+void SetFontDialogSource(FontDialogSource source) {
+    fontSource() = std::move(source);
+}
 
 QStringList QtNameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));

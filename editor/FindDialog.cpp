@@ -51,13 +51,29 @@ FindDialog::FindDialog(QWidget* parent) : QDialog(parent) {
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
 }
 
-QString FindDialog::FindText() const { return TextEdit->text(); }
-void FindDialog::SetFindText(const QString& text) { TextEdit->setText(text); }
-bool FindDialog::Down() const { return DownButton->isChecked(); }
-void FindDialog::SetDown(bool down) { (down ? DownButton : UpButton)->setChecked(true); }
-bool FindDialog::MatchCase() const { return MatchCaseBox->isChecked(); }
-void FindDialog::SetMatchCase(bool on) { MatchCaseBox->setChecked(on); }
-bool FindDialog::WholeWord() const { return WholeWordBox->isChecked(); }
-void FindDialog::SetWholeWord(bool on) { WholeWordBox->setChecked(on); }
+QString FindDialog::FindText() const {
+    return TextEdit->text();
+}
+void FindDialog::SetFindText(const QString& text) {
+    TextEdit->setText(text);
+}
+bool FindDialog::Down() const {
+    return DownButton->isChecked();
+}
+void FindDialog::SetDown(bool down) {
+    (down ? DownButton : UpButton)->setChecked(true);
+}
+bool FindDialog::MatchCase() const {
+    return MatchCaseBox->isChecked();
+}
+void FindDialog::SetMatchCase(bool on) {
+    MatchCaseBox->setChecked(on);
+}
+bool FindDialog::WholeWord() const {
+    return WholeWordBox->isChecked();
+}
+void FindDialog::SetWholeWord(bool on) {
+    WholeWordBox->setChecked(on);
+}
 
 } // namespace editor

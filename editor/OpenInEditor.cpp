@@ -17,7 +17,8 @@ TMeltM* EditPopClick(core::SharedState& state, const EditorOpenFacts& facts) {
         editor->activateWindow();
         busy.restore();
         const ui::MsgResult r = ui::MessageDlg(
-            QStringLiteral("編集中のテキストがあります。\r\n \r\n選択に基づき、次のテキストを表示しますか ? "),
+            QStringLiteral(
+                "編集中のテキストがあります。\r\n \r\n選択に基づき、次のテキストを表示しますか ? "),
             ui::MsgDlgType::Confirmation, ui::mbYes | ui::mbNo);
         if (r != ui::MsgResult::Yes) {
             if (editor->isMinimized())

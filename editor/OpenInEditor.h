@@ -8,9 +8,9 @@ namespace core {
 struct SharedState;
 }
 
-namespace editor {
-
 class TMeltM;
+
+namespace editor {
 
 // What the main window knows when the command runs.
 struct EditorOpenFacts {

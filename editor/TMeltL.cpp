@@ -23,18 +23,6 @@
 
 namespace editor {
 
-const QString TMeltL::kSaveFilter = QStringLiteral("Text File  (*.TXT)|*.TXT|Rtf  File  (*.RTF)|*.RTF");
-const QString TMeltL::kOpenFilter =
-    QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.TXT)|*.TXT|ログファイル (*.LOG)|*.LOG|全てのファイル (*.*)|*.*");
-
-QString ExtensionKey(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || dot < slash)
-        return QString();
-    return path.mid(dot, 4).toUpper();
-}
-
 // ---- The edit box ----------------------------------------------------------------------
 
 RichEditBox::RichEditBox(QWidget* parent) : QTextEdit(parent) {
@@ -47,14 +35,16 @@ RichEditBox::RichEditBox(QWidget* parent) : QTextEdit(parent) {
     setUndoRedoEnabled(true);
     // The selection stays visible without focus.
     QPalette p = palette();
-    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               p.color(QPalette::Active, QPalette::Highlight));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText,
                p.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
 }
 
 void RichEditBox::keyPressEvent(QKeyEvent* e) {
-    if (e->modifiers() == Qt::ControlModifier && (e->key() == Qt::Key_Down || e->key() == Qt::Key_Up)) {
+    if (e->modifiers() == Qt::ControlModifier &&
+        (e->key() == Qt::Key_Down || e->key() == Qt::Key_Up)) {
         const int step = fontMetrics().lineSpacing();
         QScrollBar* bar = verticalScrollBar();
         bar->setValue(bar->value() + (e->key() == Qt::Key_Down ? step : -step));
@@ -103,6 +93,15 @@ void RichEditBox::inputMethodEvent(QInputMethodEvent* e) {
     copy.setCommitString(e->commitString(), e->replacementStart(), e->replacementLength());
     QTextEdit::inputMethodEvent(&copy);
 }
+
+} // namespace editor
+
+using namespace editor;
+
+const QString TMeltL::kSaveFilter =
+    QStringLiteral("Text File  (*.TXT)|*.TXT|Rtf  File  (*.RTF)|*.RTF");
+const QString TMeltL::kOpenFilter =
+    QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.TXT)|*.TXT|ログファイル (*.LOG)|*.LOG|全てのファイル (*.*)|*.*");
 
 // ---- The window ------------------------------------------------------------------------
 
@@ -182,8 +181,9 @@ void TMeltL::Build() {
     connect(RichEdit1, &QTextEdit::textChanged, this, &TMeltL::UpdateStatus);
     connect(RichEdit1, &RichEditBox::menusNeeded, this, &TMeltL::UpdateMenus);
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(RichEdit1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(at)); });
+    connect(RichEdit1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupMenu1->popup(RichEdit1->viewport()->mapToGlobal(at));
+    });
 }
 
 void TMeltL::BuildMenus() {
@@ -224,31 +224,47 @@ void TMeltL::BuildMenus() {
     Save = item(PopupMenu1, "Save", QStringLiteral("Save as (&S)"), &TMeltL::SaveClick);
     Top = item(PopupMenu1, "Top", QStringLiteral("Top (&T)"), &TMeltL::TopClick);
     Last = item(PopupMenu1, "Last", QStringLiteral("Last (&L)"), &TMeltL::LastClick);
-    FontsSetO1 = item(PopupMenu1, "FontsSetO1", QStringLiteral("Fonts Set (&O)"), &TMeltL::FontsSetO1Click);
+    FontsSetO1 =
+        item(PopupMenu1, "FontsSetO1", QStringLiteral("Fonts Set (&O)"), &TMeltL::FontsSetO1Click);
     HelpH1 = item(PopupMenu1, "HelpH1", QStringLiteral("Help (&H)"), &TMeltL::HelpH1Click);
     CloseB = item(PopupMenu1, "CloseB", QStringLiteral("Close (&X)"), &TMeltL::CloseBClick);
 
     FileOpen = item(N6, "FileOpen", QStringLiteral("ファイルを開く(&O)"), &TMeltL::FileOpenClick);
-    FileOpen->setEnabled(false); // the main window's editor enables it
+    FileOpen->setEnabled(false);  // the main window's editor enables it
     FindNext1->setEnabled(false); // from the first find on
-    SaveM = item(N6, "SaveM", QStringLiteral("名前を付けて保存(&S)"), &TMeltL::SaveClick, QKeySequence(Qt::CTRL | Qt::Key_S));
-    K1 = item(N6, "K1", QStringLiteral("フォームの最大化"), &TMeltL::K1Click, QKeySequence(Qt::Key_F8));
-    K3 = item(N6, "K3", QStringLiteral("フォームの普通化"), &TMeltL::K3Click, QKeySequence(Qt::Key_F7));
+    SaveM = item(N6, "SaveM", QStringLiteral("名前を付けて保存(&S)"), &TMeltL::SaveClick,
+                 QKeySequence(Qt::CTRL | Qt::Key_S));
+    K1 = item(N6, "K1", QStringLiteral("フォームの最大化"), &TMeltL::K1Click,
+              QKeySequence(Qt::Key_F8));
+    K3 = item(N6, "K3", QStringLiteral("フォームの普通化"), &TMeltL::K3Click,
+              QKeySequence(Qt::Key_F7));
     K4 = item(N6, "K4", QStringLiteral("アイコン化"), &TMeltL::K4Click, QKeySequence(Qt::Key_F6));
-    HelpHM = item(N6, "HelpHM", QStringLiteral("ヘルプ(&H)"), &TMeltL::HelpH1Click, QKeySequence(Qt::Key_F1));
-    CloseM = item(N6, "CloseM", QStringLiteral("閉じる(&X)"), &TMeltL::CloseBClick, QKeySequence(Qt::Key_F4));
-    CopyM = item(Edit1, "CopyM", QStringLiteral("コピー(&C)"), &TMeltL::CopyClick, QKeySequence(Qt::CTRL | Qt::Key_C));
-    PasteM = item(Edit1, "PasteM", QStringLiteral("貼り付け(&P)"), &TMeltL::PasteClick, QKeySequence(Qt::CTRL | Qt::Key_P));
-    CutM = item(Edit1, "CutM", QStringLiteral("切り取り(&D)"), &TMeltL::CutClick, QKeySequence(Qt::CTRL | Qt::Key_D));
-    UndoM = item(Edit1, "UndoM", QStringLiteral("元に戻す(&U)"), &TMeltL::UndoClick, QKeySequence(Qt::CTRL | Qt::Key_U));
-    WordRapM = item(Edit1, "WordRapM", QStringLiteral("ワードラップ(&W)"), &TMeltL::WordRapMClick, QKeySequence(Qt::CTRL | Qt::Key_W));
+    HelpHM = item(N6, "HelpHM", QStringLiteral("ヘルプ(&H)"), &TMeltL::HelpH1Click,
+                  QKeySequence(Qt::Key_F1));
+    CloseM = item(N6, "CloseM", QStringLiteral("閉じる(&X)"), &TMeltL::CloseBClick,
+                  QKeySequence(Qt::Key_F4));
+    CopyM = item(Edit1, "CopyM", QStringLiteral("コピー(&C)"), &TMeltL::CopyClick,
+                 QKeySequence(Qt::CTRL | Qt::Key_C));
+    PasteM = item(Edit1, "PasteM", QStringLiteral("貼り付け(&P)"), &TMeltL::PasteClick,
+                  QKeySequence(Qt::CTRL | Qt::Key_P));
+    CutM = item(Edit1, "CutM", QStringLiteral("切り取り(&D)"), &TMeltL::CutClick,
+                QKeySequence(Qt::CTRL | Qt::Key_D));
+    UndoM = item(Edit1, "UndoM", QStringLiteral("元に戻す(&U)"), &TMeltL::UndoClick,
+                 QKeySequence(Qt::CTRL | Qt::Key_U));
+    WordRapM = item(Edit1, "WordRapM", QStringLiteral("ワードラップ(&W)"), &TMeltL::WordRapMClick,
+                    QKeySequence(Qt::CTRL | Qt::Key_W));
     WordRapM->setCheckable(true);
-    FindM = item(Find1, "FindM", QStringLiteral("検索(&F)"), &TMeltL::FindClick, QKeySequence(Qt::CTRL | Qt::Key_F));
-    FindNextM = item(Find1, "FindNextM", QStringLiteral("次を検索(&N)"), &TMeltL::FindNext1Click, QKeySequence(Qt::Key_F3));
+    FindM = item(Find1, "FindM", QStringLiteral("検索(&F)"), &TMeltL::FindClick,
+                 QKeySequence(Qt::CTRL | Qt::Key_F));
+    FindNextM = item(Find1, "FindNextM", QStringLiteral("次を検索(&N)"), &TMeltL::FindNext1Click,
+                     QKeySequence(Qt::Key_F3));
     FindNextM->setEnabled(false);
-    TopM = item(GoTo1, "TopM", QStringLiteral("先頭行(&T)"), &TMeltL::TopClick, QKeySequence(Qt::CTRL | Qt::Key_T));
-    LastM = item(GoTo1, "LastM", QStringLiteral("最終行(&L)"), &TMeltL::LastClick, QKeySequence(Qt::CTRL | Qt::Key_L));
-    FontsSetOM = item(O1, "FontsSetOM", QStringLiteral("フォント設定(&F)"), &TMeltL::FontsSetO1Click, QKeySequence(Qt::CTRL | Qt::Key_O));
+    TopM = item(GoTo1, "TopM", QStringLiteral("先頭行(&T)"), &TMeltL::TopClick,
+                QKeySequence(Qt::CTRL | Qt::Key_T));
+    LastM = item(GoTo1, "LastM", QStringLiteral("最終行(&L)"), &TMeltL::LastClick,
+                 QKeySequence(Qt::CTRL | Qt::Key_L));
+    FontsSetOM = item(O1, "FontsSetOM", QStringLiteral("フォント設定(&F)"),
+                      &TMeltL::FontsSetO1Click, QKeySequence(Qt::CTRL | Qt::Key_O));
     // The menu bar's shortcuts act while the edit box has the focus; the box's own
     // bindings for the same keys (Ctrl+C, Ctrl+W...) give way to them.
     for (QAction* a : {SaveM, K1, K3, K4, HelpHM, CloseM, CopyM, PasteM, CutM, UndoM, WordRapM,
@@ -383,12 +399,16 @@ void TMeltL::WordRapMClick() {
     WordRapM->setChecked(RichEdit1->lineWrapMode() != QTextEdit::NoWrap);
 }
 
-void TMeltL::K1Click() { showMaximized(); }
-void TMeltL::K3Click() { showNormal(); }
-void TMeltL::K4Click() { showMinimized(); }
+void TMeltL::K1Click() {
+    showMaximized();
+}
+void TMeltL::K3Click() {
+    showNormal();
+}
+void TMeltL::K4Click() {
+    showMinimized();
+}
 
 void TMeltL::HelpH1Click() {
     ui::ShowHelp(kHelpContext);
 }
-
-} // namespace editor

@@ -42,7 +42,9 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
 };
+} // namespace editor
 
+// The classes stay outside the namespace: their names are the settings sections.
 class TMeltL : public QWidget {
     Q_OBJECT
 public:
@@ -66,8 +68,8 @@ public:
     bool PlainTextMode() const { return plainText_; }
     void SetPlainTextMode(bool on) { plainText_ = on; }
     // The encoding the document came in; saving and the byte measure use it.
-    TextEncoding Encoding() const { return encoding_; }
-    void SetEncoding(TextEncoding e) { encoding_ = e; }
+    editor::TextEncoding Encoding() const { return encoding_; }
+    void SetEncoding(editor::TextEncoding e) { encoding_ = e; }
     bool Modified() const;
     void SetModified(bool on);
     QString Panel(int index) const;
@@ -100,12 +102,12 @@ public:
     void ScrollLines(int lines);
 
     // The selection as the search sees it.
-    bool SearchEditText(const QString& find, const SearchOptions& options);
+    bool SearchEditText(const QString& find, const editor::SearchOptions& options);
 
     // ---- Controls --------------------------------------------------------------------
-    RichEditBox* RichEdit1 = nullptr;
+    editor::RichEditBox* RichEdit1 = nullptr;
     QWidget* StatusBar1 = nullptr;
-    FindDialog* FindDialog1 = nullptr;
+    editor::FindDialog* FindDialog1 = nullptr;
     QMenuBar* MainMenu1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QMenu *N6 = nullptr, *Edit1 = nullptr, *Find1 = nullptr, *GoTo1 = nullptr, *O1 = nullptr;
@@ -115,8 +117,7 @@ public:
     QAction *CopyM = nullptr, *PasteM = nullptr, *CutM = nullptr, *UndoM = nullptr,
             *FindM = nullptr, *FindNextM = nullptr, *SaveM = nullptr, *TopM = nullptr,
             *LastM = nullptr, *FontsSetOM = nullptr, *HelpHM = nullptr, *CloseM = nullptr,
-            *FileOpen = nullptr, *K1 = nullptr, *K3 = nullptr, *K4 = nullptr,
-            *WordRapM = nullptr;
+            *FileOpen = nullptr, *K1 = nullptr, *K3 = nullptr, *K4 = nullptr, *WordRapM = nullptr;
 
     static const QString kSaveFilter, kOpenFilter;
 
@@ -141,7 +142,7 @@ private:
     core::SharedState& state_;
     QLabel* panels_[3] = {};
     bool plainText_ = false;
-    TextEncoding encoding_ = TextEncoding::Utf8;
+    editor::TextEncoding encoding_ = editor::TextEncoding::Utf8;
     bool destroyed_ = false;
 
     int CaretLine = 0;
@@ -161,9 +162,3 @@ public:
     explicit TMeltM(core::SharedState& state, QWidget* parent = nullptr);
     ~TMeltM() override;
 };
-
-// The first four characters of a path's extension with its dot, upper-cased (".rtfx"
-// gives ".RTF"); empty without an extension.
-QString ExtensionKey(const QString& path);
-
-} // namespace editor

@@ -45,6 +45,9 @@ void ShowError(const QString& text) {
 }
 
 } // namespace
+} // namespace editor
+
+using namespace editor;
 
 // ---- Loading ---------------------------------------------------------------------------
 
@@ -190,8 +193,9 @@ void TMeltL::FindDialog1Find() {
         ++FindCount;
     } else {
         if (FindCount > 0) {
-            SetPanel(2, QStringLiteral("検索文字 ： \" ") + find + QStringLiteral("\u3000\" は、計  ") +
-                            QString::number(FindCount) + QStringLiteral("  回  見つかりました。"));
+            SetPanel(2, QStringLiteral("検索文字 ： \" ") + find +
+                            QStringLiteral("\u3000\" は、計  ") + QString::number(FindCount) +
+                            QStringLiteral("  回  見つかりました。"));
         } else {
             SetPanel(2, QStringLiteral("見つかりません \"\u3000") + find +
                             QStringLiteral("\u3000\" !!"));
@@ -248,9 +252,10 @@ void TMeltL::SaveClick() {
     bool failed = false;
     if (const std::optional<FileDialogAnswer> answer = RunSaveDialog(this, request)) {
         QString path = answer->path;
-        const QString ext = ExtensionKey(FileNamePart(path)).isEmpty()
-                                ? QString()
-                                : FileNamePart(path).mid(FileNamePart(path).lastIndexOf(QLatin1Char('.')));
+        const QString ext =
+            ExtensionKey(FileNamePart(path)).isEmpty()
+                ? QString()
+                : FileNamePart(path).mid(FileNamePart(path).lastIndexOf(QLatin1Char('.')));
         if (ext.isEmpty() && answer->filterIndex == 2) {
             path += QStringLiteral(".RTF");
             plainText_ = false;
@@ -262,10 +267,9 @@ void TMeltL::SaveClick() {
         }
         setWindowTitle(FileNamePart(path));
         if (WriteDocument(path, plainText_)) {
-            const QString text =
-                path + QStringLiteral("\r\n\r\nFile Size  :  ") +
-                GroupThousands(ByteLength(RichEdit1->toPlainText(), encoding_)) +
-                QStringLiteral("  Bytes  を\r\n\r\n正常に保存しました !!");
+            const QString text = path + QStringLiteral("\r\n\r\nFile Size  :  ") +
+                                 GroupThousands(ByteLength(RichEdit1->toPlainText(), encoding_)) +
+                                 QStringLiteral("  Bytes  を\r\n\r\n正常に保存しました !!");
             ui::MessageBox(QString(), text, ui::MsgIcon::None);
         } else {
             failed = true;
@@ -288,8 +292,9 @@ void TMeltL::FileOpenClick() {
         SetModified(false);
     } else if (Modified()) {
         const ui::MsgResult r = ui::MessageDlg(
-            QStringLiteral("　 ＜ゼル君からの伝言＞\r\n\r\n先程、開いたファイルの内容が変更されています。"
-                           "\r\n\r\n変更内容を保存しますか　？"),
+            QStringLiteral(
+                "　 ＜ゼル君からの伝言＞\r\n\r\n先程、開いたファイルの内容が変更されています。"
+                "\r\n\r\n変更内容を保存しますか　？"),
             ui::MsgDlgType::Warning, ui::mbYes | ui::mbNo | ui::mbCancel);
         if (r == ui::MsgResult::Cancel || r == ui::MsgResult::None) {
             Restore();
@@ -341,5 +346,3 @@ TMeltM::TMeltM(core::SharedState& state, QWidget* parent) : TMeltL(state, parent
 TMeltM::~TMeltM() {
     FormDestroy();
 }
-
-} // namespace editor

@@ -40,7 +40,8 @@ ByteImage::ByteImage(const QString& text, TextEncoding preferred) {
     for (qsizetype pos = 0; pos < n; ++pos) {
         const char16_t c = text.at(pos).unicode();
         posToByte_[size_t(pos)] = at;
-        if (QChar::isHighSurrogate(c) && pos + 1 < n && QChar::isLowSurrogate(text.at(pos + 1).unicode())) {
+        if (QChar::isHighSurrogate(c) && pos + 1 < n &&
+            QChar::isLowSurrogate(text.at(pos + 1).unicode())) {
             posToByte_[size_t(pos) + 1] = at + 1;
             lowSurrogate_[size_t(pos) + 1] = true;
             at += 4;
@@ -58,6 +59,14 @@ qsizetype ByteImage::posOf(qsizetype byte) const {
         return -1;
     const size_t pos = size_t(it - posToByte_.begin());
     return lowSurrogate_[pos] ? -1 : qsizetype(pos);
+}
+
+QString ExtensionKey(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < slash)
+        return QString();
+    return path.mid(dot, 4).toUpper();
 }
 
 qsizetype ByteLength(const QString& text, TextEncoding preferred) {
@@ -84,9 +93,9 @@ QString GroupThousands(qint64 n) {
     return n < 0 ? QLatin1Char('-') + digits : digits;
 }
 
-std::optional<TextHit> SearchEditText(const QString& text, qsizetype selStart,
-                                      qsizetype selLength, const QString& find,
-                                      const SearchOptions& options, TextEncoding preferred) {
+std::optional<TextHit> SearchEditText(const QString& text, qsizetype selStart, qsizetype selLength,
+                                      const QString& find, const SearchOptions& options,
+                                      TextEncoding preferred) {
     if (find.isEmpty() || text.isEmpty())
         return std::nullopt;
     const ByteImage image(text, preferred);

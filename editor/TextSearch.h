@@ -36,6 +36,10 @@ private:
 // The byte length of a text in its measuring encoding.
 qsizetype ByteLength(const QString& text, TextEncoding preferred);
 
+// The first four characters of a path's extension with its dot, upper-cased (".rtfx"
+// gives ".RTF"); empty without an extension.
+QString ExtensionKey(const QString& path);
+
 // 1234567 -> "1,234,567".
 QString GroupThousands(qint64 n);
 
@@ -61,9 +65,9 @@ qsizetype SearchBytes(const QByteArray& buffer, qsizetype s, qsizetype n, const 
 struct TextHit {
     qsizetype start = 0, length = 0;
 };
-std::optional<TextHit> SearchEditText(const QString& text, qsizetype selStart,
-                                      qsizetype selLength, const QString& find,
-                                      const SearchOptions& options, TextEncoding preferred);
+std::optional<TextHit> SearchEditText(const QString& text, qsizetype selStart, qsizetype selLength,
+                                      const QString& find, const SearchOptions& options,
+                                      TextEncoding preferred);
 
 // ---- template body -------------------------------------------------------------------
 
@@ -91,7 +95,8 @@ qsizetype SearchBytes(const QByteArray& buffer, qsizetype s, qsizetype n, const 
     // knows of the bytes of either encoding).
     unsigned char map[256];
     for (int i = 0; i < 256; ++i)
-        map[i] = (!o.matchCase && i >= 'a' && i <= 'z') ? (unsigned char)(i - 32) : (unsigned char)i;
+        map[i] =
+            (!o.matchCase && i >= 'a' && i <= 'z') ? (unsigned char)(i - 32) : (unsigned char)i;
     QByteArray key = find;
     for (char& c : key)
         c = char(map[(unsigned char)c]);
