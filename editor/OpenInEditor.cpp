@@ -5,6 +5,8 @@
 #include "editor/TMeltL.h"
 #include "ui/MessageDialog.h"
 
+#include <QApplication>
+
 namespace editor {
 
 TMeltM* EditPopClick(core::SharedState& state, const EditorOpenFacts& facts) {
@@ -30,6 +32,8 @@ TMeltM* EditPopClick(core::SharedState& state, const EditorOpenFacts& facts) {
 
     if (!editor) {
         editor = new TMeltM(state);
+        // Kept for the run; destroyed at the end so that its placement is saved.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, editor, &QObject::deleteLater);
         state.Windows.MeltM = editor;
         editor->LoadTextFont(QStringLiteral("TMeltM"));
         state.LastTextFontSource = editor->RichEdit1;

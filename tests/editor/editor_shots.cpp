@@ -15,20 +15,21 @@ int main(int argc, char** argv) {
     QDir().mkpath(out);
     QTemporaryDir settings;
     platform::setSettingsFilePathOverride(settings.filePath("zelmo32.INI"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans Mono CJK JP"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"),
+                              QStringLiteral("Noto Sans Mono CJK JP"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"),
+                              QStringLiteral("Noto Sans CJK JP"));
 
     core::SharedState state;
     TMeltM editor(state);
     editor.resize(560, 300);
     editor.setWindowTitle(QStringLiteral("ゼル君・簡易エディタ ： /home/user/メモ.txt"));
-    editor.RichEdit1->setPlainText(QStringLiteral(
-        "今日の予定\n"
-        "・午前１０時　会議（第二会議室）\n"
-        "・午後　　　　資料の作成 ab AB ab\n"
-        "・夕方　　　　ｶﾀｶﾅ の確認と English text\n"
-        "\n"
-        "以上です。"));
+    editor.RichEdit1->setPlainText(QStringLiteral("今日の予定\n"
+                                                  "・午前１０時　会議（第二会議室）\n"
+                                                  "・午後　　　　資料の作成 ab AB ab\n"
+                                                  "・夕方　　　　ｶﾀｶﾅ の確認と English text\n"
+                                                  "\n"
+                                                  "以上です。"));
     editor.SetEncoding(editor::TextEncoding::Cp932);
     editor.SetModified(false);
     editor.show();

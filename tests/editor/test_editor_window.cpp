@@ -5,7 +5,12 @@
 
 #include <QClipboard>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QMenuBar>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 
 using editor::TextEncoding;
 
@@ -345,4 +350,55 @@ TEST_F(EditorFixture, UndoWordWrapAndMenus) {
     window->UpdateMenus();
     EXPECT_FALSE(window->SaveM->isEnabled());
     EXPECT_FALSE(window->Find->isEnabled());
+}
+
+TEST_F(EditorFixture, CtrlUpDownScrollWithoutMovingTheCaret) {
+    window->resize(300, 150);
+    window->show();
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QString::number(i);
+    setText(lines.join(QLatin1Char('\n')));
+    window->TopClick();
+    QScrollBar* bar = window->RichEdit1->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    QTest::keyClick(window->RichEdit1, Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(window->RichEdit1, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_EQ(window->RichEdit1->textCursor().position(), 0);
+    QTest::keyClick(window->RichEdit1, Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(window->RichEdit1, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(bar->value(), 0);
+    // Without Ctrl the key is the edit box's own.
+    QTest::keyClick(window->RichEdit1, Qt::Key_Down);
+    EXPECT_NE(window->RichEdit1->textCursor().position(), 0);
+}
+
+TEST_F(EditorFixture, ConvertingClauseShowsYellowOnBlue) {
+    window->show();
+    setText(QString());
+    window->RichEdit1->setFocus();
+    QTextCharFormat converting;
+    converting.setBackground(Qt::darkGray);
+    QTextCharFormat rest;
+    rest.setFontUnderline(true);
+    QList<QInputMethodEvent::Attribute> attrs{
+        {QInputMethodEvent::TextFormat, 0, 2, QVariant::fromValue(QTextFormat(converting))},
+        {QInputMethodEvent::TextFormat, 2, 2, QVariant::fromValue(QTextFormat(rest))}};
+    QInputMethodEvent e(QStringLiteral("日本ごを"), attrs);
+    QApplication::sendEvent(window->RichEdit1, &e);
+    const QTextLayout* layout = window->RichEdit1->document()->firstBlock().layout();
+    const QList<QTextLayout::FormatRange> formats = layout->formats();
+    bool sawConverting = false, sawRest = false;
+    for (const QTextLayout::FormatRange& r : formats) {
+        if (r.format.background().color() == QColor(0, 0, 255)) {
+            sawConverting = true;
+            EXPECT_EQ(r.format.foreground().color(), QColor(255, 255, 0));
+            EXPECT_FALSE(r.format.fontUnderline());
+        }
+        if (r.format.fontUnderline())
+            sawRest = true;
+    }
+    EXPECT_TRUE(sawConverting);
+    EXPECT_TRUE(sawRest);
 }

@@ -57,6 +57,50 @@ TEST_F(OpenInEditorTest, SelectedTextFileOpensAsPlainText) {
     EXPECT_EQ(ed->RichEdit1->toPlainText(), QStringLiteral("x"));
 }
 
+TEST_F(OpenInEditorTest, LoadModeFollowsTheExtension) {
+    writeFile("plain.txt", "t");
+    writeFile("noext", "n");
+    writeFile("doc.RtF", "{\\rtf1 r}");
+    writeFile("old.doc", "{\\rtf1 d}");
+    writeFile("x.rtfx", "{\\rtf1 x}"); // four characters compared: rich
+    TForm1& f = create();
+    f.EditPopClick();
+    TMeltM* ed = editorWindow();
+    ASSERT_NE(ed, nullptr);
+    QFont face = ed->RichEdit1->font();
+    face.setFamily(QStringLiteral("Noto Sans Mono CJK JP"));
+    ed->RichEdit1->setFont(face);
+    ed->RichEdit1->document()->setDefaultFont(QFont(QStringLiteral("Other")));
+    for (const char* name : {"plain.txt", "noext"}) {
+        selectName(QString::fromUtf8(name));
+        f.EditPopClick();
+        EXPECT_TRUE(ed->PlainTextMode()) << name;
+        EXPECT_EQ(ed->RichEdit1->document()->defaultFont().family(),
+                  QStringLiteral("Noto Sans Mono CJK JP"));
+    }
+    for (const char* name : {"doc.RtF", "old.doc", "x.rtfx"}) {
+        selectName(QString::fromUtf8(name));
+        f.EditPopClick();
+        EXPECT_FALSE(ed->PlainTextMode()) << name;
+        EXPECT_EQ(ed->windowTitle(), caption(root + "/" + QString::fromUtf8(name)));
+    }
+}
+
+TEST_F(OpenInEditorTest, UnreadableFileStillShowsTheEditorWithItsPath) {
+    writeFile("gone.txt", "t");
+    TForm1& f = create();
+    selectName("gone.txt");
+    ASSERT_TRUE(QFile::remove(root + "/gone.txt"));
+    f.EditPopClick();
+    TMeltM* ed = editorWindow();
+    ASSERT_NE(ed, nullptr);
+    ASSERT_EQ(responder.calls().size(), 1);
+    EXPECT_EQ(responder.calls()[0].type, ui::MsgDlgType::Error);
+    EXPECT_TRUE(responder.calls()[0].text.contains(root + "/gone.txt"));
+    EXPECT_EQ(ed->windowTitle(), caption(root + "/gone.txt"));
+    EXPECT_TRUE(ed->isVisible());
+}
+
 TEST_F(OpenInEditorTest, DiscardedSelectionsOpenAnEmptyEditor) {
     writeFile("arc.lzh", "-lh5- not really");
     writeFile("memo.txt", "text");
