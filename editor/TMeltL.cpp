@@ -67,6 +67,19 @@ void RichEditBox::mousePressEvent(QMouseEvent* e) {
     emit statusNeeded();
 }
 
+bool RichEditBox::event(QEvent* e) {
+    if (e->type() == QEvent::ShortcutOverride) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        const QKeySequence pressed(k->keyCombination());
+        if (MenuKeys.contains(pressed)) {
+            emit menusNeeded(); // the item's state as its menu would show it now
+            e->ignore();        // the window's shortcut runs
+            return true;
+        }
+    }
+    return QTextEdit::event(e);
+}
+
 void RichEditBox::inputMethodEvent(QInputMethodEvent* e) {
     // Qt hands the composition as formatted ranges of the preedit text; the clause being
     // converted is the one the input method highlights (a background of its own). That
@@ -268,8 +281,10 @@ void TMeltL::BuildMenus() {
     // The menu bar's shortcuts act while the edit box has the focus; the box's own
     // bindings for the same keys (Ctrl+C, Ctrl+W...) give way to them.
     for (QAction* a : {SaveM, K1, K3, K4, HelpHM, CloseM, CopyM, PasteM, CutM, UndoM, WordRapM,
-                       FindM, FindNextM, TopM, LastM, FontsSetOM})
+                       FindM, FindNextM, TopM, LastM, FontsSetOM}) {
         addAction(a);
+        RichEdit1->MenuKeys.append(a->shortcut());
+    }
 }
 
 void TMeltL::SetPanel(int index, const QString& text) {

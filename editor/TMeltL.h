@@ -41,6 +41,12 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
+    bool event(QEvent* e) override;
+
+public:
+    // Keys of the window's menu that the box must not take for its own (Ctrl+C is the
+    // window's Copy, which copies the whole text when nothing is selected).
+    QList<QKeySequence> MenuKeys;
 };
 } // namespace editor
 

@@ -80,6 +80,27 @@ TEST_F(EditorFixture, CopyWithoutSelectionTakesTheWholeDocument) {
     EXPECT_EQ(selLength(), 0);
 }
 
+TEST_F(EditorFixture, MenuShortcutsWinOverTheEditBoxKeys) {
+    setText(QStringLiteral("whole text"));
+    window->show(); // the menus follow the text: Copy and Last need some
+    QApplication::setActiveWindow(window.get());
+    window->RichEdit1->setFocus();
+    select(6, 0);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(window->RichEdit1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("whole text"));
+    QTest::keyClick(window->RichEdit1, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(window->WordRapM->isChecked());
+    QTest::keyClick(window->RichEdit1, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(window->RichEdit1->textCursor().position(), 10);
+    // A text loaded into the shown window: the keys follow it without opening a menu.
+    setText(QString());
+    window->UpdateMenus();
+    setText(QStringLiteral("next"));
+    QTest::keyClick(window->RichEdit1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("next"));
+}
+
 TEST_F(EditorFixture, FindRunCountsHitsAndReportsTheTotal) {
     setText(QStringLiteral("x ab ab\nab"));
     select(0, 0);
