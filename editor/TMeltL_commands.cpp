@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace editor {
 
@@ -178,6 +179,9 @@ void TMeltL::FindClick() {
     FindDialog1->move(QCursor::pos() - QPoint(10, 10));
     FindDialog1->show();
     FindDialog1->raise();
+    FindDialog1->activateWindow(); // typing goes to the find text
+    FindDialog1->TextEdit->setFocus();
+    FindDialog1->TextEdit->selectAll();
     SetPanel(2, QString());
     FindNext1->setEnabled(true);
     FindNextM->setEnabled(true);
@@ -212,6 +216,9 @@ void TMeltL::FindDialog1Find() {
         FindDialog1->close();
         SetPanel(2, QStringLiteral("検索を継続する時は、「 Ｆ３キー 」を押下して下さい。"));
     }
+    // The closed dialog gives the keyboard back to the window, for F3.
+    if (isVisible() && !FindDialog1->isVisible())
+        activateWindow();
 }
 
 void TMeltL::FindNext1Click() {
