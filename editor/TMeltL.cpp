@@ -190,6 +190,8 @@ void TMeltL::Build() {
     layout->addWidget(RichEdit1, 1);
     layout->addWidget(StatusBar1);
 
+    connect(RichEdit1->document(), &QTextDocument::contentsChanged, this,
+            [this] { ++textVersion_; });
     connect(RichEdit1, &RichEditBox::statusNeeded, this, &TMeltL::UpdateStatus);
     connect(RichEdit1, &QTextEdit::textChanged, this, &TMeltL::UpdateStatus);
     connect(RichEdit1, &RichEditBox::menusNeeded, this, &TMeltL::UpdateMenus);
@@ -334,8 +336,16 @@ void TMeltL::UpdateStatus() {
     if (doc->lastBlock().length() <= 1) // the final empty line does not count
         --LineCount;
     SetPanel(0, QStringLiteral("%1 / %2 ").arg(CaretLine + 1).arg(LineCount));
-    SetPanel(1, GroupThousands(ByteLength(RichEdit1->toPlainText(), encoding_)) +
-                    QStringLiteral(" Bytes"));
+    SetPanel(1, GroupThousands(TextBytes()) + QStringLiteral(" Bytes"));
+}
+
+qsizetype TMeltL::TextBytes() {
+    if (measuredVersion_ != textVersion_ || measuredEncoding_ != encoding_) {
+        measuredBytes_ = ByteLength(RichEdit1->toPlainText(), encoding_);
+        measuredVersion_ = textVersion_;
+        measuredEncoding_ = encoding_;
+    }
+    return measuredBytes_;
 }
 
 void TMeltL::UpdateMenus() {

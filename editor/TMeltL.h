@@ -157,6 +157,12 @@ private:
     bool ContinueHint = false;
     QString savedDirectory_;
     QColor textColor_ = Qt::black;
+    // The byte count of the text as last measured, for the version of the text and the
+    // encoding it was measured in (the status is refreshed on every key).
+    quint64 textVersion_ = 0, measuredVersion_ = ~quint64(0);
+    editor::TextEncoding measuredEncoding_ = editor::TextEncoding::Utf8;
+    qsizetype measuredBytes_ = 0;
+    qsizetype TextBytes();
     int colorValue_ = 0; // as kept in the settings file: 0x00BBGGRR or a system colour
 };
 

@@ -275,7 +275,7 @@ void TMeltL::SaveClick() {
         setWindowTitle(FileNamePart(path));
         if (WriteDocument(path, plainText_)) {
             const QString text = path + QStringLiteral("\r\n\r\nFile Size  :  ") +
-                                 GroupThousands(ByteLength(RichEdit1->toPlainText(), encoding_)) +
+                                 GroupThousands(TextBytes()) +
                                  QStringLiteral("  Bytes  を\r\n\r\n正常に保存しました !!");
             ui::MessageBox(QString(), text, ui::MsgIcon::None);
         } else {
