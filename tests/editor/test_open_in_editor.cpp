@@ -4,6 +4,7 @@
 #include "tests/browser/MainWindowFixture.h"
 
 #include <QAction>
+#include <QToolButton>
 
 namespace {
 
@@ -192,6 +193,15 @@ TEST_F(OpenInEditorTest, CommandIsOnTheContextMenuWithF2) {
     EXPECT_EQ(pop->text(), QStringLiteral("簡易エディタ を 開く (&E)"));
     EXPECT_EQ(pop->shortcut(), QKeySequence(Qt::Key_F2));
     pop->trigger();
-    ASSERT_NE(editorWindow(), nullptr);
-    EXPECT_TRUE(editorWindow()->isVisible());
+    TMeltM* ed = editorWindow();
+    ASSERT_NE(ed, nullptr);
+    EXPECT_TRUE(ed->isVisible());
+    // The control page's button and the tray menu reach the same editor.
+    ed->hide();
+    f.Controls().EditB->click();
+    EXPECT_TRUE(ed->isVisible());
+    ed->hide();
+    f.Modes().N16->trigger();
+    EXPECT_TRUE(ed->isVisible());
+    EXPECT_EQ(editorWindow(), ed);
 }
