@@ -66,6 +66,7 @@ public:
     QMenu* PopupMenu1 = nullptr;       // the context menu; each part adds its items
     QAction* HelpH1 = nullptr;
     QAction* Exit1 = nullptr;
+    QAction* EditPop = nullptr; // the editor (F2)
     QPixmap WorkBitmap1, WorkBitmap2;
     std::array<QCursor, 3> HandCursors; // HANDPNT, HANDFLAT, HANDHIT
     bool ClosedByCommand = false;       // set by the close command, never cleared

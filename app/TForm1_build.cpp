@@ -8,6 +8,7 @@
 #include "launcher/LauncherStrip.h"
 #include "search/BulkSearch.h"
 #include "ui/AlignLayout.h"
+#include "ui/HelpWindow.h"
 #include "ui/Resources.h"
 
 #include <QAction>
@@ -49,6 +50,16 @@ void TForm1::BuildDesign() {
     QAction* before =
         helpAt > 0 && items.at(helpAt - 1)->isSeparator() ? items.at(helpAt - 1) : HelpH1;
     modes_ = new WindowModes(state_, this, *launcher_, *files_, *controls_, PopupMenu1, before);
+
+    // The editor, last before help; F2 works while the menu is closed.
+    EditPop = new QAction(QStringLiteral("簡易エディタ を 開く (&E)"), PopupMenu1);
+    EditPop->setObjectName(QStringLiteral("EditPop"));
+    EditPop->setShortcut(QKeySequence(Qt::Key_F2));
+    EditPop->setShortcutContext(Qt::WindowShortcut);
+    PopupMenu1->insertAction(before, EditPop);
+    addAction(EditPop);
+    ui::SetHelpContext(EditPop, 1075);
+    connect(EditPop, &QAction::triggered, this, [this] { EditPopClick(); });
 
     ConnectParts();
 }

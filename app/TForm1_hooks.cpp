@@ -1,12 +1,20 @@
-// Where the other parts join the main window: the image plug-ins, and the parts still to
-// come (the editor, the information window, the archive libraries), each filled in by the
-// work that builds its part; until then each does nothing.
+// Where the other parts join the main window: the image plug-ins, the editor, and the parts still
+// to come (the information window, the archive libraries), each filled in by the work that builds
+// its part; until then each does nothing.
 #include "app/TForm1.h"
 
+#include "browser/FileListBox.h"
+#include "browser/FilePanel.h"
+#include "editor/OpenInEditor.h"
 #include "pictures/PluginPictures.h"
 
 void TForm1::EditPopClick() {
-    // Filled by the editor: open the selected file in the editor.
+    editor::EditorOpenFacts facts;
+    facts.viewerOpen = state_.ViewerOpen;
+    facts.inTray = state_.InTray;
+    if (const browser::TFileListBoxS* list = files_->ActiveList(); list && list->ItemIndex() >= 0)
+        facts.selectedPath = list->GetSelectedPath();
+    editor::EditPopClick(state_, facts);
 }
 
 void TForm1::SBPClick() {

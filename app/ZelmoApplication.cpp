@@ -4,12 +4,20 @@
 #include "ui/MessageDialog.h"
 #include "ui/Resources.h"
 
+#include <QFont>
+
 ZelmoApplication::ZelmoApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The name alone, no display name: with one set, the window system would add
     // " — Zelmo32" to every window's caption (the preview's "3/15 name" included). The
     // name still serves as the display name and as the caption of untitled windows.
     setApplicationName(ui::ApplicationTitle());
     setWindowIcon(ui::programIcon());
+    // The Japanese system fonts the program asks for by name, drawn by their Noto
+    // counterparts (the fixed-pitch one for the fixed-pitch name).
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"),
+                              QStringLiteral("Noto Sans Mono CJK JP"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"),
+                              QStringLiteral("Noto Sans CJK JP"));
 }
 
 bool ZelmoApplication::notify(QObject* receiver, QEvent* event) {

@@ -50,6 +50,11 @@ struct SharedState {
     QString SearchBase;
     bool SearchRunning = false; // a bulk search is filling the result list
 
+    // The text windows: the text loaded last (Save as proposes its name) and the edit
+    // box of the text window created last, whose face plain texts take.
+    QString CurrentTextFile;
+    QPointer<QWidget> LastTextFontSource;
+
     SecondaryWindows Windows;
 };
 

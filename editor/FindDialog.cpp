@@ -1,0 +1,79 @@
+#include "editor/FindDialog.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace editor {
+
+FindDialog::FindDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FindDialog1"));
+    setWindowTitle(QStringLiteral("検索"));
+    setModal(false);
+
+    auto* label = new QLabel(QStringLiteral("検索する文字列(&N):"), this);
+    TextEdit = new QLineEdit(this);
+    label->setBuddy(TextEdit);
+    WholeWordBox = new QCheckBox(QStringLiteral("単語単位で探す(&W)"), this);
+    MatchCaseBox = new QCheckBox(QStringLiteral("大文字と小文字を区別する(&C)"), this);
+    auto* direction = new QGroupBox(QStringLiteral("方向"), this);
+    UpButton = new QRadioButton(QStringLiteral("上へ(&U)"), direction);
+    DownButton = new QRadioButton(QStringLiteral("下へ(&D)"), direction);
+    auto* dirLayout = new QHBoxLayout(direction);
+    dirLayout->addWidget(UpButton);
+    dirLayout->addWidget(DownButton);
+    FindNextButton = new QPushButton(QStringLiteral("次を検索(&F)"), this);
+    FindNextButton->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(label, 0, 0);
+    grid->addWidget(TextEdit, 0, 1, 1, 2);
+    grid->addWidget(FindNextButton, 0, 3);
+    grid->addWidget(WholeWordBox, 1, 0, 1, 2);
+    grid->addWidget(cancel, 1, 3);
+    grid->addWidget(MatchCaseBox, 2, 0, 1, 2);
+    grid->addWidget(direction, 1, 2, 2, 1);
+
+    // Standard start: search down, match case.
+    DownButton->setChecked(true);
+    MatchCaseBox->setChecked(true);
+    FindNextButton->setEnabled(false);
+    connect(TextEdit, &QLineEdit::textChanged, this,
+            [this](const QString& t) { FindNextButton->setEnabled(!t.isEmpty()); });
+    connect(FindNextButton, &QPushButton::clicked, this, &FindDialog::find);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::close);
+}
+
+QString FindDialog::FindText() const {
+    return TextEdit->text();
+}
+void FindDialog::SetFindText(const QString& text) {
+    TextEdit->setText(text);
+}
+bool FindDialog::Down() const {
+    return DownButton->isChecked();
+}
+void FindDialog::SetDown(bool down) {
+    (down ? DownButton : UpButton)->setChecked(true);
+}
+bool FindDialog::MatchCase() const {
+    return MatchCaseBox->isChecked();
+}
+void FindDialog::SetMatchCase(bool on) {
+    MatchCaseBox->setChecked(on);
+}
+bool FindDialog::WholeWord() const {
+    return WholeWordBox->isChecked();
+}
+void FindDialog::SetWholeWord(bool on) {
+    WholeWordBox->setChecked(on);
+}
+
+} // namespace editor

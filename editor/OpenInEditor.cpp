@@ -1,0 +1,82 @@
+#include "editor/OpenInEditor.h"
+
+#include "core/BusyCursor.h"
+#include "core/SharedState.h"
+#include "editor/TMeltL.h"
+#include "ui/MessageDialog.h"
+
+#include <QApplication>
+
+namespace editor {
+
+TMeltM* EditPopClick(core::SharedState& state, const EditorOpenFacts& facts) {
+    core::BusyCursor busy;
+    auto* editor = qobject_cast<TMeltM*>(state.Windows.MeltM.data());
+
+    // Guard: a visible editor with changed text asks before it is replaced.
+    if (editor && editor->Modified() && editor->isVisible()) {
+        editor->raise();
+        editor->activateWindow();
+        busy.restore();
+        const ui::MsgResult r = ui::MessageDlg(
+            QStringLiteral(
+                "編集中のテキストがあります。\r\n \r\n選択に基づき、次のテキストを表示しますか ? "),
+            ui::MsgDlgType::Confirmation, ui::mbYes | ui::mbNo);
+        if (r != ui::MsgResult::Yes) {
+            if (editor->isMinimized())
+                editor->showNormal();
+            return nullptr;
+        }
+        busy.resume();
+    }
+
+    if (!editor) {
+        editor = new TMeltM(state);
+        // Kept for the run; destroyed at the end so that its placement is saved.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, editor, &QObject::deleteLater);
+        state.Windows.MeltM = editor;
+        editor->LoadTextFont(QStringLiteral("TMeltM"));
+        state.LastTextFontSource = editor->RichEdit1;
+    }
+    editor->ClearForLoading(QStringLiteral("しばらく待って下さい"));
+
+    QString path;
+    if (facts.viewerOpen) {
+        path = facts.selectedPath;
+        if (!path.isEmpty()) {
+            const QString key = ExtensionKey(path);
+            const bool rich = key == QStringLiteral(".RTF") || key == QStringLiteral(".DOC");
+            editor->SetPlainTextMode(!rich);
+            if (!rich && state.LastTextFontSource) {
+                QFont f = editor->RichEdit1->document()->defaultFont();
+                f.setFamily(state.LastTextFontSource->font().family());
+                editor->RichEdit1->document()->setDefaultFont(f);
+            }
+            busy.restore(); // a read error shows its box with the normal cursor
+            editor->LoadFromFile(path);
+            busy.resume();
+            editor->SetModified(false);
+        }
+        state.CurrentTextFile = path;
+    }
+
+    // Archives are shown by the archive window, and from the tray only a minimised
+    // editor takes the selection.
+    const bool discard = !facts.viewerOpen || ExtensionKey(path) == QStringLiteral(".LZH") ||
+                         path.isEmpty() || (facts.inTray && !editor->isMinimized());
+    if (discard) {
+        state.CurrentTextFile.clear();
+        path.clear();
+        editor->ClearForLoading(QString());
+    }
+
+    editor->setWindowTitle(QStringLiteral("ゼル君・簡易エディタ ： ") + path);
+    editor->RichEdit1->viewport()->update();
+    editor->FileOpen->setEnabled(true);
+    editor->show();
+    if (editor->isMinimized())
+        editor->showNormal();
+    return editor;
+}
+
+} // namespace editor

@@ -1,0 +1,355 @@
+// The text window's commands that reach outside the edit box: finding, saving, opening,
+// closing, the font and its settings, loading.
+#include "core/SettingsFile.h"
+#include "core/SharedState.h"
+#include "editor/EditorDialogs.h"
+#include "editor/FindDialog.h"
+#include "editor/TMeltL.h"
+#include "platform/FileProbe.h"
+#include "ui/MessageDialog.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace editor {
+
+namespace {
+
+constexpr qsizetype kMaxFileBytes = 999999999;
+
+// A Windows colour value: 0x00BBGGRR, or a system colour constant (high byte set),
+// which stands for the window text colour of the palette.
+QColor ColorFromValue(int value, const QColor& systemText) {
+    const auto v = uint32_t(value);
+    if (v & 0xFF000000u)
+        return systemText;
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+int ValueFromColor(const QColor& c) {
+    return c.red() | c.green() << 8 | c.blue() << 16;
+}
+
+QString FileNamePart(const QString& path) {
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString DirectoryPart(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+void ShowError(const QString& text) {
+    ui::MessageDlg(text, ui::MsgDlgType::Error, ui::mbOK);
+}
+
+} // namespace
+} // namespace editor
+
+using namespace editor;
+
+// ---- Loading ---------------------------------------------------------------------------
+
+void TMeltL::ClearForLoading(const QString& status) {
+    RichEdit1->clear();
+    SetModified(false);
+    SetPanel(0, QString());
+    SetPanel(1, status);
+    SetPanel(2, QString());
+    StatusBar1->repaint(); // seen while the caller loads
+}
+
+bool TMeltL::LoadFromFile(const QString& path) {
+    const std::optional<QByteArray> bytes = platform::readWholeFile(path, kMaxFileBytes);
+    if (!bytes) {
+        ShowError(QStringLiteral("%1 を読み込めません").arg(path));
+        return false;
+    }
+    // A document that is not RTF shows as text in either mode, as the rich edit box does.
+    if (!plainText_ && bytes->startsWith("{\\rtf")) {
+        QString error;
+        const bool ok = ReadRtf(*bytes, RichEdit1->document(), &error);
+        encoding_ = TextEncoding::Cp932;
+        SetModified(false);
+        UpdateStatus();
+        if (!ok) {
+            ShowError(error.isEmpty() ? QStringLiteral("%1 を読み込めません").arg(path) : error);
+            return false;
+        }
+        return true;
+    }
+    const PlainText text = DecodePlainText(*bytes);
+    RichEdit1->setPlainText(text.text);
+    encoding_ = text.encoding;
+    SetModified(false);
+    UpdateStatus();
+    return true;
+}
+
+void TMeltL::LoadFromBuffer(const QByteArray& bytes) {
+    const PlainText text = DecodePlainText(bytes);
+    RichEdit1->setPlainText(text.text);
+    encoding_ = text.encoding;
+    SetModified(false);
+    UpdateStatus();
+}
+
+// ---- Font ------------------------------------------------------------------------------
+
+void TMeltL::SetTextFont(const QFont& font, const QColor& color) {
+    RichEdit1->setFont(font);
+    RichEdit1->document()->setDefaultFont(font);
+    QPalette p = RichEdit1->palette();
+    p.setColor(QPalette::Text, color);
+    RichEdit1->setPalette(p);
+    textColor_ = color;
+    colorValue_ = ValueFromColor(color);
+}
+
+void TMeltL::LoadTextFont(const QString& section) {
+    const SettingsFile ini;
+    const QFont current = RichEdit1->font();
+    QFont font = current;
+    font.setFamily(ini.ReadString(section, QStringLiteral("Name"), current.family()).left(255));
+    const int size = ini.ReadInteger(section, QStringLiteral("Size"), current.pointSize());
+    if (size > 0)
+        font.setPointSize(size);
+    const int value = ini.ReadInteger(section, QStringLiteral("Color"), colorValue_);
+    const int style = ini.ReadInteger(section, QStringLiteral("Style"), 0);
+    font.setBold(style & 1);
+    font.setItalic(style & 2);
+    font.setUnderline(style & 4);
+    font.setStrikeOut(style & 8);
+    SetTextFont(font, ColorFromValue(value, palette().color(QPalette::WindowText)));
+    colorValue_ = value; // a system colour constant is kept as it was
+}
+
+void TMeltL::SaveFontSettings() {
+    SettingsFile ini;
+    const QString section = QString::fromLatin1(metaObject()->className());
+    const QFont f = RichEdit1->font();
+    const int style = (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) |
+                      (f.strikeOut() ? 8 : 0);
+    ini.WriteString(section, QStringLiteral("Name"), f.family());
+    ini.WriteInteger(section, QStringLiteral("Size"), f.pointSize());
+    ini.WriteInteger(section, QStringLiteral("Color"), colorValue_);
+    ini.WriteInteger(section, QStringLiteral("Style"), style);
+}
+
+void TMeltL::FontsSetO1Click() {
+    showMinimized();
+    const std::optional<FontChoice> choice = RunFontDialog(this, {RichEdit1->font(), textColor_});
+    if (choice) {
+        const int keep = colorValue_;
+        const bool sameColor = choice->color == textColor_;
+        SetTextFont(choice->font, choice->color);
+        if (sameColor)
+            colorValue_ = keep;
+        UpdateStatus();
+        SaveFontSettings();
+    }
+    Restore();
+}
+
+// ---- Find ------------------------------------------------------------------------------
+
+bool TMeltL::SearchEditText(const QString& find, const SearchOptions& options) {
+    const QTextCursor c = RichEdit1->textCursor();
+    const std::optional<TextHit> hit =
+        editor::SearchEditText(RichEdit1->toPlainText(), c.selectionStart(),
+                               c.selectionEnd() - c.selectionStart(), find, options, encoding_);
+    if (!hit)
+        return false;
+    RichEdit1->setFocus();
+    QTextCursor sel(RichEdit1->document());
+    sel.setPosition(int(hit->start));
+    sel.setPosition(int(hit->start + hit->length), QTextCursor::KeepAnchor);
+    RichEdit1->setTextCursor(sel);
+    return true;
+}
+
+void TMeltL::FindClick() {
+    FindCount = 0;
+    ContinueHint = true;
+    const QTextCursor c = RichEdit1->textCursor();
+    if (c.hasSelection())
+        FindDialog1->SetFindText(c.selectedText());
+    FindDialog1->move(QCursor::pos() - QPoint(10, 10));
+    FindDialog1->show();
+    FindDialog1->raise();
+    FindDialog1->activateWindow(); // typing goes to the find text
+    FindDialog1->TextEdit->setFocus();
+    FindDialog1->TextEdit->selectAll();
+    SetPanel(2, QString());
+    FindNext1->setEnabled(true);
+    FindNextM->setEnabled(true);
+}
+
+void TMeltL::FindDialog1Find() {
+    const QString find = FindDialog1->FindText();
+    SearchOptions o;
+    o.down = FindDialog1->Down();
+    o.matchCase = FindDialog1->MatchCase();
+    o.wholeWord = FindDialog1->WholeWord();
+    if (SearchEditText(find, o)) {
+        ++FindCount;
+    } else {
+        if (FindCount > 0) {
+            SetPanel(2, QStringLiteral("検索文字 ： \" ") + find +
+                            QStringLiteral("\u3000\" は、計  ") + QString::number(FindCount) +
+                            QStringLiteral("  回  見つかりました。"));
+        } else {
+            SetPanel(2, QStringLiteral("見つかりません \"\u3000") + find +
+                            QStringLiteral("\u3000\" !!"));
+            ContinueHint = false;
+        }
+        FindDialog1->close();
+        FindCount = 0;
+        QTextCursor c = RichEdit1->textCursor();
+        c.setPosition(c.selectionStart());
+        RichEdit1->setTextCursor(c);
+    }
+    UpdateStatus();
+    if (ContinueHint) {
+        FindDialog1->close();
+        SetPanel(2, QStringLiteral("検索を継続する時は、「 Ｆ３キー 」を押下して下さい。"));
+    }
+    // The closed dialog gives the keyboard back to the window, for F3.
+    if (isVisible() && !FindDialog1->isVisible())
+        activateWindow();
+}
+
+void TMeltL::FindNext1Click() {
+    ContinueHint = false;
+    FindDialog1Find();
+}
+
+// ---- Saving ----------------------------------------------------------------------------
+
+bool TMeltL::WriteDocument(const QString& path, bool plain) {
+    QByteArray bytes;
+    if (plain) {
+        TextEncoding used = encoding_;
+        bytes = EncodePlainText(RichEdit1->toPlainText(), encoding_, &used);
+        encoding_ = used;
+    } else {
+        bytes = WriteRtf(RichEdit1->document());
+    }
+    QString error;
+    if (!SaveFileBytes(path, bytes, &error)) {
+        ShowError(error.isEmpty() ? QStringLiteral("%1 に書き込めません").arg(path) : error);
+        return false;
+    }
+    return true;
+}
+
+void TMeltL::SaveClick() {
+    savedDirectory_ = platform::currentDirectory();
+    showMinimized();
+
+    FileDialogRequest request;
+    request.fileName = FileNamePart(state_.CurrentTextFile);
+    request.filter = kSaveFilter;
+    request.filterIndex = ExtensionKey(request.fileName) == QStringLiteral(".RTF") ? 2 : 1;
+    if (!request.fileName.isEmpty())
+        request.directory = DirectoryPart(state_.CurrentTextFile);
+
+    bool failed = false;
+    if (const std::optional<FileDialogAnswer> answer = RunSaveDialog(this, request)) {
+        QString path = answer->path;
+        const QString ext =
+            ExtensionKey(FileNamePart(path)).isEmpty()
+                ? QString()
+                : FileNamePart(path).mid(FileNamePart(path).lastIndexOf(QLatin1Char('.')));
+        if (ext.isEmpty() && answer->filterIndex == 2) {
+            path += QStringLiteral(".RTF");
+            plainText_ = false;
+        } else if (ext.isEmpty()) {
+            path += QStringLiteral(".TXT");
+            plainText_ = true;
+        } else {
+            plainText_ = ext.toUpper() != QStringLiteral(".RTF");
+        }
+        setWindowTitle(FileNamePart(path));
+        if (WriteDocument(path, plainText_)) {
+            const QString text = path + QStringLiteral("\r\n\r\nFile Size  :  ") +
+                                 GroupThousands(TextBytes()) +
+                                 QStringLiteral("  Bytes  を\r\n\r\n正常に保存しました !!");
+            ui::MessageBox(QString(), text, ui::MsgIcon::None);
+        } else {
+            failed = true;
+        }
+    }
+    // A failed write keeps the modified flag, so the text is not lost at the next close.
+    if (!failed)
+        SetModified(false);
+    plainText_ = false;
+    Restore();
+    if (!platform::setCurrentDirectory(savedDirectory_))
+        ShowError(QStringLiteral("%1 に移動できません").arg(savedDirectory_));
+}
+
+// ---- Opening and closing ---------------------------------------------------------------
+
+void TMeltL::FileOpenClick() {
+    showMinimized();
+    if (RichEdit1->document()->isEmpty()) {
+        SetModified(false);
+    } else if (Modified()) {
+        const ui::MsgResult r = ui::MessageDlg(
+            QStringLiteral(
+                "　 ＜ゼル君からの伝言＞\r\n\r\n先程、開いたファイルの内容が変更されています。"
+                "\r\n\r\n変更内容を保存しますか　？"),
+            ui::MsgDlgType::Warning, ui::mbYes | ui::mbNo | ui::mbCancel);
+        if (r == ui::MsgResult::Cancel || r == ui::MsgResult::None) {
+            Restore();
+            return;
+        }
+        if (r == ui::MsgResult::Yes) {
+            SaveClick();
+            showMinimized();
+        }
+    }
+    FileDialogRequest request;
+    request.filter = kOpenFilter;
+    if (const std::optional<FileDialogAnswer> answer = RunOpenDialog(this, request)) {
+        setWindowTitle(QStringLiteral("ゼル君・簡易エディタ ： ") + answer->path);
+        LoadFromFile(answer->path);
+        SetModified(false);
+    }
+    Restore();
+}
+
+void TMeltL::CloseBClick() {
+    close();
+}
+
+void TMeltL::closeEvent(QCloseEvent* e) {
+    if (Modified()) {
+        showMinimized();
+        const ui::MsgResult r = ui::MessageDlg(
+            QStringLiteral("　 ＜ゼル君からの伝言＞\r\n\r\nテキストの内容が更新されています。"
+                           "\r\n\r\n変更内容を保存しますか　？"),
+            ui::MsgDlgType::Warning, ui::mbYes | ui::mbNo);
+        if (r == ui::MsgResult::Yes)
+            SaveClick();
+        else
+            SetModified(false);
+    }
+    if (isMaximized() || isMinimized())
+        showNormal();
+    e->accept(); // hidden, kept with its text for the next use
+}
+
+// ---- TMeltM ----------------------------------------------------------------------------
+
+TMeltM::TMeltM(core::SharedState& state, QWidget* parent) : TMeltL(state, parent, false) {
+    setObjectName(QStringLiteral("TMeltM"));
+    FormCreate();
+}
+
+TMeltM::~TMeltM() {
+    FormDestroy();
+}

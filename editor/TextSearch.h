@@ -1,0 +1,138 @@
+#pragma once
+// The editor's search and size measures, without widgets. Both work on the bytes the
+// text would be saved in (CP932 when every character fits and the document came in
+// CP932, else UTF-8), so the byte count shown is the size the file gets, and a find
+// text matches byte for byte as the user typed it.
+#include "editor/DocumentFiles.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace editor {
+
+// A text as the bytes of its measuring encoding, with where each character starts.
+class ByteImage {
+public:
+    ByteImage(const QString& text, TextEncoding preferred);
+
+    const QByteArray& bytes() const { return bytes_; }
+    bool cp932() const { return cp932_; }
+    // Byte offset of character position pos (0..text length).
+    qsizetype byteOf(qsizetype pos) const { return posToByte_[size_t(pos)]; }
+    // Character position of a byte offset, or -1 when it lies inside a character.
+    qsizetype posOf(qsizetype byte) const;
+
+private:
+    QByteArray bytes_;
+    bool cp932_ = false;
+    // One entry per UTF-16 unit plus the end; the low half of a surrogate pair gets an
+    // offset inside its sequence, so it never counts as a boundary.
+    std::vector<qsizetype> posToByte_;
+    std::vector<bool> lowSurrogate_;
+};
+
+// The byte length of a text in its measuring encoding.
+qsizetype ByteLength(const QString& text, TextEncoding preferred);
+
+// The first four characters of a path's extension with its dot, upper-cased (".rtfx"
+// gives ".RTF"); empty without an extension.
+QString ExtensionKey(const QString& path);
+
+// 1234567 -> "1,234,567".
+QString GroupThousands(qint64 n);
+
+struct SearchOptions {
+    bool down = true;
+    bool matchCase = true;
+    bool wholeWord = false;
+};
+
+// ASCII digits and letters; every other byte (0x80-0xFF included) delimits words.
+inline bool IsWordByte(unsigned char b) {
+    return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+}
+
+// The byte-wise search of the edit box: from the selection (start s, length n, bytes)
+// for find, down or up. A match is taken only where isBoundary holds at its start and
+// its end. The byte offset of the hit, or -1.
+template <typename Boundary>
+qsizetype SearchBytes(const QByteArray& buffer, qsizetype s, qsizetype n, const QByteArray& find,
+                      const SearchOptions& o, Boundary isBoundary);
+
+// The search on a text: the hit as a character range (start, length), or none.
+struct TextHit {
+    qsizetype start = 0, length = 0;
+};
+std::optional<TextHit> SearchEditText(const QString& text, qsizetype selStart, qsizetype selLength,
+                                      const QString& find, const SearchOptions& options,
+                                      TextEncoding preferred);
+
+// ---- template body -------------------------------------------------------------------
+
+template <typename Boundary>
+qsizetype SearchBytes(const QByteArray& buffer, qsizetype s, qsizetype n, const QByteArray& find,
+                      const SearchOptions& o, Boundary isBoundary) {
+    const qsizetype L = buffer.size(), F = find.size();
+    if (F == 0 || L == 0)
+        return -1;
+    qsizetype p, count;
+    const int dir = o.down ? 1 : -1;
+    if (o.down) {
+        p = s + n;
+        count = L - p - F;
+        if (count < 0)
+            return -1;
+    } else {
+        p = s - F;
+        count = p;
+    }
+    if (p < 0 || p > L)
+        return -1;
+
+    // Without match case, ASCII letters compare upper-cased (what the ANSI upper-casing
+    // knows of the bytes of either encoding).
+    unsigned char map[256];
+    for (int i = 0; i < 256; ++i)
+        map[i] =
+            (!o.matchCase && i >= 'a' && i <= 'z') ? (unsigned char)(i - 32) : (unsigned char)i;
+    QByteArray key = find;
+    for (char& c : key)
+        c = char(map[(unsigned char)c]);
+    const auto* buf = reinterpret_cast<const unsigned char*>(buffer.constData());
+    const auto* k = reinterpret_cast<const unsigned char*>(key.constData());
+
+    // The next word start: down skips the word, then the delimiters; up skips the
+    // delimiters, then the word, and steps back onto the word's first byte.
+    auto nextWordStart = [&]() {
+        while (count > 0 && (o.down == IsWordByte(buf[p]))) {
+            p += dir;
+            --count;
+        }
+        while (count > 0 && (o.down != IsWordByte(buf[p]))) {
+            p += dir;
+            --count;
+        }
+        if (!o.down && count > 0 && !IsWordByte(buf[p]))
+            ++p;
+        return count >= 0;
+    };
+
+    while (count >= 0) {
+        if (o.wholeWord && !nextWordStart())
+            return -1;
+        qsizetype i = 0;
+        while (i < F && map[buf[p + i]] == k[i])
+            ++i;
+        if (i == F && isBoundary(p) && isBoundary(p + F)) {
+            if (!o.wholeWord || count == 0 || !IsWordByte(buf[p + F]))
+                return p;
+        }
+        p += dir;
+        --count;
+    }
+    return -1;
+}
+
+} // namespace editor

@@ -1,0 +1,92 @@
+// The editor's byte-wise search and size measures, without a window.
+#include "editor/TextSearch.h"
+
+#include <gtest/gtest.h>
+
+using editor::SearchEditText;
+using editor::SearchOptions;
+using editor::TextEncoding;
+
+namespace {
+
+SearchOptions Opts(bool down, bool matchCase, bool wholeWord) {
+    SearchOptions o;
+    o.down = down;
+    o.matchCase = matchCase;
+    o.wholeWord = wholeWord;
+    return o;
+}
+
+qsizetype HitAt(const QString& text, qsizetype from, const QString& find, SearchOptions o,
+                TextEncoding enc = TextEncoding::Cp932, qsizetype selLength = 0) {
+    const auto hit = SearchEditText(text, from, selLength, find, o, enc);
+    return hit ? hit->start : -1;
+}
+
+} // namespace
+
+TEST(EditorSearch, WholeWordTakesOnlyWholeWords) {
+    const SearchOptions word = Opts(true, true, true);
+    EXPECT_EQ(HitAt(QStringLiteral("xab ab"), 0, QStringLiteral("ab"), word), 4);
+    // The word under the start is skipped before the first comparison.
+    EXPECT_EQ(HitAt(QStringLiteral("ab cd"), 0, QStringLiteral("ab"), word), -1);
+    // A match followed by more of a word is no word.
+    EXPECT_EQ(HitAt(QStringLiteral("x abc ab"), 0, QStringLiteral("ab"), word), 6);
+    // Every double-byte character delimits words.
+    EXPECT_EQ(HitAt(QStringLiteral("xab 日ab"), 0, QStringLiteral("ab"), word), 5);
+    EXPECT_EQ(HitAt(QStringLiteral("xab 日ab"), 0, QStringLiteral("ab"), word, TextEncoding::Utf8),
+              5);
+}
+
+TEST(EditorSearch, DirectionCaseAndSelection) {
+    const QString text = QStringLiteral("Ab ab AB");
+    EXPECT_EQ(HitAt(text, 0, QStringLiteral("ab"), Opts(true, true, false)), 3);
+    EXPECT_EQ(HitAt(text, 0, QStringLiteral("ab"), Opts(true, false, false)), 0);
+    // Down starts after the selection, up ends before its start.
+    EXPECT_EQ(
+        HitAt(text, 0, QStringLiteral("ab"), Opts(true, false, false), TextEncoding::Cp932, 2), 3);
+    EXPECT_EQ(HitAt(text, 8, QStringLiteral("ab"), Opts(false, false, false)), 6);
+    EXPECT_EQ(HitAt(text, 6, QStringLiteral("ab"), Opts(false, true, false)), 3);
+    EXPECT_EQ(HitAt(text, 2, QStringLiteral("ab"), Opts(false, true, false)), -1);
+    // Nothing to find in or nothing to find.
+    EXPECT_EQ(HitAt(QString(), 0, QStringLiteral("ab"), Opts(true, true, false)), -1);
+    EXPECT_EQ(HitAt(text, 0, QString(), Opts(true, true, false)), -1);
+    EXPECT_EQ(HitAt(text, 7, QStringLiteral("AB"), Opts(true, true, false)), -1);
+}
+
+TEST(EditorSearch, HitsLieOnCharacterBoundaries) {
+    // "ア" is 0x83 0x41 in CP932: its second byte is "A", which must not match.
+    EXPECT_EQ(HitAt(QStringLiteral("アA"), 0, QStringLiteral("A"), Opts(true, true, false)), 1);
+    EXPECT_EQ(HitAt(QStringLiteral("アa"), 0, QStringLiteral("A"), Opts(true, false, false)), 1);
+    EXPECT_EQ(HitAt(QStringLiteral("アア"), 2, QStringLiteral("A"), Opts(false, true, false)), -1);
+    // A Japanese find text with its hit length in characters.
+    const auto hit =
+        SearchEditText(QStringLiteral("これは日本語です"), 0, 0, QStringLiteral("日本"),
+                       Opts(true, true, false), TextEncoding::Cp932);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->start, 3);
+    EXPECT_EQ(hit->length, 2);
+    // Outside CP932 the text is measured in UTF-8; a pair of surrogates is one character.
+    const QString emoji = QString::fromUtf8("a\xF0\x9F\x98\x80"
+                                            "b\xF0\x9F\x98\x80");
+    const auto e = SearchEditText(emoji, 0, 0, QString::fromUtf8("\xF0\x9F\x98\x80"),
+                                  Opts(true, true, false), TextEncoding::Cp932);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->start, 1);
+    EXPECT_EQ(e->length, 2);
+    EXPECT_EQ(HitAt(emoji, 3, QString::fromUtf8("\xF0\x9F\x98\x80"), Opts(true, true, false)), 4);
+}
+
+TEST(EditorSearch, ByteMeasures) {
+    EXPECT_EQ(editor::GroupThousands(0), QStringLiteral("0"));
+    EXPECT_EQ(editor::GroupThousands(999), QStringLiteral("999"));
+    EXPECT_EQ(editor::GroupThousands(1000), QStringLiteral("1,000"));
+    EXPECT_EQ(editor::GroupThousands(1234567), QStringLiteral("1,234,567"));
+    EXPECT_EQ(editor::ByteLength(QStringLiteral("日本a"), TextEncoding::Cp932), 5);
+    EXPECT_EQ(editor::ByteLength(QStringLiteral("日本a"), TextEncoding::Utf8), 7);
+    EXPECT_EQ(
+        editor::ByteLength(QString::fromUtf8("\xF0\x9F\x98\x80\xC3\xA9"), TextEncoding::Cp932), 6);
+    EXPECT_EQ(editor::ExtensionKey(QStringLiteral("/d.x/a.rtfx")), QStringLiteral(".RTF"));
+    EXPECT_EQ(editor::ExtensionKey(QStringLiteral("/d.x/a")), QString());
+    EXPECT_EQ(editor::ExtensionKey(QStringLiteral("/d/a.lzh")), QStringLiteral(".LZH"));
+}
