@@ -94,7 +94,8 @@ QByteArray WriteRtf(const QTextDocument* doc) {
     }
     QByteArray out;
     out.reserve(doc->characterCount() * 2 + 256);
-    out.append("{\\rtf1\\ansi\\ansicpg932\\deff0\\uc1\n{\\fonttbl");
+    // No \deff: a run without a family of its own takes the edit box's font.
+    out.append("{\\rtf1\\ansi\\ansicpg932\\uc1\n{\\fonttbl");
     if (fonts.isEmpty())
         appendFontEntry(&out, 0, QStringLiteral("ＭＳ ゴシック"));
     for (int i = 0; i < fonts.size(); ++i)
