@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QHash>
 #include <QSet>
+#include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -77,6 +78,7 @@ private:
     bool midChar_ = false; // bytes_ ends inside a double-byte character
     QString run_;          // text waiting to be inserted with runFormat_
     QTextCharFormat runFormat_;
+    const QTextBlockFormat blockFormat_;
     bool formatDirty_ = true;
     bool pendingPar_ = false; // a \par not yet followed by anything
     bool anyText_ = false;
@@ -221,7 +223,7 @@ void Reader::paragraph() {
         return;
     if (pendingPar_) {
         flushText();
-        cursor_.insertBlock();
+        cursor_.insertBlock(blockFormat_, runFormat_);
     }
     pendingPar_ = true;
     anyText_ = true;
@@ -258,7 +260,7 @@ void Reader::textChar(char16_t c) {
     }
     if (pendingPar_) {
         flushText();
-        cursor_.insertBlock();
+        cursor_.insertBlock(blockFormat_, runFormat_);
         pendingPar_ = false;
     }
     if (formatDirty_) {
@@ -584,8 +586,13 @@ bool Reader::run(QString* error) {
 
 bool ReadRtf(const QByteArray& rtf, QTextDocument* doc, QString* error) {
     doc->clear();
+    // A load is no step to undo, and recording each insertion would double its cost.
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
     Reader reader(rtf, doc);
-    return reader.run(error);
+    const bool ok = reader.run(error);
+    doc->setUndoRedoEnabled(undo);
+    return ok;
 }
 
 } // namespace editor

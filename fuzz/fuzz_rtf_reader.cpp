@@ -7,7 +7,8 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArray rtf = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray rtf =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QTextDocument doc;
     QString error;
     if (!editor::ReadRtf(rtf, &doc, &error))
