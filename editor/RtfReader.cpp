@@ -122,7 +122,7 @@ void Reader::popGroup() {
     if (closing == Dest::FontTable && fontEntry_ >= 0 && stack_.size() >= 2 &&
         stack_.at(stack_.size() - 2).dest == Dest::FontTable) {
         // A font entry in its own group ends with the group when its ";" is missing.
-        if (!fontName_.isEmpty() && !fonts_.contains(fontEntry_))
+        if (!fontName_.isEmpty() && fonts_.value(fontEntry_).name.isEmpty())
             fonts_[fontEntry_].name = fontName_.trimmed();
     }
     stack_.removeLast();

@@ -5,6 +5,7 @@
 #include "platform/TextCodec.h"
 
 #include <QColor>
+#include <QHash>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextDocument>
@@ -75,20 +76,27 @@ void appendFontEntry(QByteArray* out, int index, const QString& name) {
 } // namespace
 
 QByteArray WriteRtf(const QTextDocument* doc) {
-    // Tables first: every family and colour the fragments use.
+    // Tables first: every family and colour the fragments use, found by hash so a
+    // document of many colours takes linear time.
     QStringList fonts;
+    QHash<QString, int> fontIndex;
     QVector<QRgb> colors;
+    QHash<QRgb, int> colorIndex;
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat f = it.fragment().charFormat();
             const QString family = familyOf(f);
-            if (!family.isEmpty() && !fonts.contains(family))
+            if (!family.isEmpty() && !fontIndex.contains(family)) {
+                fontIndex.insert(family, int(fonts.size()));
                 fonts.append(family);
+            }
             if (f.hasProperty(QTextFormat::ForegroundBrush) &&
                 f.foreground().style() != Qt::NoBrush) {
                 const QRgb rgb = f.foreground().color().rgb();
-                if (!colors.contains(rgb))
+                if (!colorIndex.contains(rgb)) {
+                    colorIndex.insert(rgb, int(colors.size()) + 1); // \cf0 is automatic
                     colors.append(rgb);
+                }
             }
         }
     }
@@ -113,7 +121,7 @@ QByteArray WriteRtf(const QTextDocument* doc) {
             out.append("{\\plain");
             const QString family = familyOf(f);
             if (!family.isEmpty())
-                out.append("\\f" + QByteArray::number(fonts.indexOf(family)));
+                out.append("\\f" + QByteArray::number(fontIndex.value(family)));
             if (f.fontWeight() >= QFont::DemiBold)
                 out.append("\\b");
             if (f.fontItalic())
@@ -127,7 +135,7 @@ QByteArray WriteRtf(const QTextDocument* doc) {
             if (f.hasProperty(QTextFormat::ForegroundBrush) &&
                 f.foreground().style() != Qt::NoBrush)
                 out.append("\\cf" +
-                           QByteArray::number(colors.indexOf(f.foreground().color().rgb()) + 1));
+                           QByteArray::number(colorIndex.value(f.foreground().color().rgb())));
             out.append(' ');
             appendEscaped(&out, frag.text());
             out.append('}');

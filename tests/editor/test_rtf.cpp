@@ -147,6 +147,13 @@ TEST(RtfReader, FormattingWordsAndTheirResets) {
     EXPECT_EQ(runs[2], (TextRun{"C", false, false, true, false, 15, {}, {}}));
     EXPECT_EQ(runs[3], (TextRun{"D", false, false, false, false, 0, {}, {}}));
     EXPECT_EQ(runs[4], (TextRun{"EF", true, false, false, false, 0, {}, {}})); // \pard keeps \b
+
+    // The default font, and a font entry whose ";" is missing.
+    const QVector<TextRun> fonts =
+        runsOf(*read("{\\rtf1\\deff1{\\fonttbl{\\f0 Arial}{\\f1 Courier;}}x\\f0 y\\f7 z}"));
+    EXPECT_EQ(findRun(fonts, "x").family, "Courier");
+    EXPECT_EQ(findRun(fonts, "y").family, "Arial");
+    EXPECT_EQ(findRun(fonts, "z").family, QString());
 }
 
 // Files LibreOffice Writer wrote (tests/data/rtf/make_rtf.sh).
