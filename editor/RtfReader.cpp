@@ -34,6 +34,10 @@ struct GroupState {
     int color = 0;      // 0: automatic
     int font = -1;      // -1: the document's default font
     int uc = 1;         // fallback characters after \uN
+    // The associated font and size (\af, \afs) that word processors give the text of
+    // a \dbch run, the double-byte characters.
+    int assocHalfPoints = 0;
+    int assocFont = -1;
 };
 
 struct FontEntry {
@@ -199,11 +203,14 @@ QTextCharFormat Reader::currentFormat() {
         f.setFontUnderline(true);
     if (s.strike)
         f.setFontStrikeOut(true);
-    if (s.halfPoints > 0)
-        f.setFontPointSize(s.halfPoints / 2.0);
+    const int halfPoints = s.doubleByte && s.assocHalfPoints > 0 ? s.assocHalfPoints : s.halfPoints;
+    if (halfPoints > 0)
+        f.setFontPointSize(halfPoints / 2.0);
     if (s.color > 0 && s.color < colors_.size() && colors_.at(s.color).isValid())
         f.setForeground(colors_.at(s.color));
-    const int font = s.font >= 0 ? s.font : defaultFont_;
+    int font = s.font >= 0 ? s.font : defaultFont_;
+    if (s.doubleByte && fonts_.contains(s.assocFont))
+        font = s.assocFont;
     const auto it = fonts_.constFind(font);
     if (it != fonts_.constEnd() && !it->name.isEmpty())
         f.setFontFamilies({it->name});
@@ -456,6 +463,10 @@ void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
     } else if (w == "fs") {
         // Half points; Qt's fonts and the edit box take up to a few thousand points.
         s.halfPoints = hasParam ? qBound(2, param, 3276) : 24, formatDirty_ = true;
+    } else if (w == "afs") {
+        s.assocHalfPoints = hasParam ? qBound(2, param, 3276) : 24, formatDirty_ = true;
+    } else if (w == "af") {
+        s.assocFont = param, formatDirty_ = true;
     } else if (w == "cf") {
         s.color = qMax(0, param), formatDirty_ = true;
     } else if (w == "f") {

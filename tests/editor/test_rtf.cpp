@@ -184,6 +184,15 @@ TEST(RtfReader, WordProcessorFiles) {
                                                  "半角ｶﾅとＡＢＣ全角、そして ASCII。"));
     EXPECT_EQ(findRun(runsOf(*doc), "吾輩").points, 10);
 
+    // A Japanese font named in CP932 bytes, and the size given to double-byte text.
+    runs = runsOf(*read(fixture("fonts.rtf")));
+    EXPECT_EQ(read(fixture("fonts.rtf"))->toRawText(),
+              QStringLiteral("明朝の十四ポイント\u2029tab\tand\u2028line all four green"));
+    EXPECT_EQ(findRun(runs, "明朝の"),
+              (TextRun{"明朝の十四ポイント\n", false, false, false, false, 14, {}, "ＭＳ 明朝"}));
+    EXPECT_EQ(findRun(runs, "all four"),
+              (TextRun{"all four green", true, true, true, true, 12, "#008000", "Courier New"}));
+
     QString error;
     doc = read(fixture("structure.rtf"), &error);
     EXPECT_EQ(error, QString());

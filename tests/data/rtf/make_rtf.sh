@@ -37,6 +37,30 @@ cat > "$work/structure.html" <<'HTML'
 </body></html>
 HTML
 
+# Writer's own format: a Japanese font by name, sizes, a colour and combined styles.
+cat > "$work/fonts.fodt" <<'FODT'
+<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.text">
+ <office:font-face-decls>
+  <style:font-face style:name="ＭＳ 明朝" svg:font-family="'ＭＳ 明朝'"/>
+  <style:font-face style:name="Courier New" svg:font-family="'Courier New'"/>
+ </office:font-face-decls>
+ <office:automatic-styles>
+  <style:style style:name="T1" style:family="text"><style:text-properties style:font-name="ＭＳ 明朝" style:font-name-asian="ＭＳ 明朝" fo:font-size="14pt" style:font-size-asian="14pt"/></style:style>
+  <style:style style:name="T2" style:family="text"><style:text-properties style:font-name="Courier New" fo:font-weight="bold" fo:font-style="italic" style:text-underline-style="solid" style:text-line-through-style="solid" fo:color="#008000"/></style:style>
+ </office:automatic-styles>
+ <office:body><office:text>
+  <text:p><text:span text:style-name="T1">明朝の十四ポイント</text:span></text:p>
+  <text:p>tab<text:tab/>and<text:line-break/>line <text:span text:style-name="T2">all four green</text:span></text:p>
+ </office:text></office:body>
+</office:document>
+FODT
+
 for f in "$work"/*; do
   infilter=()
   case "$f" in *.html) infilter=(--infilter="HTML (StarWriter)");; esac
