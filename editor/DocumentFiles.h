@@ -32,11 +32,12 @@ PlainText DecodePlainText(const QByteArray& bytes);
 // a NUL and whatever followed it, and undecodable CP932 bytes).
 QByteArray EncodePlainText(const QString& text, TextEncoding preferred, TextEncoding* used);
 
-// The edit box works on lines split by LF (QTextDocument::setPlainText would turn CR LF
-// into two breaks on some paths and toPlainText gives LF): EditorText gives the text
-// with every CR LF and lone CR as LF; FileText puts the file's line end back in place of
-// every LF, U+2029 and U+2028 of the edit box's text. So a file opened and saved
-// unchanged keeps its line ends, and its final line break or the lack of one:
+// The edit box's document keeps no line-end style: it takes CR LF, CR and LF each as a
+// paragraph break and gives LF back (toPlainText). EditorText gives the text with every
+// CR LF and lone CR as LF; FileText puts the file's line end back in place of every LF,
+// U+2029 and U+2028 of the edit box's text. So a file opened and saved unchanged keeps
+// its line ends, and its final line break or the lack of one (a file of mixed line ends
+// gets its first one throughout):
 //   PlainText p = DecodePlainText(bytes);
 //   doc.setPlainText(EditorText(p.text));
 //   ... EncodePlainText(FileText(doc.toPlainText(), p.lineEnd), p.encoding, &used)
