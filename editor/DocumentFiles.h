@@ -44,9 +44,16 @@ QByteArray EncodePlainText(const QString& text, TextEncoding preferred, TextEnco
 QString EditorText(const QString& text);
 QString FileText(const QString& editorText, LineEnd lineEnd);
 
+// True when a file opens as rich text: the first four characters of its extension
+// (from the last "." of its name, the dot included), upper-cased, are ".RTF" or ".DOC"
+// (so "x.rtfx" and "x.docx" too). Every other file opens as plain text.
+bool IsRichTextName(const QString& path);
+
 // Reads an RTF document into doc (cleared first). False with a message when nothing can
 // be read (not RTF at all); a damaged document (cut short, nested too deeply) gives what
 // could be read, true, and *error says what was wrong (empty for a sound document).
+// For bytes that are not RTF a caller may show them as plain text, as a rich edit box
+// does with such data.
 // Formatting read: bold, italic, underline, strike-through, point size, colour and font
 // family; \line as U+2028, \tab and \cell as tabs, \par and \row as paragraphs. Time
 // and memory are linear in the input's size.

@@ -256,3 +256,11 @@ TEST(RtfReader, HostileInputsEndQuicklyWithPartialText) {
     // Far below what a quadratic walk over these inputs would take.
     EXPECT_LT(timer.elapsed(), 20000);
 }
+
+TEST(RtfFiles, RichTextByTheFirstFourCharactersOfTheExtension) {
+    for (const char* rich : {"/a/b.rtf", "B.RTF", "x.Doc", "memo.rtfx", "w.docx", "/d.txt/x.rtf"})
+        EXPECT_TRUE(editor::IsRichTextName(QString::fromUtf8(rich))) << rich;
+    for (const char* plain :
+         {"/a/b.txt", "b.log", "noext", "/dir.rtf/file", "x.rt", "x.rtf.txt", "x.dc", ".rtfrc/x"})
+        EXPECT_FALSE(editor::IsRichTextName(QString::fromUtf8(plain))) << plain;
+}
