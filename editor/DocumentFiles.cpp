@@ -1,34 +1,22 @@
-// Placeholder bodies; the reader, the writer and the saving come with their own work.
+// Saving the editor's documents; the formats live in PlainText.cpp, RtfReader.cpp and
+// RtfWriter.cpp.
 #include "editor/DocumentFiles.h"
 
-#include <QTextDocument>
+#include "platform/SafeWrite.h"
 
 namespace editor {
 
-PlainText DecodePlainText(const QByteArray& bytes) {
-    return {QString::fromUtf8(bytes), TextEncoding::Utf8};
+bool IsRichTextName(const QString& path) {
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return false;
+    const QString ext = name.mid(dot, 4).toUpper();
+    return ext == QLatin1String(".RTF") || ext == QLatin1String(".DOC");
 }
 
-QByteArray EncodePlainText(const QString& text, TextEncoding, TextEncoding* used) {
-    if (used)
-        *used = TextEncoding::Utf8;
-    return text.toUtf8();
-}
-
-bool ReadRtf(const QByteArray&, QTextDocument*, QString* error) {
-    if (error)
-        *error = QString();
-    return false;
-}
-
-QByteArray WriteRtf(const QTextDocument*) {
-    return {};
-}
-
-bool SaveFileBytes(const QString&, const QByteArray&, QString* error) {
-    if (error)
-        *error = QString();
-    return false;
+bool SaveFileBytes(const QString& path, const QByteArray& bytes, QString* error) {
+    return platform::replaceFileContents(path, bytes, error);
 }
 
 } // namespace editor

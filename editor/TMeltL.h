@@ -149,6 +149,7 @@ private:
     QLabel* panels_[3] = {};
     bool plainText_ = false;
     editor::TextEncoding encoding_ = editor::TextEncoding::Utf8;
+    editor::LineEnd lineEnd_ = editor::LineEnd::Lf; // of the file read; new texts: LF
     bool destroyed_ = false;
 
     int CaretLine = 0;

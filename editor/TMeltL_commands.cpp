@@ -81,8 +81,9 @@ bool TMeltL::LoadFromFile(const QString& path) {
         return true;
     }
     const PlainText text = DecodePlainText(*bytes);
-    RichEdit1->setPlainText(text.text);
+    RichEdit1->setPlainText(EditorText(text.text));
     encoding_ = text.encoding;
+    lineEnd_ = text.lineEnd;
     SetModified(false);
     UpdateStatus();
     return true;
@@ -90,8 +91,9 @@ bool TMeltL::LoadFromFile(const QString& path) {
 
 void TMeltL::LoadFromBuffer(const QByteArray& bytes) {
     const PlainText text = DecodePlainText(bytes);
-    RichEdit1->setPlainText(text.text);
+    RichEdit1->setPlainText(EditorText(text.text));
     encoding_ = text.encoding;
+    lineEnd_ = text.lineEnd;
     SetModified(false);
     UpdateStatus();
 }
@@ -232,7 +234,8 @@ bool TMeltL::WriteDocument(const QString& path, bool plain) {
     QByteArray bytes;
     if (plain) {
         TextEncoding used = encoding_;
-        bytes = EncodePlainText(RichEdit1->toPlainText(), encoding_, &used);
+        // The file keeps its own line ends (the edit box knows only paragraphs).
+        bytes = EncodePlainText(FileText(RichEdit1->toPlainText(), lineEnd_), encoding_, &used);
         encoding_ = used;
     } else {
         bytes = WriteRtf(RichEdit1->document());

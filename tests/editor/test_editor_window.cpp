@@ -1,6 +1,7 @@
 // The text window: editing, the find run and its status texts, Save as, closing and the
 // font kept in the window's own settings section.
 #include "editor/FindDialog.h"
+#include "platform/TextCodec.h"
 #include "tests/editor/EditorTestUtil.h"
 
 #include <QClipboard>
@@ -242,6 +243,34 @@ TEST_F(EditorFixture, SaveAsAppendsTheFilterExtension) {
             EXPECT_TRUE(window->Modified());
         }
     }
+}
+
+// A Shift-JIS file with CR LF line ends and no final line break, opened and saved
+// unchanged, is the same file byte for byte; a text outside CP932 is saved whole.
+TEST_F(EditorFixture, OpenedTextSavesBackInItsOwnEncodingAndLineEnds) {
+    const QByteArray sjis = platform::encodeCp932(QStringLiteral("日本語の行\r\nテキスト"));
+    const QString path = dir.filePath("sjis.txt");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(sjis);
+    }
+    window->SetPlainTextMode(true);
+    ASSERT_TRUE(window->LoadFromFile(path));
+    EXPECT_EQ(window->RichEdit1->toPlainText(), QStringLiteral("日本語の行\nテキスト"));
+    saveAnswer = editor::FileDialogAnswer{path, 1};
+    window->SaveClick();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), sjis);
+    f.close();
+
+    window->RichEdit1->setPlainText(QStringLiteral("한국어 and 日本"));
+    window->SetModified(true);
+    window->SetPlainTextMode(true);
+    window->SaveClick();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()), QStringLiteral("한국어 and 日本")); // UTF-8, whole
 }
 
 TEST_F(EditorFixture, CancelledSaveAsClearsTheModifiedFlagSoCloseDoesNotAsk) {

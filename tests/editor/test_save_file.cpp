@@ -1,0 +1,164 @@
+#include "editor/DocumentFiles.h"
+
+#include "platform/FsName.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <csignal>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using editor::SaveFileBytes;
+
+namespace {
+
+QByteArray fs(const QString& path) {
+    return platform::toFsBytes(path);
+}
+
+void put(const QString& path, const QByteArray& bytes, mode_t mode = 0644) {
+    const int fd = ::open(fs(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
+    ::close(fd);
+    ::chmod(fs(path).constData(), mode);
+}
+
+QByteArray get(const QString& path) {
+    QByteArray out;
+    const int fd = ::open(fs(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return "<missing>";
+    char buf[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0)
+        out.append(buf, n);
+    ::close(fd);
+    return out;
+}
+
+// The names in a folder: a save leaves no temporary file behind.
+// Read byte-wise: QDir cannot list names that are not UTF-8.
+QStringList names(const QString& dir) {
+    QStringList out;
+    DIR* d = ::opendir(fs(dir).constData());
+    if (!d)
+        return out;
+    while (const dirent* e = ::readdir(d)) {
+        if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
+            out.append(platform::fromFsBytes(QByteArray(e->d_name)));
+    }
+    ::closedir(d);
+    out.sort();
+    return out;
+}
+
+class SaveFileTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString at(const QString& name) const { return dir.path() + '/' + name; }
+};
+
+} // namespace
+
+TEST_F(SaveFileTest, ReplacesContentKeepingPermissionsAndLeavesNoTemporaryFile) {
+    // A name that is not UTF-8 (Shift-JIS bytes) with a line break in it.
+    const QString name = platform::fromFsBytes(QByteArray("\x83\x81\x83\x82\n.txt"));
+    put(at(name), "old content that is longer", 0640);
+    QString error = "unset";
+    ASSERT_TRUE(SaveFileBytes(at(name), "new", &error)) << error.toStdString();
+    EXPECT_EQ(get(at(name)), "new");
+    struct stat st;
+    ASSERT_EQ(::stat(fs(at(name)).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(names(dir.path()), QStringList{name});
+    // A new file, and an empty content.
+    ASSERT_TRUE(SaveFileBytes(at("fresh.txt"), "", &error));
+    EXPECT_EQ(get(at("fresh.txt")), "");
+}
+
+TEST_F(SaveFileTest, SymbolicLinksAreFollowedToTheirTarget) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+    put(at("real/target.txt"), "old");
+    ASSERT_EQ(::symlink("real/target.txt", fs(at("relative")).constData()), 0);
+    ASSERT_EQ(::symlink(fs(at("relative")).constData(), fs(at("chain")).constData()), 0);
+    QString error;
+    ASSERT_TRUE(SaveFileBytes(at("chain"), "through two links", &error)) << error.toStdString();
+    EXPECT_EQ(get(at("real/target.txt")), "through two links");
+    struct stat st;
+    ASSERT_EQ(::lstat(fs(at("chain")).constData(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::lstat(fs(at("relative")).constData(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(names(at("real")), QStringList{"target.txt"});
+
+    // A dangling link creates its target; a loop is refused.
+    ASSERT_EQ(::symlink("real/new.txt", fs(at("dangling")).constData()), 0);
+    ASSERT_TRUE(SaveFileBytes(at("dangling"), "made", &error));
+    EXPECT_EQ(get(at("real/new.txt")), "made");
+    ASSERT_EQ(::symlink("loop", fs(at("loop")).constData()), 0);
+    EXPECT_FALSE(SaveFileBytes(at("loop"), "x", &error));
+    EXPECT_EQ(error, at("loop") +
+                         QStringLiteral(" に書き込めません\r\nシンボリックリンクが循環しています"));
+}
+
+TEST_F(SaveFileTest, HardLinksKeepTheOldContentUnderTheOtherNames) {
+    put(at("one"), "old");
+    ASSERT_EQ(::link(fs(at("one")).constData(), fs(at("two")).constData()), 0);
+    QString error;
+    ASSERT_TRUE(SaveFileBytes(at("one"), "new", &error));
+    EXPECT_EQ(get(at("one")), "new");
+    EXPECT_EQ(get(at("two")), "old");
+}
+
+TEST_F(SaveFileTest, FailuresLeaveTheOldFileWholeAndSayWhy) {
+    QString error;
+    // No such folder.
+    EXPECT_FALSE(SaveFileBytes(at("missing/file.txt"), "x", &error));
+    EXPECT_EQ(error,
+              at("missing/file.txt") + QStringLiteral(" に書き込めません\r\nフォルダがありません"));
+    // A folder in the file's place.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    EXPECT_FALSE(SaveFileBytes(at("folder"), "x", &error));
+    EXPECT_EQ(error, at("folder") + QStringLiteral(" に書き込めません\r\nフォルダです"));
+
+    // A full disk, for root too: the process may not write more than 64 KB per file.
+    put(at("doc.txt"), "the old text");
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 65536;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = SaveFileBytes(at("doc.txt"), QByteArray(1 << 20, 'n'), &error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(error,
+              at("doc.txt") + QStringLiteral(" に書き込めません\r\nディスクの空きが足りません"));
+    EXPECT_EQ(get(at("doc.txt")), "the old text");
+    EXPECT_EQ(names(dir.path()), (QStringList{"doc.txt", "folder"}));
+}
+
+TEST_F(SaveFileTest, ReadOnlyFolderWritesAWritableFileInPlaceAndRefusesAReadOnlyOne) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root; the full-disk case covers root";
+    ASSERT_TRUE(QDir(dir.path()).mkdir("ro"));
+    put(at("ro/writable.txt"), "old", 0644);
+    put(at("ro/locked.txt"), "old", 0444);
+    ::chmod(fs(at("ro")).constData(), 0555);
+    QString error;
+    EXPECT_TRUE(SaveFileBytes(at("ro/writable.txt"), "new in place", &error))
+        << error.toStdString();
+    EXPECT_EQ(get(at("ro/writable.txt")), "new in place");
+    EXPECT_FALSE(SaveFileBytes(at("ro/locked.txt"), "new", &error));
+    EXPECT_EQ(error, at("ro/locked.txt") +
+                         QStringLiteral(" に書き込めません\r\n書き込みの権限がありません"));
+    EXPECT_EQ(get(at("ro/locked.txt")), "old");
+    ::chmod(fs(at("ro")).constData(), 0755);
+}
