@@ -7,6 +7,7 @@
 //  - saving both back (EncodePlainText, WriteRtf).
 // Medians of 5 runs. Usage: bench_editor_load
 #include "editor/DocumentFiles.h"
+#include "editor/TextSearch.h"
 #include "platform/TextCodec.h"
 
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -72,7 +74,10 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
-    const QByteArray plain = makePlainText(10 * 1024 * 1024);
+    // The find runs from the start to a word that stands only at the very end.
+    const QString lastWord = QStringLiteral("最後の単語XYZ");
+    const QByteArray plain =
+        makePlainText(10 * 1024 * 1024) + " " + platform::encodeCp932(lastWord);
     const QByteArray rtf = makeRtf(5 * 1024 * 1024);
 
     QString editorText;
@@ -125,6 +130,22 @@ int main(int argc, char** argv) {
     });
     const double rtfSave = medianMs([&](QTextDocument&) { editor::WriteRtf(&rtfDoc); });
 
+    // Finding the last word from the start, as the find dialog does it; next to a plain
+    // memmem over the same bytes (the floor).
+    editor::SearchOptions down;
+    std::optional<editor::TextHit> hit;
+    const double find = medianMs([&](QTextDocument&) {
+        hit = editor::SearchEditText(editorText, 0, 0, lastWord, down,
+                                     editor::TextEncoding::Cp932);
+    });
+    const QByteArray needle = platform::encodeCp932(lastWord);
+    const void* found = nullptr;
+    const double findFloor = medianMs([&](QTextDocument&) {
+        found = memmem(plain.constData(), size_t(plain.size()), needle.constData(),
+                       size_t(needle.size()));
+    });
+    const bool findOk = hit && hit->start == editorText.size() - lastWord.size() && found;
+
     std::printf(
         "plain text %.1f MB (Shift-JIS, CR LF), RTF %.1f MB (%d paragraphs, %d characters)\n",
         plain.size() / 1048576.0, rtf.size() / 1048576.0, rtfDoc.blockCount(), int(rtfText.size()));
@@ -139,5 +160,9 @@ int main(int argc, char** argv) {
     std::printf("%-40s %9.1f ms  (ReadRtf %.2f x this)\n", "RTF: floor, its runs by QTextCursor",
                 runsFloor, rtfLoad / runsFloor);
     std::printf("%-40s %9.1f ms\n", "RTF: WriteRtf", rtfSave);
-    return 0;
+    std::printf("%-40s %9.1f ms  (%.1f x memmem, %s)\n", "find the last word from the start",
+                find, find / findFloor, findOk ? "found" : "NOT FOUND");
+    const bool ok = plainLoad < 1000 && rtfLoad < 1000 && find < 200 && findOk;
+    std::printf("\n%s\n", ok ? "all targets met" : "TARGET MISSED");
+    return ok ? 0 : 1;
 }
