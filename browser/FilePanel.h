@@ -5,6 +5,10 @@
 // panel's items of the context menu and the tree's menu. It owns their handlers and the
 // selection and drag state; the window hears of what it cannot do itself by signals.
 #include "browser/FileItemPainter.h"
+#include "core/SharedState.h"
+#include "launcher/SelectionSource.h"
+#include "ui/AlignLayout.h"
+#include "ui/CaptionPanel.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -24,17 +28,6 @@ class QTabWidget;
 class QToolButton;
 class QWidget;
 class TDirTreeViewS;
-namespace core {
-struct SharedState;
-}
-namespace launcher {
-class SelectionSource;
-}
-namespace ui {
-class AlignLayout;
-class CaptionPanel;
-class Panel;
-} // namespace ui
 
 namespace browser {
 
@@ -83,8 +76,7 @@ public:
     std::array<QAction*, 13> ExtItems{}; // EXE ALL LZH ... GIF, tags 0..12
     QAction *FindDirectory1 = nullptr, *TOPT1 = nullptr, *LASTL1 = nullptr, *K1 = nullptr;
     // The file-operation menus of the tree and the lists (made by the file operations).
-    QMenu* PopupMenu4 = nullptr;
-    QMenu* PopupMenu5 = nullptr;
+    QMenu *PopupMenu4 = nullptr, *PopupMenu5 = nullptr;
 
     // ---- State ------------------------------------------------------------------------
     bool ListDragging = false, TreeDragging = false, TreeMenuShown = false;
@@ -102,8 +94,7 @@ public:
     void RestoreDirectory();
     void ShowTreeDriveInBox(); // when the box shows another drive than the tree
     void OpenTreeOnRememberedDirectory();
-    // Makes the listing the filter's mask asked for at start-up, when nothing listed the
-    // list since (the tree did not open on the remembered folder).
+    // The listing the filter's mask asked for at start-up, when the tree made none.
     void SettleStartupListing();
     void FilePanelFormShow();
     void ShowViewer(bool open); // the three panels
