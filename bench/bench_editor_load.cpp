@@ -135,8 +135,7 @@ int main(int argc, char** argv) {
     editor::SearchOptions down;
     std::optional<editor::TextHit> hit;
     const double find = medianMs([&](QTextDocument&) {
-        hit = editor::SearchEditText(editorText, 0, 0, lastWord, down,
-                                     editor::TextEncoding::Cp932);
+        hit = editor::SearchEditText(editorText, 0, 0, lastWord, down, editor::TextEncoding::Cp932);
     });
     const QByteArray needle = platform::encodeCp932(lastWord);
     const void* found = nullptr;
@@ -160,8 +159,8 @@ int main(int argc, char** argv) {
     std::printf("%-40s %9.1f ms  (ReadRtf %.2f x this)\n", "RTF: floor, its runs by QTextCursor",
                 runsFloor, rtfLoad / runsFloor);
     std::printf("%-40s %9.1f ms\n", "RTF: WriteRtf", rtfSave);
-    std::printf("%-40s %9.1f ms  (%.1f x memmem, %s)\n", "find the last word from the start",
-                find, find / findFloor, findOk ? "found" : "NOT FOUND");
+    std::printf("%-40s %9.1f ms  (%.1f x memmem, %s)\n", "find the last word from the start", find,
+                find / findFloor, findOk ? "found" : "NOT FOUND");
     const bool ok = plainLoad < 1000 && rtfLoad < 1000 && find < 200 && findOk;
     std::printf("\n%s\n", ok ? "all targets met" : "TARGET MISSED");
     return ok ? 0 : 1;

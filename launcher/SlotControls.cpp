@@ -21,8 +21,7 @@ bool ShowHint(QWidget* w, QEvent* e, const QString& hint) {
     if (hint.isEmpty())
         return false;
     QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), ui::PlainHintText(hint), w,
-                       QRect(),
-                       w->toolTipDuration());
+                       QRect(), w->toolTipDuration());
     return true;
 }
 

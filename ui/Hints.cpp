@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QEvent>
 #include <QHelpEvent>
-#include <QTextDocument>
 #include <QPalette>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QTextDocument>
 #include <QToolTip>
 #include <QWidget>
 
