@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Makes the small seed corpora of the fuzz targets: build-fuzz/seeds/{gif,jpeg,dib}
+# Makes the small seed corpora of the fuzz targets: build-fuzz/seeds/{gif,jpeg,dib,zip}
 # (or the folder given).
 # Needs ImageMagick's convert (scripts/setup.sh installs it) and python3.
 set -euo pipefail
 out="${1:-$(dirname "$0")/../build-fuzz/seeds}"
-mkdir -p "$out/gif" "$out/jpeg" "$out/dib"
+mkdir -p "$out/gif" "$out/jpeg" "$out/dib" "$out/zip"
 
 convert -size 7x5 xc:red -fill blue -draw 'point 2,2' -colors 4 "$out/gif/palette.gif"
 convert -size 9x17 gradient:white-black -interlace GIF "$out/gif/interlaced.gif"
@@ -30,5 +30,29 @@ dib('8bit', 5, 3, 8, 3, bytes(12), bytes(24))
 dib('24bit', 2, -2, 24, 0, b'', bytes(16))
 dib('1bit', 9, 1, 1, 0, bytes(8), bytes(4))
 dib('32bit', 1, 1, 32, 0, b'', bytes(4))
+PY
+# ZIP directories: plain, with comments, behind a DOS stub, ZIP64 end record, empty.
+python3 - "$out/zip" <<'PY'
+import io, struct, sys, zipfile
+def make(name, members, comment=b'', prefix=b'', zip64=False):
+    buf = io.BytesIO()
+    with zipfile.ZipFile(buf, 'w', allowZip64=True) as z:
+        z.comment = comment
+        for n, data, kind in members:
+            info = zipfile.ZipInfo(n)
+            info.compress_type = kind
+            if zip64:
+                with z.open(info, 'w', force_zip64=True) as f:
+                    f.write(data)
+            else:
+                z.writestr(info, data)
+    open(f'{sys.argv[1]}/{name}', 'wb').write(prefix + buf.getvalue())
+S, D = zipfile.ZIP_STORED, zipfile.ZIP_DEFLATED
+make('plain.zip', [('a.txt', b'hello', S), ('dir/', b'', S), ('b.bin', b'x' * 300, D)])
+make('names.zip', [('日本語.txt', b'1', S), ('\x83\x65.txt', b'2', S)], comment=b'c' * 40)
+make('empty.zip', [])
+make('zip64.zip', [('big', b'z' * 10, S)], zip64=True)
+stub = bytearray(b'MZ' + bytes(62)); stub[2:6] = struct.pack('<HH', 64, 1)
+make('sfx.zip', [('in.txt', b'q', S)], prefix=bytes(stub))
 PY
 echo "Seeds in $out"

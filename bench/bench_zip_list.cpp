@@ -1,0 +1,115 @@
+// Speed of the own ZIP directory reader: listing an archive of 65 535 members (the most
+// a plain end record counts), next to `zipinfo -1` on the same file, in one run. The
+// archive is made once with Python's zipfile under /tmp/zelmo32-bench (ZELMO_BENCH_DIR
+// chooses another place). Usage: bench_zip_list [work-dir]. Exits 1 when the ratio is
+// above 1.0.
+#include "archive/ZipReader.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr int kMembers = 65535;
+constexpr int kRuns = 7;
+
+bool makeArchive(const QString& path) {
+    if (QFile::exists(path))
+        return true;
+    const char* script = R"PY(
+import sys, zipfile
+out = sys.argv[1]
+with zipfile.ZipFile(out + '.part', 'w') as z:
+    for i in range(int(sys.argv[2])):
+        info = zipfile.ZipInfo(f'folder{i // 1000:03}/member-{i:05}.txt', (2024, 5, 6, 7, 8, 10))
+        z.writestr(info, b'')
+import os
+os.replace(out + '.part', out)
+)PY";
+    QProcess p;
+    p.start("python3", {"-c", script, path, QString::number(kMembers)});
+    return p.waitForFinished(600000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Milliseconds to list every member; the count of members through *count.
+double listOurs(const QString& path, int* count) {
+    QElapsedTimer t;
+    t.start();
+    archive::ZipReader r;
+    if (!r.open(path))
+        return -1;
+    ArchiveMemberInfo info;
+    int n = 0;
+    for (int rc = r.findFirst(&info); rc == 0; rc = r.findNext(&info))
+        ++n;
+    r.close();
+    *count = n;
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double listZipinfo(const QString& zipinfo, const QString& path, int* lines) {
+    QElapsedTimer t;
+    t.start();
+    QProcess p;
+    p.start(zipinfo, {"-1", path});
+    if (!p.waitForFinished(600000))
+        return -1;
+    const QByteArray out = p.readAllStandardOutput();
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    *lines = int(out.count('\n'));
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                           : QString::fromLocal8Bit(qgetenv("ZELMO_BENCH_DIR"));
+    if (dir.isEmpty())
+        dir = "/tmp/zelmo32-bench";
+    if (!QFile::exists(dir) && std::system(("mkdir -p '" + dir.toStdString() + "'").c_str()) != 0)
+        return 2;
+    const QString path = dir + "/members-65535.zip";
+    if (!makeArchive(path)) {
+        std::fprintf(stderr, "cannot make %s (python3 needed)\n", qPrintable(path));
+        return 2;
+    }
+    const QString zipinfo = QStandardPaths::findExecutable("zipinfo");
+
+    std::vector<double> ours, theirs;
+    int count = 0, lines = 0;
+    listOurs(path, &count); // warm the page cache
+    for (int i = 0; i < kRuns; ++i) {
+        ours.push_back(listOurs(path, &count));
+        if (!zipinfo.isEmpty())
+            theirs.push_back(listZipinfo(zipinfo, path, &lines));
+    }
+    std::printf("ZIP of %d members (%lld bytes):\n", kMembers,
+                static_cast<long long>(QFile(path).size()));
+    std::printf("  own reader, open + first/next to the end: %.1f ms (%d members)\n", median(ours),
+                count);
+    if (count != kMembers) {
+        std::printf("  wrong count\n");
+        return 1;
+    }
+    if (zipinfo.isEmpty()) {
+        std::printf("  zipinfo not found (apt-get install unzip): no ratio\n");
+        return 0;
+    }
+    const double ratio = median(ours) / median(theirs);
+    std::printf("  zipinfo -1: %.1f ms (%d names)\n", median(theirs), lines);
+    std::printf("  ratio %.2f (target <= 1.0)\n", ratio);
+    return ratio <= 1.0 ? 0 : 1;
+}
