@@ -3,6 +3,7 @@
 // launcher/EntryRules and launcher/LaunchRules; here they meet the controls.
 #include "launcher/LauncherStrip.h"
 
+#include "core/BusyCursor.h"
 #include "core/SettingsFile.h"
 #include "core/SharedState.h"
 #include "launcher/EntryRules.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QPalette>
+#include <QScopeGuard>
 
 namespace launcher {
 
@@ -26,28 +28,6 @@ namespace {
 QColor ButtonFace() {
     return QApplication::palette().color(QPalette::Button);
 }
-
-// The hourglass while a handler runs, restored however it ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { restore(); }
-    void restore() {
-        if (active_)
-            QApplication::restoreOverrideCursor();
-        active_ = false;
-    }
-
-private:
-    bool active_ = true;
-};
-
-// Runs at scope end, also when an error leaves the scope.
-template <class F> struct AtExit {
-    F f;
-    ~AtExit() { f(); }
-};
-template <class F> AtExit(F) -> AtExit<F>;
 } // namespace
 
 QImage LauncherStrip::SlotPictureFor(PictureRule rule, const QString& path) {
@@ -94,7 +74,7 @@ void LauncherStrip::ShowStartupEntry(int page, int slot) {
 
 void LauncherStrip::BP3SPiClick(QObject* sender) {
     const QPoint cursor = QCursor::pos();
-    WaitCursor wait;
+    core::BusyCursor wait;
     const int slot = SlotTag(sender);
     const int page = PageIndex();
     if (!EntryTable::IsValid(page, slot))
@@ -126,10 +106,10 @@ void LauncherStrip::BP3SPiMouseUp(QObject* sender, Qt::MouseButton button, QPoin
     if (button != Qt::RightButton)
         return;
     // Whatever happens below, the images go back to the viewer's state.
-    AtExit restore{[this] {
+    const auto restore = qScopeGuard([this] {
         if (!state_.ViewerOpen)
             SetSlotImagesEnabled(false);
-    }};
+    });
     const int slot = SlotTag(sender);
     const int page = PageIndex();
     if (!EntryTable::IsValid(page, slot) || Entries.at(page, slot).isEmpty())
