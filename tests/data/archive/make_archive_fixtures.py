@@ -311,17 +311,12 @@ def describe(members, zipped=True):
     parts = []
     for m in members:
         try:
-            name = m.name.decode("utf-8")
+            shown = "`%s`" % m.name.decode("utf-8").replace("\n", "\\n")
         except UnicodeDecodeError:
-            name = m.name.decode("cp932") + "` (CP932 `" + m.name.hex(" ")
-        if zipped:
-            size = "%d/%d" % (len(m.data), len(m.packed))
-            how = {0: "stored", 8: "deflated"}[m.method]
-        else:
-            size = "%d/%d" % (len(m.data), len(m.packed))
-            how = "-%s-" % m.method
-        parts.append("`%s` %s %s %04d-%02d-%02d %02d:%02d:%02d" % (
-            name.replace("\n", "\\n"), how, size, *m.date))
+            shown = "`%s` (CP932 `%s`)" % (m.name.decode("cp932"), m.name.hex(" "))
+        size = "%d/%d" % (len(m.data), len(m.packed))
+        how = {0: "stored", 8: "deflated"}[m.method] if zipped else "-%s-" % m.method
+        parts.append("%s %s %s %04d-%02d-%02d %02d:%02d:%02d" % (shown, how, size, *m.date))
     return "; ".join(parts)
 
 
@@ -541,7 +536,8 @@ def main():
                 "Written by `scripts/make_archive_fixtures.sh` (make_archive_fixtures.py); "
                 "do not edit by hand. Sizes are original/packed bytes. LZH level 0/1 and ZIP "
                 "dates are MS-DOS local stamps as listed; LZH level 2 stores Unix time "
-                "(UTC). Hostile archives expect a destination in which nothing is written "
+                "(UTC). LZH names are listed with \"/\" between folders; the README line of each "
+                "archive says how its header level stores them. Hostile archives expect a destination in which nothing is written "
                 "outside.\n\n")
         f.write("\n".join(README) + "\n")
 
