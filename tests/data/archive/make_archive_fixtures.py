@@ -385,6 +385,17 @@ def make_lzh(tmp):
     note(path, "our headers (level 1), 301 lh0 members `file001.txt` .. `file301.txt` in "
          "that order, each holding \"member N\\n\", dated 2024-12-31 23:59:58")
 
+    # 1000 bytes that lh5 packs into exactly 253: 196 seeded random bytes, then zeros.
+    r = random.Random(253)
+    ratio = bytes(r.getrandbits(8) for _ in range(196)) + bytes(804)
+    ms = [lzh_member(b"ratio253.bin", ratio, "lh5"),
+          lzh_member(b"lh7.txt", words(8, 800), "lh7")]
+    assert len(ms[0].packed) == 253
+    path = os.path.join(HERE, "ratio.lzh")
+    write(path, lzh(ms, 2))
+    note(path, "our headers (level 2), data packed by lha; `ratio253.bin` 1000 bytes "
+         "packed into exactly 253 (ratio field 253, shown 25%%); %s" % describe(ms, False))
+
     ms = [LzhMember(b"readme.txt", b"the next member's name is absolute\n", date=DATE_1998),
           LzhMember(b"/zelmo_absolute/evil.txt", b"absolute\n")]
     path = os.path.join(HERE, "absolute.lzh")
