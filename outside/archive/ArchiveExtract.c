@@ -2,6 +2,7 @@
  * into the caller's memory. The extraction into a folder is in ExtractAll.c. */
 #define _GNU_SOURCE
 #include "outside/archive/ArchiveExtract.h"
+#include "outside/archive/ArchiveInternal.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -86,6 +87,13 @@ struct archive* zelmo_archive_open(const char* path, enum ZelmoArchiveKind kind)
     return a;
 }
 
+struct archive* zelmo_archive_open_stored_names(const char* path, int kind) {
+    void* previous = zelmo_utf8_locale_enter();
+    struct archive* a = openFile(path, (enum ZelmoArchiveKind)kind, DECODE_LATIN1);
+    zelmo_utf8_locale_leave(previous);
+    return a;
+}
+
 struct archive* zelmo_archive_open_memory(const void* data, size_t size,
                                           enum ZelmoArchiveKind kind) {
     if (!data && size > 0)
@@ -110,7 +118,7 @@ static uint16_t dosAttributes(struct archive_entry* entry) {
 
 /* Latin-1 decoding maps every stored byte to one code point; this undoes it, so a name
  * can be matched by its stored bytes. 0 when the name holds a wider code point. */
-static int latin1Bytes(const char* name, char* out, size_t cap) {
+int zelmo_stored_name(const char* name, char* out, size_t cap) {
     size_t n = 0;
     for (const unsigned char* p = (const unsigned char*)name; *p;) {
         unsigned c = *p;
@@ -150,7 +158,7 @@ static int nameMatches(struct archive_entry* entry, const char* member,
     if (decoding != DECODE_LATIN1)
         return 0;
     char bytes[4096];
-    return latin1Bytes(name, bytes, sizeof bytes) && sameName(bytes, member);
+    return zelmo_stored_name(name, bytes, sizeof bytes) && sameName(bytes, member);
 }
 
 static int readMember(struct archive* a, const char* member, enum NameDecoding decoding,

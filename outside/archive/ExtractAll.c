@@ -3,6 +3,7 @@
  * following links, and files land under a temporary name first. */
 #define _GNU_SOURCE
 #include "outside/archive/ArchiveExtract.h"
+#include "outside/archive/ArchiveInternal.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -38,6 +39,11 @@ typedef struct Extraction {
     uint64_t extracted;
     uint64_t refused;
     int capHit;
+    const char* path;
+    int kind;
+    struct archive* stored; /* opened at the first name that cannot be decoded */
+    uint64_t storedAt;      /* members the stored-name reader has passed */
+    char storedName[4096];
     unsigned serial;
     unsigned char* chunk;
     char* report;
@@ -219,8 +225,8 @@ static int writeFile(Extraction* x, struct archive* a, struct archive_entry* ent
 }
 
 /* One member. Returns 0 to go on, 1 when a cap stops the extraction. */
-static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* entry) {
-    const char* name = zelmo_entry_name(entry);
+static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* entry,
+                        const char* name) {
     mode_t type = archive_entry_filetype(entry);
     if (archive_entry_hardlink(entry) || (type != AE_IFREG && type != AE_IFDIR)) {
         refuse(x, name, "not a plain file or folder");
@@ -266,6 +272,36 @@ static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* 
     return result;
 }
 
+/* The name of member number index (from 1) as its stored bytes, for a name that cannot be
+ * decoded: the second reader walks along only as far as such names need it. */
+static const char* storedName(Extraction* x, uint64_t index) {
+    if (!x->stored && !(x->stored = zelmo_archive_open_stored_names(x->path, x->kind)))
+        return NULL;
+    void* previous = zelmo_utf8_locale_enter();
+    const char* result = NULL;
+    struct archive_entry* entry;
+    while (x->storedAt < index) {
+        int r = archive_read_next_header(x->stored, &entry);
+        if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
+            break;
+        if (++x->storedAt == index &&
+            zelmo_stored_name(zelmo_entry_name(entry), x->storedName, sizeof x->storedName))
+            result = x->storedName;
+    }
+    zelmo_utf8_locale_leave(previous);
+    return result && result[0] ? result : NULL;
+}
+
+/* The decoded name, or the stored bytes when decoding failed: a name is written byte for
+ * byte as the archive holds it rather than refused or altered. */
+static const char* memberName(Extraction* x, struct archive_entry* entry, int warned) {
+    const char* name = zelmo_entry_name(entry);
+    if (name[0] && !(warned && strstr(name, "\xEF\xBF\xBD")))
+        return name;
+    const char* stored = storedName(x, x->members);
+    return stored ? stored : name;
+}
+
 static int openRoot(const char* destination) {
     /* The destination without trailing separators, so a link in its place is not followed. */
     size_t len = strlen(destination);
@@ -286,6 +322,8 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
         return ZELMO_EXTRACT_BAD_ARCHIVE;
     }
     x->archiveSize = (uint64_t)st.st_size;
+    x->path = path;
+    x->kind = kind;
     struct archive* a = zelmo_archive_open(path, kind);
     if (!a) {
         note(x, "cannot open the archive\n");
@@ -307,12 +345,14 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
             x->capHit = 1;
             break;
         }
-        if (extractEntry(x, a, entry) != 0) {
+        if (extractEntry(x, a, entry, memberName(x, entry, r == ARCHIVE_WARN)) != 0) {
             x->capHit = 1;
             break;
         }
     }
     archive_read_free(a);
+    if (x->stored)
+        archive_read_free(x->stored);
     if (x->capHit)
         return ZELMO_EXTRACT_CAP;
     if (result == 0 && x->refused > 0)
