@@ -303,9 +303,9 @@ static const char* memberName(Extraction* x, struct archive_entry* entry, int wa
 }
 
 static int openRoot(const char* destination) {
-    /* The destination without trailing separators, so a link in its place is not followed. */
+    /* The destination without trailing slashes, so a link in its place is not followed. */
     size_t len = strlen(destination);
-    while (len > 1 && (destination[len - 1] == '/' || destination[len - 1] == '\\'))
+    while (len > 1 && destination[len - 1] == '/')
         --len;
     char* path = strndup(destination, len);
     if (!path)
