@@ -67,6 +67,28 @@ TEST(ExtractAll, FlatDropsFolderPartsAndKeepsTimes) {
     EXPECT_EQ(st.st_mtime, std::mktime(&when));
 }
 
+// The LZH reader: CP932 names, "\" as separator (also as the second byte of ソ and 表),
+// under the C locale; "e" drops the folders; a climbing name is refused.
+TEST(ExtractAll, LzhNamesAndFlatExtraction) {
+    std::string previous = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C");
+    TempTree tree;
+    std::string tree1 = tree.mkdir("x"), flat = tree.mkdir("e");
+    char report[256];
+    int full = zelmo_extract_all(Archive("names.lzh").c_str(), ZELMO_ARCHIVE_LZH, tree1.c_str(), 0,
+                                 nullptr, report, sizeof report);
+    int dropped = zelmo_extract_all(Archive("names.lzh").c_str(), ZELMO_ARCHIVE_LZH, flat.c_str(),
+                                    1, nullptr, nullptr, 0);
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(full, ZELMO_EXTRACT_REFUSED);
+    EXPECT_EQ(std::string(report), "refused \"../evil.txt\": \"..\" in the path\n"
+                                   "2 extracted, 1 refused, 15 bytes\n");
+    EXPECT_EQ(Listing(tree.root()), Sorted({"e/", "e/ascii.txt", "e/表.txt", "x/", "x/ascii.txt",
+                                            "x/ソフト/", "x/ソフト/表.txt"}));
+    EXPECT_EQ(ReadFile(tree1 + "/ソフト/表.txt"), "cp932 name");
+    EXPECT_EQ(dropped, ZELMO_EXTRACT_REFUSED);
+}
+
 // A line break, a quote, a backslash as separator and a byte that no code page decodes:
 // each name lands as the archive holds it.
 TEST(ExtractAll, OddNamesAreWrittenByteForByte) {
