@@ -307,16 +307,10 @@ static const char* memberName(Extraction* x, struct archive_entry* entry, int wa
 }
 
 static int openRoot(const char* destination) {
-    /* The destination without trailing slashes, so a link in its place is not followed. */
-    size_t len = strlen(destination);
-    while (len > 1 && destination[len - 1] == '/')
-        --len;
-    char* path = strndup(destination, len);
-    if (!path)
-        return -1;
-    int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    free(path);
-    return fd;
+    /* The folder the user chose, followed when it is a link (a linked folder in the tree is
+     * still the user's choice); everything below it is made relative to this descriptor
+     * without following links. */
+    return open(destination, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind kind) {
