@@ -1,0 +1,393 @@
+/* Extracting a whole archive into a folder, written so that no member can reach outside it:
+ * the destination is opened once, every folder below it is entered by a descriptor without
+ * following links, and files land under a temporary name first. */
+#define _GNU_SOURCE
+#include "outside/archive/ArchiveExtract.h"
+#include "outside/archive/ArchiveInternal.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+enum { MAX_DEPTH = 128, CHUNK = 65536 };
+/* Below this many bytes the ratio cap does not apply: a tiny archive of a small text file
+ * may well expand a hundredfold. */
+static const uint64_t RATIO_FLOOR = 1u << 20;
+
+ZelmoExtractLimits zelmo_extract_default_limits(void) {
+    /* 4 GiB and 100 000 members hold any archive a person drops by hand; deflate expands at
+     * most about 1 000 to 1 and real data far less, so 500 to 1 stops the layered and
+     * overlapping bombs long before they fill a disk. */
+    ZelmoExtractLimits limits = {UINT64_C(4) << 30, 100000, 500};
+    return limits;
+}
+
+typedef struct Extraction {
+    int root;
+    int flat;
+    ZelmoExtractLimits limits;
+    uint64_t archiveSize;
+    uint64_t totalWritten;
+    uint64_t members;
+    uint64_t extracted;
+    uint64_t refused;
+    int capHit;
+    const char* path;
+    int kind;
+    struct archive* stored; /* opened at the first name that cannot be decoded */
+    uint64_t storedAt;      /* members the stored-name reader has passed */
+    char storedName[4096];
+    unsigned serial;
+    unsigned char* chunk;
+    char* report;
+    size_t reportSize;
+    size_t reportLength;
+} Extraction;
+
+static void note(Extraction* x, const char* format, ...) {
+    if (!x->report || x->reportSize == 0 || x->reportLength + 1 >= x->reportSize)
+        return;
+    va_list args;
+    va_start(args, format);
+    int n = vsnprintf(x->report + x->reportLength, x->reportSize - x->reportLength, format, args);
+    va_end(args);
+    if (n > 0)
+        x->reportLength += (size_t)n;
+    if (x->reportLength >= x->reportSize)
+        x->reportLength = x->reportSize - 1;
+}
+
+/* The reports name at most a few members: the first ones say what went wrong. */
+static void refuse(Extraction* x, const char* name, const char* why) {
+    x->refused++;
+    if (x->refused <= 3)
+        note(x, "refused \"%s\": %s\n", name, why);
+}
+
+/* Byte budget left before a cap: the total cap, and the ratio cap over the archive size. */
+static uint64_t budget(const Extraction* x) {
+    uint64_t cap = x->limits.maxTotalBytes;
+    uint64_t ratioCap = RATIO_FLOOR;
+    if (x->limits.maxRatio > 0 && x->archiveSize <= UINT64_MAX / x->limits.maxRatio &&
+        x->archiveSize * x->limits.maxRatio > ratioCap)
+        ratioCap = x->archiveSize * x->limits.maxRatio;
+    if (ratioCap < cap)
+        cap = ratioCap;
+    return cap > x->totalWritten ? cap - x->totalWritten : 0;
+}
+
+/* Splits name into its folder parts at "/" and "\" (names are UTF-8 by now, where a
+ * backslash byte is always a backslash). Empty and "." parts vanish. NULL reason: parts
+ * (pointing into buffer) and count filled. */
+static const char* splitName(const char* name, char* buffer, char** parts, int* count) {
+    if (name[0] == '/' || name[0] == '\\')
+        return "absolute path";
+    if (((name[0] | 0x20) >= 'a' && (name[0] | 0x20) <= 'z') && name[1] == ':')
+        return "drive path";
+    strcpy(buffer, name);
+    *count = 0;
+    char* p = buffer;
+    while (*p) {
+        char* start = p;
+        while (*p && *p != '/' && *p != '\\')
+            ++p;
+        if (*p)
+            *p++ = '\0';
+        if (start[0] == '\0' || strcmp(start, ".") == 0)
+            continue;
+        if (strcmp(start, "..") == 0)
+            return "\"..\" in the path";
+        if (*count >= MAX_DEPTH)
+            return "too deep";
+        parts[(*count)++] = start;
+    }
+    return NULL;
+}
+
+/* Enters (creating when missing) the folder part below dir without following a link.
+ * Returns the new descriptor or -1. */
+static int enterFolder(int dir, const char* part) {
+    if (mkdirat(dir, part, 0755) != 0 && errno != EEXIST)
+        return -1;
+    return openat(dir, part, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+/* Walks the folder parts, returning the descriptor of the last one (the root itself for
+ * none; closing it is the caller's only when it differs from the root). */
+static int enterFolders(Extraction* x, char** parts, int count) {
+    int dir = x->root;
+    for (int i = 0; i < count; ++i) {
+        int next = enterFolder(dir, parts[i]);
+        if (dir != x->root)
+            close(dir);
+        if (next < 0)
+            return -1;
+        dir = next;
+    }
+    return dir;
+}
+
+/* An existing file is never overwritten: the new one is kept beside it as "name (2).ext",
+ * "name (3).ext" ... The rename refuses to replace, so a file made meanwhile is kept too. */
+static int placeFile(int dir, const char* temp, const char* name) {
+    size_t len = strlen(name);
+    const char* dot = strrchr(name, '.');
+    if (!dot || dot == name)
+        dot = name + len;
+    char* candidate = malloc(len + 16);
+    if (!candidate)
+        return -1;
+    strcpy(candidate, name);
+    for (int n = 2; n < 10000; ++n) {
+        int r = renameat2(dir, temp, dir, candidate, RENAME_NOREPLACE);
+        if (r != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            /* A file system without no-replace renames: a link never replaces either. */
+            r = linkat(dir, temp, dir, candidate, 0);
+            if (r == 0)
+                unlinkat(dir, temp, 0);
+        }
+        if (r == 0 || errno != EEXIST) {
+            free(candidate);
+            return r;
+        }
+        snprintf(candidate, len + 16, "%.*s (%d)%s", (int)(dot - name), name, n, dot);
+    }
+    free(candidate);
+    errno = EEXIST;
+    return -1;
+}
+
+/* Copies the member's data into fd, within the byte budget. 0 written, 1 cap hit, -1 read
+ * or write failure. */
+static int copyData(Extraction* x, struct archive* a, int fd) {
+    unsigned char* chunk = x->chunk;
+    for (;;) {
+        la_ssize_t n = archive_read_data(a, chunk, CHUNK);
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            return 0;
+        if ((uint64_t)n > budget(x))
+            return 1;
+        for (la_ssize_t done = 0; done < n;) {
+            ssize_t w = write(fd, chunk + done, (size_t)(n - done));
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                return -1;
+            }
+            done += w;
+        }
+        x->totalWritten += (uint64_t)n;
+    }
+}
+
+/* Writes one regular file into dir under name. 0 done, 1 cap hit, -1 failure. */
+static int writeFile(Extraction* x, struct archive* a, struct archive_entry* entry, int dir,
+                     const char* name) {
+    char temp[64];
+    int fd = -1;
+    /* The member's permission bits, at least readable and writable by the owner, never
+     * set-id; the umask applies as to any new file. */
+    mode_t perm = archive_entry_perm(entry) & 0777;
+    perm = perm ? perm | 0600 : 0644;
+    for (int tries = 0; fd < 0 && tries < 100; ++tries) {
+        snprintf(temp, sizeof temp, ".zelmo-extract-%ld-%u", (long)getpid(), ++x->serial);
+        fd = openat(dir, temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, perm);
+        if (fd < 0 && errno != EEXIST)
+            return -1;
+    }
+    if (fd < 0)
+        return -1;
+    int r = copyData(x, a, fd);
+    if (r == 0) {
+        if (archive_entry_mtime_is_set(entry)) {
+            struct timespec times[2] = {{0, UTIME_OMIT}, {0, 0}};
+            times[1].tv_sec = archive_entry_mtime(entry);
+            times[1].tv_nsec = archive_entry_mtime_nsec(entry);
+            futimens(fd, times);
+        }
+    }
+    if (close(fd) != 0 && r == 0)
+        r = -1;
+    if (r == 0 && placeFile(dir, temp, name) != 0)
+        r = -1;
+    if (r != 0)
+        unlinkat(dir, temp, 0);
+    return r;
+}
+
+/* One member. Returns 0 to go on, 1 when a cap stops the extraction. */
+static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* entry,
+                        const char* name) {
+    mode_t type = archive_entry_filetype(entry);
+    if (archive_entry_hardlink(entry) || (type != AE_IFREG && type != AE_IFDIR)) {
+        refuse(x, name, "not a plain file or folder");
+        return 0;
+    }
+    char* buffer = malloc(strlen(name) + 1);
+    char** parts = malloc(sizeof(char*) * MAX_DEPTH);
+    int count = 0, result = 0;
+    const char* why = buffer && parts ? splitName(name, buffer, parts, &count) : "no memory";
+    if (why) {
+        refuse(x, name, why);
+    } else if (type == AE_IFDIR) {
+        int dir = x->flat ? x->root : enterFolders(x, parts, count);
+        if (dir < 0)
+            refuse(x, name, "cannot make the folder");
+        else if (dir != x->root)
+            close(dir);
+        if (dir >= 0)
+            x->extracted++;
+    } else if (count == 0) {
+        refuse(x, name, "no file name");
+    } else if (archive_entry_size_is_set(entry) &&
+               (uint64_t)archive_entry_size(entry) > budget(x)) {
+        /* The declared size alone breaks a cap: nothing of it is written. */
+        note(x, "stopped at \"%s\": its size passes the byte cap\n", name);
+        result = 1;
+    } else {
+        int dir = x->flat ? x->root : enterFolders(x, parts, count - 1);
+        int r = dir < 0 ? -1 : writeFile(x, a, entry, dir, parts[count - 1]);
+        if (dir >= 0 && dir != x->root)
+            close(dir);
+        if (r == 1) {
+            note(x, "stopped at \"%s\": the byte cap was reached\n", name);
+            result = 1;
+        } else if (r < 0) {
+            refuse(x, name, dir < 0 ? "cannot make its folder" : "cannot write it");
+        } else {
+            x->extracted++;
+        }
+    }
+    free(buffer);
+    free(parts);
+    return result;
+}
+
+/* The name of member number index (from 1) as its stored bytes, for a name that cannot be
+ * decoded: the second reader walks along only as far as such names need it. */
+static const char* storedName(Extraction* x, uint64_t index) {
+    if (!x->stored && !(x->stored = zelmo_archive_open_stored_names(x->path, x->kind)))
+        return NULL;
+    void* previous = zelmo_utf8_locale_enter();
+    const char* result = NULL;
+    struct archive_entry* entry;
+    while (x->storedAt < index) {
+        int r = archive_read_next_header(x->stored, &entry);
+        if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
+            break;
+        if (++x->storedAt == index &&
+            zelmo_stored_name(zelmo_entry_name(entry), x->storedName, sizeof x->storedName))
+            result = x->storedName;
+    }
+    zelmo_utf8_locale_leave(previous);
+    return result && result[0] ? result : NULL;
+}
+
+/* The decoded name, or the stored bytes when decoding failed: a name is written byte for
+ * byte as the archive holds it rather than refused or altered. */
+static const char* memberName(Extraction* x, struct archive_entry* entry, int warned) {
+    const char* name = zelmo_entry_name(entry);
+    if (name[0] && !(warned && strstr(name, "\xEF\xBF\xBD")))
+        return name;
+    const char* stored = storedName(x, x->members);
+    return stored ? stored : name;
+}
+
+static int openRoot(const char* destination) {
+    /* The destination without trailing separators, so a link in its place is not followed. */
+    size_t len = strlen(destination);
+    while (len > 1 && (destination[len - 1] == '/' || destination[len - 1] == '\\'))
+        --len;
+    char* path = strndup(destination, len);
+    if (!path)
+        return -1;
+    int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    free(path);
+    return fd;
+}
+
+static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind kind) {
+    struct stat st;
+    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) {
+        note(x, "cannot open the archive\n");
+        return ZELMO_EXTRACT_BAD_ARCHIVE;
+    }
+    x->archiveSize = (uint64_t)st.st_size;
+    x->path = path;
+    x->kind = kind;
+    struct archive* a = zelmo_archive_open(path, kind);
+    if (!a) {
+        note(x, "cannot open the archive\n");
+        return ZELMO_EXTRACT_BAD_ARCHIVE;
+    }
+    int result = 0;
+    struct archive_entry* entry;
+    for (;;) {
+        int r = archive_read_next_header(a, &entry);
+        if (r == ARCHIVE_EOF)
+            break;
+        if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
+            note(x, "the archive is damaged: %s\n", archive_error_string(a));
+            result = ZELMO_EXTRACT_BAD_ARCHIVE;
+            break;
+        }
+        if (++x->members > x->limits.maxMembers) {
+            note(x, "stopped: more than %llu members\n", (unsigned long long)x->limits.maxMembers);
+            x->capHit = 1;
+            break;
+        }
+        if (extractEntry(x, a, entry, memberName(x, entry, r == ARCHIVE_WARN)) != 0) {
+            x->capHit = 1;
+            break;
+        }
+    }
+    archive_read_free(a);
+    if (x->stored)
+        archive_read_free(x->stored);
+    if (x->capHit)
+        return ZELMO_EXTRACT_CAP;
+    if (result == 0 && x->refused > 0)
+        result = ZELMO_EXTRACT_REFUSED;
+    return result;
+}
+
+int zelmo_extract_all(const char* path, enum ZelmoArchiveKind kind, const char* destination,
+                      int flat, const ZelmoExtractLimits* limits, char* report, size_t reportSize) {
+    Extraction x;
+    memset(&x, 0, sizeof x);
+    x.flat = flat;
+    x.limits = limits ? *limits : zelmo_extract_default_limits();
+    x.report = report;
+    x.reportSize = reportSize;
+    if (report && reportSize > 0)
+        report[0] = '\0';
+    if (!path || !destination || !destination[0])
+        return ZELMO_EXTRACT_BAD_ARGUMENT;
+    x.root = openRoot(destination);
+    if (x.root < 0) {
+        note(&x, "cannot open the destination folder\n");
+        return ZELMO_EXTRACT_BAD_FOLDER;
+    }
+    x.chunk = malloc(CHUNK);
+    if (!x.chunk) {
+        close(x.root);
+        return ZELMO_EXTRACT_BAD_ARGUMENT;
+    }
+    void* previous = zelmo_utf8_locale_enter();
+    int result = runExtraction(&x, path, kind);
+    zelmo_utf8_locale_leave(previous);
+    close(x.root);
+    free(x.chunk);
+    note(&x, "%llu extracted, %llu refused, %llu bytes\n", (unsigned long long)x.extracted,
+         (unsigned long long)x.refused, (unsigned long long)x.totalWritten);
+    return result;
+}
