@@ -146,6 +146,18 @@ static int parseLevel01(const unsigned char* p, size_t avail, uint64_t remaining
     return 1;
 }
 
+/* CRC-16 (polynomial 0xA001) of the header's len bytes, its own CRC field at crcAt taken
+ * as zero. */
+static uint16_t headerCrc(const unsigned char* p, size_t len, size_t crcAt) {
+    uint16_t crc = 0;
+    for (size_t i = 0; i < len; ++i) {
+        crc ^= (i == crcAt || i == crcAt + 1) ? 0 : p[i];
+        for (int b = 0; b < 8; ++b)
+            crc = (crc & 1) ? (uint16_t)((crc >> 1) ^ 0xA001) : (uint16_t)(crc >> 1);
+    }
+    return crc;
+}
+
 static int parseLevel2(const unsigned char* p, size_t avail, uint64_t remaining, LhaHeader* h,
                        size_t* needed) {
     int rc = want(26, avail, remaining, needed);
@@ -164,15 +176,20 @@ static int parseLevel2(const unsigned char* p, size_t avail, uint64_t remaining,
     h->os = p[23];
     size_t pos = 26;
     size_t next = le16(p + 24);
+    size_t crcAt = 0; /* where the header's own CRC stands, 0 when it has none */
     while (next != 0) {
         if (next < 3 || pos + next > total)
             return LHA_HEADER_BROKEN;
+        if (p[pos] == 0x00 && next >= 5)
+            crcAt = pos + 1;
         rc = readExtension(p + pos, next - 2, h);
         if (rc != 0)
             return rc;
         pos += next;
         next = le16(p + pos - 2);
     }
+    if (crcAt != 0 && headerCrc(p, total, crcAt) != le16(p + crcAt))
+        return LHA_HEADER_BROKEN;
     h->headerLength = total;
     return 1;
 }

@@ -72,6 +72,9 @@ static int findFirst(LhaWalk* w) {
         w->first = 0;
         return 0;
     }
+    /* Only a program ("MZ") may stand in front: anything else is no archive. */
+    if (fill(w, 0, 2) < 2 || memcmp(w->buf + (0 - w->bufStart), "MZ", 2) != 0)
+        return -1;
     const uint64_t limit = w->size < LHA_SFX_SCAN ? w->size : LHA_SFX_SCAN;
     for (uint64_t at = 1; at + 22 <= limit; ++at) {
         const size_t avail = fill(w, at, 22);

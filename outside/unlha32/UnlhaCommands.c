@@ -25,11 +25,21 @@ static int isName(const ZelmoCommand* c, int i) {
     return i < c->count && !zelmo_command_is_option(c, i) && c->args[i][0] != '\0';
 }
 
-/* Drops one trailing separator ("/" or "\") from a destination, but keeps the root "/". */
-static void trimSeparator(char* destination) {
-    const size_t len = strlen(destination);
+/* The destination without the one separator ("/" or "\") the program appends; the root
+ * "/" stays. A folder whose own name ends in "\" is named through its "." so that the
+ * extraction does not take that byte for another separator. NULL when memory runs out. */
+static char* folderOf(const char* destination) {
+    size_t len = strlen(destination);
     if (len > 1 && (destination[len - 1] == '/' || destination[len - 1] == '\\'))
-        destination[len - 1] = '\0';
+        --len;
+    char* out = malloc(len + 3);
+    if (!out)
+        return NULL;
+    memcpy(out, destination, len);
+    out[len] = '\0';
+    if (len > 0 && out[len - 1] == '\\')
+        memcpy(out + len, "/.", 3);
+    return out;
 }
 
 int Unlha(void* owner, const char* command, char* out, uint32_t size) {
@@ -57,9 +67,11 @@ int Unlha(void* owner, const char* command, char* out, uint32_t size) {
         report(out, size, "another command is running\n");
         return UNLHA_ERR_RUNNING;
     }
-    trimSeparator(c.args[2]);
+    char* folder = folderOf(c.args[2]);
     const int rc =
-        zelmo_extract_all(c.args[1], ZELMO_ARCHIVE_LZH, c.args[2], flat, NULL, out, size);
+        folder ? zelmo_extract_all(c.args[1], ZELMO_ARCHIVE_LZH, folder, flat, NULL, out, size)
+               : UNLHA_ERR_NO_MEMORY;
+    free(folder);
     unlha_end_running();
     zelmo_command_free(&c);
     return rc;

@@ -100,7 +100,8 @@ inline std::string member(const Member& m, int level) {
             sum += c;
         return std::string(1, char(h.size())) + char(sum & 0xFF) + h + exts + m.data;
     } else {
-        std::string exts = extension(0x01, m.name);
+        // The header's own CRC comes first: computed over the whole header with it zero.
+        std::string exts = extension(0x00, std::string(2, '\0')) + extension(0x01, m.name);
         if (!m.folder.empty())
             exts += extension(0x02, withSeparator(m.folder, '\xFF'));
         put16(exts, 0);
@@ -116,7 +117,11 @@ inline std::string member(const Member& m, int level) {
         t += exts; // starts with the first extension's size
         std::string out;
         put16(out, unsigned(t.size() + 2));
-        return out + t + m.data;
+        out += t;
+        const uint16_t headerCrc = crc16(out);
+        out[27] = char(headerCrc & 0xFF); // behind the fixed part and the extension's type
+        out[28] = char(headerCrc >> 8);
+        return out + m.data;
     }
     unsigned sum = 0;
     for (unsigned char c : h)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -254,8 +255,8 @@ TEST(Unlha32Walk, CompressedMethodsOfEveryLevelMatchLhasa) {
         for (int level = 0; level <= 2; ++level) {
             SCOPED_TRACE("lh" + std::to_string(method) + " level " + std::to_string(level));
             const std::string name = "m" + std::to_string(method) + std::to_string(level) + ".lzh";
-            const std::string cmd = "cd " + dir.path + " && lha -a" + std::to_string(level) +
-                                    "o" + std::to_string(method) + " " + name +
+            const std::string cmd = "cd " + dir.path + " && lha -a" + std::to_string(level) + "o" +
+                                    std::to_string(method) + " " + name +
                                     " big.txt >/dev/null 2>&1 && lhasa v " + name;
             FILE* p = popen(cmd.c_str(), "r");
             ASSERT_NE(p, nullptr);
@@ -315,7 +316,7 @@ TEST(Unlha32Walk, DamagedArchivesEndTheWalkWithAnError) {
     ASSERT_TRUE(lzhtest::writeFile(dir.path + "/sum.lzh", bad));
     EXPECT_TRUE(walk(dir.path + "/sum.lzh").empty());
     std::string longData = lzhtest::archive(sampleMembers(), 2);
-    longData[7] = char(0x7F); // compressed size of the first member far beyond the file
+    longData[10] = char(0x7F); // compressed size of the first member far beyond the file
     ASSERT_TRUE(lzhtest::writeFile(dir.path + "/long.lzh", longData));
     int end = 0;
     EXPECT_TRUE(walk(dir.path + "/long.lzh", &end).empty());
@@ -361,10 +362,10 @@ TEST(Unlha32Commands, ExtractKeepsOrDropsFoldersWhateverBytesThePathsHold) {
     EXPECT_EQ(run("x " + quote(arc) + " " + quote(withFolders + "/"), out, sizeof out), 0) << out;
     const std::string big(1000, 'z');
     EXPECT_EQ(tree(withFolders),
-              "a.txt=hello\nempty=\nフォルダ/\nフォルダ/表示.txt=" + big + "\n");
+              "a.txt=hello\n\nempty=\nフォルダ/\nフォルダ/表示.txt=" + big + "\n");
     // "e" drops the folders; the destination's own trailing "\" is a separator.
     EXPECT_EQ(run("e " + quote(arc) + " " + quote(flat + "\\")), 0);
-    EXPECT_EQ(tree(flat), "a.txt=hello\nempty=\n表示.txt=" + big + "\n");
+    EXPECT_EQ(tree(flat), "a.txt=hello\n\nempty=\n表示.txt=" + big + "\n");
 }
 
 TEST(Unlha32Commands, MalformedCommandsAreRefusedAndDoNothing) {
@@ -375,9 +376,9 @@ TEST(Unlha32Commands, MalformedCommandsAreRefusedAndDoNothing) {
     ASSERT_EQ(mkdir(dest.c_str(), 0755), 0);
     const std::string a = quote(arc), d = quote(dest);
     for (const std::string& c :
-         {"", "y " + a + " " + d, "x " + a, "x " + a + " " + d + " " + d, "x -o " + a + " " + d,
-          "x " + a + " -o", "-x " + a + " " + d, "\"x\" " + a + " " + d, "x " + a + "glued " + d,
-          "x \"" + arc + " " + d, "x " + a + " \"\""}) {
+         {std::string(), "y " + a + " " + d, "x " + a, "x " + a + " " + d + " " + d,
+          "x -o " + a + " " + d, "x " + a + " -o", "-x " + a + " " + d, "\"x\" " + a + " " + d,
+          "x " + a + "glued " + d, "x \"" + arc + " " + d, "x " + a + " \"\""}) {
         SCOPED_TRACE(c);
         char out[64];
         EXPECT_NE(run(c, out, sizeof out), 0);
