@@ -1,6 +1,7 @@
 /* libFuzzer target: the LZH library's member walk on any bytes, through its entry points.
  * Every record must hold a terminated name, the walk must end, and the answers about the
  * archive and the last member must come without reading outside the file. */
+#define _GNU_SOURCE
 #include "outside/archive/Unlha32.h"
 
 #include <stdint.h>
