@@ -449,3 +449,97 @@ TEST(Unlha32ExtractMem, MemberBytesNeverPastTheBuffer) {
         EXPECT_EQ(written, 0u);
     }
 }
+
+namespace {
+
+const std::string kFixtures = ZELMO_TEST_DATA "/archive/";
+
+// The MS-DOS stamp of a UTC time in the local zone (level-2 headers store UTC).
+std::pair<uint16_t, uint16_t> localStampOfUtc(int y, int mo, int d, int h, int mi, int s) {
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    const time_t t = timegm(&tm);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return {dosDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
+            dosTime(local.tm_hour, local.tm_min, local.tm_sec)};
+}
+
+} // namespace
+
+TEST(Unlha32Fixtures, LevelsMethodsAndJapaneseNamesAsListed) {
+    for (const char* file : {"level0.lzh", "level1.lzh", "level2.lzh"}) {
+        SCOPED_TRACE(file);
+        const auto r = walk(kFixtures + file);
+        ASSERT_EQ(r.size(), 4u);
+        const char* names[] = {"stored.txt", "lh5.txt", "lh6.txt", "lh7.txt"};
+        const char* methods[] = {"-lh0-", "-lh5-", "-lh6-", "-lh7-"};
+        const uint32_t sizes[] = {23, 9273, 10533, 11681};
+        const auto stamp = file[5] == '2' ? localStampOfUtc(1998, 6, 5, 10, 4, 6)
+                                          : std::make_pair(dosDate(1998, 6, 5), dosTime(10, 4, 6));
+        for (size_t i = 0; i < 4; ++i) {
+            EXPECT_STREQ(r[i].fileName, names[i]);
+            EXPECT_STREQ(r[i].method, methods[i]);
+            EXPECT_EQ(r[i].originalSize, sizes[i]);
+            EXPECT_EQ(r[i].ratio, uint16_t(uint64_t(r[i].compressedSize) * 1000 / sizes[i]));
+            EXPECT_EQ(r[i].date, stamp.first);
+            EXPECT_EQ(r[i].time, stamp.second);
+        }
+        EXPECT_EQ(r[0].compressedSize, 23u);
+        EXPECT_LT(r[1].compressedSize, 9273u / 5);
+    }
+    for (const char* file :
+         {"japanese_l0.lzh", "japanese_l1.lzh", "japanese_l2.lzh", "japanese.Lzh5"}) {
+        SCOPED_TRACE(file);
+        const auto r = walk(kFixtures + file);
+        ASSERT_EQ(r.size(), 5u);
+        EXPECT_STREQ(r[0].fileName, "フォルダ/日本語テキスト.txt");
+        EXPECT_EQ(r[0].originalSize, 2520u);
+        EXPECT_EQ(r[0].compressedSize, 148u);
+        EXPECT_EQ(r[0].ratio, 58);
+        EXPECT_STREQ(r[1].fileName, "フォルダ/utf8テキスト.txt");
+        EXPECT_STREQ(r[1].method, "-lh6-");
+        EXPECT_STREQ(r[2].fileName, "ソフト/表.txt"); // 0x5C trail bytes stay in their characters
+        EXPECT_STREQ(r[3].fileName, "SETUP.EXE");
+        EXPECT_STREQ(r[4].fileName, "Plugin.DLL");
+    }
+    const auto ratio = walk(kFixtures + "ratio.lzh");
+    ASSERT_EQ(ratio.size(), 2u);
+    EXPECT_EQ(ratio[0].ratio, 253); // 1000 bytes packed into 253
+    EXPECT_EQ(walk(kFixtures + "many301.lzh").size(), 301u);
+    const auto absolute = walk(kFixtures + "absolute.lzh");
+    ASSERT_EQ(absolute.size(), 2u);
+    EXPECT_STREQ(absolute[1].fileName, "/zelmo_absolute/evil.txt");
+}
+
+TEST(Unlha32Fixtures, MemberTextsAndHostileArchivesStayInside) {
+    for (const char* file : {"japanese_l0.lzh", "japanese_l2.lzh"}) {
+        SCOPED_TRACE(file);
+        std::vector<unsigned char> buf(800000);
+        uint32_t written = 0;
+        const std::string cmd = quote(kFixtures + file) + " " + quote("ソフト/表.txt");
+        ASSERT_EQ(lib().extractMem(nullptr, cmd.c_str(), buf.data(), uint32_t(buf.size()), nullptr,
+                                   nullptr, &written),
+                  0);
+        EXPECT_EQ(written, 10u);
+    }
+    for (const char* file : {"slip.lzh", "absolute.lzh", "backslash.lzh", "device.lzh",
+                             "newline.lzh", "symlink.lzh"}) {
+        SCOPED_TRACE(file);
+        TempDir dir;
+        const std::string dest = dir.path + "/dest";
+        ASSERT_EQ(mkdir(dest.c_str(), 0755), 0);
+        EXPECT_FALSE(walk(kFixtures + "hostile/" + file).empty());
+        run("x " + quote(kFixtures + "hostile/" + file) + " " + quote(dest + "/"));
+        for (const auto& e : fs::directory_iterator(dir.path))
+            EXPECT_EQ(e.path().filename(), "dest"); // nothing written beside the destination
+        for (const auto& e : fs::recursive_directory_iterator(dest))
+            EXPECT_FALSE(e.is_symlink()) << e.path();
+    }
+    EXPECT_FALSE(fs::exists("/tmp/zelmo_hostile_absolute.txt"));
+}
