@@ -4,7 +4,7 @@
 # Needs ImageMagick's convert (scripts/setup.sh installs it) and python3.
 set -euo pipefail
 out="${1:-$(dirname "$0")/../build-fuzz/seeds}"
-mkdir -p "$out/gif" "$out/jpeg" "$out/dib" "$out/zip" "$out/lzh"
+mkdir -p "$out/gif" "$out/jpeg" "$out/dib" "$out/zip" "$out/unzip" "$out/lzh"
 
 convert -size 7x5 xc:red -fill blue -draw 'point 2,2' -colors 4 "$out/gif/palette.gif"
 convert -size 9x17 gradient:white-black -interlace GIF "$out/gif/interlaced.gif"
@@ -55,6 +55,28 @@ make('zip64.zip', [('big', b'z' * 10, S)], zip64=True)
 stub = bytearray(b'MZ' + bytes(62)); stub[2:6] = struct.pack('<HH', 64, 1)
 make('sfx.zip', [('in.txt', b'q', S)], prefix=bytes(stub))
 PY
+# Whole archives for fuzz_unzip_p: a reader byte (0 ZIP, 1 LZH) and a size byte in front.
+python3 - "$out/zip" "$out/unzip" <<'PY'
+import glob, io, os, sys, zipfile
+out = sys.argv[2]
+for path in glob.glob(sys.argv[1] + '/*'):
+    open(f'{out}/{os.path.basename(path)}', 'wb').write(b'\x00\x08' + open(path, 'rb').read())
+buf = io.BytesIO()
+with zipfile.ZipFile(buf, 'w', zipfile.ZIP_DEFLATED) as z:
+    z.writestr('日本語/テキスト.txt', 'テキスト' * 50)
+    z.writestr('sub/', b'')
+    z.writestr('a.txt', b'hello ' * 100)
+open(f'{out}/deflated.zip', 'wb').write(b'\x00\x02' + buf.getvalue())
+PY
+if command -v lha >/dev/null; then
+  work="$(mktemp -d)"
+  (cd "$work" && mkdir d && printf 'lzh text %.0s' $(seq 50) > d/a.txt && printf 'x' > b.txt &&
+   lha -aq0 stored.lzh b.txt && lha -aq one.lzh d/a.txt b.txt) >/dev/null
+  for f in "$work"/*.lzh; do
+    { printf '\x01\x04'; cat "$f"; } > "$out/unzip/$(basename "$f")"
+  done
+  rm -rf "$work"
+fi
 # LZH: compressed members of each method and header level when the lha tool is there, and
 # stored members with CP932 names and folders written by hand.
 if command -v lha >/dev/null; then

@@ -54,9 +54,12 @@ enum {
 
 /* Extracts every member into the folder destination: only regular files and folders, no
  * absolute paths, no "..", "\" taken as a separator, no links or devices, nothing written
- * outside the destination. flat != 0 drops the members' folder parts. Returns 0 when
- * everything was extracted, else an error code; a short report in report (NUL-terminated
- * when reportSize > 0). limits NULL: the defaults. */
+ * outside the destination (itself opened without following a link; trailing "/" ignored,
+ * a "\" there is part of its name: a command's trailing "\" is the library's to strip).
+ * An existing file is kept: the new one goes beside it as "name (2).ext", "name (3).ext".
+ * flat != 0 drops the members' folder parts. Returns 0 when everything was extracted,
+ * else an error code; a short report in report (NUL-terminated when reportSize > 0).
+ * limits NULL: the defaults. */
 int zelmo_extract_all(const char* path, enum ZelmoArchiveKind kind, const char* destination,
                       int flat, const ZelmoExtractLimits* limits, char* report, size_t reportSize);
 
@@ -64,7 +67,7 @@ int zelmo_extract_all(const char* path, enum ZelmoArchiveKind kind, const char* 
  * never past size bytes; written receives the count, mtime the member's time (seconds
  * since 1970, may be NULL), attributes its MS-DOS attributes (may be NULL). 0 when the
  * member was found and read (a member larger than size is cut to size), else an error
- * code. */
+ * code. "/" and "\" match each other; a name is also found by its stored bytes. */
 int zelmo_extract_member(const char* path, enum ZelmoArchiveKind kind, const char* member,
                          unsigned char* buffer, uint32_t size, uint32_t* written, int64_t* mtime,
                          uint16_t* attributes);

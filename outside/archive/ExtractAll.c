@@ -34,7 +34,8 @@ typedef struct Extraction {
     int flat;
     ZelmoExtractLimits limits;
     uint64_t archiveSize;
-    uint64_t totalWritten;
+    uint64_t totalWritten; /* what the caps count, removed members included */
+    uint64_t keptBytes;    /* what the report tells: the bytes left on disk */
     uint64_t members;
     uint64_t extracted;
     uint64_t refused;
@@ -206,6 +207,7 @@ static int writeFile(Extraction* x, struct archive* a, struct archive_entry* ent
     }
     if (fd < 0)
         return -1;
+    uint64_t before = x->totalWritten;
     int r = copyData(x, a, fd);
     if (r == 0) {
         if (archive_entry_mtime_is_set(entry)) {
@@ -221,6 +223,8 @@ static int writeFile(Extraction* x, struct archive* a, struct archive_entry* ent
         r = -1;
     if (r != 0)
         unlinkat(dir, temp, 0);
+    else
+        x->keptBytes += x->totalWritten - before;
     return r;
 }
 
@@ -262,7 +266,7 @@ static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* 
             note(x, "stopped at \"%s\": the byte cap was reached\n", name);
             result = 1;
         } else if (r < 0) {
-            refuse(x, name, dir < 0 ? "cannot make its folder" : "cannot write it");
+            refuse(x, name, dir < 0 ? "cannot make its folder" : "damaged or cannot be written");
         } else {
             x->extracted++;
         }
@@ -303,9 +307,9 @@ static const char* memberName(Extraction* x, struct archive_entry* entry, int wa
 }
 
 static int openRoot(const char* destination) {
-    /* The destination without trailing separators, so a link in its place is not followed. */
+    /* The destination without trailing slashes, so a link in its place is not followed. */
     size_t len = strlen(destination);
-    while (len > 1 && (destination[len - 1] == '/' || destination[len - 1] == '\\'))
+    while (len > 1 && destination[len - 1] == '/')
         --len;
     char* path = strndup(destination, len);
     if (!path)
@@ -388,6 +392,6 @@ int zelmo_extract_all(const char* path, enum ZelmoArchiveKind kind, const char* 
     close(x.root);
     free(x.chunk);
     note(&x, "%llu extracted, %llu refused, %llu bytes\n", (unsigned long long)x.extracted,
-         (unsigned long long)x.refused, (unsigned long long)x.totalWritten);
+         (unsigned long long)x.refused, (unsigned long long)x.keptBytes);
     return result;
 }

@@ -25,21 +25,13 @@ static int isName(const ZelmoCommand* c, int i) {
     return i < c->count && !zelmo_command_is_option(c, i) && c->args[i][0] != '\0';
 }
 
-/* The destination without the one separator ("/" or "\") the program appends; the root
- * "/" stays. A folder whose own name ends in "\" is named through its "." so that the
- * extraction does not take that byte for another separator. NULL when memory runs out. */
+/* The destination without the one separator ("/" or "\\") the program appends; the root
+ * "/" stays, and a folder whose own name ends in "\\" keeps it. NULL when memory runs out. */
 static char* folderOf(const char* destination) {
     size_t len = strlen(destination);
     if (len > 1 && (destination[len - 1] == '/' || destination[len - 1] == '\\'))
         --len;
-    char* out = malloc(len + 3);
-    if (!out)
-        return NULL;
-    memcpy(out, destination, len);
-    out[len] = '\0';
-    if (len > 0 && out[len - 1] == '\\')
-        memcpy(out + len, "/.", 3);
-    return out;
+    return strndup(destination, len);
 }
 
 int Unlha(void* owner, const char* command, char* out, uint32_t size) {

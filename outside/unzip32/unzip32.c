@@ -57,9 +57,16 @@ static int runCommand(const ZelmoCommand* c, char* out, uint32_t size) {
         return UNZIP_BAD_COMMAND;
     }
     const char* archivePath = c->args[1];
-    if (strcmp(c->args[0], "-x") == 0)
-        return zelmo_extract_all(archivePath, ZELMO_ARCHIVE_ZIP, c->args[2], 0, NULL, out,
+    if (strcmp(c->args[0], "-x") == 0) {
+        /* The folder comes with a separator after it, "\" as the program writes it or "/";
+         * only that last byte is one: elsewhere a backslash is part of a Linux name. */
+        char* folder = c->args[2];
+        size_t len = strlen(folder);
+        if (len > 1 && folder[len - 1] == '\\')
+            folder[len - 1] = '\0';
+        return zelmo_extract_all(archivePath, ZELMO_ARCHIVE_ZIP, folder, 0, NULL, out,
                                  out ? size : 0);
+    }
     if (strcmp(c->args[0], "-p") == 0) {
         if (!out || size == 0)
             return UNZIP_BAD_COMMAND;

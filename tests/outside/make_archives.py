@@ -109,3 +109,26 @@ def overlapping(name, copies):
 
 overlapping('overlap.zip', 40)
 open(os.path.join(out, 'notzip.zip'), 'wb').write(b'this is not an archive at all')
+
+
+def crc16(data):
+    crc = 0
+    for b in data:
+        crc ^= b
+        for _ in range(8):
+            crc = (crc >> 1) ^ 0xA001 if crc & 1 else crc >> 1
+    return crc
+
+
+def lzh_member(name, data):
+    """A stored member with a level-0 header; the name's bytes as given."""
+    body = (b'-lh0-' + struct.pack('<IIIBBB', len(data), len(data), 0x2B210000, 0x20, 0, len(name))
+            + name + struct.pack('<H', crc16(data)))
+    return bytes([len(body), sum(body) & 0xFF]) + body + data
+
+
+# LZH names in CP932, "\" as the separator, and one that climbs out.
+with open(os.path.join(out, 'names.lzh'), 'wb') as f:
+    f.write(lzh_member(b'ascii.txt', b'plain') +
+            lzh_member('ソフト\\表.txt'.encode('cp932'), b'cp932 name') +
+            lzh_member(b'..\\evil.txt', b'evil') + b'\0')
