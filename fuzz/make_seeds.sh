@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Makes the small seed corpora of the fuzz targets: build-fuzz/seeds/{gif,jpeg,dib,zip}
+# Makes the small seed corpora of the fuzz targets: build-fuzz/seeds/{gif,jpeg,dib,zip,lzh}
 # (or the folder given).
 # Needs ImageMagick's convert (scripts/setup.sh installs it) and python3.
 set -euo pipefail
 out="${1:-$(dirname "$0")/../build-fuzz/seeds}"
-mkdir -p "$out/gif" "$out/jpeg" "$out/dib" "$out/zip" "$out/unzip"
+mkdir -p "$out/gif" "$out/jpeg" "$out/dib" "$out/zip" "$out/unzip" "$out/lzh"
 
 convert -size 7x5 xc:red -fill blue -draw 'point 2,2' -colors 4 "$out/gif/palette.gif"
 convert -size 9x17 gradient:white-black -interlace GIF "$out/gif/interlaced.gif"
@@ -77,4 +77,40 @@ if command -v lha >/dev/null; then
   done
   rm -rf "$work"
 fi
+# LZH: compressed members of each method and header level when the lha tool is there, and
+# stored members with CP932 names and folders written by hand.
+if command -v lha >/dev/null; then
+  work=$(mktemp -d)
+  mkdir -p "$work/d"
+  seq 1 400 > "$work/d/n.txt"
+  printf 'hi\n' > "$work/a.txt"
+  for m in 5 6 7; do
+    for l in 0 1 2; do
+      (cd "$work" && lha -a${l}o${m} "lh$m-$l.lzh" a.txt d/n.txt >/dev/null 2>&1) &&
+        mv "$work/lh$m-$l.lzh" "$out/lzh/"
+    done
+  done
+  rm -rf "$work"
+fi
+python3 - "$out/lzh" <<'PY'
+import struct, sys
+def crc16(b):
+    c = 0
+    for x in b:
+        c ^= x
+        for _ in range(8):
+            c = (c >> 1) ^ 0xA001 if c & 1 else c >> 1
+    return c
+def level0(name, data):
+    h = b'-lh0-' + struct.pack('<IIHHBBB', len(data), len(data), 0x5083, 0x24c5, 0x20, 0, len(name)) + name + struct.pack('<H', crc16(data))
+    return bytes([len(h), sum(h) & 0xFF]) + h + data
+def level1(name, folder, data):
+    ext = bytes([2]) + folder + b'\xff'
+    h = b'-lh0-' + struct.pack('<IIHHBBB', len(data) + len(ext) + 2, len(data), 0x5083, 0x24c5, 0x20, 1, len(name)) + name + struct.pack('<H', crc16(data)) + b'M' + struct.pack('<H', len(ext) + 2)
+    return bytes([len(h), sum(h) & 0xFF]) + h + ext + b'\0\0' + data
+name, folder = b'\x95\x5c\x8e\xa6.txt', b'\x83\x74\x83\x48'
+open(f'{sys.argv[1]}/stored0.lzh', 'wb').write(level0(name, b'hello') + level0(b'b', b'') + b'\0')
+open(f'{sys.argv[1]}/stored1.lzh', 'wb').write(level1(name, folder, b'x' * 40) + b'\0')
+open(f'{sys.argv[1]}/sfx.lzh', 'wb').write(b'MZ' + bytes(100) + level0(b'in.txt', b'q') + b'\0')
+PY
 echo "Seeds in $out"

@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks (file listing, recursive scan, memory, scrolling, the
-# program's start on a large remembered folder), next to find(1) or a plain listing of
-# the same folders, and the recursive scan next to a plain C walk with the same system
-# calls (bench/scan_floor.c), printing the ratios. The test folders are made once under
-# ${ZELMO_BENCH_DIR:-/tmp/zelmo32-bench} (about 300 000 empty files) and reused.
+# program's start on a large remembered folder, the LZH member walk), next to find(1), a
+# plain listing of the same folders or lhasa, and the recursive scan next to a plain C
+# walk with the same system calls (bench/scan_floor.c), printing the ratios. The test
+# folders are made once under ${ZELMO_BENCH_DIR:-/tmp/zelmo32-bench} (about 300 000 empty
+# files) and reused.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${ZELMO_BUILD_DIR:-build}"
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target bench_browser bench_startup bench_painter scan_floor
+cmake --build "$build" -j2 --target bench_browser bench_startup bench_painter scan_floor bench_lzh_list
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 work="${ZELMO_BENCH_DIR:-/tmp/zelmo32-bench}"
 status=0
 "$build/bench/bench_browser" "$work" || status=1
 "$build/bench/bench_startup" "$work" || status=1
 "$build/bench/bench_painter" "$work" || status=1
+"$build/bench/bench_lzh_list" "$work" || status=1
 exit $status
