@@ -518,7 +518,7 @@ TEST(Unlha32Fixtures, LevelsMethodsAndJapaneseNamesAsListed) {
 }
 
 TEST(Unlha32Fixtures, MemberTextsAndHostileArchivesStayInside) {
-    for (const char* file : {"japanese_l0.lzh", "japanese_l2.lzh"}) {
+    for (const char* file : {"japanese_l0.lzh", "japanese_l1.lzh", "japanese_l2.lzh"}) {
         SCOPED_TRACE(file);
         std::vector<unsigned char> buf(800000);
         uint32_t written = 0;

@@ -107,10 +107,10 @@ def lzh_header(m, level):
             body = (method + struct.pack("<IIHHBBB", len(m.packed), len(m.data), t, d,
                                          0x20, 0, len(name)) + name + struct.pack("<H", crc))
         else:
-            # The folder goes into an extended header (separators 0xFF); each extended
+            # The folder goes into an extended header (separated and ended by 0xFF); each extended
             # header ends with the size of the next one, the last with 0. The skip size
             # counts them with the data.
-            items = [b"\x02" + folder.replace(b"/", b"\xff")] if folder else []
+            items = [b"\x02" + folder.replace(b"/", b"\xff") + b"\xff"] if folder else []
             sizes = [len(item) + 2 for item in items] + [0]
             chain = b"".join(item + struct.pack("<H", sizes[i + 1])
                              for i, item in enumerate(items))
@@ -368,7 +368,7 @@ def make_lzh(tmp):
         path = os.path.join(HERE, "japanese_l%d.lzh" % level)
         write(path, lzh(ms, level))
         where = {0: "in the name, separated by \"\\\" (0x5C)",
-                 1: "in a folder extended header (0x02), separated by 0xFF",
+                 1: "in a folder extended header (0x02), separated and ended by 0xFF",
                  2: "in a folder extended header (0x02), separated and ended by 0xFF"}[level]
         note(path, "our headers (level %d, OS 'M'), data packed by lha; names in CP932, "
              "folder %s; `ソフト/表.txt` has 0x5C trail bytes (83 5C, 95 5C); the first "
