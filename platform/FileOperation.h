@@ -1,0 +1,53 @@
+#pragma once
+// Copying, moving, deleting and sending to the trash one file into or from one folder, the
+// way a desktop user expects: asked before deleting and before overwriting, progress for
+// long copies with a way to cancel, no half-written files. No widgets here: the questions
+// and the progress go through the callbacks, which the dialogs answer. Paths are kept as
+// FsName strings and reach the file system as their own bytes.
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace platform {
+
+enum class FileOpKind { Copy, Move, Delete, Trash };
+
+enum class FileOpOutcome { Done, Cancelled, Failed };
+
+struct FileOpResult {
+    FileOpOutcome outcome = FileOpOutcome::Failed;
+    QString reason; // for Failed: what went wrong, in Japanese, for the user
+};
+
+// A file as the overwrite question shows it.
+struct FileFacts {
+    QString path;
+    int64_t size = 0;
+    QDateTime modified;
+};
+
+enum class OverwriteAnswer { Overwrite, Skip, Cancel };
+enum class TrashFallbackAnswer { DeleteForGood, Cancel };
+
+struct FileOpCallbacks {
+    // Before Delete or Trash: true to go on.
+    std::function<bool(FileOpKind kind, const QString& path)> confirmDelete;
+    // The destination already holds a file of that name.
+    std::function<OverwriteAnswer(const FileFacts& existing, const FileFacts& incoming)>
+        askOverwrite;
+    // The file cannot go to the trash (no trash on its file system): delete it for good?
+    std::function<TrashFallbackAnswer(const QString& path, const QString& why)> askTrashFallback;
+    // Progress of a copy: called now and then with bytes done of total; false cancels.
+    // The first call comes only once a copy has run about half a second.
+    std::function<bool(int64_t done, int64_t total)> progress;
+    // The copy is over (the progress dialog closes).
+    std::function<void()> finished;
+};
+
+// One file and one destination folder (Copy, Move), or one file (Delete, Trash). "Skip"
+// at the overwrite question counts as Cancelled: nothing was done.
+FileOpResult RunFileOperation(FileOpKind kind, const QString& source,
+                              const QString& destinationFolder, const FileOpCallbacks& callbacks);
+
+} // namespace platform
