@@ -96,9 +96,9 @@ public:
     void EditPopClick();
     // The information window (control page).
     void SBPClick();
-    // The archive libraries: bind the ZIP library at start-up (raises when it is there
-    // but cannot be bound), release it at shutdown.
-    void LoadUnzipLibrary();
+    // The archive libraries: bind the ZIP library found at this path at start-up (raises
+    // when it cannot be bound), release it at shutdown.
+    void LoadUnzipLibrary(const QString& libraryPath);
     void UnloadUnzipLibrary();
     // The image plug-ins: locate and bind both at start-up, release them at shutdown.
     void LoadImagePlugins();

@@ -6,6 +6,8 @@
 #include "app/SplashScreen.h"
 #include "app/WindowModes.h"
 #include "app/ZelmoApplication.h"
+#include "archive/LzhBinding.h"
+#include "archive/ZipBinding.h"
 #include "browser/FilePanel.h"
 #include "core/Placement.h"
 #include "launcher/LauncherStrip.h"
@@ -197,10 +199,21 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::LocateArchiveLibraries() {
-    state_.UnlhaAvailable = !platform::findOutsideLibrary(QStringLiteral("unlha32.dll")).isEmpty();
-    if (!platform::findOutsideLibrary(QStringLiteral("unzip32.dll")).isEmpty()) {
-        LoadUnzipLibrary(); // raises when the library is there but cannot be bound
+    // The LZH library was bound when the program started: it is available only when the
+    // binding holds the very file the search finds, so a file that is there but does not
+    // load never claims availability (its calls would only show the stubs' boxes).
+    const QString lzh = platform::findOutsideLibrary(QStringLiteral("unlha32.dll"));
+    state_.UnlhaAvailable = !lzh.isEmpty() && archive::BoundLzhLibrary() == lzh;
+    const QString zip = platform::findOutsideLibrary(QStringLiteral("unzip32.dll"));
+    if (zip.isEmpty())
+        return;
+    // A library that is there but cannot be bound is reported, and creation goes on:
+    // the plug-ins, drops, cursors and tree of the steps after this one still come.
+    try {
+        LoadUnzipLibrary(zip);
         state_.UnzipAvailable = true;
+    } catch (const EPanArchiveError& e) {
+        ZelmoApplication::ShowException(e);
     }
 }
 

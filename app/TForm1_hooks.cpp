@@ -1,8 +1,9 @@
-// Where the other parts join the main window: the image plug-ins, the editor, and the parts still
-// to come (the information window, the archive libraries), each filled in by the work that builds
-// its part; until then each does nothing.
+// Where the other parts join the main window: the image plug-ins, the editor, the archive
+// libraries, and the parts still to come (the information window), each filled in by the work
+// that builds its part; until then each does nothing.
 #include "app/TForm1.h"
 
+#include "archive/ZipBinding.h"
 #include "browser/FileListBox.h"
 #include "browser/FilePanel.h"
 #include "editor/OpenInEditor.h"
@@ -21,12 +22,12 @@ void TForm1::SBPClick() {
     // Filled by the information window.
 }
 
-void TForm1::LoadUnzipLibrary() {
-    // Filled by the archive libraries: bind the ZIP library.
+void TForm1::LoadUnzipLibrary(const QString& libraryPath) {
+    archive::LoadUnzipLibrary(libraryPath);
 }
 
 void TForm1::UnloadUnzipLibrary() {
-    // Filled by the archive libraries.
+    archive::UnloadUnzipLibrary();
 }
 
 void TForm1::LoadImagePlugins() {

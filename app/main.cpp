@@ -1,6 +1,8 @@
 // Zelmo32: a launcher and file manager for one user. Command-line arguments are not read.
 #include "app/TForm1.h"
 #include "app/ZelmoApplication.h"
+#include "archive/LzhBinding.h"
+#include "platform/LibraryDirs.h"
 #include "platform/TermSignal.h"
 #include "ui/HelpWindow.h"
 
@@ -16,6 +18,14 @@ int main(int argc, char** argv) {
     // Photographs of 6000 x 6000 pixels are common; the plug-ins allow 256 MB of pixels,
     // and the pictures they hand over are read with the same bound.
     QImageReader::setAllocationLimit(256);
+
+    // The LZH library is bound once for the whole run, before any window exists, and released
+    // after the last one is gone (the form below is destroyed first). The main window's
+    // creation finds it by the same search and counts it available only when this bound it.
+    archive::StartLzhBinding(platform::findOutsideLibrary(QStringLiteral("unlha32.dll")));
+    const struct LzhBindingEnd {
+        ~LzhBindingEnd() { archive::EndLzhBinding(); }
+    } lzhBindingEnd;
 
     TForm1 form; // creation runs here, then the hidden image preview window is made
     // exit(), not quit(): quit() would first try to close every window, and the main

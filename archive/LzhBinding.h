@@ -62,5 +62,7 @@ LzhEntries& Lzh();
 bool StartLzhBinding(const QString& libraryPath);
 // Releases the library; every slot is a stub again.
 void EndLzhBinding();
+// The full path of the library bound now; empty when none is.
+QString BoundLzhLibrary();
 
 } // namespace archive

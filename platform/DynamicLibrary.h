@@ -19,9 +19,12 @@ public:
     bool isLoaded() const { return handle_ != nullptr; }
     // The exported entry, or null.
     void* symbol(const char* name) const;
+    // Why the last load failed, in the loader's words; empty after a load that succeeded.
+    const QString& errorText() const { return error_; }
 
 private:
     void* handle_ = nullptr;
+    QString error_;
 };
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/LibraryDirs.h"
 
+#include "platform/AppPaths.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -11,6 +13,15 @@
 #endif
 
 namespace platform {
+
+namespace {
+
+QStringList& directoriesOverride() {
+    static QStringList folders;
+    return folders;
+}
+
+} // namespace
 
 QString programLibraryDirectory() {
     return QStringLiteral(ZELMO_PROGRAM_LIBDIR);
@@ -34,13 +45,25 @@ QString outsideLibraryFileName(const QString& windowsName) {
     return windowsName;
 }
 
+QStringList outsideLibraryDirectories() {
+    if (!directoriesOverride().isEmpty())
+        return directoriesOverride();
+    const QString program = executablePath();
+    return {program.isEmpty() ? QString() : QFileInfo(program).absolutePath(),
+            programLibraryDirectory(), systemLibraryDirectory()};
+}
+
+void setOutsideLibraryDirectoriesOverride(const QStringList& folders) {
+    directoriesOverride() = folders;
+}
+
 QString findOutsideLibrary(const QString& windowsName) {
     const QString file = outsideLibraryFileName(windowsName);
-    const QString places[] = {QDir::currentPath(), programLibraryDirectory(),
-                              systemLibraryDirectory()};
-    for (const QString& dir : places) {
+    for (const QString& dir : outsideLibraryDirectories()) {
+        if (!QDir::isAbsolutePath(dir))
+            continue; // an unknown folder is never the current directory or the root
         const QString path = dir + QLatin1Char('/') + file;
-        if (QFileInfo::exists(path))
+        if (QFileInfo(path).isFile())
             return path;
     }
     return {};
