@@ -425,22 +425,6 @@ TEST(SplashScreen, StatusTextsAndTheHalfSecondAnimation) {
 
 namespace {
 
-TEST_F(MainWindowTest, ArchiveLibrariesAreLookedForInTheCurrentDirectory) {
-    const QString old = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    {
-        TForm1& f = create();
-        EXPECT_FALSE(f.State().UnlhaAvailable);
-        EXPECT_FALSE(f.State().UnzipAvailable);
-    }
-    QFile lha(dir.filePath("libunlha32.so"));
-    ASSERT_TRUE(lha.open(QIODevice::WriteOnly));
-    lha.close();
-    EXPECT_TRUE(create().State().UnlhaAvailable);
-    EXPECT_FALSE(form->State().UnzipAvailable);
-    QDir::setCurrent(old);
-}
-
 // A settings file that cannot be written never keeps the user from quitting: the error is
 // shown once, the close goes on, and the secondary windows are still closed.
 TEST_F(MainWindowTest, AnUnwritableSettingsFileStillLetsTheUserQuit) {
