@@ -22,10 +22,11 @@ enum { MAX_DEPTH = 128, CHUNK = 65536 };
 static const uint64_t RATIO_FLOOR = 1u << 20;
 
 ZelmoExtractLimits zelmo_extract_default_limits(void) {
-    /* 4 GiB and 100 000 members hold any archive a person drops by hand; deflate expands at
-     * most about 1 000 to 1 and real data far less, so 500 to 1 stops the layered and
-     * overlapping bombs long before they fill a disk. */
-    ZelmoExtractLimits limits = {UINT64_C(4) << 30, 100000, 500};
+    /* 4 GiB and 100 000 members hold any archive a person drops by hand. Deflate and the
+     * LZH methods expand at most about 1 000 to 1 (a file of zeros), so 2 000 to 1 keeps
+     * every honest archive and stops overlapping entries, whose ratios run to tens of
+     * thousands, long before they fill a disk. */
+    ZelmoExtractLimits limits = {UINT64_C(4) << 30, 100000, 2000};
     return limits;
 }
 
