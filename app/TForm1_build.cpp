@@ -76,6 +76,7 @@ void TForm1::ConnectParts() {
     connect(files_, &browser::FilePanel::panelButtonHintChanged, controls_->DirSPB,
             &QToolButton::setToolTip);
     connect(search_, &search::BulkSearch::viewerNeeded, modes_, &WindowModes::VierButtonClick);
+    connect(files_, &browser::FilePanel::viewerNeeded, modes_, &WindowModes::VierButtonClick);
     connect(modes_, &WindowModes::exitRequested, this, [this] { N13Click(); });
     connect(modes_, &WindowModes::editorRequested, this, [this] { EditPopClick(); });
 

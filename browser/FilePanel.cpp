@@ -8,6 +8,7 @@
 #include "browser/FileListBox.h"
 #include "browser/FilePanelText.h"
 #include "browser/FitSelectImage.h"
+#include "browser/TDirMakeForm.h"
 #include "core/BusyCursor.h"
 #include "platform/Drives.h"
 #include "platform/FileProbe.h"
@@ -154,8 +155,9 @@ void FilePanel::DirList2Change() {
         FilePanel* panel;
         ~Summary() {
             panel->ShowListSummary(panel->ListBox1);
-            // Hook for the make-directory work: when its dialog exists, its directory
-            // label shows DirList2->GetSelectedPath() from here.
+            // The make-directory dialog, when it exists, follows the tree.
+            if (auto* form = qobject_cast<TDirMakeForm*>(panel->state_.Windows.DirMakeForm.data()))
+                form->SetParentDirectory(panel->DirList2->GetSelectedPath());
         }
     } summary{this};
     ListBox1->Clear();

@@ -164,8 +164,7 @@ public:
     void SelectImageEndDrag() {}
     // Set by the window: shows the preview window and moves the window to the tray.
     std::function<void()> ShowPreview;
-    // Filled by the file operations: the make-directory dialog on the tree's folder.
-    void DirMakeClick();
+    void DirMakeClick(); // the make-directory dialog on the tree's folder
     // A GIF or JPEG picture through the image plug-ins (the painter's loader).
     bool LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap);
 
@@ -177,6 +176,7 @@ signals:
     void launchRequested(const QString& path);        // a double click or Enter on a file
     void findDirectoryRequested();                    // the search items of the menus
     void panelButtonHintChanged(const QString& hint); // the directory panel shown or hidden
+    void viewerNeeded(); // the make-directory dialog opens the viewer first
 
 private:
     void BuildControls(QWidget* window, ui::AlignLayout* layout);

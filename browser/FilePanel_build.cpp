@@ -6,10 +6,12 @@
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
 #include "browser/FilePanelText.h"
+#include "browser/TDirMakeForm.h"
 #include "platform/Drives.h"
 #include "platform/FsName.h"
 #include "ui/AlignLayout.h"
 #include "ui/CaptionPanel.h"
+#include "ui/HelpWindow.h"
 #include "ui/Panel.h"
 #include "ui/Resources.h"
 
@@ -292,6 +294,9 @@ void FilePanel::BuildMenus(QWidget* window, QMenu* contextMenu) {
     FileListChan =
         addItem(contextMenu, QStringLiteral("ファイルリストの切り替え(&F)"), "FileListChan");
     connect(FileListChan, &QAction::triggered, this, [this] { FileListChanClick(); });
+    QAction* dirMake = addItem(contextMenu, QStringLiteral("ディレクトリ を 作成 (&M)"), "DirMake");
+    ui::SetHelpContext(dirMake, TDirMakeForm::kHelpContext);
+    connect(dirMake, &QAction::triggered, this, [this] { DirMakeClick(); });
 
     // ---- The tree's menu.
     PopupMenu2 = new QMenu(window);
@@ -313,6 +318,9 @@ void FilePanel::BuildMenus(QWidget* window, QMenu* contextMenu) {
     FindDirectory1->setObjectName(QStringLiteral("FindDirectory1"));
     PopupMenu2->setDefaultAction(FindDirectory1);
     connect(FindDirectory1, &QAction::triggered, this, [this] { emit findDirectoryRequested(); });
+    QAction* dirMake1 = PopupMenu2->addAction(QStringLiteral("ﾃﾞｨﾚｸﾄﾘ作成 (&M)"));
+    dirMake1->setObjectName(QStringLiteral("DirMake1"));
+    connect(dirMake1, &QAction::triggered, this, [this] { DirMakeClick(); });
     PopupMenu2->addSeparator();
     TOPT1 = PopupMenu2->addAction(QStringLiteral("Top Line (&T)"));
     TOPT1->setObjectName(QStringLiteral("TOPT1"));

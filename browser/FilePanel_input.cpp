@@ -12,6 +12,7 @@
 #include "browser/FilePanelSelection.h"
 #include "browser/FilePanelText.h"
 #include "browser/ResultSheet.h"
+#include "browser/TDirMakeForm.h"
 #include "core/BusyCursor.h"
 #include "platform/FileProbe.h"
 #include "platform/FsName.h"
@@ -22,6 +23,7 @@
 #include "ui/Panel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -475,7 +477,20 @@ void FilePanel::DPanelMouseMove() {
 // ---- Hooks of later work ---------------------------------------------------------------
 
 void FilePanel::DirMakeClick() {
-    // Filled by the file operations: the make-directory dialog.
+    emit viewerNeeded();
+    BusyCursor busy;
+    auto* form = qobject_cast<TDirMakeForm*>(state_.Windows.DirMakeForm.data());
+    if (!form) {
+        // The application's, kept for the run; destroyed at the end so that its
+        // placement is saved.
+        form = new TDirMakeForm(DirList2);
+        connect(qApp, &QCoreApplication::aboutToQuit, form, &QObject::deleteLater);
+        state_.Windows.DirMakeForm = form;
+    }
+    form->SetParentDirectory(DirList2->GetSelectedPath());
+    form->show();
+    if (form->isMinimized())
+        form->showNormal();
 }
 
 void FilePanel::SelectImageClick() {
