@@ -5,6 +5,7 @@
 #include "app/ControlPage.h"
 #include "app/WindowModes.h"
 #include "app/ZelmoApplication.h"
+#include "archive/TMeltView.h"
 #include "browser/FilePanel.h"
 #include "core/Placement.h"
 #include "launcher/LauncherStrip.h"
@@ -24,6 +25,7 @@
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     BuildDesign();
+    state_.EnsureMeltView = [this] { CreateMeltView(); };
     // Errors of creation are shown like any other unhandled error; the window goes on
     // with what was built (later steps of creation are then skipped).
     try {
@@ -39,6 +41,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
 
 TForm1::~TForm1() {
     FormDestroy();
+    // It gives the keyboard to this window's lists and reads its state: it goes first
+    // (its placement is saved on the way).
+    delete state_.Windows.MeltView.data();
     preview_.reset(); // before the lists it reads
 }
 
@@ -188,6 +193,12 @@ void TForm1::CloseSecondaryWindows() {
                        w2.AboutBox.data()})
         if (w)
             w->close();
+}
+
+void TForm1::CreateMeltView() {
+    if (state_.Windows.MeltView)
+        return;
+    state_.Windows.MeltView = new TMeltView(state_, [this] { files_->FocusActiveList(); });
 }
 
 void TForm1::paintEvent(QPaintEvent* e) {

@@ -121,6 +121,8 @@ private:
     void AcceptShellDrops();
     // The preview window, hidden, wired to the file panel and the tray.
     void CreatePreviewForm();
+    // The archive window, hidden, once for the run (the viewer's first opening or showing).
+    void CreateMeltView();
 
     core::SharedState state_;
     launcher::LauncherStrip* launcher_ = nullptr;

@@ -97,7 +97,9 @@ void WindowModes::VierButtonClick() {
     // 1.
     if (state_.ViewerOpen)
         return;
-    // 2. Hook for the archive work: create the archive window (MeltView) hidden here.
+    // 2. The archive window, hidden, for the lists' archives.
+    if (state_.EnsureMeltView)
+        state_.EnsureMeltView();
     // 3.
     state_.ViewerOpen = true;
     ApplyViewerState();

@@ -44,6 +44,18 @@ TFileListBoxS* FilePanel::ActiveList() const {
     return PageControl->currentWidget() == TabSheet1 ? ListBox1 : ListBox2;
 }
 
+void FilePanel::FocusActiveList() {
+    if (!state_.ViewerOpen)
+        return;
+    TFileListBoxS* list = ActiveList();
+    if (!list)
+        return;
+    // From another window: the main window takes the keyboard back with it.
+    if (window_->isVisible() && !window_->isActiveWindow())
+        window_->activateWindow();
+    list->setFocus();
+}
+
 // ---- Drive and filter ----------------------------------------------------------------
 
 void FilePanel::DriveComboBox1Change() {

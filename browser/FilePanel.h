@@ -30,7 +30,6 @@ class QWidget;
 class TDirTreeViewS;
 
 namespace browser {
-
 class SearchSheet;
 class TFileListBoxS;
 
@@ -113,6 +112,7 @@ public:
     // ---- Handlers ---------------------------------------------------------------------
     void UpdateMenuItems();            // the context menu opens
     TFileListBoxS* ActiveList() const; // ListBox1 on TabSheet1, else ListBox2
+    void FocusActiveList();            // the keyboard to it, with the window (viewer open only)
     void DriveComboBox1Change();
     void FilterComboBox1Change();
     void Panel1Click();

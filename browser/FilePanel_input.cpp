@@ -132,7 +132,9 @@ void FilePanel::FilePanelFormShow() {
     const bool restoredAtCreation = std::exchange(restoredAtCreation_, false);
     if (DirectoryPanel->isHidden())
         return;
-    // Hook for the archive work: create the archive window hidden here (state_.Windows.MeltView).
+    // The archive window, hidden, for the lists' archives.
+    if (state_.EnsureMeltView)
+        state_.EnsureMeltView();
     if (restoredAtCreation && DirList2->currentItem() && !DirList2->DirSpace() &&
         DirList2->GetSelectedPath() == state_.RememberedDirectory) {
         // The first showing right after creation: the tree is already there and the list

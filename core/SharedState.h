@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 namespace core {
 
@@ -56,6 +57,9 @@ struct SharedState {
     QPointer<QWidget> LastTextFontSource;
 
     SecondaryWindows Windows;
+    // Makes the archive window, hidden, unless it exists (Windows.MeltView); set by the
+    // main window, which knows how it is built and where it gives the keyboard back.
+    std::function<void()> EnsureMeltView;
 };
 
 } // namespace core
