@@ -167,7 +167,7 @@ public:
     void DirMakeClick(); // the make-directory dialog on the tree's folder
     // A GIF or JPEG picture through the image plug-ins (the painter's loader).
     bool LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap);
-
+    void ExtractDroppedArchive(bool fromCurrentDirectory, QPoint dropPoint); // a plain drop
     // The result sheet as the bulk search sees it; the tree's folder (empty: none).
     SearchSheet& Sheet() const { return *sheet_; }
     QString TreeDirectory() const;

@@ -45,6 +45,7 @@ struct SharedState {
     int SourceSearchIndex = -1;
     TDropAction DropAction = daExtract;
     QString TargetDirectory;
+    bool ExtractionPending = false; // a series of extractions runs (all files shown)
 
     // The bulk search.
     QString SearchPattern;
