@@ -10,11 +10,14 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "ui/Resources.h"
+
+#include <algorithm>
 
 namespace ui {
 
@@ -125,6 +128,9 @@ THelpForm::THelpForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->setSpacing(4);
     layout->addLayout(bar);
     layout->addWidget(browser_, 1);
+    // Escape puts the help away, like any small window of the program.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     resize(480, 420);
 }
 
@@ -160,12 +166,27 @@ THelpForm* HelpWindow() {
     return instance().data();
 }
 
+bool IsKnownHelpContext(int context) {
+    return std::find(kHelpContexts.begin(), kHelpContexts.end(), context) != kHelpContexts.end();
+}
+
+namespace {
+
+void warnIfUnknown(int context) {
+    if (context && !IsKnownHelpContext(context))
+        qWarning("help context %d has no page; F1 would open the contents", context);
+}
+
+} // namespace
+
 void SetHelpContext(QWidget* widget, int context) {
+    warnIfUnknown(context);
     if (widget)
         widget->setProperty(kContextProperty, context);
 }
 
 void SetHelpContext(QAction* action, int context) {
+    warnIfUnknown(context);
     if (action)
         action->setProperty(kContextProperty, context);
 }

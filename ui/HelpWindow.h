@@ -3,6 +3,8 @@
 // the resources (":/res/help/<context>.html") and shown in a help window of ours.
 #include <QWidget>
 
+#include <array>
+
 class QAction;
 class QApplication;
 class QTextBrowser;
@@ -11,6 +13,29 @@ namespace ui {
 
 // The page every unknown context falls back to: the main window's topic and contents.
 inline constexpr int kHelpContents = 1000;
+
+// Every help context the program gives its windows, menu items and help buttons. Each has a
+// page; SetHelpContext warns about a number missing here, which would open the contents.
+inline constexpr std::array<int, 15> kHelpContexts = {
+    1000, // main window, contents
+    1030, // context menu
+    1040, // open / close the viewer
+    1042, // bulk search
+    1044, // directory panel on / off
+    1046, // register on a button
+    1055, // zoom out / in
+    1056, // task tray
+    1060, // file lists, archive window
+    1070, // make-directory dialog
+    1075, // editor
+    1077, // copy, move, trash, delete
+    1078, // picture preview
+    1085, // page tab names
+    1100, // information window
+};
+
+// True when context is one of kHelpContexts.
+bool IsKnownHelpContext(int context);
 
 class THelpForm : public QWidget {
     Q_OBJECT
