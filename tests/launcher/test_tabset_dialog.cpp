@@ -168,28 +168,18 @@ TEST_F(TabsetDialogTest, DialogLayoutAndSettings) {
     EXPECT_EQ(hints.hidePauseMs, 11000);
 
     EXPECT_EQ(d.GroupBox1->title(), " Tab Select ");
-    EXPECT_EQ(d.GroupBox1->geometry(), QRect(8, 8, 473, 177));
     for (int i = 0; i < 11; ++i) {
         QRadioButton* r = d.RadioButtons[i];
         EXPECT_EQ(r->objectName(), QString("RadioButton%1").arg(i + 1));
         EXPECT_EQ(r->text(), QString::number(i + 1));
         EXPECT_EQ(r->property("tag").toInt(), i);
-        const QRect want =
-            i < 6 ? QRect(8, 25 + 25 * i, 33, 17) : QRect(233, 25 + 25 * (i - 6), 40, 17);
-        EXPECT_EQ(r->geometry(), want) << i;
-        EXPECT_EQ(d.Labels[i]->pos(), QPoint(i < 6 ? 45 : 282, want.top())) << i;
         EXPECT_EQ(d.Labels[i]->textFormat(), Qt::PlainText);
     }
     EXPECT_EQ(d.GroupBox2->title(), " Tab Name Input ");
-    EXPECT_EQ(d.GroupBox2->geometry(), QRect(8, 200, 233, 65));
-    EXPECT_EQ(d.Edit1->geometry(), QRect(16, 24, 201, 23));
     EXPECT_EQ(d.Edit1->toolTip(), "貴方の好きな名称を、漢字・英数字で入力");
     EXPECT_EQ(d.SpeedButton1->text(), "ＯＫ （ 更新 ）");
-    EXPECT_EQ(d.SpeedButton1->geometry(), QRect(268, 205, 101, 25));
     EXPECT_EQ(d.SpeedButton2->text(), "キャンセル");
-    EXPECT_EQ(d.SpeedButton2->geometry(), QRect(268, 240, 101, 25));
     EXPECT_EQ(d.SpeedButton3->text(), "Help");
-    EXPECT_EQ(d.SpeedButton3->geometry(), QRect(400, 224, 65, 25));
 
     d.SpeedButton3->click();
     ASSERT_NE(ui::HelpWindow(), nullptr);
