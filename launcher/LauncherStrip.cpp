@@ -3,12 +3,15 @@
 // start-up steps of the entries, the page names and the cursors.
 #include "launcher/LauncherStrip.h"
 
+#include "core/BusyCursor.h"
 #include "core/SettingsFile.h"
 #include "core/SharedState.h"
 #include "launcher/PageNames.h"
 #include "launcher/SelectionSource.h"
 #include "launcher/SlotControls.h"
+#include "launcher/TTabsetF.h"
 #include "ui/AlignLayout.h"
+#include "ui/HelpWindow.h"
 #include "ui/Panel.h"
 #include "ui/TabSet.h"
 
@@ -86,6 +89,11 @@ LauncherStrip::LauncherStrip(core::SharedState& state, QWidget* window, ui::Alig
         connect(item, &QAction::triggered, this, [this, item] { Page1Click(item); });
         PageItems[i] = item;
     }
+
+    TabSetPMenu = contextMenu->addAction(QStringLiteral("ページ・タブ名の設定 (&K)"));
+    TabSetPMenu->setObjectName(QStringLiteral("TabSetPMenu"));
+    ui::SetHelpContext(TabSetPMenu, TTabsetF::kHelpContext);
+    connect(TabSetPMenu, &QAction::triggered, this, [this] { TabSetPMenuClick(); });
 
     PopButton = contextMenu->addMenu(QStringLiteral("ボタン へ 登録 (&B)"));
     PopButton->setObjectName(QStringLiteral("PopButton"));
@@ -219,6 +227,27 @@ void LauncherStrip::BuildPageCaptions() {
     // The tooltip breaks lines at LF; the text itself keeps its CR LF pairs.
     TabSet1->setToolTip(
         QString(TabSetHintText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void LauncherStrip::ShowPage(int index) {
+    if (index < 0 || index >= Notebook1->count())
+        return;
+    Notebook1->setCurrentIndex(index);
+    TabSet1->setTabIndex(index); // runs the tab set's change and click handling
+    // Setting the tab it already shows runs neither, so check the page's item here too.
+    CheckPageItem(index);
+}
+
+void LauncherStrip::TabSetPMenuClick() {
+    core::BusyCursor busy;
+    // A closed dialog is dropped; one still hidden is only waiting to be deleted.
+    if (!TabsetF || TabsetF->isHidden())
+        TabsetF = new TTabsetF(*this, qobject_cast<QWidget*>(parent()));
+    TabsetF->show();
+    TabsetF->raise();
+    TabsetF->activateWindow();
+    if (TabsetF->isMinimized())
+        TabsetF->setWindowState(TabsetF->windowState() & ~Qt::WindowMinimized);
 }
 
 void LauncherStrip::BP1PanelDblClick() {

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QStringList>
 #include <array>
 #include <functional>
@@ -31,6 +32,7 @@ namespace launcher {
 class SelectionSource;
 class SlotButton;
 class SlotImage;
+class TTabsetF;
 enum class PictureRule;
 
 class LauncherStrip : public QObject {
@@ -65,6 +67,8 @@ public:
     std::array<std::array<SlotImage*, kSlots>, kPages> SlotImages{};
     QMenu* PageSelect = nullptr;
     std::array<QAction*, 12> PageItems{}; // Page1, page2..page4, Page5..Page11, Control
+    QAction* TabSetPMenu = nullptr;       // opens the page tab-name dialog
+    QPointer<TTabsetF> TabsetF;           // the tab-name dialog while it is open
     QMenu* PopButton = nullptr;
     std::array<QAction*, kSlots> ButtonItems{}; // Button1 .. Button14, tags 1..14
 
@@ -89,6 +93,10 @@ public:
     void SetSlotImagesEnabled(bool enabled);
     void CheckPageItem(int index);
     void BuildPageCaptions();
+    // Shows page index (0..11) the way the tab set does: notebook, tab, menu check.
+    void ShowPage(int index);
+    // Opens the page tab-name dialog, building it when there is none.
+    void TabSetPMenuClick();
     void BP1PanelDblClick();
     // The context menu opens: registration captions and whether registering is possible.
     void UpdateMenuItems();
