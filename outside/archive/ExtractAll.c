@@ -87,11 +87,12 @@ static uint64_t budget(const Extraction* x) {
 
 /* Splits name into its folder parts at "/" and "\" (names are UTF-8 by now, where a
  * backslash byte is always a backslash). Empty and "." parts vanish. NULL reason: parts
- * (pointing into buffer) and count filled. */
-static const char* splitName(const char* name, char* buffer, char** parts, int* count) {
-    if (name[0] == '/' || name[0] == '\\')
+ * (pointing into buffer) and count filled. When flat, only the last part is used, so an
+ * absolute name or ".." cannot lead anywhere: they are dropped like the folder parts. */
+static const char* splitName(const char* name, int flat, char* buffer, char** parts, int* count) {
+    if (!flat && (name[0] == '/' || name[0] == '\\'))
         return "absolute path";
-    if (((name[0] | 0x20) >= 'a' && (name[0] | 0x20) <= 'z') && name[1] == ':')
+    if (!flat && ((name[0] | 0x20) >= 'a' && (name[0] | 0x20) <= 'z') && name[1] == ':')
         return "drive path";
     strcpy(buffer, name);
     *count = 0;
@@ -104,8 +105,11 @@ static const char* splitName(const char* name, char* buffer, char** parts, int* 
             *p++ = '\0';
         if (start[0] == '\0' || strcmp(start, ".") == 0)
             continue;
-        if (strcmp(start, "..") == 0)
+        if (strcmp(start, "..") == 0) {
+            if (flat)
+                continue;
             return "\"..\" in the path";
+        }
         if (*count >= MAX_DEPTH)
             return "too deep";
         parts[(*count)++] = start;
@@ -240,7 +244,8 @@ static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* 
     char* buffer = malloc(strlen(name) + 1);
     char** parts = malloc(sizeof(char*) * MAX_DEPTH);
     int count = 0, result = 0;
-    const char* why = buffer && parts ? splitName(name, buffer, parts, &count) : "no memory";
+    const char* why =
+        buffer && parts ? splitName(name, x->flat, buffer, parts, &count) : "no memory";
     if (why) {
         refuse(x, name, why);
     } else if (type == AE_IFDIR) {

@@ -424,11 +424,13 @@ TEST_F(ArchiveExtractionTest, TheVerbFollowsTheMemberTheArchiveWindowListedLast)
     EXPECT_EQ(view->LastMemberName, "/zelmo_absolute/evil.txt");
     dir("flat");
     panel.DirList2->Rebuild();
-    // The library still refuses the name from the root (its error box, then the question).
-    drop(absolute, root + "/flat", {MsgResult::Yes, MsgResult::OK, MsgResult::No});
+    // "e" drops every folder part, the root included: the member from the root lands in
+    // the chosen folder (no error box, only the question to go on).
+    drop(absolute, root + "/flat", {MsgResult::Yes, MsgResult::No});
     ASSERT_EQ(commands.size(), 2);
     EXPECT_EQ(commands[1], "e " + quoted(absolute) + ' ' + quoted(root + "/flat/"));
     EXPECT_TRUE(entries(root + "/flat").contains("readme.txt"));
+    EXPECT_TRUE(entries(root + "/flat").contains("evil.txt"));
     EXPECT_FALSE(QFileInfo::exists("/zelmo_absolute"));
     EXPECT_FALSE(form->State().ExtractionPending);
 

@@ -83,10 +83,11 @@ TEST(ExtractAll, LzhNamesAndFlatExtraction) {
     EXPECT_EQ(full, ZELMO_EXTRACT_REFUSED);
     EXPECT_EQ(std::string(report), "refused \"../evil.txt\": \"..\" in the path\n"
                                    "2 extracted, 1 refused, 15 bytes\n");
-    EXPECT_EQ(Listing(tree.root()), Sorted({"e/", "e/ascii.txt", "e/表.txt", "x/", "x/ascii.txt",
-                                            "x/ソフト/", "x/ソフト/表.txt"}));
+    // Flat, the climbing name loses its ".." with its folders and lands inside.
+    EXPECT_EQ(Listing(tree.root()), Sorted({"e/", "e/ascii.txt", "e/evil.txt", "e/表.txt", "x/",
+                                            "x/ascii.txt", "x/ソフト/", "x/ソフト/表.txt"}));
     EXPECT_EQ(ReadFile(tree1 + "/ソフト/表.txt"), "cp932 name");
-    EXPECT_EQ(dropped, ZELMO_EXTRACT_REFUSED);
+    EXPECT_EQ(dropped, 0);
 }
 
 // A line break, a quote, a backslash as separator and a byte that no code page decodes:
@@ -119,6 +120,16 @@ TEST(ExtractAll, HostilePathsWriteNothingOutside) {
               Sorted({"a/", "a/dest/", "a/dest/ok.txt", "a/dest/sub/", "a/dest/sub/inner.txt"}));
     EXPECT_FALSE(Exists("/tmp/zelmo-absolute-evil.txt"));
     EXPECT_FALSE(Exists(Archives() + "/../evil.txt"));
+
+    // Flat ("e"), every folder part goes, the root and ".." included: all land inside.
+    std::string flat = tree.mkdir("a/flat");
+    r = ExtractAll(Archive("slip.zip"), flat, 1);
+    EXPECT_EQ(Listing(tree.root() + "/a/flat"),
+              Sorted({"evil.txt", "evil2.txt", "evil3.txt", "evil4.txt", "inner.txt", "ok.txt",
+                      "zelmo-absolute-evil.txt"}))
+        << r.report;
+    EXPECT_FALSE(Exists("/tmp/zelmo-absolute-evil.txt"));
+    EXPECT_FALSE(Exists(tree.root() + "/evil.txt"));
 }
 
 // Links, devices and fifos never become what they claim: the link member is refused, the
