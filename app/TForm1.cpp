@@ -44,7 +44,8 @@ TForm1::~TForm1() {
     // It gives the keyboard to this window's lists and reads its state: it goes first
     // (its placement is saved on the way).
     delete state_.Windows.MeltView.data();
-    preview_.reset(); // before the lists it reads
+    delete state_.Windows.AboutBox.data(); // it reads the state this window owns
+    preview_.reset();                      // before the lists it reads
 }
 
 bool TForm1::event(QEvent* e) {

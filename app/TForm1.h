@@ -10,6 +10,8 @@
 //   ControlPage              the control page's tool buttons            (app/)
 // and, as a window of its own created hidden after the rest, the preview window
 //   preview::TPreviewFormX   one file of the list shown large           (preview/)
+// and, made on demand and freed when closed, the information window
+//   info::TAboutBox          clock, memory meter, libraries present      (info/)
 // What several parts read is one core::SharedState, owned here.
 #include "core/SharedState.h"
 
@@ -66,7 +68,8 @@ public:
     QMenu* PopupMenu1 = nullptr;       // the context menu; each part adds its items
     QAction* HelpH1 = nullptr;
     QAction* Exit1 = nullptr;
-    QAction* EditPop = nullptr; // the editor (F2)
+    QAction* EditPop = nullptr;  // the editor (F2)
+    QAction* PopupVer = nullptr; // the information window
     QPixmap WorkBitmap1, WorkBitmap2;
     std::array<QCursor, 3> HandCursors; // HANDPNT, HANDFLAT, HANDHIT
     bool ClosedByCommand = false;       // set by the close command, never cleared
@@ -94,7 +97,7 @@ public:
     // ---- Where the parts still to come join ---------------------------------------------
     // The editor (control page, tray menu, F2): open the selected file in it.
     void EditPopClick();
-    // The information window (control page).
+    // The information window (control page, context menu): made unless it exists, shown.
     void SBPClick();
     // The archive libraries: bind the ZIP library found at this path at start-up (raises
     // when it cannot be bound), release it at shutdown.

@@ -60,6 +60,12 @@ void TForm1::BuildDesign() {
     addAction(EditPop);
     ui::SetHelpContext(EditPop, 1075);
     connect(EditPop, &QAction::triggered, this, [this] { EditPopClick(); });
+    // The information window.
+    PopupVer = new QAction(QStringLiteral("リソース計測・各種情報 (&R)"), PopupMenu1);
+    PopupVer->setObjectName(QStringLiteral("PopupVer"));
+    PopupMenu1->insertAction(before, PopupVer);
+    ui::SetHelpContext(PopupVer, 1100);
+    connect(PopupVer, &QAction::triggered, this, [this] { SBPClick(); });
 
     ConnectParts();
 }

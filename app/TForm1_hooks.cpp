@@ -1,12 +1,12 @@
 // Where the other parts join the main window: the image plug-ins, the editor, the archive
-// libraries, and the parts still to come (the information window), each filled in by the work
-// that builds its part; until then each does nothing.
+// libraries and the information window.
 #include "app/TForm1.h"
 
 #include "archive/ZipBinding.h"
 #include "browser/FileListBox.h"
 #include "browser/FilePanel.h"
 #include "editor/OpenInEditor.h"
+#include "info/TAboutBox.h"
 #include "pictures/PluginPictures.h"
 
 void TForm1::EditPopClick() {
@@ -19,7 +19,7 @@ void TForm1::EditPopClick() {
 }
 
 void TForm1::SBPClick() {
-    // Filled by the information window.
+    TAboutBox::ShowInformation(state_);
 }
 
 void TForm1::LoadUnzipLibrary(const QString& libraryPath) {
