@@ -237,6 +237,9 @@ bool FileOperationDialogs::progress(int64_t done, int64_t total) {
 
 void FileOperationDialogs::finished() {
     delete dialog_.data();
+    if (arrow_)
+        QApplication::restoreOverrideCursor();
+    arrow_ = false;
 }
 
 void FileOperationDialogs::ShowFailure(const QString& reason) {

@@ -87,6 +87,7 @@ private:
     platform::FileOpKind kind_;
     QString source_, folder_;
     QPointer<FileProgressDialog> dialog_;
+    bool arrow_ = false; // the normal cursor pushed for the progress dialog
 };
 
 } // namespace ui

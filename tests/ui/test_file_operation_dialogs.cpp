@@ -76,10 +76,13 @@ TEST(FileOperationDialogs, ProgressShowsAtTheFirstReportAndCancelStopsTheCopy) {
     EXPECT_EQ(shown->windowTitle(), "移動中");
     EXPECT_EQ(shown->findChild<QLabel*>("Message")->text(),
               "「/src/x」を\n「/dest」へ移動しています。");
+    ASSERT_NE(QApplication::overrideCursor(), nullptr); // not the hourglass over キャンセル
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
     shown->findChild<QPushButton*>("Cancel")->click();
     EXPECT_FALSE(callbacks.progress(20, 100));
     QPointer<QDialog> watch(shown);
     callbacks.finished();
     EXPECT_TRUE(watch.isNull());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     delete dialogs;
 }
