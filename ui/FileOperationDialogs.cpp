@@ -229,6 +229,9 @@ bool FileOperationDialogs::progress(int64_t done, int64_t total) {
         dialog_ =
             new FileProgressDialog(ProgressCaption(kind_), ProgressText(kind_, source_, folder_));
         dialog_->show();
+        if (!arrow_) // キャンセル is to be pressed: the normal cursor while it shows
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+        arrow_ = true;
     }
     dialog_->setProgress(done, total);
     QApplication::processEvents(); // the キャンセル button answers while the copy runs
