@@ -74,8 +74,8 @@ public:
     QMenu* EXT = nullptr;
     std::array<QAction*, 13> ExtItems{}; // EXE ALL LZH ... GIF, tags 0..12
     QAction *FindDirectory1 = nullptr, *TOPT1 = nullptr, *LASTL1 = nullptr, *K1 = nullptr;
-    // The file-operation menus of the tree and the lists (made by the file operations).
-    QMenu *PopupMenu4 = nullptr, *PopupMenu5 = nullptr;
+    QMenu *PopupMenu4 = nullptr, *PopupMenu5 = nullptr; // the file operations' menus
+    class FileOperations* Operations = nullptr;         // their handlers and the tree's drop
 
     // ---- State ------------------------------------------------------------------------
     bool ListDragging = false, TreeDragging = false, TreeMenuShown = false;

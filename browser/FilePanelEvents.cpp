@@ -2,6 +2,7 @@
 
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
+#include "browser/FileOperations.h"
 #include "browser/FilePanel.h"
 #include "platform/FsName.h"
 
@@ -199,6 +200,12 @@ bool FilePanelEvents::treeEvent(bool onViewport, QObject* watched, QEvent* event
             e->acceptProposedAction();
         else
             e->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* e = static_cast<QDropEvent*>(event);
+        e->acceptProposedAction();
+        panel_->Operations->DirList2DragDrop(e->source(), e->position().toPoint());
         return true;
     }
     default:

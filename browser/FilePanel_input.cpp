@@ -8,6 +8,7 @@
 
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
+#include "browser/FileOperations.h"
 #include "browser/FilePanelEvents.h"
 #include "browser/FilePanelSelection.h"
 #include "browser/FilePanelText.h"
@@ -42,6 +43,7 @@ void FilePanel::Connect() {
     selection_ = new FilePanelSelection(this, this);
     sheet_ = new ResultSheet(*this);
     (new FilePanelEvents(this))->install();
+    Operations = new FileOperations(*this, state_, window_);
 
     connect(DriveComboBox1, &QComboBox::activated, this, [this] { DriveComboBox1Change(); });
     connect(FilterComboBox1, &QComboBox::activated, this, [this] { FilterComboBox1Change(); });

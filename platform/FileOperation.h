@@ -50,4 +50,16 @@ struct FileOpCallbacks {
 FileOpResult RunFileOperation(FileOpKind kind, const QString& source,
                               const QString& destinationFolder, const FileOpCallbacks& callbacks);
 
+// The cause of a failed file-system call (an errno value), for the user.
+QString FileErrorText(int err);
+
+// Test seam: failures as the system would report them, where a test cannot cause them,
+// and the time a copy runs before its progress is shown. Defaults: none, 500 ms.
+struct FileOpFaults {
+    int moveRenameError = 0; // errno of the rename that moves a file (EXDEV: other disk)
+    int copyWriteError = 0;  // errno of the writes of a copy (ENOSPC: disk full)
+    int progressDelayMs = 500;
+};
+void SetFileOpFaults(const FileOpFaults& faults);
+
 } // namespace platform
