@@ -151,6 +151,9 @@ void FilePanel::BuildControls(QWidget* window, ui::AlignLayout* layout) {
     DirList2->setObjectName(QStringLiteral("DirList2"));
     DirList2->setIndentation(20);
     DirList2->setContextMenuPolicy(Qt::NoContextMenu); // its menus are opened by code
+    // Files dragged from the lists are dropped on its folders (copy, move, extract); the
+    // panel's event filter takes the drag and drop events of its viewport.
+    DirList2->setAcceptDrops(true);
     dirLayout->addWidget(DirList2, ui::Align::Client);
 
     // ---- Right panel: information bar at the bottom, the sheets above it.

@@ -146,6 +146,14 @@ TEST_F(FileOperationsTest, CtrlDropCopiesAndListsTheDestinationWithTheCopy) {
     EXPECT_EQ(panel().DirList2->GetSelectedPath(), root + "/");
 }
 
+// The window system hands a drop only to a widget that accepts drops: without it a drag
+// from the lists onto the tree is refused before any handler runs.
+TEST_F(FileOperationsTest, TheTreeTakesDropsInTheWindowSystem) {
+    create();
+    EXPECT_TRUE(panel().DirList2->acceptDrops());
+    EXPECT_TRUE(panel().DirList2->viewport()->acceptDrops());
+}
+
 TEST_F(FileOperationsTest, CopyMoveMenuIsEnabledOnlyForAnotherFolder) {
     dir("sub");
     file("sub/one.txt", 10);
