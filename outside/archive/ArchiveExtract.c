@@ -20,6 +20,13 @@ static void makeUtf8Locale(void) {
     gUtf8Locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", (locale_t)0);
 }
 
+/* The libraries are loaded and unloaded at run time: the locale goes with them. */
+__attribute__((destructor)) static void freeUtf8Locale(void) {
+    if (gUtf8Locale != (locale_t)0)
+        freelocale(gUtf8Locale);
+    gUtf8Locale = (locale_t)0;
+}
+
 void* zelmo_utf8_locale_enter(void) {
     pthread_once(&gLocaleOnce, makeUtf8Locale);
     if (gUtf8Locale == (locale_t)0)
