@@ -35,11 +35,7 @@ TMeltView::TMeltView(core::SharedState& state, std::function<void()> focusActive
 }
 
 TMeltView::~TMeltView() {
-    try {
-        SavePlacement(this);
-    } catch (const std::exception&) {
-        // A settings file that cannot be written at exit loses the placement only.
-    }
+    SavePlacementQuietly(this);
 }
 
 // The opener sets the caption and shows the window, which activates it; a window that is

@@ -167,3 +167,11 @@ void SavePlacement(QWidget* window) {
     SettingsFile ini;
     placement::Write(ini, sectionOf(window), CurrentPlacement(window));
 }
+
+void SavePlacementQuietly(QWidget* window) {
+    try {
+        SavePlacement(window);
+    } catch (const std::exception&) {
+        // Nothing to tell: the window is on its way out.
+    }
+}

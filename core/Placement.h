@@ -54,6 +54,9 @@ PlacementRecord Read(const SettingsFile& ini, const QString& section,
 // The window's section is its class name.
 void RestorePlacement(QWidget* window);
 void SavePlacement(QWidget* window);
+// The same when a window goes away: a settings file that cannot be written then loses the
+// placement only, never the window's end.
+void SavePlacementQuietly(QWidget* window);
 // A window whose frame changes with its state (the main window has one only while it is
 // maximised) tells its normal-state frame rectangle while it is not in that state, so
 // that a save stores where it goes back to; an empty rectangle clears it.

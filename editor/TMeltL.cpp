@@ -140,11 +140,7 @@ void TMeltL::FormDestroy() {
     if (destroyed_)
         return;
     destroyed_ = true;
-    try {
-        SavePlacement(this);
-    } catch (const std::exception&) {
-        // A settings file that cannot be written at exit loses the placement only.
-    }
+    SavePlacementQuietly(this);
 }
 
 void TMeltL::Build() {

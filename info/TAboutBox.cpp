@@ -287,9 +287,5 @@ void TAboutBox::SavePlacementOnce() {
     if (placementSaved_)
         return;
     placementSaved_ = true;
-    try {
-        SavePlacement(this);
-    } catch (const std::exception&) {
-        // A settings file that cannot be written loses the placement only.
-    }
+    SavePlacementQuietly(this);
 }

@@ -7,21 +7,10 @@ set -u
 program=$1; shots=$2
 if [ -z "${INNER:-}" ]; then INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$program" "$shots"; fi
 here=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d /var/tmp/zelmo-arc.XXXXXX)
-trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-mkdir -p "$work/app" "$work/data" "$shots"
-cp "$program" "$work/app/zelmo32"
-cp "$(dirname "$program")"/libunlha32.so "$(dirname "$program")"/libunzip32.so "$work/app/"
+. "$here/tests/e2e/zelmo_session.sh"
+zelmo_prepare arc
 cp "$here/tests/data/archive/japanese_l2.lzh" "$work/data/"
-cd "$work/data" || exit 1
-LANG=C.UTF-8 QT_QPA_PLATFORM=xcb "$work/app/zelmo32" >"$work/log" 2>&1 &
-pid=$!
-for _ in $(seq 60); do
-  win=$(xdotool search --onlyvisible --pid "$pid" --name '^Zelmo32$' 2>/dev/null | head -1); [ -n "$win" ] && break; sleep 0.5
-done
-sleep 2
-xdotool windowfocus --sync "$win"; sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$win")"
+zelmo_start
 xdotool mousemove $((X + 292)) $((Y + 125)) click 1; sleep 2
 view=$(xdotool search --onlyvisible --pid "$pid" --name 'japanese_l2[.]lzh$' 2>/dev/null | grep -vx "$win" | head -1)
 echo "archive window: $view"

@@ -6,20 +6,10 @@
 set -u
 program=$1; shots=$2
 if [ -z "${INNER:-}" ]; then INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$program" "$shots"; fi
-work=$(mktemp -d /var/tmp/zelmo-dlg.XXXXXX)
-trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-mkdir -p "$work/app" "$work/data" "$shots"
-cp "$program" "$work/app/zelmo32"
-cp "$(dirname "$program")"/lib*.so "$(dirname "$program")"/*.spi "$work/app/" 2>/dev/null
-cd "$work/data" || exit 1
-LANG=C.UTF-8 QT_QPA_PLATFORM=xcb "$work/app/zelmo32" >"$work/log" 2>&1 &
-pid=$!
-for _ in $(seq 60); do
-  win=$(xdotool search --onlyvisible --pid "$pid" --name '^Zelmo32$' 2>/dev/null | head -1); [ -n "$win" ] && break; sleep 0.5
-done
-sleep 2
-xdotool windowfocus --sync "$win"; sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$win")"
+here=$(cd "$(dirname "$0")/../.." && pwd)
+. "$here/tests/e2e/zelmo_session.sh"
+zelmo_prepare dlg
+zelmo_start
 menu() { xdotool mousemove $((X + 560)) $((Y + 20)) click 3; sleep 1; xdotool key "$1"; sleep 2; }
 menu k
 import -window root "$shots/tabset.png"

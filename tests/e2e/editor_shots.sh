@@ -6,19 +6,12 @@
 set -u
 program=$1; shots=$2
 if [ -z "${INNER:-}" ]; then INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$program" "$shots"; fi
-work=$(mktemp -d /var/tmp/zelmo-ed.XXXXXX)
-trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-mkdir -p "$work/app" "$work/data/docs"
-cp "$program" "$work/app/zelmo32"
+here=$(cd "$(dirname "$0")/../.." && pwd)
+. "$here/tests/e2e/zelmo_session.sh"
+zelmo_prepare ed
+mkdir -p "$work/data/docs"
 printf '今日の予定\n・午前１０時　会議（第二会議室）\n・午後　　　　資料の作成\n・夕方　　　　ｶﾀｶﾅ の確認と English text\n\n以上です。\n' >"$work/data/docs/memo.txt"
-cd "$work/data" || exit 1
-LANG=C.UTF-8 QT_QPA_PLATFORM=xcb "$work/app/zelmo32" >"$work/log" 2>&1 &
-pid=$!
-for _ in $(seq 60); do
-  win=$(xdotool search --onlyvisible --pid "$pid" --name '^Zelmo32$' 2>/dev/null | head -1); [ -n "$win" ] && break; sleep 0.5
-done
-sleep 2
-xdotool windowfocus --sync "$win"; sleep 0.5
+zelmo_start
 xdotool key Down; sleep 1.5
 eval "$(xdotool getwindowgeometry --shell "$win")"
 xdotool mousemove $((X + 292)) $((Y + 125)) click 1; sleep 1

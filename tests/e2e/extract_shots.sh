@@ -7,20 +7,12 @@ set -u
 TX=372 TY=497 # the folder "into" in the tree on a 1024 x 768 screen
 program=$1; shots=$2
 if [ -z "${INNER:-}" ]; then INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$program" "$shots"; fi
-work=$(mktemp -d /var/tmp/zelmo-drag.XXXXXX)
-trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-mkdir -p "$work/app" "$work/data/into" "$shots"
-cp "$program" "$work/app/zelmo32"; cp "$(dirname "$program")"/lib*.so "$work/app/"
-cp "$(cd "$(dirname "$0")/../.." && pwd)/tests/data/archive/japanese_utf8.zip" "$work/data/"
-cd "$work/data" || exit 1
-LANG=C.UTF-8 QT_QPA_PLATFORM=xcb "$work/app/zelmo32" >"$work/log" 2>&1 &
-pid=$!
-for _ in $(seq 60); do
-  win=$(xdotool search --onlyvisible --pid "$pid" --name '^Zelmo32$' 2>/dev/null | head -1); [ -n "$win" ] && break; sleep 0.5
-done
-sleep 2
-xdotool windowfocus --sync "$win"; sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$win")"
+here=$(cd "$(dirname "$0")/../.." && pwd)
+. "$here/tests/e2e/zelmo_session.sh"
+zelmo_prepare drag
+mkdir -p "$work/data/into"
+cp "$here/tests/data/archive/japanese_utf8.zip" "$work/data/"
+zelmo_start
 import -window root "$shots/0.png"
 # the zip is the first list entry at about (500,253) absolute; the "into" folder in the tree
 xdotool mousemove 500 253 click 1; sleep 1
