@@ -3,6 +3,7 @@
 // the same file, in one run. The archive (level-2 headers, stored members in 10 folders) is
 // written once by our own generator under /tmp/zelmo32-bench (ZELMO_BENCH_DIR chooses
 // another place). Usage: bench_lzh_list [work-dir]. Exits 1 when the ratio is above 1.5.
+#include "bench/ListingBench.h"
 #include "outside/archive/Unlha32.h"
 #include "tests/outside/LzhBuilder.h"
 
@@ -70,27 +71,11 @@ double listOurs(const Walk& w, const QString& path, int* count) {
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-double listLhasa(const QString& lhasa, const QString& path, int* lines) {
-    QElapsedTimer t;
-    t.start();
-    QProcess p;
-    p.start(lhasa, {"l", path});
-    if (!p.waitForFinished(600000))
-        return -1;
-    const QByteArray out = p.readAllStandardOutput();
-    const double ms = double(t.nsecsElapsed()) / 1e6;
-    *lines = int(out.count('\n'));
-    return ms;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                           : QString::fromLocal8Bit(qgetenv("ZELMO_BENCH_DIR"));
+    const QString dir = bench::listingBenchDir(argc, argv);
     if (dir.isEmpty())
-        dir = "/tmp/zelmo32-bench";
-    if (!QFile::exists(dir) && std::system(("mkdir -p '" + dir.toStdString() + "'").c_str()) != 0)
         return 2;
     const QString path = dir + "/members-10000.lzh";
     if (!makeArchive(path)) {
@@ -114,7 +99,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kRuns; ++i) {
         ours.push_back(listOurs(w, path, &count));
         if (!lhasa.isEmpty())
-            theirs.push_back(listLhasa(lhasa, path, &lines));
+            theirs.push_back(bench::timeTool(lhasa, {"l", path}, &lines));
     }
     std::printf("LZH of %d members (%lld bytes):\n", kMembers,
                 static_cast<long long>(QFile(path).size()));

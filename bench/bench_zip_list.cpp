@@ -4,6 +4,7 @@
 // chooses another place). Usage: bench_zip_list [work-dir]. Exits 1 when the ratio is
 // above 1.0.
 #include "archive/ZipReader.h"
+#include "bench/ListingBench.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -59,27 +60,11 @@ double listOurs(const QString& path, int* count) {
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-double listZipinfo(const QString& zipinfo, const QString& path, int* lines) {
-    QElapsedTimer t;
-    t.start();
-    QProcess p;
-    p.start(zipinfo, {"-1", path});
-    if (!p.waitForFinished(600000))
-        return -1;
-    const QByteArray out = p.readAllStandardOutput();
-    const double ms = double(t.nsecsElapsed()) / 1e6;
-    *lines = int(out.count('\n'));
-    return ms;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                           : QString::fromLocal8Bit(qgetenv("ZELMO_BENCH_DIR"));
+    const QString dir = bench::listingBenchDir(argc, argv);
     if (dir.isEmpty())
-        dir = "/tmp/zelmo32-bench";
-    if (!QFile::exists(dir) && std::system(("mkdir -p '" + dir.toStdString() + "'").c_str()) != 0)
         return 2;
     const QString path = dir + "/members-65535.zip";
     if (!makeArchive(path)) {
@@ -94,7 +79,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kRuns; ++i) {
         ours.push_back(listOurs(path, &count));
         if (!zipinfo.isEmpty())
-            theirs.push_back(listZipinfo(zipinfo, path, &lines));
+            theirs.push_back(bench::timeTool(zipinfo, {"-1", path}, &lines));
     }
     std::printf("ZIP of %d members (%lld bytes):\n", kMembers,
                 static_cast<long long>(QFile(path).size()));
