@@ -2,6 +2,7 @@
 #include "app/TForm1.h"
 #include "app/ZelmoApplication.h"
 #include "archive/LzhBinding.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/LibraryDirs.h"
 #include "platform/TermSignal.h"
 #include "ui/HelpWindow.h"
@@ -9,7 +10,10 @@
 #include <QImageReader>
 
 int main(int argc, char** argv) {
-    ZelmoApplication app(argc, argv); // application title "Zelmo32"
+    // On a Wayland session, X11 through XWayland: the program places its windows itself.
+    platform::preferX11OnWayland();
+    ZelmoApplication app(argc, argv);        // application title "Zelmo32"
+    platform::forgetDisplayPlatformChoice(); // the programs it starts choose their own
     // The loop ends when the main window has closed, not when the last window hides
     // (the tray hides the main window; the help window may still be open).
     app.setQuitOnLastWindowClosed(false);

@@ -1,6 +1,7 @@
 #include "platform/AppPaths.h"
 
 #include "platform/FsName.h"
+#include "platform/LibraryDirs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,18 +34,33 @@ QString pathWithExtension(const QString& path, const QString& ext) {
     return path + ext;
 }
 
-QString chooseSettingsFile(const QString& beside, const QString& configHome, uid_t uid) {
+namespace {
+// Whether two folders are one, links resolved; a missing folder is no folder.
+bool sameFolder(const QString& a, const QString& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return ::stat(toFsBytes(a).constData(), &sa) == 0 &&
+           ::stat(toFsBytes(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+} // namespace
+
+QString chooseSettingsFile(const QString& beside, const QString& configHome, uid_t uid,
+                           const QString& installFolder) {
     const QByteArray file = toFsBytes(beside);
+    const qsizetype slash = beside.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash > 0 ? beside.left(slash) : QStringLiteral("/");
     struct stat st {};
-    if (::stat(file.constData(), &st) == 0) {
+    if (!installFolder.isEmpty() && sameFolder(folder, installFolder)) {
+        // The package's folder: never the user's, even for root.
+    } else if (::stat(file.constData(), &st) == 0) {
         // The user's own file, even read-only (a failed write is then reported). A file
         // of another user is left alone, writable or not: each write replaces the file,
         // which would take it from its owner.
         if (st.st_uid == uid)
             return beside;
     } else if (errno == ENOENT) {
-        const qsizetype slash = beside.lastIndexOf(QLatin1Char('/'));
-        const QByteArray dir = toFsBytes(slash > 0 ? beside.left(slash) : QStringLiteral("/"));
+        const QByteArray dir = toFsBytes(folder);
         struct stat dst {};
         if (::stat(dir.constData(), &dst) == 0 && S_ISDIR(dst.st_mode) &&
             ::eaccess(dir.constData(), W_OK | X_OK) == 0)
@@ -65,7 +81,7 @@ QString settingsFilePath() {
     if (!overridePath().isEmpty())
         return overridePath();
     return chooseSettingsFile(pathWithExtension(executablePath(), QStringLiteral(".INI")),
-                              configHome(), ::geteuid());
+                              configHome(), ::geteuid(), programLibraryDirectory());
 }
 
 void setSettingsFilePathOverride(const QString& path) {

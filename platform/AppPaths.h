@@ -21,8 +21,11 @@ void setSettingsFilePathOverride(const QString& path); // empty restores the rea
 // that file is owned by uid, read-only or not, or when it does not exist and this
 // process may create files in its folder; otherwise configHome + "/zelmo32/" + its
 // file name. An installed program in a system folder, or a file another user left
-// beside it, leads to the XDG file.
-QString chooseSettingsFile(const QString& beside, const QString& configHome, uid_t uid);
+// beside it, leads to the XDG file. So does any program whose folder is installFolder
+// (the folder a package installs it in), whoever runs it: root may write there, but
+// that folder belongs to the package, and a file left in it would be every user's.
+QString chooseSettingsFile(const QString& beside, const QString& configHome, uid_t uid,
+                           const QString& installFolder = QString());
 // $XDG_CONFIG_HOME when set to an absolute path, else ~/.config.
 QString configHome();
 

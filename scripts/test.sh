@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Zelmo32 with its tests and runs them all.
-# ZELMO_SANITIZE=1 builds into build-asan with AddressSanitizer and UBSan.
+# Installs what is missing, builds Zelmo32 with its tests and runs them all, then builds
+# the Debian package and checks it (validators, lintian, contents).
+# ZELMO_SANITIZE=1 builds into build-asan with AddressSanitizer and UBSan (no package).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${ZELMO_SANITIZE:-0}" = 1 ]; then
   scripts/setup.sh build-asan -DZELMO_SANITIZE=ON
   cd build-asan
-else
-  scripts/setup.sh build
-  cd build
+  exec ctest --output-on-failure -j"$(nproc)"
 fi
+# The package's prefix, so that packaging below rebuilds nothing.
+scripts/setup.sh build -DCMAKE_INSTALL_PREFIX=/usr
+deb=$(scripts/package.sh build | tail -n 1)
+packaging/check_package.sh "$deb"
+cd build
 ctest --output-on-failure -j"$(nproc)"

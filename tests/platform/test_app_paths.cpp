@@ -87,6 +87,28 @@ TEST_F(SettingsPlaceTest, WithoutAFileTheFolderDecides) {
     ::chmod(platform::toFsBytes(locked).constData(), 0755);
 }
 
+TEST_F(SettingsPlaceTest, TheInstalledProgramsFolderIsNeverTheUsers) {
+    // The package's folder, here one the user owns and may write (root may write the
+    // real one): a file there, even the user's own, is not used, nor is one created.
+    const QString lib = folder("lib");
+    const QString file = make(lib, 0644);
+    EXPECT_EQ(chooseSettingsFile(file, xdg, ::geteuid(), lib), xdgFile);
+    ASSERT_EQ(::unlink(platform::toFsBytes(file).constData()), 0);
+    EXPECT_EQ(chooseSettingsFile(file, xdg, ::geteuid(), lib), xdgFile);
+    // The same folder reached through a link, or named with a trailing slash.
+    const QByteArray link = platform::toFsBytes(dir.path() + "/link");
+    ASSERT_EQ(::symlink(platform::toFsBytes(lib).constData(), link.constData()), 0);
+    EXPECT_EQ(chooseSettingsFile(dir.path() + "/link/zelmo32.INI", xdg, ::geteuid(), lib + "/"),
+              xdgFile);
+
+    // A copy run from its own folder keeps its file beside it, installed package or not.
+    const QString copy = folder("copy");
+    EXPECT_EQ(chooseSettingsFile(copy + "/zelmo32.INI", xdg, ::geteuid(), lib),
+              copy + "/zelmo32.INI");
+    EXPECT_EQ(chooseSettingsFile(copy + "/zelmo32.INI", xdg, ::geteuid(), dir.path() + "/absent"),
+              copy + "/zelmo32.INI");
+}
+
 TEST(SettingsPlace, ConfigHomeFromTheEnvironment) {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     const bool had = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
