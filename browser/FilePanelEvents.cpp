@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QUrl>
 
 namespace browser {
@@ -118,6 +119,9 @@ bool FilePanelEvents::listEvent(TFileListBoxS* list, bool onViewport, QObject* w
     case QEvent::MouseButtonPress: {
         auto* e = static_cast<QMouseEvent*>(event);
         const QPoint pos = e->position().toPoint();
+        inListPress_ = true;
+        releasedInListPress_ = false;
+        const auto pressDone = qScopeGuard([this] { inListPress_ = false; });
         if (e->button() == Qt::LeftButton) {
             const int before = list->ItemIndex();
             passOn(watched, event); // the list selects the item under the mouse
@@ -126,6 +130,10 @@ bool FilePanelEvents::listEvent(TFileListBoxS* list, bool onViewport, QObject* w
             pressPos_ = pos;
         }
         panel_->ListBox1MouseDown(list, e->button(), e->modifiers(), pos);
+        // A release that came while the press was handled still ends the pending drag,
+        // or the next press (with Ctrl or Shift) would keep this press's drop action.
+        if (releasedInListPress_)
+            panel_->ListBox1MouseUp();
         return true;
     }
     case QEvent::MouseMove: {
@@ -141,6 +149,8 @@ bool FilePanelEvents::listEvent(TFileListBoxS* list, bool onViewport, QObject* w
         return false;
     }
     case QEvent::MouseButtonRelease: {
+        if (inListPress_)
+            releasedInListPress_ = true;
         const int before = list->ItemIndex();
         passOn(watched, event);
         if (emptied(before, list))

@@ -43,6 +43,10 @@ private:
     QObject* image_ = nullptr;
     QObject* passing_ = nullptr; // the control handling an event passed on
     QPoint pressPos_;
+    // A list's press is being handled, and its release already came meanwhile (the archive
+    // window lets messages through while it reads the archive the press selected).
+    bool inListPress_ = false;
+    bool releasedInListPress_ = false;
     bool imagePressed_ = false;   // a left press on the selection image: a click to come
     bool imageDragArmed_ = false; // a right press that may drag it onto a slot
 };

@@ -154,6 +154,35 @@ TEST_F(FileOperationsTest, TheTreeTakesDropsInTheWindowSystem) {
     EXPECT_TRUE(panel().DirList2->viewport()->acceptDrops());
 }
 
+// The archive window reads while a click's press is handled and lets messages through,
+// so a quick click's release can arrive before the press is done. The drag the press
+// leaves pending must still end: a following Ctrl-press then copies, not extracts.
+TEST_F(FileOperationsTest, AReleaseWhileThePressIsHandledEndsThePendingDrag) {
+    rawFile("a.zip", 10);
+    TForm1& f = create();
+    const int index = indexOf(panel().ListBox1, "a.zip");
+    ASSERT_GE(index, 0);
+    const QPoint at = panel().ListBox1->ItemRect(index).center();
+    struct ReleaseOnShow : QWidget {
+        QWidget* target = nullptr;
+        QPoint at;
+        void showEvent(QShowEvent*) override {
+            QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, at);
+        }
+    } archiveWindow;
+    archiveWindow.target = panel().ListBox1->viewport();
+    archiveWindow.at = at;
+    f.State().UnzipAvailable = true;
+    f.State().Windows.MeltView = &archiveWindow;
+    QTest::mousePress(panel().ListBox1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_TRUE(archiveWindow.isVisible());
+    EXPECT_FALSE(panel().ListDragging);
+    QTest::mousePress(panel().ListBox1->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    EXPECT_EQ(f.State().DropAction, core::daCopy);
+    QTest::mouseRelease(panel().ListBox1->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    f.State().Windows.MeltView = nullptr;
+}
+
 TEST_F(FileOperationsTest, CopyMoveMenuIsEnabledOnlyForAnotherFolder) {
     dir("sub");
     file("sub/one.txt", 10);
