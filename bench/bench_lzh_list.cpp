@@ -9,10 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QString>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -21,7 +18,6 @@
 namespace {
 
 constexpr int kMembers = 10000;
-constexpr int kRuns = 7;
 
 bool makeArchive(const QString& path) {
     if (QFile::exists(path))
@@ -41,11 +37,6 @@ bool makeArchive(const QString& path) {
     const QString part = path + ".part";
     return lzhtest::writeFile(part.toStdString(), lzhtest::archive(members, 2)) &&
            QFile::rename(part, path);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 struct Walk {
@@ -91,30 +82,14 @@ int main(int argc, char** argv) {
                  reinterpret_cast<decltype(&UnlhaFindFirst)>(dlsym(lib, "UnlhaFindFirst")),
                  reinterpret_cast<decltype(&UnlhaFindNext)>(dlsym(lib, "UnlhaFindNext")),
                  reinterpret_cast<decltype(&UnlhaCloseArchive)>(dlsym(lib, "UnlhaCloseArchive"))};
-    const QString lhasa = QStandardPaths::findExecutable("lhasa");
-
-    std::vector<double> ours, theirs;
-    int count = 0, lines = 0;
-    listOurs(w, path, &count); // warm the page cache
-    for (int i = 0; i < kRuns; ++i) {
-        ours.push_back(listOurs(w, path, &count));
-        if (!lhasa.isEmpty())
-            theirs.push_back(bench::timeTool(lhasa, {"l", path}, &lines));
-    }
-    std::printf("LZH of %d members (%lld bytes):\n", kMembers,
-                static_cast<long long>(QFile(path).size()));
-    std::printf("  libunlha32, open + first/next to the end: %.1f ms (%d members)\n", median(ours),
-                count);
-    if (count != kMembers) {
-        std::printf("  wrong count\n");
-        return 1;
-    }
-    if (lhasa.isEmpty()) {
-        std::printf("  lhasa not found (apt-get install lhasa): no ratio\n");
-        return 0;
-    }
-    const double ratio = median(ours) / median(theirs);
-    std::printf("  lhasa l: %.1f ms (%d lines)\n", median(theirs), lines);
-    std::printf("  ratio %.2f (target <= 1.5)\n", ratio);
-    return ratio <= 1.5 ? 0 : 1;
+    return bench::compareListing({"LZH",
+                                  kMembers,
+                                  "libunlha32",
+                                  [&](int* count) { return listOurs(w, path, count); },
+                                  "lhasa",
+                                  {"l"},
+                                  "lhasa",
+                                  "lines",
+                                  1.5},
+                                 path);
 }

@@ -9,17 +9,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QString>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
 constexpr int kMembers = 65535;
-constexpr int kRuns = 7;
 
 bool makeArchive(const QString& path) {
     if (QFile::exists(path))
@@ -37,11 +33,6 @@ os.replace(out + '.part', out)
     QProcess p;
     p.start("python3", {"-c", script, path, QString::number(kMembers)});
     return p.waitForFinished(600000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // Milliseconds to list every member; the count of members through *count.
@@ -71,30 +62,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot make %s (python3 needed)\n", qPrintable(path));
         return 2;
     }
-    const QString zipinfo = QStandardPaths::findExecutable("zipinfo");
-
-    std::vector<double> ours, theirs;
-    int count = 0, lines = 0;
-    listOurs(path, &count); // warm the page cache
-    for (int i = 0; i < kRuns; ++i) {
-        ours.push_back(listOurs(path, &count));
-        if (!zipinfo.isEmpty())
-            theirs.push_back(bench::timeTool(zipinfo, {"-1", path}, &lines));
-    }
-    std::printf("ZIP of %d members (%lld bytes):\n", kMembers,
-                static_cast<long long>(QFile(path).size()));
-    std::printf("  own reader, open + first/next to the end: %.1f ms (%d members)\n", median(ours),
-                count);
-    if (count != kMembers) {
-        std::printf("  wrong count\n");
-        return 1;
-    }
-    if (zipinfo.isEmpty()) {
-        std::printf("  zipinfo not found (apt-get install unzip): no ratio\n");
-        return 0;
-    }
-    const double ratio = median(ours) / median(theirs);
-    std::printf("  zipinfo -1: %.1f ms (%d names)\n", median(theirs), lines);
-    std::printf("  ratio %.2f (target <= 1.0)\n", ratio);
-    return ratio <= 1.0 ? 0 : 1;
+    return bench::compareListing({"ZIP",
+                                  kMembers,
+                                  "own reader",
+                                  [&](int* count) { return listOurs(path, count); },
+                                  "zipinfo",
+                                  {"-1"},
+                                  "unzip",
+                                  "names",
+                                  1.0},
+                                 path);
 }
