@@ -125,7 +125,7 @@ uint16_t dosDate(int y, int m, int d) {
 uint16_t dosTime(int h, int m, int s) {
     return uint16_t((h << 11) | (m << 5) | (s / 2));
 }
-uint32_t localTime(int y, int mo, int d, int h, int mi, int s) {
+std::tm calendar(int y, int mo, int d, int h, int mi, int s) {
     std::tm tm{};
     tm.tm_year = y - 1900;
     tm.tm_mon = mo - 1;
@@ -134,6 +134,10 @@ uint32_t localTime(int y, int mo, int d, int h, int mi, int s) {
     tm.tm_min = mi;
     tm.tm_sec = s;
     tm.tm_isdst = -1;
+    return tm;
+}
+uint32_t localTime(int y, int mo, int d, int h, int mi, int s) {
+    std::tm tm = calendar(y, mo, d, h, mi, s);
     return uint32_t(std::mktime(&tm));
 }
 
@@ -462,13 +466,7 @@ const std::string kFixtures = ZELMO_TEST_DATA "/archive/";
 
 // The MS-DOS stamp of a UTC time in the local zone (level-2 headers store UTC).
 std::pair<uint16_t, uint16_t> localStampOfUtc(int y, int mo, int d, int h, int mi, int s) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
+    std::tm tm = calendar(y, mo, d, h, mi, s);
     const time_t t = timegm(&tm);
     std::tm local{};
     localtime_r(&t, &local);
