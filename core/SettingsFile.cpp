@@ -2,13 +2,19 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
+#include "platform/FsName.h"
 #include "platform/TextCodec.h"
+
+#include "outside/files/TempFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -167,6 +173,44 @@ QString valueOf(const QString& stored) {
     return out;
 }
 
+bool decodesWholly(const QByteArray& bytes, QString* text) {
+    if (platform::isValidUtf8(bytes)) {
+        *text = QString::fromUtf8(bytes);
+        return true;
+    }
+    *text = platform::decodeCp932(bytes);
+    return !text->contains(QChar::ReplacementCharacter);
+}
+
+// The file's lines. A file that decodes wholly as UTF-8 or as CP932 is read as a whole; a
+// file of mixed lines (hand-edited, or joined from two sources) is read line by line, a
+// line that neither decodes keeping its bytes in the file-name escape form, and raw gets
+// every line's own bytes, so a line nobody changed is written back exactly as it was.
+QStringList decodeLines(const QByteArray& bytes, bool crlf, QList<QByteArray>* raw) {
+    QString text;
+    QStringList lines;
+    if (decodesWholly(bytes, &text)) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        lines = text.split(QLatin1Char('\n'));
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        return lines;
+    }
+    QList<QByteArray> parts = bytes.split('\n');
+    if (!parts.isEmpty() && parts.last().isEmpty())
+        parts.removeLast();
+    for (QByteArray& part : parts) {
+        if (crlf && part.endsWith('\r'))
+            part.chop(1);
+        QString line;
+        if (!decodesWholly(part, &line))
+            line = platform::fromFsBytes(part);
+        lines.append(line);
+        raw->append(part);
+    }
+    return lines;
+}
+
 } // namespace
 
 SettingsFile::SettingsFile() : path_(platform::settingsFilePath()) {}
@@ -178,16 +222,13 @@ void SettingsFile::refresh() const {
     if (loaded_ && std::equal(now, now + 4, stamp_))
         return;
     lines_.clear();
+    raw_.clear();
     crlf_ = false;
     QFile f(path_);
     if (f.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = f.readAll();
         crlf_ = bytes.contains("\r\n");
-        QString text = platform::decodeText(bytes);
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        lines_ = text.split(QLatin1Char('\n'));
-        if (!lines_.isEmpty() && lines_.last().isEmpty())
-            lines_.removeLast();
+        lines_ = decodeLines(bytes, crlf_, &raw_);
     }
     std::copy(now, now + 4, stamp_);
     loaded_ = true;
@@ -262,15 +303,66 @@ bool SettingsFile::ReadBool(const QString& section, const QString& key, bool def
     return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
+namespace {
+
+struct Fd {
+    int fd = -1;
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd); // also lets go of the folder's lock
+    }
+};
+
+// The file a write replaces: the settings file, or the target of a link of that name.
+QByteArray writeTarget(const QByteArray& path) {
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    Fd target{::open(path.constData(), O_PATH | O_CLOEXEC)};
+    char real[PATH_MAX + 1];
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(target.fd);
+    const ssize_t n = target.fd < 0 ? -1 : ::readlink(proc.constData(), real, PATH_MAX);
+    return n > 0 ? QByteArray(real, n) : path; // a dangling link is replaced by the file
+}
+
+} // namespace
+
 void SettingsFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    zelmo_catch_file_size_signal(); // a file over ulimit -f fails with EFBIG, reported
+    const QByteArray target = writeTarget(QFile::encodeName(path_));
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder =
+        slash < 0 ? QByteArray(".") : target.left(std::max<qsizetype>(slash, 1));
+    const QByteArray name = target.mid(slash + 1);
+    struct stat st {};
+    const bool exists = ::stat(target.constData(), &st) == 0;
+    // A read-only settings file stays untouched, although its folder would allow
+    // replacing it (and even for root, whom access() would let through).
+    if (exists && ((st.st_mode & S_IWUSR) == 0 || ::access(target.constData(), W_OK) != 0))
+        throw EWriteError(path_);
+    if (!exists && !QFileInfo::exists(QFile::decodeName(folder)))
+        QDir().mkpath(QFile::decodeName(folder)); // the per-user config folder on a first run
+    // Each write is one key: two programs writing at once must not lose each other's keys,
+    // so the file is read again and replaced under a lock on its folder (no lock file
+    // beside the program). Where the folder cannot be locked (NFS) it is written unlocked.
+    Fd dir{::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (dir.fd < 0)
+        throw EWriteError(path_);
+    while (::flock(dir.fd, LOCK_EX) != 0 && errno == EINTR)
+        ;
+    loaded_ = false;
     refresh();
+
     QStringList lines = lines_;
+    QList<QByteArray> raw = raw_;
     const QString stored = storedForm(value);
     const QString entry = key + QLatin1Char('=') + stored;
     qsizetype s, k;
     if (findKey(section, key, &s, &k)) {
         const QString& old = lines.at(k);
         lines[k] = old.left(old.indexOf(QLatin1Char('='))).trimmed() + QLatin1Char('=') + stored;
+        if (!raw.isEmpty())
+            raw[k] = QByteArray();
     } else if (s >= 0) {
         // After the section's last non-empty line.
         qsizetype end = s + 1;
@@ -280,52 +372,45 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
         while (insertAt > s + 1 && lines.at(insertAt - 1).trimmed().isEmpty())
             --insertAt;
         lines.insert(insertAt, entry);
+        if (!raw.isEmpty())
+            raw.insert(insertAt, QByteArray());
     } else {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) {
             lines.append(QString());
+            if (!raw.isEmpty())
+                raw.append(QByteArray(""));
+        }
         lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
         lines.append(entry);
+        if (!raw.isEmpty())
+            raw << QByteArray() << QByteArray();
     }
 
-    const QString eol = crlf_ ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    const QByteArray bytes = (lines.join(eol) + eol).toUtf8();
-    const QByteArray target = QFile::encodeName(path_);
-    struct stat st {};
-    const bool exists = ::stat(target.constData(), &st) == 0;
-    // A read-only settings file stays untouched, although its folder would allow
-    // replacing it (and even for root, whom access() would let through).
-    if (exists && ((st.st_mode & S_IWUSR) == 0 || ::access(target.constData(), W_OK) != 0))
-        throw EWriteError(path_);
+    const QByteArray eol = crlf_ ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+    QByteArray bytes;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        bytes += (i < raw.size() && !raw.at(i).isNull() ? raw.at(i) : lines.at(i).toUtf8()) + eol;
 
-    const QString dir = QFileInfo(path_).absolutePath();
-    if (!QFileInfo::exists(dir))
-        QDir().mkpath(dir); // the per-user config folder on a first run
-    QByteArray tmp = target + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0)
+    zelmo_remove_stale_temps(dir.fd);
+    ZelmoTempFile t;
+    // Named, not unnamed: the settings file is replaced by a rename over its name.
+    int err = zelmo_temp_create(dir.fd, 0, 0600, &t);
+    if (err)
         throw EWriteError(path_);
-    bool ok = true;
-    qsizetype done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += n;
-    }
-    if (ok)
-        ok = ::fsync(fd) == 0;
-    if (ok)
-        ok = ::fchmod(fd, exists ? (st.st_mode & 07777) : 0644) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(tmp.constData(), target.constData()) == 0;
-    if (!ok) {
-        ::unlink(tmp.constData());
+    err = zelmo_write_all(t.fd, bytes.constData(), size_t(bytes.size()));
+    if (!err && ::fchmod(t.fd, exists ? (st.st_mode & 07777) : 0644) != 0)
+        err = errno;
+    zelmo_write_step("sync");
+    if (!err && ::fsync(t.fd) != 0)
+        err = errno;
+    if (!err)
+        err = zelmo_temp_replace(&t, name.constData());
+    const int closeErr = zelmo_temp_close(&t);
+    if (err || closeErr)
         throw EWriteError(path_);
-    }
+    ::fsync(dir.fd);
     lines_ = lines;
+    raw_ = raw;
     fileStamp(path_, stamp_);
     loaded_ = true;
 }

@@ -7,7 +7,10 @@
 // cannot carry is stored in an escape form (README, "How odd names are stored"), while
 // the file stays UTF-8. Every read sees the file as it is on disk now, and every write
 // reaches the disk before it returns (atomically, through a temporary file and a
-// rename), so nothing needs flushing at exit.
+// rename), so nothing needs flushing at exit. A write reads the file again under a lock on
+// its folder, so two programs writing different keys keep both.
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -42,6 +45,9 @@ private:
     // The file's lines as last read, with what identifies that version on disk, so a
     // run of reads parses the file once while still seeing every outside change.
     mutable QStringList lines_;
+    // For a file read line by line (its lines not all in one encoding): each line's own
+    // bytes, written back as they were unless the line changed (then null). Else empty.
+    mutable QList<QByteArray> raw_;
     mutable bool crlf_ = false;
     mutable bool loaded_ = false;
     mutable int64_t stamp_[4] = {-1, -1, -1, -1};

@@ -3,6 +3,8 @@
 #include "platform/FsName.h"
 #include "platform/Trash.h"
 
+#include "outside/files/TempFile.h"
+
 #include <QElapsedTimer>
 #include <cerrno>
 #include <climits>
@@ -61,202 +63,379 @@ FileOpResult failure(FileOpKind kind, const QString& path, int err) {
 const FileOpResult kDone{FileOpOutcome::Done, {}};
 const FileOpResult kCancelled{FileOpOutcome::Cancelled, {}};
 
-FileFacts factsOf(const QString& path, const struct stat& st) {
-    FileFacts f;
-    f.path = path;
-    f.size = int64_t(st.st_size);
-    f.modified = QDateTime::fromMSecsSinceEpoch(int64_t(st.st_mtim.tv_sec) * 1000 +
-                                                st.st_mtim.tv_nsec / 1000000);
-    return f;
-}
-
 bool writeAll(int fd, const char* data, size_t size, int* err) {
     if (faults().copyWriteError) {
         *err = faults().copyWriteError;
         return false;
     }
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            *err = n < 0 ? errno : ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
+    *err = zelmo_write_all(fd, data, size);
+    return *err == 0;
 }
 
-// Makes a file of the destination folder's own under a temporary name and, once it is
-// whole, renames it over the destination: a cancelled or failed copy leaves no part of
-// a file behind and the old destination as it was.
-class TempFile {
-public:
-    explicit TempFile(const QByteArray& folder) : path_(join(folder, ".zelmo32-XXXXXX")) {
-        fd_ = ::mkostemp(path_.data(), O_CLOEXEC);
-        if (fd_ < 0)
-            path_.clear();
-    }
-    ~TempFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!path_.isEmpty())
-            ::unlink(path_.constData());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    int fd() const { return fd_; }
-    // Closes the file (its last write errors come out here) and renames it to dest.
-    int commit(const QByteArray& dest) {
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        if (rc != 0)
-            return errno;
-        if (::rename(path_.constData(), dest.constData()) != 0)
-            return errno;
-        path_.clear();
-        return 0;
-    }
+bool sameInode(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
-private:
-    QByteArray path_;
-    int fd_ = -1;
+ZelmoFileId idOf(const FileFacts& f) {
+    ZelmoFileId id;
+    id.dev = dev_t(f.device);
+    id.ino = ino_t(f.inode);
+    id.size = off_t(f.size);
+    id.mtime = {time_t(f.modifiedNs / 1000000000), long(f.modifiedNs % 1000000000)};
+    id.ctime = {time_t(f.changedNs / 1000000000), long(f.changedNs % 1000000000)};
+    return id;
+}
+
+struct Fd {
+    int fd = -1;
+    Fd() = default;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
 };
 
-// Copies the regular file source (as a link follows: its target's content) to dest
-// through a temporary file in destFolder, keeping permissions, owner where allowed and
-// times.
-FileOpResult copyFile(FileOpKind kind, const QString& source, const QByteArray& dest,
-                      const QByteArray& destFolder, const FileOpCallbacks& callbacks) {
-    const QByteArray src = toFsBytes(source);
-    // Opened without waiting, so that a pipe or device cannot hold the copy up.
-    const int in = ::open(src.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (in < 0)
-        return failure(kind, source, errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closeIn{in};
-    struct stat st;
-    if (::fstat(in, &st) != 0)
-        return failure(kind, source, errno);
-    if (!S_ISREG(st.st_mode))
-        return failure(kind, source, QStringLiteral("通常のファイルではありません。"));
-    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+// The temporary file of a copy, closed (and its temporary name removed) on every way out.
+struct Temp {
+    ZelmoTempFile t{-1, -1, 0, {}};
+    ~Temp() {
+        if (t.fd >= 0 || t.name[0])
+            zelmo_temp_close(&t);
+    }
+};
 
-    TempFile out(destFolder);
-    if (out.fd() < 0)
-        return failure(kind, source, errno);
+enum class Side { Source, Destination };
+
+// "<file> を<verb>できません。" and the cause, named by its side.
+FileOpResult failure(FileOpKind kind, const QString& path, Side side, const QString& cause) {
+    return failure(
+        kind, path,
+        (side == Side::Source ? QStringLiteral("元のファイル：") : QStringLiteral("行き先：")) +
+            cause);
+}
+
+FileOpResult failure(FileOpKind kind, const QString& path, Side side, int err) {
+    return failure(kind, path, side, FileErrorText(err));
+}
+
+// One operation: the source, the destination folder (held open, so every name below it is
+// the folder the user chose) and the name the file gets there.
+struct Job {
+    FileOpKind kind;
+    QString source;
+    QByteArray src;       // its bytes
+    struct stat srcSt {}; // lstat; for a copy, what a link points to
+    QByteArray folder;
+    int destDir = -1;
+    QByteArray name;
+    QString destShown;
+    const FileOpCallbacks& callbacks;
+};
+
+// The file standing at the destination's name: refused when it is the source itself
+// (through links too) or a folder; else the overwrite question. A result to stop with, or
+// the agreement to replace that very file.
+std::optional<FileOpResult> askAbout(const Job& job, const struct stat& there,
+                                     std::optional<ZelmoFileId>* agreed) {
+    struct stat srcTarget, destTarget;
+    const bool followed = ::stat(job.src.constData(), &srcTarget) == 0 &&
+                          ::fstatat(job.destDir, job.name.constData(), &destTarget, 0) == 0;
+    if (sameInode(there, job.srcSt) || (followed && sameInode(srcTarget, destTarget)))
+        return failure(job.kind, job.source,
+                       QStringLiteral("元のファイルと行き先のファイルが同じです。"));
+    if (S_ISDIR(there.st_mode))
+        return failure(job.kind, job.source,
+                       QStringLiteral("行き先に同じ名前のフォルダがあります。"));
+    if (!job.callbacks.askOverwrite)
+        return kCancelled;
+    const FileFacts existing = FileFactsOf(job.destShown, there);
+    if (job.callbacks.askOverwrite(existing, FileFactsOf(job.source, job.srcSt)) !=
+        OverwriteAnswer::Overwrite)
+        return kCancelled;
+    *agreed = idOf(existing);
+    return std::nullopt;
+}
+
+// Another file took the name meanwhile (or nothing stands there any more): asked again.
+std::optional<FileOpResult> askAgain(const Job& job, std::optional<ZelmoFileId>* agreed) {
+    struct stat there;
+    if (::fstatat(job.destDir, job.name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT)
+            return failure(job.kind, job.source, Side::Destination, errno);
+        agreed->reset();
+        return std::nullopt;
+    }
+    return askAbout(job, there, agreed);
+}
+
+// The destination folder still is the one opened at the start (not swapped for a link).
+bool folderStillThere(const Job& job) {
+    struct stat now, held;
+    return ::stat(job.folder.constData(), &now) == 0 && ::fstat(job.destDir, &held) == 0 &&
+           sameInode(now, held);
+}
+
+FileOpResult folderReplaced(const Job& job) {
+    return failure(job.kind, job.source, Side::Destination,
+                   QStringLiteral("行き先のフォルダが途中で置き換えられました。"));
+}
+
+// Gives the whole temporary its name: a new name never replaces; a file the user agreed to
+// replace is exchanged only while it is still that file, else the question comes again.
+FileOpResult publish(const Job& job, ZelmoTempFile* t, std::optional<ZelmoFileId> agreed) {
+    for (int round = 0; round < 50; ++round) {
+        const int err = agreed ? zelmo_temp_exchange(t, job.name.constData(), &*agreed)
+                               : zelmo_temp_publish(t, job.name.constData());
+        if (err == 0) {
+            ::fsync(job.destDir); // the new name reaches the disk too
+            return kDone;
+        }
+        if (err != EEXIST && err != ESTALE && err != ENOENT)
+            return failure(job.kind, job.source, Side::Destination, err);
+        if (auto stop = askAgain(job, &agreed))
+            return *stop;
+    }
+    return failure(job.kind, job.source, Side::Destination, EEXIST);
+}
+
+// Copies the regular file into a new file of the destination folder and publishes it;
+// copied receives the source as it was when the copy was whole.
+FileOpResult copyFile(const Job& job, std::optional<ZelmoFileId> agreed, struct stat* copied) {
+    // Opened without waiting, so that a pipe or device cannot hold the copy up. A move
+    // takes the file it checked, not what a link put in its place points to.
+    const int flags =
+        O_RDONLY | O_CLOEXEC | O_NONBLOCK | (job.kind == FileOpKind::Move ? O_NOFOLLOW : 0);
+    Fd in(::open(job.src.constData(), flags));
+    if (in.fd < 0)
+        return failure(job.kind, job.source, Side::Source, errno);
+    struct stat st;
+    if (::fstat(in.fd, &st) != 0)
+        return failure(job.kind, job.source, Side::Source, errno);
+    if (!S_ISREG(st.st_mode))
+        return failure(job.kind, job.source, QStringLiteral("通常のファイルではありません。"));
+    if (!sameInode(st, job.srcSt))
+        return failure(job.kind, job.source, Side::Source,
+                       QStringLiteral("コピーの途中で置き換えられました。"));
+    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
+    ZelmoFileId start;
+    zelmo_file_id(&st, &start);
+
+    Temp out;
+    if (const int err = zelmo_temp_create(job.destDir, 1, 0600, &out.t))
+        return failure(job.kind, job.source, Side::Destination, err);
     std::vector<char> buffer(kChunk);
     const int64_t total = int64_t(st.st_size);
     int64_t done = 0;
     QElapsedTimer clock;
     clock.start();
     for (;;) {
-        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        const ssize_t n = ::read(in.fd, buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return failure(kind, source, errno);
+            return failure(job.kind, job.source, Side::Source, errno);
         if (n == 0)
             break;
         int err = 0;
-        if (!writeAll(out.fd(), buffer.data(), size_t(n), &err))
-            return failure(kind, source, err);
+        if (!writeAll(out.t.fd, buffer.data(), size_t(n), &err))
+            return failure(job.kind, job.source, Side::Destination, err);
         done += n;
-        if (callbacks.progress && clock.elapsed() >= faults().progressDelayMs &&
-            !callbacks.progress(done, total))
+        if (faults().duringCopy)
+            faults().duringCopy(done);
+        if (job.callbacks.progress && clock.elapsed() >= faults().progressDelayMs &&
+            !job.callbacks.progress(done, total))
             return kCancelled;
     }
     // The owner first: changing it clears the set-id bits that the mode then restores.
-    if (::fchown(out.fd(), st.st_uid, st.st_gid) != 0)
-        st.st_mode &= ~mode_t(S_ISUID | S_ISGID);
+    mode_t mode = st.st_mode & 07777;
+    if (::fchown(out.t.fd, st.st_uid, st.st_gid) != 0)
+        mode &= ~mode_t(S_ISUID | S_ISGID);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::fchmod(out.fd(), st.st_mode & 07777) != 0 || ::futimens(out.fd(), times) != 0 ||
-        ::fsync(out.fd()) != 0)
-        return failure(kind, source, errno);
+    zelmo_write_step("sync");
+    if (::fchmod(out.t.fd, mode) != 0 || ::futimens(out.t.fd, times) != 0 || ::fsync(out.t.fd) != 0)
+        return failure(job.kind, job.source, Side::Destination, errno);
     struct stat written;
-    if (::fstat(out.fd(), &written) != 0 || written.st_size != off_t(done))
-        return failure(kind, source, QStringLiteral("コピーしたファイルの大きさが違います。"));
-    if (const int err = out.commit(dest))
-        return failure(kind, source, err);
-    return kDone;
+    if (::fstat(out.t.fd, &written) != 0 || written.st_size != off_t(done))
+        return failure(job.kind, job.source,
+                       QStringLiteral("コピーしたファイルの大きさが違います。"));
+    if (::fstat(in.fd, copied) != 0)
+        return failure(job.kind, job.source, Side::Source, errno);
+    // A move removes its source afterwards: what was copied must be all of it.
+    if (job.kind == FileOpKind::Move &&
+        (copied->st_size != off_t(done) || !zelmo_file_id_matches(&start, copied, 1)))
+        return failure(job.kind, job.source, Side::Source,
+                       QStringLiteral("コピーの途中で変更されました。移動は取りやめました。"));
+    if (!folderStillThere(job))
+        return folderReplaced(job);
+    FileOpResult r = publish(job, &out.t, agreed);
+    if (r.outcome == FileOpOutcome::Done) {
+        if (const int err = zelmo_temp_close(&out.t))
+            return failure(job.kind, job.source, Side::Destination, err);
+    }
+    return r;
 }
 
 // A symbolic link moved to another file system stays a link with the same target.
-FileOpResult copyLink(const QString& source, const QByteArray& dest, const QByteArray& destFolder) {
+FileOpResult copyLink(const Job& job, std::optional<ZelmoFileId> agreed) {
     std::vector<char> target(PATH_MAX + 1);
-    const ssize_t n = ::readlink(toFsBytes(source).constData(), target.data(), target.size());
+    const ssize_t n = ::readlink(job.src.constData(), target.data(), target.size());
     if (n < 0 || size_t(n) >= target.size())
-        return failure(FileOpKind::Move, source, n < 0 ? errno : ENAMETOOLONG);
+        return failure(job.kind, job.source, Side::Source, n < 0 ? errno : ENAMETOOLONG);
     target[size_t(n)] = '\0';
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray temp = join(destFolder, ".zelmo32-link" + QByteArray::number(attempt));
-        if (::symlink(target.data(), temp.constData()) != 0) {
-            if (errno == EEXIST)
-                continue;
-            return failure(FileOpKind::Move, source, errno);
+    Temp link;
+    link.t.dir = job.destDir;
+    for (int attempt = 0;; ++attempt) {
+        zelmo_random_name(ZELMO_TEMP_PREFIX, link.t.name, sizeof link.t.name);
+        zelmo_write_step("create");
+        if (::symlinkat(target.data(), job.destDir, link.t.name) == 0)
+            break;
+        if (errno != EEXIST || attempt == 100) {
+            link.t.name[0] = '\0';
+            return failure(job.kind, job.source, Side::Destination, errno);
         }
-        if (::rename(temp.constData(), dest.constData()) != 0) {
-            const int err = errno;
-            ::unlink(temp.constData());
-            return failure(FileOpKind::Move, source, err);
-        }
-        return kDone;
     }
-    return failure(FileOpKind::Move, source, EEXIST);
+    if (!folderStillThere(job))
+        return folderReplaced(job);
+    return publish(job, &link.t, agreed);
 }
 
-// The destination folder and what already stands at dest: a result to stop with, or
-// nothing to go on (the overwrite question answered "overwrite").
-std::optional<FileOpResult> checkDestination(FileOpKind kind, const QString& source,
-                                             const struct stat& srcSt, const QByteArray& dest,
-                                             const QByteArray& destFolder,
-                                             const FileOpCallbacks& callbacks) {
-    struct stat st;
-    if (::stat(destFolder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return failure(kind, source, QStringLiteral("行き先のフォルダがありません。"));
-    if (::lstat(dest.constData(), &st) != 0)
-        return errno == ENOENT ? std::nullopt
-                               : std::optional<FileOpResult>(failure(kind, source, errno));
-    struct stat followed;
-    const bool same = (st.st_dev == srcSt.st_dev && st.st_ino == srcSt.st_ino) ||
-                      (::stat(dest.constData(), &followed) == 0 &&
-                       followed.st_dev == srcSt.st_dev && followed.st_ino == srcSt.st_ino);
-    if (same)
-        return failure(kind, source, QStringLiteral("元のファイルと行き先のファイルが同じです。"));
-    if (S_ISDIR(st.st_mode))
-        return failure(kind, source, QStringLiteral("行き先に同じ名前のフォルダがあります。"));
-    if (!callbacks.askOverwrite)
-        return kCancelled;
-    const QString destName = fromFsBytes(dest);
-    switch (callbacks.askOverwrite(factsOf(destName, st), factsOf(source, srcSt))) {
-    case OverwriteAnswer::Overwrite:
-        return std::nullopt;
-    case OverwriteAnswer::Skip:
-    case OverwriteAnswer::Cancel:
-        break;
+// Renames the source aside (so nothing can take its name meanwhile), checks it is still the
+// file that was copied, unchanged, and only then removes it; else puts it back.
+FileOpResult removeMovedSource(const Job& job, const struct stat& copied) {
+    const qsizetype slash = job.src.lastIndexOf('/');
+    const QByteArray srcFolder = slash < 0    ? QByteArray(".")
+                                 : slash == 0 ? QByteArray("/")
+                                              : job.src.left(slash);
+    const QByteArray srcName = job.src.mid(slash + 1);
+    const QString copiedTo =
+        QStringLiteral("\r\n%1 にはコピーされています。").arg(displayName(job.destShown));
+    Fd dir(::open(srcFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd < 0)
+        return failure(job.kind, job.source, Side::Source, FileErrorText(errno) + copiedTo);
+    char aside[64];
+    int err = EEXIST;
+    for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
+        zelmo_random_name(ZELMO_ASIDE_PREFIX, aside, sizeof aside);
+        err = zelmo_rename_noreplace(dir.fd, srcName.constData(), dir.fd, aside);
     }
-    return kCancelled;
+    if (err != 0)
+        return failure(job.kind, job.source, Side::Source, FileErrorText(err) + copiedTo);
+    struct stat now;
+    ZelmoFileId was;
+    zelmo_file_id(&copied, &was);
+    if (::fstatat(dir.fd, aside, &now, AT_SYMLINK_NOFOLLOW) == 0 && sameInode(now, copied) &&
+        (S_ISLNK(now.st_mode) || zelmo_file_id_matches(&was, &now, 0))) {
+        zelmo_write_step("unlink");
+        if (::unlinkat(dir.fd, aside, 0) == 0) {
+            ::fsync(dir.fd);
+            return kDone;
+        }
+        err = errno;
+    }
+    // Another file, or the same one changed: it stays, under its own name again.
+    const int back = zelmo_rename_noreplace(dir.fd, aside, dir.fd, srcName.constData());
+    QString cause = err ? FileErrorText(err)
+                        : QStringLiteral("コピーの後で変更されたため、削除しませんでした。");
+    if (back != 0)
+        cause += QStringLiteral("\r\n元のファイルは %1 として残っています。")
+                     .arg(displayName(fromFsBytes(join(srcFolder, aside))));
+    return failure(job.kind, job.source, Side::Source, cause + copiedTo);
+}
+
+// Moves the source over the agreed file within one file system: exchanged, then what now
+// stands at the source's name must be the agreed file (else it is swapped back: ESTALE),
+// and it is removed. 0 or an errno value (EXDEV: another file system).
+int exchangeMove(const Job& job, const ZelmoFileId& agreed) {
+    Fd old(::openat(job.destDir, job.name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (old.fd < 0)
+        return errno;
+    struct stat before;
+    if (::fstat(old.fd, &before) != 0 || !zelmo_file_id_matches(&agreed, &before, 1))
+        return ESTALE;
+    zelmo_write_step("exchange");
+    if (::renameat2(AT_FDCWD, job.src.constData(), job.destDir, job.name.constData(),
+                    RENAME_EXCHANGE) != 0) {
+        const int err = errno;
+        if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP)
+            return err;
+        // No exchange on this file system: look, then rename over at once.
+        struct stat now;
+        if (::fstatat(job.destDir, job.name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+            return errno;
+        if (!sameInode(now, before) || !zelmo_file_id_matches(&agreed, &now, 0))
+            return ESTALE;
+        zelmo_write_step("rename");
+        return ::renameat(AT_FDCWD, job.src.constData(), job.destDir, job.name.constData()) == 0
+                   ? 0
+                   : errno;
+    }
+    struct stat out;
+    if (::lstat(job.src.constData(), &out) != 0 || !sameInode(out, before) ||
+        !zelmo_file_id_matches(&agreed, &out, 0)) {
+        zelmo_write_step("exchange");
+        return ::renameat2(job.destDir, job.name.constData(), AT_FDCWD, job.src.constData(),
+                           RENAME_EXCHANGE) == 0
+                   ? ESTALE
+                   : errno;
+    }
+    zelmo_write_step("unlink");
+    ::unlink(job.src.constData());
+    return 0;
+}
+
+// A rename within one file system: never onto a name it was not allowed to replace.
+// 0 done, or the errno value (EXDEV: another file system).
+int renameInto(const Job& job, std::optional<ZelmoFileId>* agreed,
+               std::optional<FileOpResult>* stop) {
+    for (int round = 0; round < 50; ++round) {
+        int err = faults().moveRenameError;
+        if (!err && !*agreed) {
+            err = zelmo_rename_noreplace(AT_FDCWD, job.src.constData(), job.destDir,
+                                         job.name.constData());
+        } else if (!err) {
+            err = exchangeMove(job, **agreed);
+        }
+        if (err == 0 || err == EXDEV || (err != EEXIST && err != ESTALE && err != ENOENT))
+            return err;
+        struct stat st;
+        if (err == ENOENT && ::lstat(job.src.constData(), &st) != 0)
+            return ENOENT; // the source itself is gone
+        if ((*stop = askAgain(job, agreed)))
+            return -1;
+    }
+    return EEXIST;
 }
 
 FileOpResult copyOrMove(FileOpKind kind, const QString& source, const QString& folder,
                         const FileOpCallbacks& callbacks) {
-    const QByteArray src = toFsBytes(source);
-    struct stat srcSt;
-    if (::lstat(src.constData(), &srcSt) != 0)
-        return failure(kind, source, errno);
+    Job job{kind, source, toFsBytes(source), {}, toFsBytes(folder), -1, {}, {}, callbacks};
+    if (::lstat(job.src.constData(), &job.srcSt) != 0)
+        return failure(kind, source, Side::Source, errno);
     // A copy takes what a link points to; a move takes the link itself.
-    if (kind == FileOpKind::Copy && S_ISLNK(srcSt.st_mode) && ::stat(src.constData(), &srcSt) != 0)
-        return failure(kind, source, errno);
-    if (S_ISDIR(srcSt.st_mode) && kind == FileOpKind::Copy)
+    if (kind == FileOpKind::Copy && S_ISLNK(job.srcSt.st_mode) &&
+        ::stat(job.src.constData(), &job.srcSt) != 0)
+        return failure(kind, source, Side::Source, errno);
+    if (S_ISDIR(job.srcSt.st_mode) && kind == FileOpKind::Copy)
         return failure(kind, source, QStringLiteral("フォルダはコピーできません。"));
-    const QByteArray destFolder = toFsBytes(folder);
-    const QByteArray dest = join(destFolder, baseName(src));
-    if (auto stop = checkDestination(kind, source, srcSt, dest, destFolder, callbacks))
-        return *stop;
+    // The folder the user chose, held open: everything below goes through it.
+    Fd dir(::open(job.folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd < 0)
+        return failure(kind, source, QStringLiteral("行き先のフォルダがありません。"));
+    job.destDir = dir.fd;
+    zelmo_remove_stale_temps(dir.fd); // what killed writes of ours left there
+    job.name = baseName(job.src);
+    job.destShown = fromFsBytes(join(job.folder, job.name));
+    std::optional<ZelmoFileId> agreed;
+    struct stat there;
+    if (::fstatat(dir.fd, job.name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (auto stop = askAbout(job, there, &agreed))
+            return *stop;
+    } else if (errno != ENOENT) {
+        return failure(kind, source, Side::Destination, errno);
+    }
 
     struct Finish {
         const FileOpCallbacks& callbacks;
@@ -265,39 +444,34 @@ FileOpResult copyOrMove(FileOpKind kind, const QString& source, const QString& f
                 callbacks.finished();
         }
     };
+    struct stat copied = job.srcSt;
     if (kind == FileOpKind::Copy) {
         Finish finish{callbacks};
-        return copyFile(kind, source, dest, destFolder, callbacks);
+        return copyFile(job, agreed, &copied);
     }
-    const int renameErr = faults().moveRenameError ? faults().moveRenameError
-                          : ::rename(src.constData(), dest.constData()) == 0 ? 0
-                                                                             : errno;
-    if (renameErr == 0)
+    std::optional<FileOpResult> stop;
+    const int renameErr = renameInto(job, &agreed, &stop);
+    if (stop)
+        return *stop;
+    if (renameErr == 0) {
+        ::fsync(dir.fd);
         return kDone;
+    }
     if (renameErr != EXDEV)
         return failure(kind, source, renameErr);
     // Another file system: copy, check, and only then remove the source.
-    if (S_ISDIR(srcSt.st_mode))
+    if (S_ISDIR(job.srcSt.st_mode))
         return failure(kind, source,
                        QStringLiteral("フォルダは別のファイルシステムへ移動できません。"));
-    FileOpResult copied;
+    FileOpResult result;
     {
         Finish finish{callbacks};
-        copied = S_ISLNK(srcSt.st_mode) ? copyLink(source, dest, destFolder)
-                                        : copyFile(kind, source, dest, destFolder, callbacks);
+        result =
+            S_ISLNK(job.srcSt.st_mode) ? copyLink(job, agreed) : copyFile(job, agreed, &copied);
     }
-    if (copied.outcome != FileOpOutcome::Done)
-        return copied;
-    struct stat destSt;
-    if (::lstat(dest.constData(), &destSt) != 0 || destSt.st_size != srcSt.st_size)
-        return failure(kind, source, QStringLiteral("コピーしたファイルの大きさが違います。"));
-    if (::unlink(src.constData()) != 0) {
-        const int err = errno;
-        return failure(kind, source,
-                       QStringLiteral("%1\r\n%2 にはコピーされています。")
-                           .arg(FileErrorText(err), displayName(fromFsBytes(dest))));
-    }
-    return kDone;
+    if (result.outcome != FileOpOutcome::Done)
+        return result;
+    return removeMovedSource(job, copied);
 }
 
 FileOpResult removeFile(FileOpKind kind, const QString& path) {
@@ -336,6 +510,7 @@ QString FileErrorText(int err) {
     switch (err) {
     case ENOSPC:
     case EDQUOT:
+    case EFBIG: // also a write past the size limit (ulimit -f)
         return QStringLiteral("ディスクの空き容量が足りません。");
     case EACCES:
     case EPERM:
@@ -360,12 +535,27 @@ QString FileErrorText(int err) {
     }
 }
 
+FileFacts FileFactsOf(const QString& path, const struct stat& st) {
+    FileFacts f;
+    f.path = path;
+    f.size = int64_t(st.st_size);
+    f.modified = QDateTime::fromMSecsSinceEpoch(int64_t(st.st_mtim.tv_sec) * 1000 +
+                                                st.st_mtim.tv_nsec / 1000000);
+    f.readOnly = (st.st_mode & S_IWUSR) == 0;
+    f.device = uint64_t(st.st_dev);
+    f.inode = uint64_t(st.st_ino);
+    f.modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    f.changedNs = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return f;
+}
+
 void SetFileOpFaults(const FileOpFaults& f) {
     faults() = f;
 }
 
 FileOpResult RunFileOperation(FileOpKind kind, const QString& source,
                               const QString& destinationFolder, const FileOpCallbacks& callbacks) {
+    zelmo_catch_file_size_signal();
     switch (kind) {
     case FileOpKind::Copy:
     case FileOpKind::Move:

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <functional>
 
+struct stat;
+
 namespace platform {
 
 enum class FileOpKind { Copy, Move, Delete, Trash };
@@ -20,11 +22,18 @@ struct FileOpResult {
     QString reason; // for Failed: what went wrong, in Japanese, for the user
 };
 
-// A file as the overwrite question shows it.
+// A file as the overwrite question shows it, with what identifies it: "overwrite" replaces
+// only this very file (device, inode, size, modification and change time), never another
+// one that took its name meanwhile.
 struct FileFacts {
     QString path;
     int64_t size = 0;
     QDateTime modified;
+    bool readOnly = false; // no write permission for its owner
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t modifiedNs = 0; // since 1970
+    int64_t changedNs = 0;
 };
 
 enum class OverwriteAnswer { Overwrite, Skip, Cancel };
@@ -33,7 +42,8 @@ enum class TrashFallbackAnswer { DeleteForGood, Cancel };
 struct FileOpCallbacks {
     // Before Delete or Trash: true to go on.
     std::function<bool(FileOpKind kind, const QString& path)> confirmDelete;
-    // The destination already holds a file of that name.
+    // The destination already holds a file of that name. Asked again when another file
+    // has taken the name by the time the copy is whole.
     std::function<OverwriteAnswer(const FileFacts& existing, const FileFacts& incoming)>
         askOverwrite;
     // The file cannot go to the trash (no trash on its file system): delete it for good?
@@ -46,7 +56,10 @@ struct FileOpCallbacks {
 };
 
 // One file and one destination folder (Copy, Move), or one file (Delete, Trash). "Skip"
-// at the overwrite question counts as Cancelled: nothing was done.
+// at the overwrite question counts as Cancelled: nothing was done. A copy is made unnamed
+// (or under a temporary name) in the destination folder and gets its name only when whole;
+// a move to another file system removes the source only when it is still the file that
+// was copied, unchanged. A failure's reason says which side failed (source or destination).
 FileOpResult RunFileOperation(FileOpKind kind, const QString& source,
                               const QString& destinationFolder, const FileOpCallbacks& callbacks);
 
@@ -59,7 +72,12 @@ struct FileOpFaults {
     int moveRenameError = 0; // errno of the rename that moves a file (EXDEV: other disk)
     int copyWriteError = 0;  // errno of the writes of a copy (ENOSPC: disk full)
     int progressDelayMs = 500;
+    // Called after each block a copy writes: another program acting meanwhile.
+    std::function<void(int64_t done)> duringCopy;
 };
 void SetFileOpFaults(const FileOpFaults& faults);
+
+// The facts of a file as lstat gave them.
+FileFacts FileFactsOf(const QString& path, const struct stat& st);
 
 } // namespace platform

@@ -2,12 +2,13 @@
 
 #include "platform/FsName.h"
 
+#include "outside/files/TempFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +34,12 @@ QString causeText(int err) {
         return QStringLiteral("フォルダです");
     case ELOOP:
         return QStringLiteral("シンボリックリンクが循環しています");
+    case ENOLINK:
+        return QStringLiteral("リンク先がありません");
+    case ESTALE:
+        return QStringLiteral("保存の途中で別のプログラムがファイルを置き換えました");
+    case EEXIST:
+        return QStringLiteral("保存の途中で別のプログラムが同じ名前のファイルを作りました");
     default:
         return QString::fromLocal8Bit(strerror(err));
     }
@@ -45,157 +52,135 @@ bool fail(const QString& path, int err, QString* error) {
     return false;
 }
 
-QByteArray dirOf(const QByteArray& path) {
+struct Fd {
+    int fd = -1;
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    void reset(int f) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = f;
+    }
+};
+
+void split(const QByteArray& path, QByteArray* folder, QByteArray* name) {
     const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return QByteArrayLiteral(".");
-    if (slash == 0)
-        return QByteArrayLiteral("/");
-    return path.left(slash);
+    *folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    *name = path.mid(slash + 1);
 }
 
-// Follows symbolic links to the file they name; a dangling link gives its target.
-bool resolveLinks(QByteArray* path, int* err) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (lstat(path->constData(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return true;
-        QByteArray target(qsizetype(PATH_MAX) + 1, '\0');
-        const ssize_t n = readlink(path->constData(), target.data(), size_t(target.size()));
-        if (n < 0) {
-            *err = errno;
-            return false;
-        }
-        target.resize(n);
-        *path = target.startsWith('/') ? target : dirOf(*path) + '/' + target;
-    }
-    *err = ELOOP;
-    return false;
-}
-
-bool writeAll(int fd, const QByteArray& bytes, int* err) {
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(std::min<qsizetype>(left, 1 << 20)));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            *err = errno;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
+// The folder and name of the file to replace: a link as the last part is followed only
+// where the kernel's own rule would follow it in any folder (the link belongs to us or to
+// the folder's owner), and then by the kernel, never by joining its text to a path.
+// 0 or an errno value.
+int locate(const QByteArray& path, Fd* dir, QByteArray* name) {
+    QByteArray folder;
+    split(path, &folder, name);
+    if (name->isEmpty() || *name == "." || *name == "..")
+        return EISDIR;
+    dir->reset(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir->fd < 0)
+        return errno;
+    struct stat st, folderSt;
+    if (::fstatat(dir->fd, name->constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISLNK(st.st_mode))
+        return 0;
+    if (::fstat(dir->fd, &folderSt) != 0)
+        return errno;
+    if (st.st_uid != ::geteuid() && st.st_uid != folderSt.st_uid)
+        return EACCES;
+    Fd target;
+    target.reset(::openat(dir->fd, name->constData(), O_PATH | O_CLOEXEC));
+    if (target.fd < 0)
+        return errno == ENOENT ? ENOLINK : errno; // a dangling link names no file to replace
+    char real[PATH_MAX + 1];
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(target.fd);
+    const ssize_t n = ::readlink(proc.constData(), real, PATH_MAX);
+    if (n <= 0)
+        return n < 0 ? errno : ENOENT;
+    split(QByteArray(real, n), &folder, name);
+    dir->reset(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat found, wanted;
+    if (dir->fd < 0 || ::fstatat(dir->fd, name->constData(), &found, AT_SYMLINK_NOFOLLOW) != 0 ||
+        ::fstat(target.fd, &wanted) != 0 || found.st_dev != wanted.st_dev ||
+        found.st_ino != wanted.st_ino)
+        return ESTALE; // moved while we looked
+    return 0;
 }
 
 // Reserves room for size bytes; file systems without the call count as done.
-bool reserve(int fd, qsizetype size, int* err) {
+int reserve(int fd, qsizetype size) {
     if (size == 0)
-        return true;
+        return 0;
     const int r = posix_fallocate(fd, 0, off_t(size));
-    if (r == 0 || r == EOPNOTSUPP || r == EINVAL || r == ENOSYS)
-        return true;
-    *err = r;
-    return false;
+    return r == EOPNOTSUPP || r == EINVAL || r == ENOSYS ? 0 : r;
 }
 
-bool writeInPlace(const QByteArray& target, const QByteArray& bytes, int* err) {
-    const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        *err = errno;
-        return false;
-    }
-    bool ok = reserve(fd, bytes.size(), err) && writeAll(fd, bytes, err);
-    if (ok && ftruncate(fd, off_t(bytes.size())) != 0) {
-        *err = errno;
-        ok = false;
-    }
-    if (ok && fsync(fd) != 0) {
-        *err = errno;
-        ok = false;
-    }
-    if (::close(fd) != 0 && ok) {
-        *err = errno;
-        ok = false;
-    }
-    return ok;
+mode_t newFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
 }
 
 } // namespace
 
 bool replaceFileContents(const QString& path, const QByteArray& bytes, QString* error) {
-    QByteArray target = toFsBytes(path);
-    int err = 0;
-    if (target.isEmpty())
+    zelmo_catch_file_size_signal();
+    const QByteArray bytesPath = toFsBytes(path);
+    if (bytesPath.isEmpty())
         return fail(path, ENOENT, error);
-    if (!resolveLinks(&target, &err))
+    Fd dir;
+    QByteArray name;
+    if (const int err = locate(bytesPath, &dir, &name))
         return fail(path, err, error);
 
     struct stat old;
-    const bool exists = ::stat(target.constData(), &old) == 0;
+    const bool exists = ::fstatat(dir.fd, name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists && errno != ENOENT)
+        return fail(path, errno, error);
     if (exists && S_ISDIR(old.st_mode))
         return fail(path, EISDIR, error);
+    // A file its owner made read-only stays as it is, also for root, whom access() lets
+    // through; and a file we may not write is not replaced through the folder either.
+    if (exists && ((old.st_mode & S_IWUSR) == 0 ||
+                   ::faccessat(dir.fd, name.constData(), W_OK, AT_EACCESS) != 0))
+        return fail(path, EACCES, error);
 
-    const QByteArray dir = dirOf(target);
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray base = target.mid(slash + 1);
-    std::random_device rd;
-    std::mt19937 rng(rd());
-    QByteArray temp;
-    int fd = -1;
-    for (int tries = 0; tries < 100 && fd < 0; ++tries) {
-        temp = dir + "/." + base.left(200) + '.' + QByteArray::number(rng() % 1000000000u) + ".tmp";
-        // A new file gets the umask's permissions, an old file's own come below.
-        fd =
-            ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        err = errno;
-        // A folder closed to new files, with the file itself writable, is written in place.
-        if (exists && (err == EACCES || err == EPERM || err == EROFS) &&
-            access(target.constData(), W_OK) == 0) {
-            if (writeInPlace(target, bytes, &err))
-                return true;
-        }
+    zelmo_remove_stale_temps(dir.fd);
+    ZelmoTempFile t;
+    // A folder that takes no new file refuses the save: writing in place could be torn.
+    if (const int err = zelmo_temp_create(dir.fd, 1, 0600, &t))
         return fail(path, err, error);
-    }
-
-    bool ok = reserve(fd, bytes.size(), &err) && writeAll(fd, bytes, &err);
-    if (ok && exists) {
+    int err = reserve(t.fd, bytes.size());
+    if (!err)
+        err = zelmo_write_all(t.fd, bytes.constData(), size_t(bytes.size()));
+    if (!err && exists) {
         // Owner first: a change of owner clears the set-id bits that fchmod then restores.
-        if (fchown(fd, old.st_uid, old.st_gid) != 0)
-            (void)!fchown(fd, uid_t(-1), old.st_gid);
-        if (fchmod(fd, old.st_mode & 07777) != 0) {
-            err = errno;
-            ok = false;
-        }
+        if (fchown(t.fd, old.st_uid, old.st_gid) != 0)
+            (void)!fchown(t.fd, uid_t(-1), old.st_gid);
     }
-    if (ok && fsync(fd) != 0) {
+    if (!err && fchmod(t.fd, exists ? old.st_mode & 07777 : newFileMode()) != 0)
         err = errno;
-        ok = false;
-    }
-    if (::close(fd) != 0 && ok) {
+    zelmo_write_step("sync");
+    if (!err && fsync(t.fd) != 0)
         err = errno;
-        ok = false;
+    if (!err) {
+        ZelmoFileId id;
+        zelmo_file_id(&old, &id);
+        err = exists ? zelmo_temp_exchange(&t, name.constData(), &id)
+                     : zelmo_temp_publish(&t, name.constData());
+        if (err == ENOENT)
+            err = ESTALE; // removed meanwhile: not the file the user saved over
     }
-    if (ok && ::rename(temp.constData(), target.constData()) != 0) {
-        err = errno;
-        ok = false;
-    }
-    if (!ok) {
-        ::unlink(temp.constData());
+    const int closeErr = zelmo_temp_close(&t);
+    if (!err)
+        err = closeErr;
+    if (err)
         return fail(path, err, error);
-    }
-    // The rename itself reaches the disk with the folder's sync.
-    const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        fsync(dfd);
-        ::close(dfd);
-    }
+    // The new name reaches the disk with the folder's sync.
+    fsync(dir.fd);
     return true;
 }
 

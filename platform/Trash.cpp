@@ -3,6 +3,8 @@
 #include "platform/FileOperation.h"
 #include "platform/FsName.h"
 
+#include "outside/files/TempFile.h"
+
 #include <QDateTime>
 #include <cerrno>
 #include <climits>
@@ -11,6 +13,7 @@
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 
@@ -60,42 +63,70 @@ dev_t deviceOf(QByteArray path) {
     return st.st_dev;
 }
 
-bool isDirOnDevice(const QByteArray& path, dev_t dev) {
-    struct stat st;
-    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_dev == dev;
-}
-
-// A trash folder that holds files/ and info/ on the device (made when missing).
-bool usableTrash(const QByteArray& trash, dev_t dev) {
-    for (const char* sub : {"files", "info"}) {
-        const QByteArray dir = join(trash, sub);
-        if (::mkdir(dir.constData(), 0700) != 0 && errno != EEXIST)
-            return false;
-        if (!isDirOnDevice(dir, dev))
-            return false;
+struct Fd {
+    int fd = -1;
+    Fd() = default;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd() {
+        if (fd >= 0)
+            ::close(fd);
     }
-    return isDirOnDevice(trash, dev);
-}
+    Fd(Fd&& o) noexcept : fd(o.fd) { o.fd = -1; }
+    Fd& operator=(Fd&& o) noexcept {
+        std::swap(fd, o.fd);
+        return *this;
+    }
+};
 
-// A folder of ours, not a link: made when missing.
-bool ownRealDir(const QByteArray& path) {
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-        return false;
+// A folder of the trash, opened without following a link: a real directory of ours on
+// the device, else -1.
+Fd ownDirAt(int parent, const char* name, dev_t dev, bool followLink = false) {
+    if (::mkdirat(parent, name, 0700) != 0 && errno != EEXIST)
+        return Fd();
+    Fd dir(
+        ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)));
     struct stat st;
-    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+    if (dir.fd < 0 || ::fstat(dir.fd, &st) != 0 || !S_ISDIR(st.st_mode) ||
+        st.st_uid != ::getuid() || st.st_dev != dev)
+        return Fd();
+    return dir;
 }
 
-QByteArray topDirectoryTrash(const QByteArray& topdir, dev_t dev) {
+// A trash folder with files/ and info/, made when missing. Each must be a real directory
+// owned by the user: another user who could write into a loose trash folder may have put
+// their own folder or a link in the place of files/. A loose mode of the user's own trash
+// folder is closed to others first. The home trash may be the user's own link.
+struct TrashDirs {
+    Fd files, info;
+};
+bool openTrash(const QByteArray& trash, dev_t dev, TrashDirs* out, bool home = false) {
+    const qsizetype slash = trash.lastIndexOf('/');
+    Fd parent(::open(slash <= 0 ? "/" : trash.left(slash).constData(),
+                     O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (parent.fd < 0)
+        return false;
+    Fd top = ownDirAt(parent.fd, trash.mid(slash + 1).constData(), dev, home);
+    struct stat st;
+    if (top.fd < 0 || ::fstat(top.fd, &st) != 0)
+        return false;
+    if ((st.st_mode & 077) != 0 && ::fchmod(top.fd, 0700) != 0)
+        return false;
+    out->files = ownDirAt(top.fd, "files", dev);
+    out->info = ownDirAt(top.fd, "info", dev);
+    return out->files.fd >= 0 && out->info.fd >= 0;
+}
+
+QByteArray topDirectoryTrash(const QByteArray& topdir, dev_t dev, TrashDirs* dirs) {
     const QByteArray uid = QByteArray::number(uint(::getuid()));
     const QByteArray shared = join(topdir, ".Trash");
     struct stat st;
     if (::lstat(shared.constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
         const QByteArray mine = join(shared, uid);
-        if (ownRealDir(mine) && usableTrash(mine, dev))
+        if (openTrash(mine, dev, dirs))
             return mine;
     }
     const QByteArray own = join(topdir, ".Trash-" + uid);
-    if (ownRealDir(own) && usableTrash(own, dev))
+    if (openTrash(own, dev, dirs))
         return own;
     return {};
 }
@@ -153,7 +184,8 @@ QString TopDirectoryTrash(const QString& topdir) {
     struct stat st;
     if (::stat(top.constData(), &st) != 0)
         return {};
-    return fromFsBytes(topDirectoryTrash(top, st.st_dev));
+    TrashDirs dirs;
+    return fromFsBytes(topDirectoryTrash(top, st.st_dev, &dirs));
 }
 
 TrashResult MoveToTrash(const QString& path) {
@@ -172,23 +204,27 @@ TrashResult MoveToTrash(const QString& path) {
     // The home trash when it is on the file's file system, else that file system's own.
     QByteArray trash;
     QByteArray original;
+    TrashDirs dirs;
     const QByteArray home = homeTrashBytes();
-    if (deviceOf(home) == dev && makeDirs(home, 0700) && usableTrash(home, dev)) {
+    if (deviceOf(home) == dev && makeDirs(parentOf(home), 0700) &&
+        openTrash(home, dev, &dirs, true)) {
         trash = home;
         original = join(dir, name);
     } else {
         const QByteArray top = topDirOf(dir, dev);
-        trash = topDirectoryTrash(top, dev);
+        trash = topDirectoryTrash(top, dev, &dirs);
         original = dir == top ? name : join(dir.mid(top == "/" ? 1 : top.size() + 1), name);
     }
     if (trash.isEmpty())
         return {
             TrashOutcome::NoTrash,
             QStringLiteral("このファイルのあるファイルシステムには、使えるごみ箱がありません。")};
+    Fd from(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (from.fd < 0)
+        return failed(errno);
 
-    // A name of its own in the trash: its information file is made exclusively.
-    const QByteArray files = join(trash, "files");
-    const QByteArray info = join(trash, "info");
+    // A name of its own in the trash: its information file is made exclusively, and the
+    // file never replaces one there. Both go through the folders opened above.
     const QByteArray base = trashBaseName(name);
     const QByteArray text =
         "[Trash Info]\nPath=" + original.toPercentEncoding("/") + "\nDeletionDate=" +
@@ -197,10 +233,11 @@ TrashResult MoveToTrash(const QString& path) {
     for (int n = 1; n < 100000; ++n) {
         const QByteArray entry = n == 1 ? base : base + '.' + QByteArray::number(n);
         struct stat taken;
-        if (::lstat(join(files, entry).constData(), &taken) == 0)
+        if (::fstatat(dirs.files.fd, entry.constData(), &taken, AT_SYMLINK_NOFOLLOW) == 0)
             continue;
-        const QByteArray infoPath = join(info, entry + ".trashinfo");
-        const int fd = ::open(infoPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const QByteArray infoName = entry + ".trashinfo";
+        const int fd = ::openat(dirs.info.fd, infoName.constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
@@ -210,18 +247,20 @@ TrashResult MoveToTrash(const QString& path) {
         const int writeErr = errno;
         ::close(fd);
         if (!written) {
-            ::unlink(infoPath.constData());
+            ::unlinkat(dirs.info.fd, infoName.constData(), 0);
             return failed(writeErr);
         }
-        if (::rename(bytes.constData(), join(files, entry).constData()) != 0) {
-            const int err = errno;
-            ::unlink(infoPath.constData());
-            if (err == EXDEV)
-                return {TrashOutcome::NoTrash,
-                        QStringLiteral("ごみ箱が別のファイルシステムにあります。")};
-            return failed(err);
-        }
-        return {TrashOutcome::Done, {}};
+        const int err =
+            zelmo_rename_noreplace(from.fd, name.constData(), dirs.files.fd, entry.constData());
+        if (err == 0)
+            return {TrashOutcome::Done, {}};
+        ::unlinkat(dirs.info.fd, infoName.constData(), 0);
+        if (err == EEXIST)
+            continue;
+        if (err == EXDEV)
+            return {TrashOutcome::NoTrash,
+                    QStringLiteral("ごみ箱が別のファイルシステムにあります。")};
+        return failed(err);
     }
     return failed(EEXIST);
 }

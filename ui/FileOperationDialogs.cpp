@@ -167,10 +167,11 @@ OverwriteRequest OverwriteQuestion(const platform::FileFacts& existing,
                                    const platform::FileFacts& incoming) {
     OverwriteRequest req;
     req.caption = QStringLiteral("ファイルの上書きの確認");
-    req.text =
-        QStringLiteral("行き先には同じ名前のファイルがあります。\r\n\r\n今あるファイル：\r\n%1"
-                       "\r\n\r\n新しいファイル：\r\n%2\r\n\r\n上書きしますか？")
-            .arg(factsText(existing), factsText(incoming));
+    // A read-only file is said to be one: its owner chose to keep it as it is.
+    req.text = QStringLiteral("行き先には同じ名前のファイルがあります。\r\n\r\n今あるファイル%1："
+                              "\r\n%2\r\n\r\n新しいファイル：\r\n%3\r\n\r\n上書きしますか？")
+                   .arg(existing.readOnly ? QStringLiteral("（読み取り専用）") : QString(),
+                        factsText(existing), factsText(incoming));
     req.buttons = {QStringLiteral("上書き"), QStringLiteral("スキップ"),
                    QStringLiteral("キャンセル")};
     return req;

@@ -4,6 +4,7 @@
 #define _GNU_SOURCE
 #include "outside/archive/ArchiveExtract.h"
 #include "outside/archive/ArchiveInternal.h"
+#include "outside/files/TempFile.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -141,33 +142,24 @@ static int enterFolders(Extraction* x, char** parts, int count) {
 }
 
 /* An existing file is never overwritten: the new one is kept beside it as "name (2).ext",
- * "name (3).ext" ... The rename refuses to replace, so a file made meanwhile is kept too. */
-static int placeFile(int dir, const char* temp, const char* name) {
+ * "name (3).ext" ... The file gets its name only when whole, and taking a name never
+ * replaces what stands there, so a file made meanwhile is kept too. 0 or an errno value. */
+static int placeFile(ZelmoTempFile* t, const char* name) {
     size_t len = strlen(name);
     const char* dot = strrchr(name, '.');
     if (!dot || dot == name)
         dot = name + len;
     char* candidate = malloc(len + 16);
     if (!candidate)
-        return -1;
+        return ENOMEM;
     strcpy(candidate, name);
-    for (int n = 2; n < 10000; ++n) {
-        int r = renameat2(dir, temp, dir, candidate, RENAME_NOREPLACE);
-        if (r != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            /* A file system without no-replace renames: a link never replaces either. */
-            r = linkat(dir, temp, dir, candidate, 0);
-            if (r == 0)
-                unlinkat(dir, temp, 0);
-        }
-        if (r == 0 || errno != EEXIST) {
-            free(candidate);
-            return r;
-        }
+    int err = EEXIST;
+    for (int n = 2; n < 10000 && err == EEXIST; ++n) {
+        err = zelmo_temp_publish(t, candidate);
         snprintf(candidate, len + 16, "%.*s (%d)%s", (int)(dot - name), name, n, dot);
     }
     free(candidate);
-    errno = EEXIST;
-    return -1;
+    return err;
 }
 
 /* Copies the member's data into fd, within the byte budget. 0 written, 1 cap hit, -1 read
@@ -182,53 +174,43 @@ static int copyData(Extraction* x, struct archive* a, int fd) {
             return 0;
         if ((uint64_t)n > budget(x))
             return 1;
-        for (la_ssize_t done = 0; done < n;) {
-            ssize_t w = write(fd, chunk + done, (size_t)(n - done));
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                return -1;
-            }
-            done += w;
+        int err = zelmo_write_all(fd, chunk, (size_t)n);
+        if (err) {
+            errno = err;
+            return -1;
         }
         x->totalWritten += (uint64_t)n;
     }
 }
 
-/* Writes one regular file into dir under name. 0 done, 1 cap hit, -1 failure. */
+/* Writes one regular file into dir under name: a new file of the folder's own (unnamed where
+ * the file system allows), named only when whole. 0 done, 1 cap hit, -1 failure. */
 static int writeFile(Extraction* x, struct archive* a, struct archive_entry* entry, int dir,
                      const char* name) {
-    char temp[64];
-    int fd = -1;
+    /* A killed extraction before this one may have left temporaries: ours whose writer is
+     * gone are cleared, once per extraction. */
+    if (x->serial++ == 0)
+        zelmo_remove_stale_temps(x->root);
     /* The member's permission bits, at least readable and writable by the owner, never
      * set-id; the umask applies as to any new file. */
     mode_t perm = archive_entry_perm(entry) & 0777;
     perm = perm ? perm | 0600 : 0644;
-    for (int tries = 0; fd < 0 && tries < 100; ++tries) {
-        snprintf(temp, sizeof temp, ".zelmo-extract-%ld-%u", (long)getpid(), ++x->serial);
-        fd = openat(dir, temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, perm);
-        if (fd < 0 && errno != EEXIST)
-            return -1;
-    }
-    if (fd < 0)
+    ZelmoTempFile t;
+    if (zelmo_temp_create(dir, 1, perm, &t) != 0)
         return -1;
     uint64_t before = x->totalWritten;
-    int r = copyData(x, a, fd);
-    if (r == 0) {
-        if (archive_entry_mtime_is_set(entry)) {
-            struct timespec times[2] = {{0, UTIME_OMIT}, {0, 0}};
-            times[1].tv_sec = archive_entry_mtime(entry);
-            times[1].tv_nsec = archive_entry_mtime_nsec(entry);
-            futimens(fd, times);
-        }
+    int r = copyData(x, a, t.fd);
+    if (r == 0 && archive_entry_mtime_is_set(entry)) {
+        struct timespec times[2] = {{0, UTIME_OMIT}, {0, 0}};
+        times[1].tv_sec = archive_entry_mtime(entry);
+        times[1].tv_nsec = archive_entry_mtime_nsec(entry);
+        futimens(t.fd, times);
     }
-    if (close(fd) != 0 && r == 0)
+    if (r == 0 && placeFile(&t, name) != 0)
         r = -1;
-    if (r == 0 && placeFile(dir, temp, name) != 0)
-        r = -1;
-    if (r != 0)
-        unlinkat(dir, temp, 0);
-    else
+    if (zelmo_temp_close(&t) != 0 && r == 0)
+        r = -1; /* a late write error: the name stands, but the report says it failed */
+    if (r == 0)
         x->keptBytes += x->totalWritten - before;
     return r;
 }

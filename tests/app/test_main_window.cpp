@@ -30,6 +30,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -356,6 +357,27 @@ TEST_F(MainWindowTest, UnwritableSettingsFileIsReportedAndStartUpGoesOn) {
     // The launcher strip was built before the failure.
     EXPECT_EQ(f.Launcher().SlotButtons[10][13]->x(), 486);
     ::chmod(QFile::encodeName(ini()).constData(), 0644);
+}
+
+TEST_F(MainWindowTest, StartedUnderAFileSizeLimitSmallerThanTheSettingsFile) {
+    // ulimit -f 64 with a 96 kB settings file: its write fails (EFBIG, not a killing
+    // SIGXFSZ), is reported as a read-only file is, and start-up completes.
+    const QByteArray bytes =
+        "[FormStyle]\nViewerStyle=1\n[Pad]\nPad=" + QByteArray(96 << 10, 'p') + "\n";
+    writeIni(bytes);
+    struct rlimit old;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 64 << 10;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    TForm1& f = create();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ASSERT_EQ(responder.calls().size(), 1);
+    EXPECT_EQ(responder.calls().at(0).text, ini() + " に書き込めません");
+    EXPECT_FALSE(f.State().Creating);
+    EXPECT_TRUE(f.State().ViewerOpen);
+    EXPECT_EQ(iniBytes(), bytes);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST_F(MainWindowTest, RightPressOnAPagePanelOpensTheContextMenu) {

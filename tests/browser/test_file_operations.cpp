@@ -361,7 +361,7 @@ TEST_F(FileOperationsTest, MoveAcrossFileSystemsAndCopyOntoAFullDisk) {
     ops().Paste1->trigger();
     ASSERT_EQ(responder.calls().size(), 1);
     EXPECT_EQ(responder.calls()[0].text,
-              root + "/a.txt をコピーできません。\r\n\r\nディスクの空き容量が足りません。");
+              root + "/a.txt をコピーできません。\r\n\r\n行き先：ディスクの空き容量が足りません。");
     EXPECT_EQ(responder.calls()[0].type, ui::MsgDlgType::Error);
     EXPECT_EQ(QFileInfo(root + "/dest/a.txt").size(), 9);
     EXPECT_EQ(QDir(root + "/dest").entryList(QDir::Files | QDir::Hidden).size(), 1);

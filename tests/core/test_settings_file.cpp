@@ -1,8 +1,10 @@
 #include "core/SettingsFile.h"
 #include "platform/Errors.h"
+#include "platform/FsName.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -121,6 +123,38 @@ TEST_F(SettingsFileTest, UnwritableFolderRaisesTheMessage) {
     } catch (const EWriteError& e) {
         EXPECT_EQ(e.text(), bad + " に書き込めません");
     }
+}
+
+TEST_F(SettingsFileTest, ALinkedFileIsWrittenThroughTheLinkToItsTarget) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("real"));
+    writeAll(dir.filePath("real/shared.INI"), "[S]\nK=1\n");
+    ASSERT_TRUE(QFile::link(dir.filePath("real/shared.INI"), path()));
+    SettingsFile ini(path());
+    ini.WriteInteger("S", "K", 2);
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(readAll(dir.filePath("real/shared.INI")), "[S]\nK=2\n");
+    EXPECT_EQ(ini.ReadInteger("S", "K", 0), 2);
+}
+
+// A file of mixed lines (a UTF-8 line, a CP932 line, a line neither decodes): read line by
+// line, and every line nobody changed is written back byte for byte.
+TEST_F(SettingsFileTest, AFileOfMixedLinesKeepsEachUnchangedLinesBytes) {
+    const QByteArray utf8Line = "Utf=\xE3\x83\xA1\xE3\x83\xA2"; // メモ
+    const QByteArray cp932Line = "Sjis=\x83\x81\x83\x82";       // メモ
+    const QByteArray oddLine = "Odd=/x/\xFF\xFE\x80name";       // neither
+    writeAll(path(), "[S]\r\n" + utf8Line + "\r\n" + cp932Line + "\r\n" + oddLine + "\r\nK=1\r\n");
+    SettingsFile ini(path());
+    EXPECT_EQ(ini.ReadString("S", "Utf", ""), QStringLiteral("メモ"));
+    EXPECT_EQ(ini.ReadString("S", "Sjis", ""), QStringLiteral("メモ"));
+    EXPECT_EQ(ini.ReadString("S", "Odd", ""),
+              platform::fromFsBytes(QByteArray("/x/\xFF\xFE\x80name")));
+    ini.WriteInteger("S", "K", 2);
+    ini.WriteString("T", "New", "値");
+    EXPECT_EQ(readAll(path()), "[S]\r\n" + utf8Line + "\r\n" + cp932Line + "\r\n" + oddLine +
+                                   "\r\nK=2\r\n\r\n[T]\r\nNew=\xE5\x80\xA4\r\n");
+    // A file wholly in CP932 still reads as before.
+    writeAll(path(), "[S]\n" + cp932Line + "\n");
+    EXPECT_EQ(ini.ReadString("S", "Sjis", ""), QStringLiteral("メモ"));
 }
 
 } // namespace

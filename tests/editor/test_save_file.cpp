@@ -8,9 +8,11 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using editor::SaveFileBytes;
@@ -97,10 +99,11 @@ TEST_F(SaveFileTest, SymbolicLinksAreFollowedToTheirTarget) {
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ(names(at("real")), QStringList{"target.txt"});
 
-    // A dangling link creates its target; a loop is refused.
+    // A dangling link names no file: refused, as is a loop.
     ASSERT_EQ(::symlink("real/new.txt", fs(at("dangling")).constData()), 0);
-    ASSERT_TRUE(SaveFileBytes(at("dangling"), "made", &error));
-    EXPECT_EQ(get(at("real/new.txt")), "made");
+    EXPECT_FALSE(SaveFileBytes(at("dangling"), "made", &error));
+    EXPECT_EQ(error, at("dangling") + QStringLiteral(" に書き込めません\r\nリンク先がありません"));
+    EXPECT_EQ(names(at("real")), QStringList{"target.txt"});
     ASSERT_EQ(::symlink("loop", fs(at("loop")).constData()), 0);
     EXPECT_FALSE(SaveFileBytes(at("loop"), "x", &error));
     EXPECT_EQ(error, at("loop") +
@@ -145,20 +148,69 @@ TEST_F(SaveFileTest, FailuresLeaveTheOldFileWholeAndSayWhy) {
     EXPECT_EQ(names(dir.path()), (QStringList{"doc.txt", "folder"}));
 }
 
-TEST_F(SaveFileTest, ReadOnlyFolderWritesAWritableFileInPlaceAndRefusesAReadOnlyOne) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root; the full-disk case covers root";
-    ASSERT_TRUE(QDir(dir.path()).mkdir("ro"));
-    put(at("ro/writable.txt"), "old", 0644);
-    put(at("ro/locked.txt"), "old", 0444);
-    ::chmod(fs(at("ro")).constData(), 0555);
+// Runs fn in a child at uid 65534 when we are root (else as we are); its exit status.
+int asOrdinaryUser(const std::function<int()>& fn) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(99);
+        ::_exit(fn());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+}
+
+TEST_F(SaveFileTest, ReadOnlyFilesAndFoldersRefuseTheSaveAndNothingIsWrittenInPlace) {
+    // A file without owner write permission: not replaced, also for root.
+    put(at("locked.txt"), "old", 0444);
     QString error;
-    EXPECT_TRUE(SaveFileBytes(at("ro/writable.txt"), "new in place", &error))
-        << error.toStdString();
-    EXPECT_EQ(get(at("ro/writable.txt")), "new in place");
-    EXPECT_FALSE(SaveFileBytes(at("ro/locked.txt"), "new", &error));
-    EXPECT_EQ(error, at("ro/locked.txt") +
-                         QStringLiteral(" に書き込めません\r\n書き込みの権限がありません"));
-    EXPECT_EQ(get(at("ro/locked.txt")), "old");
+    EXPECT_FALSE(SaveFileBytes(at("locked.txt"), "new", &error));
+    EXPECT_EQ(error,
+              at("locked.txt") + QStringLiteral(" に書き込めません\r\n書き込みの権限がありません"));
+    EXPECT_EQ(get(at("locked.txt")), "old");
+
+    // A folder that takes no new file, with the file itself writable: refused, never
+    // written in place (a kill would tear it). An ordinary user's case.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("ro"));
+    put(at("ro/writable.txt"), "old", 0666);
+    ::chmod(fs(dir.path()).constData(), 0755);
+    ::chown(fs(at("ro")).constData(), 65534, 65534);
+    ::chown(fs(at("ro/writable.txt")).constData(), 65534, 65534);
+    ::chmod(fs(at("ro")).constData(), 0555);
+    const QString expected =
+        at("ro/writable.txt") + QStringLiteral(" に書き込めません\r\n書き込みの権限がありません");
+    EXPECT_EQ(
+        asOrdinaryUser([&] {
+            QString e;
+            return SaveFileBytes(at("ro/writable.txt"), "new", &e) ? 1 : e == expected ? 0 : 2;
+        }),
+        0);
+    EXPECT_EQ(get(at("ro/writable.txt")), "old");
+    EXPECT_EQ(names(at("ro")), QStringList{"writable.txt"});
     ::chmod(fs(at("ro")).constData(), 0755);
+}
+
+TEST_F(SaveFileTest, ALinkAnotherUserPlantedInASharedFolderIsNotFollowed) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "another user's link needs root to plant";
+    // A sticky world-writable folder (as /tmp) where uid 65534 put a link to our file.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("shared"));
+    ::chmod(fs(dir.path()).constData(), 0755);
+    ::chmod(fs(at("shared")).constData(), 01777);
+    put(at("mine.txt"), "my data", 0600);
+    ASSERT_EQ(asOrdinaryUser([&] {
+                  return ::symlink(fs(at("mine.txt")).constData(),
+                                   fs(at("shared/note.txt")).constData());
+              }),
+              0);
+    QString error;
+    EXPECT_FALSE(SaveFileBytes(at("shared/note.txt"), "overwritten", &error));
+    EXPECT_EQ(error, at("shared/note.txt") +
+                         QStringLiteral(" に書き込めません\r\n書き込みの権限がありません"));
+    EXPECT_EQ(get(at("mine.txt")), "my data");
+    // Our own link there is followed.
+    ASSERT_EQ(::symlink(fs(at("mine.txt")).constData(), fs(at("shared/own.txt")).constData()), 0);
+    EXPECT_TRUE(SaveFileBytes(at("shared/own.txt"), "through my link", &error));
+    EXPECT_EQ(get(at("mine.txt")), "through my link");
 }

@@ -2,6 +2,8 @@
 #include "platform/FsName.h"
 #include "platform/Trash.h"
 
+#include "outside/files/TempFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -10,8 +12,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -70,6 +74,7 @@ QList<QByteArray> entries(const QByteArray& dir) {
 struct Script {
     bool confirm = true;
     OverwriteAnswer overwrite = OverwriteAnswer::Overwrite;
+    QList<OverwriteAnswer> answers; // given first, in order; then overwrite
     TrashFallbackAnswer fallback = TrashFallbackAnswer::Cancel;
     std::function<bool(int64_t, int64_t)> progress;
     QList<FileOpKind> confirmed;
@@ -85,7 +90,7 @@ struct Script {
         };
         c.askOverwrite = [this](const FileFacts& existing, const FileFacts& incoming) {
             overwriteAsked.append({existing, incoming});
-            return overwrite;
+            return answers.isEmpty() ? overwrite : answers.takeFirst();
         };
         c.askTrashFallback = [this](const QString& path, const QString&) {
             fallbackAsked.append(path);
@@ -194,8 +199,8 @@ TEST_F(FileOperationTest, CopyOrMoveOntoItselfOrAFolderFailsWithTheReason) {
     EXPECT_EQ(r.reason,
               reason(file, "コピー", QString::fromUtf8("行き先のフォルダがありません。")));
     r = run(FileOpKind::Copy, src + "/gone.txt", dst);
-    EXPECT_EQ(r.reason,
-              reason(src + "/gone.txt", "コピー", QString::fromUtf8("ファイルが見つかりません。")));
+    EXPECT_EQ(r.reason, reason(src + "/gone.txt", "コピー",
+                               QString::fromUtf8("元のファイル：ファイルが見つかりません。")));
     EXPECT_TRUE(script.overwriteAsked.isEmpty());
 }
 
@@ -222,7 +227,7 @@ TEST_F(FileOperationTest, CancelledLongCopyLeavesTheOldFileAndNoPart) {
 TEST_F(FileOperationTest, CopyOntoAFullFileSystemKeepsTheOldFileAndSaysWhy) {
     const QByteArray from = src + "/" + kOddName;
     ASSERT_TRUE(writeBytes(from, QByteArray(256 << 10, 'y')));
-    const QString full = QString::fromUtf8("ディスクの空き容量が足りません。");
+    const QString full = QString::fromUtf8("行き先：ディスクの空き容量が足りません。");
     FileOpFaults faults;
     faults.copyWriteError = ENOSPC;
     SetFileOpFaults(faults);
@@ -278,7 +283,7 @@ TEST_F(FileOperationTest, MoveRenamesAndAcrossFileSystemsCopiesThenRemoves) {
     SetFileOpFaults(faults);
     const FileOpResult r = run(FileOpKind::Move, from, dst);
     EXPECT_EQ(r.reason,
-              reason(from, "移動", QString::fromUtf8("ディスクの空き容量が足りません。")));
+              reason(from, "移動", QString::fromUtf8("行き先：ディスクの空き容量が足りません。")));
     EXPECT_EQ(readBytes(from), "moving");
     EXPECT_TRUE(entries(dst).isEmpty());
     SetFileOpFaults({});
@@ -416,4 +421,213 @@ TEST_F(TrashTest, OtherFileSystemUsesItsOwnTrashOrAsksToDeleteForGood) {
     script.fallback = TrashFallbackAnswer::DeleteForGood;
     EXPECT_EQ(run(FileOpKind::Trash, lone).outcome, FileOpOutcome::Done);
     EXPECT_FALSE(exists(lone));
+}
+
+// Another program acting while the copy runs (the hook runs after the copy's first block):
+// what it made or changed is never replaced or removed unasked. Each case once with an
+// unnamed new file and once with a named temporary (file systems without O_TMPFILE).
+class CopyRaceTest : public FileOperationTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        FileOperationTest::SetUp();
+        zelmo_set_named_temporaries(GetParam());
+        from = src + "/data.bin";
+        to = dst + "/data.bin";
+        ASSERT_TRUE(writeBytes(from, content));
+    }
+    void TearDown() override {
+        zelmo_set_named_temporaries(0);
+        FileOperationTest::TearDown();
+    }
+    void during(std::function<void()> act) {
+        FileOpFaults faults;
+        faults.moveRenameError = moveAcross ? EXDEV : 0;
+        faults.duringCopy = [act, once = std::make_shared<bool>(false)](int64_t) {
+            if (!*once)
+                act();
+            *once = true;
+        };
+        SetFileOpFaults(faults);
+    }
+    const QByteArray content = QByteArray(3 << 20, 'c');
+    QByteArray from, to;
+    bool moveAcross = false;
+};
+
+TEST_P(CopyRaceTest, AFileMadeAtTheDestinationMidCopyIsAskedAboutAgain) {
+    during([&] { writeBytes(to, "theirs"); });
+    script.overwrite = OverwriteAnswer::Skip;
+    EXPECT_EQ(run(FileOpKind::Copy, from, dst).outcome, FileOpOutcome::Cancelled);
+    EXPECT_EQ(readBytes(to), "theirs");
+    ASSERT_EQ(script.overwriteAsked.size(), 1);
+    EXPECT_EQ(script.overwriteAsked[0].first.size, 6);
+    EXPECT_EQ(entries(dst), QList<QByteArray>{"data.bin"});
+
+    // Asked again and agreed this time: replaced.
+    ::unlink(to.constData());
+    script.overwrite = OverwriteAnswer::Overwrite;
+    EXPECT_EQ(run(FileOpKind::Copy, from, dst).outcome, FileOpOutcome::Done);
+    EXPECT_EQ(readBytes(to), content);
+    EXPECT_EQ(entries(dst), QList<QByteArray>{"data.bin"});
+}
+
+TEST_P(CopyRaceTest, TheAgreedFileReplacedMidCopyIsSwappedBackAndAskedAgain) {
+    ASSERT_TRUE(writeBytes(to, "old", 0, 0444));
+    during([&] {
+        ASSERT_TRUE(writeBytes(dst + "/other", "newer"));
+        ASSERT_EQ(::rename((dst + "/other").constData(), to.constData()), 0);
+    });
+    script.answers = {OverwriteAnswer::Overwrite, OverwriteAnswer::Skip};
+    EXPECT_EQ(run(FileOpKind::Copy, from, dst).outcome, FileOpOutcome::Cancelled);
+    EXPECT_EQ(readBytes(to), "newer");
+    ASSERT_EQ(script.overwriteAsked.size(), 2);
+    EXPECT_TRUE(script.overwriteAsked[0].first.readOnly); // the question says so
+    EXPECT_FALSE(script.overwriteAsked[1].first.readOnly);
+    EXPECT_EQ(script.overwriteAsked[1].first.size, 5);
+    EXPECT_EQ(entries(dst), QList<QByteArray>{"data.bin"});
+}
+
+TEST_P(CopyRaceTest, AMoveKeepsASourceReplacedOrAppendedToMidMove) {
+    moveAcross = true;
+    // Appended to in place: nothing published, the source stays whole.
+    during([&] {
+        const int fd = ::open(from.constData(), O_WRONLY | O_APPEND);
+        ASSERT_EQ(::write(fd, "+more", 5), 5);
+        ::close(fd);
+    });
+    FileOpResult r = run(FileOpKind::Move, from, dst);
+    EXPECT_EQ(r.outcome, FileOpOutcome::Failed);
+    EXPECT_EQ(r.reason, reason(from, "移動",
+                               QString::fromUtf8("元のファイル：コピーの途中で変更されました。"
+                                                 "移動は取りやめました。")));
+    EXPECT_EQ(readBytes(from), content + "+more");
+    EXPECT_TRUE(entries(dst).isEmpty());
+
+    // Replaced by a new version (saved as programs do, renamed over it) while copied: the
+    // old one is unlinked, its change time moves, and the move stops before publishing.
+    ASSERT_TRUE(writeBytes(from, content));
+    const auto replaceSource = [&] {
+        ASSERT_TRUE(writeBytes(src + "/saving", "the new version"));
+        ASSERT_EQ(::rename((src + "/saving").constData(), from.constData()), 0);
+    };
+    during(replaceSource);
+    r = run(FileOpKind::Move, from, dst);
+    EXPECT_EQ(r.outcome, FileOpOutcome::Failed);
+    EXPECT_EQ(readBytes(from), "the new version");
+    EXPECT_TRUE(entries(dst).isEmpty());
+
+    // Replaced after the copy was published, just before the source is set aside: the
+    // copy of the old version arrives, the new version stays under its name.
+    ASSERT_TRUE(writeBytes(from, content));
+    during([] {});
+    static std::function<void()> act;
+    act = [&] {
+        if (exists(to))
+            replaceSource(), act = nullptr;
+    };
+    zelmo_set_write_step_hook([](const char* step) {
+        if (act && strcmp(step, "rename") == 0)
+            act();
+    });
+    r = run(FileOpKind::Move, from, dst);
+    zelmo_set_write_step_hook(nullptr);
+    EXPECT_EQ(r.outcome, FileOpOutcome::Failed);
+    EXPECT_TRUE(r.reason.contains(QString::fromUtf8("元のファイル：コピーの後で変更されたため")))
+        << r.reason.toStdString();
+    EXPECT_EQ(readBytes(from), "the new version");
+    EXPECT_EQ(readBytes(to), content);
+    EXPECT_EQ(entries(src), QList<QByteArray>{"data.bin"});
+}
+
+TEST_P(CopyRaceTest, ADestinationFolderSwappedForALinkFailsOnItsSideAndLeavesNothing) {
+    QTemporaryDir elsewhere;
+    const QByteArray moved = dst + ".moved";
+    during([&] {
+        ASSERT_EQ(::rename(dst.constData(), moved.constData()), 0);
+        ASSERT_EQ(::symlink(QFile::encodeName(elsewhere.path()).constData(), dst.constData()), 0);
+    });
+    const FileOpResult r = run(FileOpKind::Copy, from, dst);
+    EXPECT_EQ(r.reason, reason(from, "コピー",
+                               QString::fromUtf8("行き先：行き先のフォルダが途中で置き換えられ"
+                                                 "ました。")));
+    EXPECT_TRUE(entries(moved).isEmpty());
+    EXPECT_TRUE(entries(QFile::encodeName(elsewhere.path())).isEmpty());
+    ::unlink(dst.constData());
+    ::rename(moved.constData(), dst.constData());
+}
+
+INSTANTIATE_TEST_SUITE_P(UnnamedOrNamed, CopyRaceTest, ::testing::Bool());
+
+TEST_F(FileOperationTest, ALinkAndItsTargetAreTheSameFile) {
+    // Moving a link into the folder of its target, whose name it bears: refused, the data
+    // stays (replacing it would leave a link pointing at itself).
+    ASSERT_TRUE(writeBytes(dst + "/data.txt", "the only copy"));
+    ASSERT_EQ(::symlink((dst + "/data.txt").constData(), (src + "/data.txt").constData()), 0);
+    const QString same = QString::fromUtf8("元のファイルと行き先のファイルが同じです。");
+    EXPECT_EQ(run(FileOpKind::Move, src + "/data.txt", dst).reason,
+              reason(src + "/data.txt", "移動", same));
+    EXPECT_EQ(run(FileOpKind::Copy, src + "/data.txt", dst).reason,
+              reason(src + "/data.txt", "コピー", same));
+    EXPECT_EQ(readBytes(dst + "/data.txt"), "the only copy");
+    EXPECT_TRUE(script.overwriteAsked.isEmpty());
+
+    // A move onto an agreed file within one file system exchanges and checks: done.
+    ASSERT_TRUE(writeBytes(src + "/other.txt", "moved", 0, 0600));
+    ASSERT_TRUE(writeBytes(dst + "/other.txt", "replaced"));
+    EXPECT_EQ(run(FileOpKind::Move, src + "/other.txt", dst).outcome, FileOpOutcome::Done);
+    EXPECT_EQ(readBytes(dst + "/other.txt"), "moved");
+    EXPECT_FALSE(exists(src + "/other.txt"));
+}
+
+// An ordinary user's copy (CI runs as root: a child at uid 65534) takes the unnamed path
+// where the file system has it, and leaves nothing but the copy.
+TEST_F(FileOperationTest, AnOrdinaryUsersCopyWorks) {
+    ASSERT_EQ(::chmod(src.constData(), 0755), 0);
+    ASSERT_EQ(::chmod(dst.constData(), 0777), 0);
+    ASSERT_TRUE(writeBytes(src + "/a.txt", "for everyone", 0, 0644));
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        const FileOpResult r =
+            RunFileOperation(FileOpKind::Copy, fromFsBytes(src + "/a.txt"), fromFsBytes(dst), {});
+        ::_exit(r.outcome == FileOpOutcome::Done ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(readBytes(dst + "/a.txt"), "for everyone");
+    EXPECT_EQ(entries(dst), QList<QByteArray>{"a.txt"});
+}
+
+TEST_F(TrashTest, ATrashFolderOthersCouldChangeIsClosedOrNotUsed) {
+    const QByteArray own = src + "/.Trash-" + QByteArray::number(uint(::getuid()));
+    const QString top = fromFsBytes(src);
+    ASSERT_EQ(::chmod(src.constData(), 0755), 0);
+    // Loose, but still ours throughout: closed to others, then used.
+    ASSERT_EQ(::mkdir(own.constData(), 0777), 0);
+    ASSERT_EQ(::chmod(own.constData(), 0777), 0);
+    EXPECT_EQ(toFsBytes(TopDirectoryTrash(top)), own);
+    struct stat st;
+    ASSERT_EQ(::stat(own.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    // Its files/ replaced by a link to someone's folder: not used, whoever owns the link.
+    ASSERT_EQ(::rmdir((own + "/files").constData()), 0);
+    ASSERT_EQ(::symlink(dst.constData(), (own + "/files").constData()), 0);
+    EXPECT_TRUE(TopDirectoryTrash(top).isEmpty());
+    // A real folder, but another user's (made by a child at uid 65534 when we are root).
+    ASSERT_EQ(::unlink((own + "/files").constData()), 0);
+    if (::geteuid() != 0)
+        return;
+    ASSERT_EQ(::chmod(own.constData(), 0777), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        ::_exit(::mkdir((own + "/files").constData(), 0777) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_EQ(status, 0);
+    EXPECT_TRUE(TopDirectoryTrash(top).isEmpty());
 }

@@ -62,6 +62,13 @@ TEST(FileOperationDialogs, OverwriteQuestionAnswersByItsButtonsAndShowsNamesAsTe
                     "  /dest/<b>メモ</b>\n  1,234 バイト  2024/05/06 07:08:09\n\n"
                     "新しいファイル：\n  /src/<b>メモ</b>\n  5 バイト  2024/05/06 07:08:09\n\n"
                     "上書きしますか？");
+    // A read-only file is said to be one.
+    auto locked = existing;
+    locked.readOnly = true;
+    EXPECT_TRUE(OverwriteQuestion(locked, incoming)
+                    .text.startsWith(QString::fromUtf8("行き先には同じ名前のファイルがあります。"
+                                                       "\r\n\r\n今あるファイル（読み取り専用）："
+                                                       "\r\n  /dest/<b>メモ</b>\r\n")));
 }
 
 TEST(FileOperationDialogs, ProgressShowsAtTheFirstReportAndCancelStopsTheCopy) {
