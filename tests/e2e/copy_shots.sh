@@ -18,11 +18,19 @@ chmod 0444 "$work/data/sub/a.txt"
 zelmo_start
 import -window root "$shots/start.png"
 xdotool mousemove 480 253 click 1; sleep 1 # a.txt in the list
-xdotool mousemove "${TREE_X:-60}" "${TREE_Y:-253}"; sleep 0.5
+# The tree's folder "sub" (the menu acts only when the tree shows another folder).
+xdotool mousemove "${TREE_X:-370}" "${TREE_Y:-497}" click 1; sleep 1
 xdotool keydown ctrl click 3 keyup ctrl; sleep 1
 import -window root "$shots/menu.png"
 xdotool key Down Return; sleep 2 # "複 写"
 import -window root "$shots/question.png"
 xdotool key Escape; sleep 2
 import -window root "$shots/after.png"
+ls -la "$work/data/sub"; cat "$work/data/sub/a.txt"
+# Again, answered "上書き": the copy arrives with the source's mode.
+xdotool mousemove "${TREE_X:-370}" "${TREE_Y:-497}"
+xdotool keydown ctrl click 3 keyup ctrl; sleep 1
+xdotool key Down Return; sleep 2
+xdotool key Return; sleep 2
+import -window root "$shots/overwritten.png"
 ls -la "$work/data/sub"; cat "$work/data/sub/a.txt"
