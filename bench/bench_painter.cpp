@@ -56,13 +56,12 @@ void makePictures(const QString& dir) {
     mark.open(QIODevice::WriteOnly);
 }
 
-bool qtJpegReader(const QString& path, QPixmap& bitmap) {
+pictures::Picture qtJpegReader(const QString& path, const pictures::PictureRequest& request) {
     QImageReader reader(path, "JPEG");
     const QImage image = reader.read();
     if (image.isNull())
-        return false;
-    bitmap = QPixmap::fromImage(image);
-    return true;
+        return {};
+    return {pictures::Reduced(image, request.maxSize, request.fit), image.size()};
 }
 
 double ms(const QElapsedTimer& t) {
@@ -92,7 +91,7 @@ int main(int argc, char** argv) {
     list.SetColumns(2);
     list.SetItemHeight(60);
     FileItemPainter painter;
-    painter.LoadPictureThroughPlugin = &qtJpegReader;
+    painter.LoadPicture = &qtJpegReader;
     list.OnDrawItem = [&painter](TFileListBoxS& l, QPainter& p, int index, const QRect& rect,
                                  bool selected) {
         painter.PaintFileItem(l, p, l.GetItemPath(index), rect, selected);
@@ -151,7 +150,7 @@ int main(int argc, char** argv) {
 
     // The same page with every picture read again on each paint (no cache).
     FileItemPainter uncached(0);
-    uncached.LoadPictureThroughPlugin = &qtJpegReader;
+    uncached.LoadPicture = &qtJpegReader;
     list.OnDrawItem = [&uncached](TFileListBoxS& l, QPainter& p, int index, const QRect& rect,
                                   bool selected) {
         uncached.PaintFileItem(l, p, l.GetItemPath(index), rect, selected);

@@ -2,7 +2,6 @@
 
 #include "browser/FileListBox.h"
 #include "core/BusyCursor.h"
-#include "pictures/PluginPictures.h"
 #include "platform/FsName.h"
 #include "platform/IconExtract.h"
 #include "platform/Shortcut.h"
@@ -16,8 +15,6 @@ namespace browser {
 
 namespace {
 
-// A bitmap file larger than this is not read for its thumbnail (it shows 0×0).
-constexpr qsizetype kMaxBitmapFileBytes = 64 * 1024 * 1024;
 // What an entry costs besides its pixels.
 constexpr qsizetype kEntryOverhead = 256;
 
@@ -69,20 +66,18 @@ qsizetype costOf(const QPixmap& pixmap) {
 } // namespace
 
 ItemKind ItemKindOf(const QString& path) {
-    const QString ext = upperExtension(path);
-    if (ext.isEmpty())
-        return ItemKind::Other;
-    if (ext == QLatin1String(".ICO"))
+    switch (pictures::KindOf(path)) {
+    case pictures::FileKind::IconFile:
         return ItemKind::IconFile;
-    static const char* const pictures[] = {".BMP", ".GIF", ".JPG", ".JPEG", ".JPE"};
-    for (const char* e : pictures)
-        if (ext == QLatin1String(e))
-            return ItemKind::Picture;
-    static const char* const iconBearing[] = {".EXE", ".DLL", ".SCR", ".HLP", ".OCX", ".VBX",
-                                              ".CPL", ".DRV", ".SYS", ".LNK", ".CUR", ".ANI"};
-    for (const char* e : iconBearing)
-        if (ext == QLatin1String(e))
-            return ItemKind::IconBearing;
+    case pictures::FileKind::Bitmap:
+    case pictures::FileKind::Gif:
+    case pictures::FileKind::Jpeg:
+        return ItemKind::Picture;
+    case pictures::FileKind::IconBearing:
+        return ItemKind::IconBearing;
+    case pictures::FileKind::Other:
+        break;
+    }
     return ItemKind::Other;
 }
 
@@ -140,7 +135,10 @@ PictureItemLayout LayoutPictureItem(const QRect& item, int itemHeight, QSize thu
 // ---- Painter ----------------------------------------------------------------------------
 
 FileItemPainter::FileItemPainter(qsizetype cacheBytes)
-    : LoadPictureThroughPlugin(&pictures::LoadPictureThroughPlugin), cache_(cacheBytes) {}
+    : LoadPicture([](const QString& path, const pictures::PictureRequest& request) {
+          return pictures::LoadPicture(path, request);
+      }),
+      cache_(cacheBytes) {}
 
 void FileItemPainter::PaintFileItem(TFileListBoxS& list, QPainter& painter, const QString& path,
                                     const QRect& rect, bool selected) {
@@ -224,23 +222,23 @@ void FileItemPainter::PaintPicture(TFileListBoxS& list, QPainter& painter, const
         cached = nullptr;
     }
     if (!cached) {
-        // A load error leaves the picture empty: 0×0, nothing drawn.
-        QPixmap bitmap;
+        // Decoded no larger than it can be drawn: the texts are at least as wide as the
+        // name, and the thumbnail at most as high as the item allows. A load error leaves
+        // the picture empty: 0×0, nothing drawn.
+        const QSize largest(std::max(1, list.width() / std::max(1, list.Columns()) -
+                                            fm.horizontalAdvance(name) - 20),
+                            std::max(1, itemHeight - 4));
+        pictures::Picture decoded;
         ++counters_.pictureLoads;
-        if (upperExtension(path) == QLatin1String(".BMP")) {
-            if (const auto bytes = platform::readWholeFile(path, kMaxBitmapFileBytes))
-                if (!bitmap.loadFromData(*bytes, "BMP"))
-                    bitmap = QPixmap();
-        } else if (LoadPictureThroughPlugin) {
-            if (!LoadPictureThroughPlugin(path, bitmap))
-                bitmap = QPixmap();
-        }
-        picture = bitmap.isNull() ? QSize(0, 0) : bitmap.size();
+        if (LoadPicture)
+            decoded = LoadPicture(path, {largest, pictures::Fit::EachSide, nullptr});
+        picture = decoded.image.isNull() ? QSize(0, 0) : decoded.size;
         thumbnail = thumbnailFor(picture);
-        if (!bitmap.isNull() && !thumbnail.isEmpty())
-            shown = thumbnail == picture
-                        ? bitmap
-                        : bitmap.scaled(thumbnail, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        if (!decoded.image.isNull() && !thumbnail.isEmpty())
+            shown = QPixmap::fromImage(decoded.image.size() == thumbnail
+                                           ? decoded.image
+                                           : decoded.image.scaled(thumbnail, Qt::IgnoreAspectRatio,
+                                                                  Qt::SmoothTransformation));
         if (stamp)
             Remember(key, Entry{*stamp, picture, shown});
     }

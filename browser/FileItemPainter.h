@@ -8,6 +8,7 @@
 // path and the file's size, modification time and inode, so a repaint or a scroll does
 // not decode a file again, while a changed file is read anew. Nothing on screen differs
 // from reading the file on every paint.
+#include "pictures/PictureService.h"
 #include "platform/FileProbe.h"
 
 #include <QCache>
@@ -28,7 +29,7 @@ class TFileListBoxS;
 
 enum class ItemKind { IconFile, Picture, IconBearing, Other };
 
-// The kind of a file by its whole extension, compared upper-cased.
+// The kind of a file by its whole extension, compared upper-cased (pictures::KindOf).
 ItemKind ItemKindOf(const QString& path);
 
 // The text colour of a kind, and the text cells' colour when the item is selected (each
@@ -70,15 +71,16 @@ PictureItemLayout LayoutPictureItem(const QRect& item, int itemHeight, QSize thu
 
 class FileItemPainter {
 public:
-    // Fills bitmap from a GIF or JPEG file; false when no picture can be made.
-    using PictureLoader = std::function<bool(const QString& path, QPixmap& bitmap)>;
+    // The picture of a BMP, GIF or JPEG file at a requested size, with its own size.
+    using PictureLoader =
+        std::function<pictures::Picture(const QString& path, const pictures::PictureRequest&)>;
 
     static constexpr qsizetype kDefaultCacheBytes = 64 * 1024 * 1024;
 
     explicit FileItemPainter(qsizetype cacheBytes = kDefaultCacheBytes);
 
-    // GIF and JPEG pictures come through this; by default the image plug-ins.
-    PictureLoader LoadPictureThroughPlugin;
+    // Pictures come through this; by default the picture service.
+    PictureLoader LoadPicture;
 
     // Paints the item at rect for path (nothing for an empty path). The painter comes
     // prepared with the list's font and its text and background colours (the highlight

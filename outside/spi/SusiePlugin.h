@@ -13,6 +13,19 @@
  * The answer is SPI_OK with both blocks filled, or one of the errors below with both left
  * null. A picture larger than SPI_MAX_SIDE pixels a side, or whose pixel rows would take
  * more than SPI_MAX_PIXEL_BYTES, gives SPI_NO_MEMORY.
+ *
+ * GetPictureScaled(source, offset, flags, maxWidth, maxHeight, &info, &bits, &width,
+ *                  &height, progress, userData): optional; a plug-in without it is called
+ * through GetPicture and its picture reduced by the program. The same picture reduced to
+ * at most maxWidth x maxHeight pixels, in the same blocks:
+ *   flags     as above, plus SPI_SCALE_KEEP_ASPECT: the largest size of the picture's own
+ *             proportions within the box (at least 1 pixel a side); without it each side
+ *             is limited on its own, min(own, max);
+ *   maxWidth, maxHeight  0 or less: that side is not limited. Never enlarged;
+ *   width, height  out: the picture's own size (may be null), set whenever the answer is
+ *             SPI_OK.
+ * It refuses what GetPicture refuses (also a picture past the limits whose reduction would
+ * be small), and allocates only what the reduced picture needs.
  */
 #ifndef ZELMO_SUSIE_PLUGIN_H
 #define ZELMO_SUSIE_PLUGIN_H
@@ -42,6 +55,7 @@ enum SpiResult {
 #define SPI_INPUT_FILE 0u
 #define SPI_INPUT_MEMORY 1u
 #define SPI_INPUT_MASK 7u
+#define SPI_SCALE_KEEP_ASPECT 0x100u
 
 #define SPI_MAX_SIDE 16384
 #define SPI_MAX_PIXEL_BYTES (256u * 1024u * 1024u)
@@ -51,12 +65,17 @@ enum SpiResult {
 
 typedef int (*SpiGetPictureFn)(const char* source, long offset, unsigned int flags, SpiHandle* info,
                                SpiHandle* bits, SpiProgressCallback progress, long userData);
+typedef int (*SpiGetPictureScaledFn)(const char* source, long offset, unsigned int flags,
+                                     int maxWidth, int maxHeight, SpiHandle* info, SpiHandle* bits,
+                                     long* width, long* height, SpiProgressCallback progress,
+                                     long userData);
 /* The block's bytes and their count; null for a null block. */
 typedef const void* (*SpiBlockDataFn)(SpiHandle block, size_t* size);
 /* Gives a block back; a null block is ignored. */
 typedef void (*SpiFreeBlockFn)(SpiHandle block);
 
 #define SPI_GET_PICTURE_EXPORT "GetPicture"
+#define SPI_GET_PICTURE_SCALED_EXPORT "GetPictureScaled"
 #define SPI_BLOCK_DATA_EXPORT "SpiBlockData"
 #define SPI_FREE_BLOCK_EXPORT "SpiFreeBlock"
 
@@ -64,6 +83,9 @@ typedef void (*SpiFreeBlockFn)(SpiHandle block);
 #define SPI_EXPORT __attribute__((visibility("default")))
 SPI_EXPORT int GetPicture(const char* source, long offset, unsigned int flags, SpiHandle* info,
                           SpiHandle* bits, SpiProgressCallback progress, long userData);
+SPI_EXPORT int GetPictureScaled(const char* source, long offset, unsigned int flags, int maxWidth,
+                                int maxHeight, SpiHandle* info, SpiHandle* bits, long* width,
+                                long* height, SpiProgressCallback progress, long userData);
 SPI_EXPORT const void* SpiBlockData(SpiHandle block, size_t* size);
 SPI_EXPORT void SpiFreeBlock(SpiHandle block);
 #endif

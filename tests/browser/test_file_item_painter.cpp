@@ -259,16 +259,18 @@ TEST_F(ItemPainterTest, GifAndJpegComeThroughThePluginLoaderUnderTheHourglass) {
     const QString gif = write("p.gif", gifBytes(20, 10, kGreen));
     const QString jpeg = write("p.jpeg", encoded(filled(24, 12, kRed), "JPEG"));
     // Without a plug-in the pictures are empty.
-    painter.LoadPictureThroughPlugin = [](const QString&, QPixmap&) { return false; };
+    painter.LoadPicture = [](const QString&, const pictures::PictureRequest&) {
+        return pictures::Picture{};
+    };
     QImage image = paint(gif, false);
     EXPECT_TRUE(isCell(image, cell({item.left() + 10, item.top() + 32}, "0×0"), kBlack, kWhite));
 
     bool busy = false;
     FileItemPainter withLoader;
-    withLoader.LoadPictureThroughPlugin = [&](const QString& p, QPixmap& bitmap) {
+    withLoader.LoadPicture = [&](const QString& p, const pictures::PictureRequest& r) {
         busy = QApplication::overrideCursor() &&
                QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        return qtReader(p, bitmap);
+        return qtPicture(p, r);
     };
     image = paint(gif, false, &withLoader);
     EXPECT_TRUE(busy);
@@ -287,9 +289,9 @@ TEST_F(ItemPainterTest, GifAndJpegComeThroughThePluginLoaderUnderTheHourglass) {
 
 TEST_F(ItemPainterTest, CacheKeepsDecodedPicturesUntilTheFileChanges) {
     int loads = 0;
-    painter.LoadPictureThroughPlugin = [&](const QString& p, QPixmap& bitmap) {
+    painter.LoadPicture = [&](const QString& p, const pictures::PictureRequest& r) {
         ++loads;
-        return qtReader(p, bitmap);
+        return qtPicture(p, r);
     };
     const QString gif = write("c.gif", gifBytes(20, 10, kGreen));
     const QString bmp = write("c.bmp", encoded(filled(20, 10, kGreen), "BMP"));
@@ -297,7 +299,7 @@ TEST_F(ItemPainterTest, CacheKeepsDecodedPicturesUntilTheFileChanges) {
     paint(gif, true);
     paint(bmp, false);
     QImage image = paint(bmp, false);
-    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(loads, 2); // one GIF, one BMP: each picture kind through the loader
     EXPECT_EQ(painter.Counts().pictureLoads, 2);
     EXPECT_EQ(image.pixel(item.left() + 5, item.top() + 30), kGreen);
 
@@ -315,7 +317,7 @@ TEST_F(ItemPainterTest, CacheKeepsDecodedPicturesUntilTheFileChanges) {
     write("c.gif", gifBytes(31, 10, kRed));
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(gif).constData(), times, 0), 0);
     image = paint(gif, false);
-    EXPECT_EQ(loads, 3);
+    EXPECT_EQ(loads, 5);
     EXPECT_TRUE(isCell(image, cell({item.left() + 41, item.top() + 32}, "31×10"), kBlack, kWhite));
 
     // A wider column draws the picture at another size: decoded again for it.
