@@ -16,7 +16,7 @@ zelmo_prepare rtf
 cp "$here/tests/data/rtf/text-cp936.rtf" "$work/data/a-chinese.rtf"
 cp "$here/tests/data/rtf/text-cp1251.rtf" "$work/data/b-cyrillic.rtf"
 zelmo_start
-xdotool key Down; sleep 1.5
+sleep 1.5
 eval "$(xdotool getwindowgeometry --shell "$win")"
 xdotool mousemove $((X + 292)) $((Y + 125)) click 1; sleep 1
 import -window "$win" "$shots/rtf-main.png"
