@@ -5,6 +5,7 @@
 #include "editor/EditorDialogs.h"
 #include "editor/FindDialog.h"
 #include "editor/TMeltL.h"
+#include "platform/FsName.h"
 #include "tests/browser/MainWindowFixture.h"
 #include "tests/editor/EditorTestUtil.h"
 
@@ -17,6 +18,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -42,6 +44,18 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray readFileRaw(const QByteArray& path) {
+    QByteArray bytes;
+    if (FILE* f = std::fopen(path.constData(), "rb")) {
+        char buf[256];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            bytes.append(buf, qsizetype(n));
+        std::fclose(f);
+    }
+    return bytes;
 }
 
 // Runs f on the modal file dialog once it is up (the dialog runs its own event loop).
@@ -157,6 +171,39 @@ TEST_F(EditorFixture, OpenFileStopsWhenTheSaveFailsAndKeepsAllWhenTheLoadFails) 
     EXPECT_EQ(window->RichEdit1->toPlainText(), QStringLiteral("mine"));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("ゼル君・簡易エディタ ： /old"));
     EXPECT_TRUE(window->Modified());
+}
+
+// A name that is not UTF-8 (Shift-JIS bytes on disk) shows as its CP932 text in the
+// caption and the messages, and the file is written under its own bytes.
+TEST_F(EditorFixture, CaptionsAndMessagesShowDisplayNames) {
+    const QByteArray sjisName("\x83\x81\x83\x82.txt"); // メモ.txt in Shift-JIS
+    const QByteArray raw = QFile::encodeName(dir.path()) + "/" + sjisName;
+    FILE* f = std::fopen(raw.constData(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("memo", f);
+    std::fclose(f);
+    const QString path = platform::fromFsBytes(raw);
+    ASSERT_NE(path, dir.path() + QStringLiteral("/メモ.txt")); // kept as its bytes
+    openAnswer = editor::FileDialogAnswer{path, 1};
+    window->FileOpenClick();
+    EXPECT_EQ(window->RichEdit1->toPlainText(), QStringLiteral("memo"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("ゼル君・簡易エディタ ： ") + dir.path() +
+                                         QStringLiteral("/メモ.txt"));
+
+    window->RichEdit1->insertPlainText(QStringLiteral("new "));
+    saveAnswer = editor::FileDialogAnswer{path, 1};
+    window->SaveClick();
+    ASSERT_EQ(responder.calls().size(), 1);
+    EXPECT_EQ(responder.calls()[0].text,
+              dir.path() + QStringLiteral("/メモ.txt\r\n\r\nFile Size  :  8  "
+                                          "Bytes  を\r\n\r\n正常に保存しました !!"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("メモ.txt"));
+    EXPECT_EQ(readFileRaw(raw), QByteArray("new memo"));
+
+    openAnswer = editor::FileDialogAnswer{path + "x", 1};
+    window->FileOpenClick();
+    EXPECT_EQ(responder.calls().last().text,
+              dir.path() + QStringLiteral("/メモ.txtx を読み込めません"));
 }
 
 // Choosing "Rtf File" and a name without an extension writes NAME.RTF as RTF; the
