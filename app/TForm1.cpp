@@ -97,8 +97,9 @@ void TForm1::CloseButtonClick() {
     // 3.
     if (isMaximized())
         modes_->PopupNorClick();
-    // 4.
-    CloseSecondaryWindows();
+    // 4. An editor whose text could not be saved stays open, and so does the program.
+    if (!CloseSecondaryWindows())
+        return;
     // 5.
     close();
 }
@@ -155,8 +156,8 @@ bool TForm1::FormCloseQuery() {
         exitWriteFailed_ = true;
         ZelmoApplication::ShowException(e);
     }
-    CloseSecondaryWindows();
-    return true;
+    // A text window whose changed text could not be saved keeps the program running.
+    return CloseSecondaryWindows();
 }
 
 void TForm1::FormClose() {
@@ -187,13 +188,15 @@ void TForm1::FormDestroy() {
     modes_->ReleaseTrayIcon();
 }
 
-void TForm1::CloseSecondaryWindows() {
-    // In this order, each only when it exists; each runs its own close handling.
+bool TForm1::CloseSecondaryWindows() {
+    // In this order, each only when it exists; each runs its own close handling. A text
+    // window refuses when its changed text could not be saved; the rest stay open then.
     const core::SecondaryWindows& w2 = state_.Windows;
     for (QWidget* w : {w2.MeltL.data(), w2.MeltM.data(), w2.DirMakeForm.data(), w2.MeltView.data(),
                        w2.AboutBox.data()})
-        if (w)
-            w->close();
+        if (w && !w->close())
+            return false;
+    return true;
 }
 
 void TForm1::CreateMeltView() {

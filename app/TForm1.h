@@ -84,7 +84,7 @@ public:
     void CloseButtonClick();
     void N13Click(); // the tray menu's exit
     void HelpH1Click();
-    void CloseSecondaryWindows();
+    bool CloseSecondaryWindows(); // false: a window refused (unsaved text)
     // Each part updates its items of the context menu as it opens.
     void PopupMenu1Popup();
 

@@ -16,7 +16,7 @@
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
 #include "browser/FilePanel.h"
-#include "browser/WildcardMask.h"
+#include "platform/WildcardMask.h"
 #include "launcher/LauncherStrip.h"
 #include "platform/AppPaths.h"
 #include "search/BulkSearch.h"
@@ -42,6 +42,7 @@
 #include <vector>
 
 using namespace browser;
+using platform::WildcardMask;
 
 namespace {
 

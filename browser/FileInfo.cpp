@@ -169,7 +169,7 @@ void TFileInfoList::SetDirectory(const QString& dir, SeenSubdirs* seen) {
 }
 
 void TFileInfoList::SetMask(const QString& mask) {
-    mask_ = WildcardMask(mask);
+    mask_ = platform::WildcardMask(mask);
     Rescan(directory_);
     Sort();
 }

@@ -2,7 +2,7 @@
 // File records and the list that owns them: one directory, or a directory and every
 // directory below it, scanned with one wildcard mask, counted and sorted by one key.
 #include "browser/FileFormat.h"
-#include "browser/WildcardMask.h"
+#include "platform/WildcardMask.h"
 
 #include <QByteArray>
 #include <QSet>
@@ -98,7 +98,7 @@ public:
     // Re-lists Directory with the new mask and sorts.
     void SetMask(const QString& mask);
     // The mask for the next scan; the records stay as they are.
-    void PresetMask(const QString& mask) { mask_ = WildcardMask(mask); }
+    void PresetMask(const QString& mask) { mask_ = platform::WildcardMask(mask); }
     // Sorts when the order changes.
     void SetSortOrder(TSortOrder order);
     // Clear, reset the counters, ScanDirectory.
@@ -117,7 +117,7 @@ public:
     TFileInfo* Item(int index) const { return items_[size_t(index)]; }
     const std::vector<TFileInfo*>& Items() const { return items_; }
     QString Mask() const { return mask_.mask(); }
-    const WildcardMask& CompiledMask() const { return mask_; }
+    const platform::WildcardMask& CompiledMask() const { return mask_; }
     QString Directory() const { return directory_; }
     TSortOrder SortOrder() const { return sortOrder_; }
 
@@ -151,7 +151,7 @@ private:
     std::vector<TFileInfo*> items_;
     std::unique_ptr<Arena> arena_;
     QString directory_;
-    WildcardMask mask_;
+    platform::WildcardMask mask_;
     int fileCount_ = 0;
     int64_t totalSize_ = 0;
     TSortOrder sortOrder_ = soName;

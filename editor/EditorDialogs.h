@@ -35,13 +35,18 @@ void SetSaveDialogSource(FileDialogSource source);
 void SetOpenDialogSource(FileDialogSource source);
 void SetFontDialogSource(FontDialogSource source);
 
-// Asks before overwriting; the chosen folder must exist.
+// Qt's own widget dialogs, filters chosen and read back by their place in the list; the
+// list follows the program's own masks ("*.*" takes names without a dot). Asks before
+// overwriting the name as typed; the chosen folder must exist.
 std::optional<FileDialogAnswer> RunSaveDialog(QWidget* parent, const FileDialogRequest& request);
 std::optional<FileDialogAnswer> RunOpenDialog(QWidget* parent, const FileDialogRequest& request);
 // The font and its colour (the colour stays as given where the dialog offers none).
 std::optional<FontChoice> RunFontDialog(QWidget* parent, const FontChoice& current);
 
-// "a|*.A|b|*.B" -> {"a (*.A)", ...} in the form Qt's dialogs show, the masks kept.
+// "a|*.A|b|*.B" -> {"a (*.A)", ...} as Qt's dialogs show them: spaces simplified, and
+// the masks in parentheses once ("x (*.A)|*.A" stays "x (*.A)").
 QStringList QtNameFilters(const QString& filter);
+// "a|*.A|b|*.B;*.C" -> {"*.A", "*.B;*.C"}: the masks of each filter, in order.
+QStringList FilterMasks(const QString& filter);
 
 } // namespace editor

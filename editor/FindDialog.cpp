@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace editor {
@@ -74,6 +76,28 @@ bool FindDialog::WholeWord() const {
 }
 void FindDialog::SetWholeWord(bool on) {
     WholeWordBox->setChecked(on);
+}
+
+QPoint FindDialog::PlaceOnScreen(QPoint topLeft, QSize frame, QRect screen) {
+    const int x = qMax(screen.left(), qMin(topLeft.x(), screen.right() + 1 - frame.width()));
+    const int y = qMax(screen.top(), qMin(topLeft.y(), screen.bottom() + 1 - frame.height()));
+    return {x, y};
+}
+
+void FindDialog::ShowAt(QPoint topLeft) {
+    adjustSize();
+    // The frame is known once the dialog has been shown; before that the window manager's
+    // usual border is taken from the parent's frame.
+    QSize frame = isVisible() ? frameGeometry().size() : size();
+    if (!isVisible() && parentWidget()) {
+        const QWidget* w = parentWidget()->window();
+        frame += w->frameGeometry().size() - w->geometry().size();
+    }
+    const QScreen* screen = QGuiApplication::screenAt(topLeft);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    move(screen ? PlaceOnScreen(topLeft, frame, screen->availableGeometry()) : topLeft);
+    show();
 }
 
 } // namespace editor

@@ -24,6 +24,12 @@ public:
     bool WholeWord() const;
     void SetWholeWord(bool on);
 
+    // Shows the dialog with its top-left corner at topLeft, moved only as far as it takes
+    // to keep the whole dialog on the screen there.
+    void ShowAt(QPoint topLeft);
+    // Where a window of that frame size goes when it wants topLeft on that screen area.
+    static QPoint PlaceOnScreen(QPoint topLeft, QSize frame, QRect screen);
+
     QLineEdit* TextEdit = nullptr;
     QCheckBox* WholeWordBox = nullptr;
     QCheckBox* MatchCaseBox = nullptr;

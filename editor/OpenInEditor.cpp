@@ -3,6 +3,7 @@
 #include "core/BusyCursor.h"
 #include "core/SharedState.h"
 #include "editor/TMeltL.h"
+#include "platform/FsName.h"
 #include "ui/MessageDialog.h"
 
 #include <QApplication>
@@ -13,8 +14,11 @@ TMeltM* EditPopClick(core::SharedState& state, const EditorOpenFacts& facts) {
     core::BusyCursor busy;
     auto* editor = qobject_cast<TMeltM*>(state.Windows.MeltM.data());
 
-    // Guard: a visible editor with changed text asks before it is replaced.
-    if (editor && editor->Modified() && editor->isVisible()) {
+    // Guard: an editor with changed text asks before it is replaced; a hidden one is shown
+    // first, so the user sees what the question is about.
+    if (editor && editor->Modified()) {
+        if (!editor->isVisible())
+            editor->show();
         editor->raise();
         editor->activateWindow();
         busy.restore();
@@ -70,12 +74,15 @@ TMeltM* EditPopClick(core::SharedState& state, const EditorOpenFacts& facts) {
         editor->ClearForLoading(QString());
     }
 
-    editor->setWindowTitle(QStringLiteral("ゼル君・簡易エディタ ： ") + path);
+    editor->setWindowTitle(QStringLiteral("ゼル君・簡易エディタ ： ") +
+                           platform::displayName(path));
     editor->RichEdit1->viewport()->update();
     editor->FileOpen->setEnabled(true);
     editor->show();
     if (editor->isMinimized())
         editor->showNormal();
+    busy.restore();
+    editor->ShowLoadWarning(); // a damaged document says so once its text is seen
     return editor;
 }
 

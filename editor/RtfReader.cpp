@@ -2,7 +2,7 @@
 // the bytes with a bounded group stack, so any input takes linear time and memory.
 #include "editor/DocumentFiles.h"
 
-#include "platform/TextCodec.h"
+#include "platform/CodePage.h"
 
 #include <QColor>
 #include <QHash>
@@ -43,13 +43,52 @@ struct GroupState {
 struct FontEntry {
     QString name;
     int charset = 0;
+    int codePage = 0; // \cpg: wins over the character set; 0 when not given
 };
 
-// Windows-1252's 0x80-0x9F; the rest of the code page is Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+// The Windows code page behind a font's \fcharset; 0 for the document's own (\ansicpg).
+int CharsetCodePage(int charset) {
+    switch (charset) {
+    case 77:
+        return 10000; // Mac Roman
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 130:
+        return 1361;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 254:
+        return 437;
+    case 255:
+        return 850;
+    case 2: // symbol fonts: their bytes are glyph numbers, shown as Windows-1252
+        return 1252;
+    default:
+        return 0;
+    }
+}
 
 class Reader {
 public:
@@ -142,21 +181,15 @@ int Reader::codePage() const {
             f = defaultFont_;
         const auto it = fonts_.constFind(f);
         if (it != fonts_.constEnd()) {
-            switch (it->charset) {
-            case 128:
-                return 932;
-            case 0:
-            case 1:
-                break;
-            default:
-                return 1252;
-            }
+            const int page = it->codePage > 0 ? it->codePage : CharsetCodePage(it->charset);
+            if (page > 0 && platform::codePageKnown(page))
+                return page;
         }
     }
     return ansiCodePage_;
 }
 
-// True when the waiting bytes end in the first byte of a CP932 double-byte character.
+// True when the waiting bytes end in the first byte of a double-byte character.
 bool Reader::leadBytePending() const {
     return midChar_;
 }
@@ -164,16 +197,7 @@ bool Reader::leadBytePending() const {
 void Reader::flushBytes() {
     if (bytes_.isEmpty())
         return;
-    QString text;
-    if (codePage() == 932) {
-        text = platform::decodeCp932(bytes_);
-    } else {
-        text.reserve(bytes_.size());
-        for (const char b : bytes_) {
-            const auto u = static_cast<unsigned char>(b);
-            text += QChar(u >= 0x80 && u < 0xA0 ? kCp1252High[u - 0x80] : char16_t(u));
-        }
-    }
+    const QString text = platform::decodeCodePage(bytes_, codePage());
     bytes_.clear();
     midChar_ = false;
     for (const QChar c : text)
@@ -188,8 +212,7 @@ void Reader::codePageByte(unsigned char b) {
     if (st().dest == Dest::Skip || st().dest == Dest::ColorTable)
         return;
     bytes_.append(char(b));
-    midChar_ =
-        !midChar_ && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && codePage() == 932;
+    midChar_ = !midChar_ && platform::isLeadByte(codePage(), b);
 }
 
 QTextCharFormat Reader::currentFormat() {
@@ -342,68 +365,25 @@ void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
             pos_ += std::clamp<qsizetype>(param, 0, in_.size() - pos_);
         return;
     }
-    static const QSet<QByteArray> skipped = {"stylesheet",
-                                             "info",
-                                             "pict",
-                                             "header",
-                                             "headerl",
-                                             "headerr",
-                                             "headerf",
-                                             "footer",
-                                             "footerl",
-                                             "footerr",
-                                             "footerf",
-                                             "footnote",
-                                             "annotation",
-                                             "object",
-                                             "fldinst",
-                                             "themedata",
-                                             "colorschememapping",
-                                             "latentstyles",
-                                             "datastore",
-                                             "xmlnstbl",
-                                             "listtable",
-                                             "listoverridetable",
-                                             "rsidtbl",
-                                             "generator",
-                                             "pgdsctbl",
-                                             "nonshppict",
-                                             "shpinst",
-                                             "bkmkstart",
-                                             "bkmkend",
-                                             "filetbl",
-                                             "revtbl",
-                                             "xmlopen",
-                                             "mmathPr",
-                                             "userprops",
-                                             "atnid",
-                                             "atnauthor",
-                                             "ftnsep",
-                                             "ftnsepc",
-                                             "ftncn",
-                                             "aftnsep",
-                                             "aftnsepc",
-                                             "aftncn",
-                                             "template",
-                                             "pn",
-                                             "pntext",
-                                             "sp",
-                                             "fchars",
-                                             "lchars",
-                                             "falt",
-                                             "panose",
-                                             "fname",
-                                             "protusertbl",
-                                             "docvar",
-                                             "wgrffmtfilter",
-                                             "background"};
+    static const QSet<QByteArray> skipped = {
+        "stylesheet", "info", "pict", "header", "headerl", "headerr", "headerf", "footer",
+        "footerl", "footerr", "footerf", "footnote", "annotation", "object", "fldinst", "themedata",
+        "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "listtable",
+        "listoverridetable", "rsidtbl", "generator", "pgdsctbl", "nonshppict", "shpinst",
+        "bkmkstart", "bkmkend", "filetbl", "revtbl", "xmlopen", "mmathPr", "userprops", "atnid",
+        "atnauthor", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "template",
+        "pn", "pntext", "sp", "fchars", "lchars", "falt", "panose", "fname", "protusertbl",
+        "docvar", "wgrffmtfilter", "background",
+        // what readers without nested tables show
+        "nonesttables"};
     if (skipped.contains(w)) {
         s.dest = Dest::Skip;
         return;
     }
     if (first && sawIgnorable_) {
         // \*\word we do not know: the whole group is meant to be ignored.
-        const bool known = w == "fldrslt" || w == "shppict";
+        // The properties of a nested row end with \nestrow, which ends the row's paragraph.
+        const bool known = w == "fldrslt" || w == "shppict" || w == "nesttableprops";
         if (!known) {
             s.dest = Dest::Skip;
             return;
@@ -425,6 +405,8 @@ void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
             fontName_.clear();
         } else if (w == "fcharset" && fontEntry_ >= 0) {
             fonts_[fontEntry_].charset = param;
+        } else if (w == "cpg" && fontEntry_ >= 0) {
+            fonts_[fontEntry_].codePage = param;
         } else if (w == "u") {
             textChar(char16_t(param));
             fallbackLeft_ = s.uc;
@@ -434,11 +416,17 @@ void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
         return;
     }
 
-    if (w == "par" || w == "row") {
+    static const QHash<QByteArray, char16_t> symbols = {
+        {"endash", 0x2013},  {"emdash", 0x2014},    {"bullet", 0x2022},    {"lquote", 0x2018},
+        {"rquote", 0x2019},  {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"enspace", 0x2002},
+        {"emspace", 0x2003}, {"qmspace", 0x2005}};
+    if (const auto sym = symbols.constFind(w); sym != symbols.constEnd()) {
+        textChar(*sym);
+    } else if (w == "par" || w == "row" || w == "nestrow") {
         paragraph();
     } else if (w == "line") {
         textChar(QChar::LineSeparator);
-    } else if (w == "tab" || w == "cell") {
+    } else if (w == "tab" || w == "cell" || w == "nestcell") {
         textChar(u'\t');
     } else if (w == "u") {
         textChar(char16_t(param)); // negative values are the upper half of 16 bits
@@ -484,7 +472,14 @@ void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
     } else if (w == "deff") {
         defaultFont_ = param;
     } else if (w == "ansicpg") {
-        ansiCodePage_ = param;
+        // A code page nobody here can read is read as the usual one.
+        ansiCodePage_ = platform::codePageKnown(param) ? param : 1252;
+    } else if (w == "mac") {
+        ansiCodePage_ = 10000;
+    } else if (w == "pc") {
+        ansiCodePage_ = 437;
+    } else if (w == "pca") {
+        ansiCodePage_ = 850;
     } else if (w == "bin") {
         // Binary data: its bytes are not RTF.
         const qsizetype n = std::clamp<qsizetype>(param, 0, in_.size() - pos_);

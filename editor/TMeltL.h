@@ -71,6 +71,10 @@ public:
     bool LoadFromFile(const QString& path);
     // A text from memory (an archive member): it ends at the first NUL byte.
     void LoadFromBuffer(const QByteArray& bytes);
+    // What the last load found wrong with a document it could still read (a cut or too
+    // deeply nested RTF document), shown in a message box once the text is on screen.
+    void ShowLoadWarning();
+    QString LoadWarning() const { return loadWarning_; }
     bool PlainTextMode() const { return plainText_; }
     void SetPlainTextMode(bool on) { plainText_ = on; }
     // The encoding the document came in; saving and the byte measure use it.
@@ -94,6 +98,9 @@ public:
     void FindNext1Click();
     void FindDialog1Find();
     void SaveClick();
+    // Save as, telling what came of it: a failed write stops the command that asked.
+    enum class SaveResult { Saved, Cancelled, Failed };
+    SaveResult SaveAs();
     void TopClick();
     void LastClick();
     void FontsSetO1Click();
@@ -144,6 +151,7 @@ private:
     void SetPanel(int index, const QString& text);
     bool WriteDocument(const QString& path, bool plain);
     void Restore();
+    void FinishLoading();
 
     core::SharedState& state_;
     QLabel* panels_[3] = {};
@@ -157,6 +165,7 @@ private:
     int FindCount = 0;
     bool ContinueHint = false;
     QString savedDirectory_;
+    QString loadWarning_;
     QColor textColor_ = Qt::black;
     // The byte count of the text as last measured, for the version of the text and the
     // encoding it was measured in (the status is refreshed on every key).

@@ -6,12 +6,15 @@
 #include "editor/FindDialog.h"
 #include "editor/TMeltL.h"
 #include "platform/FileProbe.h"
+#include "platform/FsName.h"
 #include "ui/MessageDialog.h"
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 
 namespace editor {
 
@@ -62,9 +65,10 @@ void TMeltL::ClearForLoading(const QString& status) {
 }
 
 bool TMeltL::LoadFromFile(const QString& path) {
+    loadWarning_.clear();
     const std::optional<QByteArray> bytes = platform::readWholeFile(path, kMaxFileBytes);
     if (!bytes) {
-        ShowError(QStringLiteral("%1 を読み込めません").arg(path));
+        ShowError(QStringLiteral("%1 を読み込めません").arg(platform::displayName(path)));
         return false;
     }
     // A document that is not RTF shows as text in either mode, as the rich edit box does.
@@ -74,10 +78,14 @@ bool TMeltL::LoadFromFile(const QString& path) {
         encoding_ = TextEncoding::Cp932;
         SetModified(false);
         UpdateStatus();
+        FinishLoading();
         if (!ok) {
-            ShowError(error.isEmpty() ? QStringLiteral("%1 を読み込めません").arg(path) : error);
+            ShowError(error.isEmpty()
+                          ? QStringLiteral("%1 を読み込めません").arg(platform::displayName(path))
+                          : error);
             return false;
         }
+        loadWarning_ = error; // shown by the caller once the text is on screen
         return true;
     }
     const PlainText text = DecodePlainText(*bytes);
@@ -86,16 +94,35 @@ bool TMeltL::LoadFromFile(const QString& path) {
     lineEnd_ = text.lineEnd;
     SetModified(false);
     UpdateStatus();
+    FinishLoading();
     return true;
 }
 
 void TMeltL::LoadFromBuffer(const QByteArray& bytes) {
+    loadWarning_.clear();
     const PlainText text = DecodePlainText(bytes);
     RichEdit1->setPlainText(EditorText(text.text));
     encoding_ = text.encoding;
     lineEnd_ = text.lineEnd;
     SetModified(false);
     UpdateStatus();
+    FinishLoading();
+}
+
+// Every load starts reading at the top, whatever the reader left the caret at.
+void TMeltL::FinishLoading() {
+    RichEdit1->moveCursor(QTextCursor::Start);
+    RichEdit1->horizontalScrollBar()->setValue(0);
+    RichEdit1->verticalScrollBar()->setValue(0);
+    UpdateStatus();
+}
+
+void TMeltL::ShowLoadWarning() {
+    if (loadWarning_.isEmpty())
+        return;
+    const QString text = loadWarning_;
+    loadWarning_.clear();
+    ui::MessageDlg(text, ui::MsgDlgType::Warning, ui::mbOK);
 }
 
 // ---- Font ------------------------------------------------------------------------------
@@ -142,11 +169,20 @@ void TMeltL::SaveFontSettings() {
 
 void TMeltL::FontsSetO1Click() {
     showMinimized();
-    const std::optional<FontChoice> choice = RunFontDialog(this, {RichEdit1->font(), textColor_});
+    // The dialog starts on the family the font resolves to ("ＭＳ ゴシック" is a name the
+    // font database knows only as a substitution); kept, the stored name stays as it was.
+    const QFont current = RichEdit1->font();
+    QFont shown = current;
+    const QString resolved = QFontInfo(current).family();
+    shown.setFamily(resolved);
+    const std::optional<FontChoice> choice = RunFontDialog(this, {shown, textColor_});
     if (choice) {
         const int keep = colorValue_;
         const bool sameColor = choice->color == textColor_;
-        SetTextFont(choice->font, choice->color);
+        QFont font = choice->font;
+        if (font.family() == resolved)
+            font.setFamily(current.family());
+        SetTextFont(font, choice->color);
         if (sameColor)
             colorValue_ = keep;
         UpdateStatus();
@@ -178,8 +214,7 @@ void TMeltL::FindClick() {
     const QTextCursor c = RichEdit1->textCursor();
     if (c.hasSelection())
         FindDialog1->SetFindText(c.selectedText());
-    FindDialog1->move(QCursor::pos() - QPoint(10, 10));
-    FindDialog1->show();
+    FindDialog1->ShowAt(QCursor::pos() - QPoint(10, 10));
     FindDialog1->raise();
     FindDialog1->activateWindow(); // typing goes to the find text
     FindDialog1->TextEdit->setFocus();
@@ -242,13 +277,19 @@ bool TMeltL::WriteDocument(const QString& path, bool plain) {
     }
     QString error;
     if (!SaveFileBytes(path, bytes, &error)) {
-        ShowError(error.isEmpty() ? QStringLiteral("%1 に書き込めません").arg(path) : error);
+        ShowError(error.isEmpty()
+                      ? QStringLiteral("%1 に書き込めません").arg(platform::displayName(path))
+                      : error);
         return false;
     }
     return true;
 }
 
 void TMeltL::SaveClick() {
+    SaveAs();
+}
+
+TMeltL::SaveResult TMeltL::SaveAs() {
     savedDirectory_ = platform::currentDirectory();
     showMinimized();
 
@@ -259,39 +300,60 @@ void TMeltL::SaveClick() {
     if (!request.fileName.isEmpty())
         request.directory = DirectoryPart(state_.CurrentTextFile);
 
-    bool failed = false;
-    if (const std::optional<FileDialogAnswer> answer = RunSaveDialog(this, request)) {
+    SaveResult result = SaveResult::Cancelled;
+    while (const std::optional<FileDialogAnswer> answer = RunSaveDialog(this, request)) {
         QString path = answer->path;
-        const QString ext =
-            ExtensionKey(FileNamePart(path)).isEmpty()
-                ? QString()
-                : FileNamePart(path).mid(FileNamePart(path).lastIndexOf(QLatin1Char('.')));
-        if (ext.isEmpty() && answer->filterIndex == 2) {
+        const QString name = FileNamePart(path);
+        const bool typedExtension = !ExtensionKey(name).isEmpty();
+        bool plain;
+        if (!typedExtension && answer->filterIndex == 2) {
             path += QStringLiteral(".RTF");
-            plainText_ = false;
-        } else if (ext.isEmpty()) {
+            plain = false;
+        } else if (!typedExtension) {
             path += QStringLiteral(".TXT");
-            plainText_ = true;
+            plain = true;
         } else {
-            plainText_ = ext.toUpper() != QStringLiteral(".RTF");
+            plain =
+                name.mid(name.lastIndexOf(QLatin1Char('.'))).toUpper() != QStringLiteral(".RTF");
         }
-        setWindowTitle(FileNamePart(path));
+        // The dialog asked about the name as typed; the name with the extension added is
+        // another file, which is not replaced without a question of its own.
+        if (!typedExtension && (platform::pathExists(path) || platform::pathIsSymlink(path)) &&
+            ui::MessageDlg(platform::displayName(path) +
+                               QStringLiteral("\r\n\r\n同じ名前のファイルが既にあります。"
+                                              "\r\n\r\n置き換えますか　？"),
+                           ui::MsgDlgType::Confirmation,
+                           ui::mbYes | ui::mbNo) != ui::MsgResult::Yes) {
+            request.directory = DirectoryPart(answer->path);
+            request.fileName = name;
+            request.filterIndex = answer->filterIndex;
+            continue; // back to the dialog for another name
+        }
+        plainText_ = plain;
+        const QString caption = windowTitle();
+        setWindowTitle(platform::displayName(FileNamePart(path)));
         if (WriteDocument(path, plainText_)) {
-            const QString text = path + QStringLiteral("\r\n\r\nFile Size  :  ") +
+            const QString text = platform::displayName(path) +
+                                 QStringLiteral("\r\n\r\nFile Size  :  ") +
                                  GroupThousands(TextBytes()) +
                                  QStringLiteral("  Bytes  を\r\n\r\n正常に保存しました !!");
             ui::MessageBox(QString(), text, ui::MsgIcon::None);
+            result = SaveResult::Saved;
         } else {
-            failed = true;
+            setWindowTitle(caption); // the text is not in that file
+            result = SaveResult::Failed;
         }
+        break;
     }
     // A failed write keeps the modified flag, so the text is not lost at the next close.
-    if (!failed)
+    if (result != SaveResult::Failed)
         SetModified(false);
     plainText_ = false;
     Restore();
     if (!platform::setCurrentDirectory(savedDirectory_))
-        ShowError(QStringLiteral("%1 に移動できません").arg(savedDirectory_));
+        ShowError(
+            QStringLiteral("%1 に移動できません").arg(platform::displayName(savedDirectory_)));
+    return result;
 }
 
 // ---- Opening and closing ---------------------------------------------------------------
@@ -311,18 +373,24 @@ void TMeltL::FileOpenClick() {
             return;
         }
         if (r == ui::MsgResult::Yes) {
-            SaveClick();
+            // The changed text is not on disk: nothing may take its place.
+            if (SaveAs() == SaveResult::Failed)
+                return;
             showMinimized();
         }
     }
     FileDialogRequest request;
     request.filter = kOpenFilter;
     if (const std::optional<FileDialogAnswer> answer = RunOpenDialog(this, request)) {
-        setWindowTitle(QStringLiteral("ゼル君・簡易エディタ ： ") + answer->path);
-        LoadFromFile(answer->path);
-        SetModified(false);
+        // A file that cannot be read leaves the text, its caption and its flag as they were.
+        if (LoadFromFile(answer->path)) {
+            setWindowTitle(QStringLiteral("ゼル君・簡易エディタ ： ") +
+                           platform::displayName(answer->path));
+            SetModified(false);
+        }
     }
     Restore();
+    ShowLoadWarning();
 }
 
 void TMeltL::CloseBClick() {
@@ -336,10 +404,15 @@ void TMeltL::closeEvent(QCloseEvent* e) {
             QStringLiteral("　 ＜ゼル君からの伝言＞\r\n\r\nテキストの内容が更新されています。"
                            "\r\n\r\n変更内容を保存しますか　？"),
             ui::MsgDlgType::Warning, ui::mbYes | ui::mbNo);
-        if (r == ui::MsgResult::Yes)
-            SaveClick();
-        else
+        if (r == ui::MsgResult::Yes) {
+            if (SaveAs() == SaveResult::Failed) {
+                // The text is not on disk: the window stays, with it, still marked changed.
+                e->ignore();
+                return;
+            }
+        } else {
             SetModified(false);
+        }
     }
     if (isMaximized() || isMinimized())
         showNormal();

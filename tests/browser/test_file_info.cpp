@@ -1,6 +1,6 @@
 #include "BrowserTestUtil.h"
 #include "browser/FileInfo.h"
-#include "browser/WildcardMask.h"
+#include "platform/WildcardMask.h"
 #include "platform/FsName.h"
 
 #include <QDateTime>
@@ -16,6 +16,7 @@
 #include <vector>
 
 using namespace browser;
+using platform::WildcardMask;
 using namespace testutil;
 
 namespace {

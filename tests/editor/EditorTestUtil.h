@@ -54,9 +54,6 @@ protected:
         const QTextCursor c = window->RichEdit1->textCursor();
         return c.selectionEnd() - c.selectionStart();
     }
-    // Saving is done by the documents part; until it writes files the test checks
-    // what it can see of the save.
-    bool savingWorks() { return editor::SaveFileBytes(dir.filePath("probe"), "x", nullptr); }
 
     QTemporaryDir dir;
     core::SharedState state;

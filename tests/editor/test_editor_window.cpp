@@ -203,48 +203,6 @@ TEST_F(EditorFixture, SaveAsProposesTheNameAndItsFilter) {
     }
 }
 
-TEST_F(EditorFixture, SaveAsAppendsTheFilterExtension) {
-    const bool writes = savingWorks();
-    struct Case {
-        int filter;
-        const char* typed;
-        const char* written;
-        bool plain;
-    };
-    for (const Case& c :
-         {Case{1, "memo", "memo.TXT", true}, Case{2, "memo", "memo.RTF", false},
-          Case{2, "note.log", "note.log", true}, Case{1, "r.rtf", "r.rtf", false}}) {
-        setText(QStringLiteral("hello"));
-        window->SetModified(true);
-        responder.clear();
-        saveAnswer = editor::FileDialogAnswer{dir.filePath(QString::fromUtf8(c.typed)), c.filter};
-        window->SaveClick();
-        const QString path = dir.filePath(QString::fromUtf8(c.written));
-        EXPECT_EQ(window->windowTitle(), QString::fromUtf8(c.written));
-        EXPECT_FALSE(window->PlainTextMode()); // off after every Save as
-        ASSERT_EQ(responder.calls().size(), 1);
-        if (writes) {
-            EXPECT_EQ(responder.calls()[0].text,
-                      path +
-                          QStringLiteral(
-                              "\r\n\r\nFile Size  :  5  Bytes  を\r\n\r\n正常に保存しました !!"));
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-            const QByteArray bytes = f.readAll();
-            EXPECT_EQ(bytes.startsWith("{\\rtf"), !c.plain) << c.written;
-            if (c.plain) {
-                EXPECT_EQ(bytes, QByteArray("hello"));
-            }
-            EXPECT_FALSE(window->Modified());
-        } else {
-            // A failed write says so with the path, and keeps the text marked as changed.
-            EXPECT_TRUE(responder.calls()[0].text.contains(path));
-            EXPECT_EQ(responder.calls()[0].type, ui::MsgDlgType::Error);
-            EXPECT_TRUE(window->Modified());
-        }
-    }
-}
-
 // A Shift-JIS file with CR LF line ends and no final line break, opened and saved
 // unchanged, is the same file byte for byte; a text outside CP932 is saved whole.
 TEST_F(EditorFixture, OpenedTextSavesBackInItsOwnEncodingAndLineEnds) {

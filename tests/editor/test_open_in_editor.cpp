@@ -178,12 +178,18 @@ TEST_F(OpenInEditorTest, GuardKeepsEditedTextOnNo) {
     EXPECT_EQ(ed->RichEdit1->toPlainText(), QStringLiteral("second"));
     EXPECT_FALSE(ed->Modified());
 
-    // A hidden editor does not ask.
+    // A hidden editor with changed text is shown and asks too: its text is not dropped
+    // unseen.
     ed->RichEdit1->insertPlainText(QStringLiteral("x"));
     ed->hide();
     responder.clear();
+    responder.answer(ui::MsgResult::No);
     f.EditPopClick();
-    EXPECT_TRUE(responder.calls().isEmpty());
+    ASSERT_EQ(responder.calls().size(), 1);
+    EXPECT_EQ(responder.calls()[0].type, ui::MsgDlgType::Confirmation);
+    EXPECT_TRUE(ed->isVisible());
+    EXPECT_EQ(ed->RichEdit1->toPlainText(), QStringLiteral("xsecond"));
+    EXPECT_TRUE(ed->Modified());
 }
 
 TEST_F(OpenInEditorTest, CommandIsOnTheContextMenuWithF2) {

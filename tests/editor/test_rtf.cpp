@@ -2,8 +2,10 @@
 
 #include "RtfTestUtil.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -200,6 +202,30 @@ TEST(RtfReader, WordProcessorFiles) {
               QStringLiteral("Heading\n\u2022\tfirst item\n\u2022\tsecond item\n"
                              "cell A\tcell B\t\nAfter the table."));
     EXPECT_TRUE(findRun(runsOf(*doc), "Heading").bold);
+}
+
+// Documents in every code page a word processor names (\ansicpg, \fcharset, \mac), made
+// by iconv with \'hh bytes only, plus the symbol words and a nested table
+// (tests/data/rtf/make_codepage_rtf.sh): each reads as the text beside it.
+TEST(RtfReader, CodePagesSymbolWordsAndNestedTables) {
+    const QDir data(QStringLiteral(ZELMO_TEST_DATA "/rtf"));
+    const QStringList names = data.entryList({QStringLiteral("text-*.rtf")}, QDir::Files);
+    ASSERT_GE(names.size(), 21);
+    for (const QString& name : names) {
+        QFile rtf(data.filePath(name)), txt(data.filePath(QString(name).replace(".rtf", ".txt")));
+        ASSERT_TRUE(rtf.open(QIODevice::ReadOnly) && txt.open(QIODevice::ReadOnly))
+            << name.toStdString();
+        const QByteArray bytes = rtf.readAll();
+        // Every character as code-page bytes, none as \uN.
+        EXPECT_FALSE(QString::fromLatin1(bytes).contains(QRegularExpression(R"(\\u-?\d)")))
+            << name.toStdString();
+        QString error;
+        // The raw text: toPlainText() would show a no-break space as a space.
+        EXPECT_EQ(read(bytes, &error)->toRawText().replace(QChar::ParagraphSeparator, u'\n'),
+                  QString::fromUtf8(txt.readAll()))
+            << name.toStdString();
+        EXPECT_EQ(error, QString()) << name.toStdString();
+    }
 }
 
 TEST(RtfReader, NotRtfIsAnErrorAndDamagedRtfGivesWhatCouldBeRead) {

@@ -1,4 +1,4 @@
-#include "browser/WildcardMask.h"
+#include "platform/WildcardMask.h"
 
 #include "platform/FsName.h"
 #include "platform/TextCodec.h"
@@ -6,7 +6,7 @@
 #include <QChar>
 #include <cstring>
 
-namespace browser {
+namespace platform {
 
 namespace {
 
@@ -202,4 +202,4 @@ bool WildcardMask::matchGeneral(const std::vector<char32_t>& name) const {
     return cur[P] != 0;
 }
 
-} // namespace browser
+} // namespace platform

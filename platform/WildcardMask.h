@@ -7,7 +7,7 @@
 #include <QString>
 #include <vector>
 
-namespace browser {
+namespace platform {
 
 class WildcardMask {
 public:
@@ -32,4 +32,4 @@ private:
     std::string suffix_;            // Kind::Suffix: ".ext" in upper-case ASCII
 };
 
-} // namespace browser
+} // namespace platform
