@@ -40,7 +40,7 @@ ArchiveKind ArchiveKindOf(const QString& path) {
     return ArchiveKind::None;
 }
 
-QString SizeText(uint32_t size, const QLocale& locale) {
+QString SizeText(uint64_t size, const QLocale& locale) {
     // Separators always, also where the locale would leave them out by default (C).
     QLocale l = locale;
     l.setNumberOptions(l.numberOptions() & ~QLocale::OmitGroupSeparator);
@@ -51,10 +51,15 @@ QString LzhRatioText(uint16_t ratio) {
     return QString::number(ratio / 10) + QStringLiteral("% ");
 }
 
-QString ZipRatioText(uint32_t originalSize, uint32_t compressedSize) {
+QString ZipRatioText(uint64_t originalSize, uint64_t compressedSize) {
     if (originalSize == 0)
         return QStringLiteral(" - % ");
-    return QString::number(uint64_t(compressedSize) * 100 / originalSize) + QStringLiteral("% ");
+    // Compressed sizes past 2^57 would overflow the product: the percentage of such a
+    // member comes from the quotient first.
+    const uint64_t percent = compressedSize <= UINT64_MAX / 100
+                                 ? compressedSize * 100 / originalSize
+                                 : compressedSize / originalSize * 100;
+    return QString::number(percent) + QStringLiteral("% ");
 }
 
 QString DosDateText(uint16_t date) {
@@ -68,13 +73,37 @@ QString DosTimeText(uint16_t time) {
 }
 
 QString MemberNameText(const QByteArray& nameBytes) {
-    return platform::decodeText(nameBytes);
+    if (platform::isValidUtf8(nameBytes))
+        return QString::fromUtf8(nameBytes);
+    const QString cp932 = platform::decodeCp932(nameBytes);
+    if (!cp932.contains(QChar::ReplacementCharacter))
+        return cp932;
+    // Bytes neither decodes are shown in the escape form, each "\xHH"; the name stays
+    // these bytes for the library.
+    QString shown;
+    const auto* s = reinterpret_cast<const unsigned char*>(nameBytes.constData());
+    for (qsizetype i = 0; i < nameBytes.size();) {
+        char32_t cp = 0;
+        const int n = platform::utf8SequenceAt(s, i, nameBytes.size(), &cp);
+        if (n > 0) {
+            shown += QString::fromUcs4(&cp, 1);
+            i += n;
+        } else {
+            shown += QStringLiteral("\\x") +
+                     QString::number(s[i], 16).toUpper().rightJustified(2, QLatin1Char('0'));
+            ++i;
+        }
+    }
+    return shown;
 }
 
 MemberRow MemberRowFrom(const ArchiveMemberInfo& info, ArchiveKind kind, const QLocale& locale) {
+    return MemberRowFrom(info, kind, locale, info.originalSize, info.compressedSize);
+}
+
+MemberRow MemberRowFrom(const ArchiveMemberInfo& info, ArchiveKind kind, const QLocale& locale,
+                        uint64_t original, uint64_t compressed) {
     // Fields copied out of the packed record before use.
-    const uint32_t original = info.originalSize;
-    const uint32_t compressed = info.compressedSize;
     const uint16_t ratio = info.ratio, date = info.date, time = info.time;
     MemberRow row;
     row.nameBytes =

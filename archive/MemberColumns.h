@@ -28,19 +28,23 @@ struct MemberRow {
 };
 
 // A whole number with the locale's thousands separators, no decimals.
-QString SizeText(uint32_t size, const QLocale& locale);
+QString SizeText(uint64_t size, const QLocale& locale);
 // The LZH record's ratio (tenths of a percent) in whole percent, then "% ".
 QString LzhRatioText(uint16_t ratio);
 // Compressed per uncompressed size in whole percent, then "% "; " - % " for an empty member.
-QString ZipRatioText(uint32_t originalSize, uint32_t compressedSize);
+QString ZipRatioText(uint64_t originalSize, uint64_t compressedSize);
 // MS-DOS date and time: "YYYY/MM/DD" and "HH:MM:SS".
 QString DosDateText(uint16_t date);
 QString DosTimeText(uint16_t time);
 
-// The member name as text: UTF-8 when valid, else CP932.
+// The member name as text: UTF-8 when valid, else CP932, else the escape form ("\xHH"
+// for each byte that is no UTF-8).
 QString MemberNameText(const QByteArray& nameBytes);
 // The row of one record; the name ends at its first NUL or at the end of its field.
 MemberRow MemberRowFrom(const ArchiveMemberInfo& info, ArchiveKind kind, const QLocale& locale);
+// The same with sizes wider than the record holds (a ZIP64 member).
+MemberRow MemberRowFrom(const ArchiveMemberInfo& info, ArchiveKind kind, const QLocale& locale,
+                        uint64_t original, uint64_t compressed);
 
 // -1, 0 or 1: the ascending order of column texts (names by the collator, sizes by their
 // value whatever the separators, the rest character by character).

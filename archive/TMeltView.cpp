@@ -17,6 +17,7 @@
 #include <QLocale>
 #include <QScopeGuard>
 #include <algorithm>
+#include <utility>
 
 using namespace archive;
 
@@ -120,6 +121,9 @@ void TMeltView::FormActivate() {
     // 10.
     if (available)
         ui::SetHelpContext(this, kHelpContext);
+    const QList<int> clicks = std::exchange(pendingColumnClicks_, {});
+    for (const int column : clicks)
+        ListView1ColumnClick(column);
     if (windowTitle() != LastListedArchive)
         FormActivate();
 }
@@ -178,7 +182,11 @@ bool TMeltView::ReadMembers(ArchiveKind kind) {
 }
 
 void TMeltView::AddMember(const ArchiveMemberInfo& info, ArchiveKind kind) {
-    const MemberRow row = MemberRowFrom(info, kind, QLocale());
+    uint64_t original = info.originalSize, compressed = info.compressedSize;
+    // A ZIP64 member larger than the record holds shows its whole size.
+    if (kind == ArchiveKind::Zip && (original == UINT32_MAX || compressed == UINT32_MAX))
+        WholeZipMemberSizes(info, &original, &compressed);
+    const MemberRow row = MemberRowFrom(info, kind, QLocale(), original, compressed);
     auto* item = new QTreeWidgetItem;
     for (int c = 0; c < kMemberColumns; ++c) {
         item->setText(c, row.texts[c]);
@@ -208,6 +216,11 @@ void TMeltView::AddMember(const ArchiveMemberInfo& info, ArchiveKind kind) {
 void TMeltView::ListView1ColumnClick(int column) {
     if (column < 0 || column >= kMemberColumns)
         return;
+    // Members still come in name order while a read runs: the click waits for its end.
+    if (reading_) {
+        pendingColumnClicks_.append(column);
+        return;
+    }
     // 1. The first click on a column sorts it descending.
     SortDescending[column] = !SortDescending[column];
     const bool descending = SortDescending[column];

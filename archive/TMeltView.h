@@ -101,5 +101,6 @@ private:
     std::function<void()> focusActiveList_;
     QCollator collator_; // the order of names
     bool reading_ = false;
+    QList<int> pendingColumnClicks_; // header clicks during a read, applied at its end
     int count_ = 0;
 };

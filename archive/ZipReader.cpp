@@ -244,6 +244,8 @@ int ZipReader::convert(const unsigned char* h, ArchiveMemberInfo* info) {
     if (encrypted)
         compressed = compressed >= kEncryptionHeaderBytes ? compressed - kEncryptionHeaderBytes : 0;
     // The record holds 32 bits: larger ZIP64 sizes show as the largest it can.
+    lastOriginal_ = original;
+    lastCompressed_ = compressed;
     info->originalSize = uint32_t(std::min<uint64_t>(original, UINT32_MAX));
     info->compressedSize = uint32_t(std::min<uint64_t>(compressed, UINT32_MAX));
     info->crc = le32(h + 16);
@@ -279,6 +281,18 @@ int UnzipCloseArchive(void*) {
 
 void ResetZipReader() {
     processReader().close();
+}
+
+bool WholeZipMemberSizes(const ArchiveMemberInfo& record, uint64_t* original,
+                         uint64_t* compressed) {
+    const ZipReader& r = processReader();
+    const uint32_t o = record.originalSize, c = record.compressedSize;
+    if (std::min<uint64_t>(r.lastOriginalSize(), UINT32_MAX) != o ||
+        std::min<uint64_t>(r.lastCompressedSize(), UINT32_MAX) != c)
+        return false;
+    *original = r.lastOriginalSize();
+    *compressed = r.lastCompressedSize();
+    return true;
 }
 
 } // namespace archive

@@ -38,6 +38,9 @@ public:
     int findFirst(ArchiveMemberInfo* info);
     // kFound with the record filled with the next member, else kNone (the end, or damage).
     int findNext(ArchiveMemberInfo* info);
+    // The sizes of the member found last, whole: the record holds 32 bits of them.
+    uint64_t lastOriginalSize() const { return lastOriginal_; }
+    uint64_t lastCompressedSize() const { return lastCompressed_; }
 
 private:
     bool readFull(uint64_t off, char* dst, uint64_t len);
@@ -49,6 +52,7 @@ private:
     uint64_t next_ = UINT64_MAX; // the next entry's header; none before the first
     int64_t sfxOffset_ = 0;      // size of a DOS program image in front of the archive
     bool dosExe_ = false;
+    uint64_t lastOriginal_ = 0, lastCompressed_ = 0;
 };
 
 // The member walk with the library's signatures, on one reader for the whole process
@@ -59,5 +63,8 @@ int UnzipFindNext(void* handle, ArchiveMemberInfo* info);                       
 int UnzipCloseArchive(void* handle);                                             // 0
 // Closes whatever the process-wide reader holds (the binding's unload).
 void ResetZipReader();
+// The whole sizes of the member the process-wide reader found last, when they are the ones
+// in record (the record's 32-bit fields are those sizes, capped): for the list's columns.
+bool WholeZipMemberSizes(const ArchiveMemberInfo& record, uint64_t* original, uint64_t* compressed);
 
 } // namespace archive

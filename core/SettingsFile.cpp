@@ -225,7 +225,10 @@ void SettingsFile::refresh() const {
     raw_.clear();
     crlf_ = false;
     QFile f(path_);
-    if (f.open(QIODevice::ReadOnly)) {
+    // A FIFO or a device in the file's place would block the read: only a regular file.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path_).constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+        f.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = f.readAll();
         crlf_ = bytes.contains("\r\n");
         lines_ = decodeLines(bytes, crlf_, &raw_);

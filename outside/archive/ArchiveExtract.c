@@ -3,12 +3,16 @@
 #define _GNU_SOURCE
 #include "outside/archive/ArchiveExtract.h"
 #include "outside/archive/ArchiveInternal.h"
+#include "outside/unlha32/LhaWalk.h"
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <locale.h>
 #include <pthread.h>
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,7 +53,8 @@ const char* zelmo_entry_name(struct archive_entry* entry) {
 /* How names that carry no UTF-8 mark are decoded. */
 enum NameDecoding { DECODE_CP932, DECODE_UTF8, DECODE_LATIN1 };
 
-static struct archive* newReader(enum ZelmoArchiveKind kind, enum NameDecoding decoding) {
+static struct archive* newReader(enum ZelmoArchiveKind kind, enum NameDecoding decoding,
+                                 int streaming) {
     static const char* const charsets[] = {"CP932", "UTF-8", "ISO-8859-1"};
     struct archive* a = archive_read_new();
     if (!a)
@@ -61,7 +66,8 @@ static struct archive* newReader(enum ZelmoArchiveKind kind, enum NameDecoding d
         snprintf(options, sizeof options, "lha:hdrcharset=%s", charsets[decoding]);
     } else if (kind == ZELMO_ARCHIVE_ZIP) {
         /* Names with the UTF-8 flag stay UTF-8 whatever the header charset says. */
-        r = archive_read_support_format_zip(a);
+        r = streaming ? archive_read_support_format_zip_streamable(a)
+                      : archive_read_support_format_zip(a);
         snprintf(options, sizeof options, "zip:hdrcharset=%s", charsets[decoding]);
     } else {
         r = ARCHIVE_FATAL;
@@ -73,18 +79,102 @@ static struct archive* newReader(enum ZelmoArchiveKind kind, enum NameDecoding d
     return a;
 }
 
-static struct archive* openFile(const char* path, enum ZelmoArchiveKind kind,
-                                enum NameDecoding decoding) {
+/* The file as libarchive reads it, from an offset on: read, skip and seek over one
+ * descriptor, closed with the reader. */
+typedef struct Source {
+    int fd;
+    uint64_t base, pos, size;
+    unsigned char buf[65536];
+} Source;
+
+static la_ssize_t sourceRead(struct archive* a, void* data, const void** out) {
+    (void)a;
+    Source* s = data;
+    *out = s->buf;
+    for (;;) {
+        ssize_t n = pread(s->fd, s->buf, sizeof s->buf, (off_t)(s->base + s->pos));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n > 0)
+            s->pos += (uint64_t)n;
+        return n;
+    }
+}
+
+static la_int64_t sourceSkip(struct archive* a, void* data, la_int64_t request) {
+    (void)a;
+    Source* s = data;
+    const uint64_t left = s->base + s->pos < s->size ? s->size - s->base - s->pos : 0;
+    const uint64_t n = request < 0 ? 0 : (uint64_t)request < left ? (uint64_t)request : left;
+    s->pos += n;
+    return (la_int64_t)n;
+}
+
+static la_int64_t sourceSeek(struct archive* a, void* data, la_int64_t offset, int whence) {
+    (void)a;
+    Source* s = data;
+    const int64_t length = s->size > s->base ? (int64_t)(s->size - s->base) : 0;
+    int64_t to = whence == SEEK_SET   ? offset
+                 : whence == SEEK_CUR ? (int64_t)s->pos + offset
+                                      : length + offset;
+    if (to < 0)
+        return ARCHIVE_FATAL;
+    s->pos = (uint64_t)to;
+    return to;
+}
+
+static int sourceClose(struct archive* a, void* data) {
+    (void)a;
+    Source* s = data;
+    close(s->fd);
+    free(s);
+    return ARCHIVE_OK;
+}
+
+static struct archive* openAt(const char* path, enum ZelmoArchiveKind kind,
+                              enum NameDecoding decoding, uint64_t offset, int streaming) {
     if (!path)
         return NULL;
-    struct archive* a = newReader(kind, decoding);
-    if (!a)
+    /* A FIFO or a device would block the open or the reads: only a regular file is
+     * opened, without waiting, and checked again on the descriptor. */
+    struct stat st;
+    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode))
         return NULL;
-    if (archive_read_open_filename(a, path, 65536) != ARCHIVE_OK) {
-        archive_read_free(a);
+    Source* s = malloc(sizeof *s);
+    if (!s)
+        return NULL;
+    s->fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (s->fd < 0 || fstat(s->fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        offset > (uint64_t)st.st_size) {
+        if (s->fd >= 0)
+            close(s->fd);
+        free(s);
+        return NULL;
+    }
+    s->base = offset;
+    s->pos = 0;
+    s->size = (uint64_t)st.st_size;
+    struct archive* a = newReader(kind, decoding, streaming);
+    if (!a) {
+        close(s->fd);
+        free(s);
+        return NULL;
+    }
+    archive_read_set_callback_data(a, s);
+    archive_read_set_read_callback(a, sourceRead);
+    archive_read_set_skip_callback(a, sourceSkip);
+    archive_read_set_seek_callback(a, sourceSeek);
+    archive_read_set_close_callback(a, sourceClose);
+    if (archive_read_open1(a) != ARCHIVE_OK) {
+        archive_read_free(a); /* closes the source */
         return NULL;
     }
     return a;
+}
+
+static struct archive* openFile(const char* path, enum ZelmoArchiveKind kind,
+                                enum NameDecoding decoding) {
+    return openAt(path, kind, decoding, 0, 0);
 }
 
 struct archive* zelmo_archive_open(const char* path, enum ZelmoArchiveKind kind) {
@@ -94,11 +184,19 @@ struct archive* zelmo_archive_open(const char* path, enum ZelmoArchiveKind kind)
     return a;
 }
 
-struct archive* zelmo_archive_open_stored_names(const char* path, int kind) {
+struct archive* zelmo_archive_open_at(const char* path, int kind, uint64_t offset, int streaming) {
     void* previous = zelmo_utf8_locale_enter();
-    struct archive* a = openFile(path, (enum ZelmoArchiveKind)kind, DECODE_LATIN1);
+    struct archive* a = openAt(path, (enum ZelmoArchiveKind)kind, DECODE_LATIN1, offset, streaming);
     zelmo_utf8_locale_leave(previous);
     return a;
+}
+
+int zelmo_list_members(const char* path, int kind, ZelmoMemberList* list, size_t max) {
+    if (kind == ZELMO_ARCHIVE_LZH)
+        return lha_list_members(path, list, max);
+    if (kind == ZELMO_ARCHIVE_ZIP)
+        return zelmo_list_zip(path, list, max);
+    return -1;
 }
 
 struct archive* zelmo_archive_open_memory(const void* data, size_t size,
@@ -106,7 +204,7 @@ struct archive* zelmo_archive_open_memory(const void* data, size_t size,
     if (!data && size > 0)
         return NULL;
     void* previous = zelmo_utf8_locale_enter();
-    struct archive* a = newReader(kind, DECODE_CP932);
+    struct archive* a = newReader(kind, DECODE_CP932, 0);
     if (a && archive_read_open_memory(a, data, size) != ARCHIVE_OK) {
         archive_read_free(a);
         a = NULL;
@@ -168,6 +266,33 @@ static int nameMatches(struct archive_entry* entry, const char* member,
     return zelmo_stored_name(name, bytes, sizeof bytes) && sameName(bytes, member);
 }
 
+/* The data of the member the reader just gave into buffer, never past size. */
+static int readData(struct archive* a, struct archive_entry* entry, unsigned char* buffer,
+                    uint32_t size, uint32_t* written, int64_t* mtime, uint16_t* attributes) {
+    if (mtime)
+        *mtime = (int64_t)archive_entry_mtime(entry);
+    if (attributes)
+        *attributes = dosAttributes(entry);
+    uint32_t filled = 0;
+    /* Each read asks for no more than the room left, so nothing lands past size. */
+    while (filled < size) {
+        la_ssize_t n = archive_read_data(a, buffer + filled, size - filled);
+        if (n < 0) {
+            *written = filled;
+            return ZELMO_EXTRACT_BAD_ARCHIVE;
+        }
+        if (n == 0)
+            break;
+        filled += (uint32_t)n;
+    }
+    *written = filled;
+    return 0;
+}
+
+static int isPlainFile(struct archive_entry* entry) {
+    return archive_entry_filetype(entry) == AE_IFREG && !archive_entry_hardlink(entry);
+}
+
 static int readMember(struct archive* a, const char* member, enum NameDecoding decoding,
                       unsigned char* buffer, uint32_t size, uint32_t* written, int64_t* mtime,
                       uint16_t* attributes) {
@@ -178,27 +303,9 @@ static int readMember(struct archive* a, const char* member, enum NameDecoding d
             return ZELMO_EXTRACT_NOT_FOUND;
         if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
             return ZELMO_EXTRACT_BAD_ARCHIVE;
-        if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry) ||
-            !nameMatches(entry, member, decoding))
+        if (!isPlainFile(entry) || !nameMatches(entry, member, decoding))
             continue;
-        if (mtime)
-            *mtime = (int64_t)archive_entry_mtime(entry);
-        if (attributes)
-            *attributes = dosAttributes(entry);
-        uint32_t filled = 0;
-        /* Each read asks for no more than the room left, so nothing lands past size. */
-        while (filled < size) {
-            la_ssize_t n = archive_read_data(a, buffer + filled, size - filled);
-            if (n < 0) {
-                *written = filled;
-                return ZELMO_EXTRACT_BAD_ARCHIVE;
-            }
-            if (n == 0)
-                break;
-            filled += (uint32_t)n;
-        }
-        *written = filled;
-        return 0;
+        return readData(a, entry, buffer, size, written, mtime, attributes);
     }
 }
 
@@ -216,6 +323,70 @@ int zelmo_read_member(struct archive* reader, const char* member, unsigned char*
     return r;
 }
 
+/* Member i of our own list: an LZH reader starts at its header; a ZIP is read by its
+ * directory up to the member (libarchive walks the members in the list's order), and
+ * from its local header when that reader does not get there. */
+static int readListed(const char* path, enum ZelmoArchiveKind kind, const ZelmoMemberList* list,
+                      size_t i, unsigned char* buffer, uint32_t size, uint32_t* written,
+                      int64_t* mtime, uint16_t* attributes) {
+    const ZelmoMember* m = &list->items[i];
+    if (m->kind != ZELMO_MEMBER_FILE)
+        return ZELMO_EXTRACT_NOT_FOUND;
+    struct archive_entry* entry;
+    if (kind == ZELMO_ARCHIVE_ZIP) {
+        struct archive* a = openAt(path, kind, DECODE_LATIN1, 0, 0);
+        for (size_t k = 0; a; ++k) {
+            int r = archive_read_next_header(a, &entry);
+            if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
+                break;
+            if (k < i)
+                continue;
+            if (archive_entry_size_is_set(entry) && (uint64_t)archive_entry_size(entry) != m->size)
+                break; /* not the member we look for: libarchive counts differently */
+            r = isPlainFile(entry) ? readData(a, entry, buffer, size, written, mtime, attributes)
+                                   : ZELMO_EXTRACT_NOT_FOUND;
+            archive_read_free(a);
+            return r;
+        }
+        if (a)
+            archive_read_free(a);
+    }
+    struct archive* a = openAt(path, kind, DECODE_LATIN1, m->offset, kind == ZELMO_ARCHIVE_ZIP);
+    if (!a)
+        return ZELMO_EXTRACT_BAD_ARCHIVE;
+    int r = archive_read_next_header(a, &entry);
+    if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
+        r = ZELMO_EXTRACT_BAD_ARCHIVE;
+    else
+        r = isPlainFile(entry) ? readData(a, entry, buffer, size, written, mtime, attributes)
+                               : ZELMO_EXTRACT_NOT_FOUND;
+    archive_read_free(a);
+    return r;
+}
+
+/* The member by our own list: by the name the member walk gives (for a ZIP its stored
+ * bytes), else by the name written to disk. -1 when the list has no such member. */
+static int extractListed(const char* path, enum ZelmoArchiveKind kind, const char* member,
+                         unsigned char* buffer, uint32_t size, uint32_t* written, int64_t* mtime,
+                         uint16_t* attributes) {
+    ZelmoMemberList list;
+    memset(&list, 0, sizeof list);
+    int result = -1;
+    if (zelmo_list_members(path, kind, &list, (size_t)-1) == 0) {
+        size_t found = list.count;
+        for (size_t i = 0; i < list.count && found == list.count; ++i)
+            if (sameName(zelmo_member_raw(&list, i), member))
+                found = i;
+        for (size_t i = 0; i < list.count && found == list.count; ++i)
+            if (sameName(zelmo_member_name(&list, i), member))
+                found = i;
+        if (found < list.count)
+            result = readListed(path, kind, &list, found, buffer, size, written, mtime, attributes);
+    }
+    zelmo_member_list_free(&list);
+    return result;
+}
+
 int zelmo_extract_member(const char* path, enum ZelmoArchiveKind kind, const char* member,
                          unsigned char* buffer, uint32_t size, uint32_t* written, int64_t* mtime,
                          uint16_t* attributes) {
@@ -226,18 +397,20 @@ int zelmo_extract_member(const char* path, enum ZelmoArchiveKind kind, const cha
     if (!path || !member || (!buffer && size > 0))
         return ZELMO_EXTRACT_BAD_ARGUMENT;
     void* previous = zelmo_utf8_locale_enter();
-    /* The name as the walk of this library gives it (CP932 unless marked UTF-8); then, for
-     * a caller that decoded the stored bytes as UTF-8 or kept them as stored, those. */
+    int result = extractListed(path, kind, member, buffer, size, written, mtime, attributes);
+    /* An archive our own reading does not take: libarchive's names, as this library's
+     * walk would decode them, then as UTF-8, then as stored. */
     static const enum NameDecoding order[] = {DECODE_CP932, DECODE_UTF8, DECODE_LATIN1};
-    int result = ZELMO_EXTRACT_BAD_ARCHIVE;
-    for (size_t i = 0; i < sizeof order / sizeof order[0]; ++i) {
+    for (size_t i = 0; result < 0 && i < sizeof order / sizeof order[0]; ++i) {
         struct archive* a = openFile(path, kind, order[i]);
-        if (!a)
+        if (!a) {
+            result = ZELMO_EXTRACT_BAD_ARCHIVE;
             break;
+        }
         result = readMember(a, member, order[i], buffer, size, written, mtime, attributes);
         archive_read_free(a);
-        if (result != ZELMO_EXTRACT_NOT_FOUND)
-            break;
+        if (result == ZELMO_EXTRACT_NOT_FOUND && i + 1 < sizeof order / sizeof order[0])
+            result = -1;
     }
     zelmo_utf8_locale_leave(previous);
     return result;

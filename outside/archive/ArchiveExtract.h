@@ -33,12 +33,13 @@ void zelmo_utf8_locale_leave(void* previous);
 /* The entry's name in UTF-8 (the reader's converted name; valid until the next header). */
 const char* zelmo_entry_name(struct archive_entry* entry);
 
-/* The caps of an extraction: total bytes written, members, and the ratio of bytes written
- * to the archive's size. */
+/* The caps of an extraction: total bytes written, files, the ratio of bytes written to
+ * the archive's size, and entries of every kind (0: twice the files). */
 typedef struct ZelmoExtractLimits {
     uint64_t maxTotalBytes;
     uint64_t maxMembers;
     uint64_t maxRatio;
+    uint64_t maxEntries;
 } ZelmoExtractLimits;
 ZelmoExtractLimits zelmo_extract_default_limits(void);
 
@@ -52,7 +53,9 @@ enum {
     ZELMO_EXTRACT_BAD_ARGUMENT = 6
 };
 
-/* Extracts every member into the folder destination: only regular files and folders, no
+/* Extracts every member into the folder destination, each named by the libraries' own
+ * reading of the archive (names decoded one by one, never refused for their bytes); a
+ * member that cannot be read is reported and skipped. Only regular files and folders, no
  * absolute paths, no "..", "\" taken as a separator, no links or devices, nothing written
  * outside the destination (itself opened without following a link; trailing "/" ignored,
  * a "\" there is part of its name: a command's trailing "\" is the library's to strip).
@@ -63,11 +66,12 @@ enum {
 int zelmo_extract_all(const char* path, enum ZelmoArchiveKind kind, const char* destination,
                       int flat, const ZelmoExtractLimits* limits, char* report, size_t reportSize);
 
-/* Extracts the member named member (UTF-8, as the member walk gives it) into buffer,
- * never past size bytes; written receives the count, mtime the member's time (seconds
- * since 1970, may be NULL), attributes its MS-DOS attributes (may be NULL). 0 when the
- * member was found and read (a member larger than size is cut to size), else an error
- * code. "/" and "\" match each other; a name is also found by its stored bytes. */
+/* Extracts the member named member into buffer, never past size bytes; written receives
+ * the count, mtime the member's time (seconds since 1970, may be NULL), attributes its
+ * MS-DOS attributes (may be NULL). 0 when the member was found and read (a member larger
+ * than size is cut to size), else an error code. The member is looked up by the name the
+ * member walk gives (the LZH walk's decoded name, a ZIP entry's stored bytes), then by
+ * the name extraction writes; "/" and "\" match each other. */
 int zelmo_extract_member(const char* path, enum ZelmoArchiveKind kind, const char* member,
                          unsigned char* buffer, uint32_t size, uint32_t* written, int64_t* mtime,
                          uint16_t* attributes);

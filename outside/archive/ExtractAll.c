@@ -10,6 +10,7 @@
 #include <archive_entry.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <iconv.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -23,11 +24,11 @@ enum { MAX_DEPTH = 128, CHUNK = 65536 };
 static const uint64_t RATIO_FLOOR = 1u << 20;
 
 ZelmoExtractLimits zelmo_extract_default_limits(void) {
-    /* 4 GiB and 100 000 members hold any archive a person drops by hand. Deflate and the
-     * LZH methods expand at most about 1 000 to 1 (a file of zeros), so 2 000 to 1 keeps
-     * every honest archive and stops overlapping entries, whose ratios run to tens of
-     * thousands, long before they fill a disk. */
-    ZelmoExtractLimits limits = {UINT64_C(4) << 30, 100000, 2000};
+    /* 4 GiB, a million files and two million entries (files and folders) hold any archive
+     * a person drops by hand. Deflate and the LZH methods expand at most about 1 000 to 1
+     * (a file of zeros), so 2 000 to 1 keeps every honest archive and stops overlapping
+     * entries, whose ratios run to tens of thousands, long before they fill a disk. */
+    ZelmoExtractLimits limits = {UINT64_C(4) << 30, 1000000, 2000, 2000000};
     return limits;
 }
 
@@ -38,15 +39,13 @@ typedef struct Extraction {
     uint64_t archiveSize;
     uint64_t totalWritten; /* what the caps count, removed members included */
     uint64_t keptBytes;    /* what the report tells: the bytes left on disk */
-    uint64_t members;
+    uint64_t members;      /* entries read: files, folders and refused ones */
+    uint64_t files;
     uint64_t extracted;
     uint64_t refused;
     int capHit;
-    const char* path;
-    int kind;
-    struct archive* stored; /* opened at the first name that cannot be decoded */
-    uint64_t storedAt;      /* members the stored-name reader has passed */
-    char storedName[4096];
+    iconv_t cp932; /* for names our own list does not give */
+    char name[16384];
     unsigned serial;
     unsigned char* chunk;
     char* report;
@@ -67,11 +66,10 @@ static void note(Extraction* x, const char* format, ...) {
         x->reportLength = x->reportSize - 1;
 }
 
-/* The reports name at most a few members: the first ones say what went wrong. */
+/* Each member left out is named (as far as the report has room). */
 static void refuse(Extraction* x, const char* name, const char* why) {
     x->refused++;
-    if (x->refused <= 3)
-        note(x, "refused \"%s\": %s\n", name, why);
+    note(x, "refused \"%s\": %s\n", name, why);
 }
 
 /* Byte budget left before a cap: the total cap, and the ratio cap over the archive size. */
@@ -264,34 +262,18 @@ static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* 
     return result;
 }
 
-/* The name of member number index (from 1) as its stored bytes, for a name that cannot be
- * decoded: the second reader walks along only as far as such names need it. */
-static const char* storedName(Extraction* x, uint64_t index) {
-    if (!x->stored && !(x->stored = zelmo_archive_open_stored_names(x->path, x->kind)))
-        return NULL;
-    void* previous = zelmo_utf8_locale_enter();
-    const char* result = NULL;
-    struct archive_entry* entry;
-    while (x->storedAt < index) {
-        int r = archive_read_next_header(x->stored, &entry);
-        if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
-            break;
-        if (++x->storedAt == index &&
-            zelmo_stored_name(zelmo_entry_name(entry), x->storedName, sizeof x->storedName))
-            result = x->storedName;
-    }
-    zelmo_utf8_locale_leave(previous);
-    return result && result[0] ? result : NULL;
-}
-
-/* The decoded name, or the stored bytes when decoding failed: a name is written byte for
- * byte as the archive holds it rather than refused or altered. */
-static const char* memberName(Extraction* x, struct archive_entry* entry, int warned) {
+/* The name of a member our own list does not know: libarchive's stored bytes, decoded
+ * as every name is. A name libarchive converted itself (UTF-16, the UTF-8 flag) stays. */
+static const char* fallbackName(Extraction* x, struct archive_entry* entry) {
     const char* name = zelmo_entry_name(entry);
-    if (name[0] && !(warned && strstr(name, "\xEF\xBF\xBD")))
+    char bytes[4096];
+    if (!zelmo_stored_name(name, bytes, sizeof bytes))
         return name;
-    const char* stored = storedName(x, x->members);
-    return stored ? stored : name;
+    if (x->cp932 == (iconv_t)0)
+        x->cp932 = iconv_open("UTF-8", "CP932");
+    const size_t n = zelmo_decode_name(x->cp932, (const unsigned char*)bytes, strlen(bytes),
+                                       x->name, sizeof x->name);
+    return n == (size_t)-1 ? name : x->name;
 }
 
 static int openRoot(const char* destination) {
@@ -301,6 +283,24 @@ static int openRoot(const char* destination) {
     return open(destination, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
+/* The caps on entries and files; 1 when one stops the extraction. */
+static int countEntry(Extraction* x, int file) {
+    const uint64_t maxEntries =
+        x->limits.maxEntries ? x->limits.maxEntries : 2 * x->limits.maxMembers;
+    if (++x->members > maxEntries) {
+        note(x, "stopped: more than %llu entries\n", (unsigned long long)maxEntries);
+        return 1;
+    }
+    if (file && ++x->files > x->limits.maxMembers) {
+        note(x, "stopped: more than %llu files\n", (unsigned long long)x->limits.maxMembers);
+        return 1;
+    }
+    return 0;
+}
+
+/* Every member, read by libarchive and named by our own list. A member libarchive cannot
+ * read is reported and skipped: the reader starts again at the next member of the list
+ * (for a ZIP from its local header on), so one bad member never costs the others. */
 static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind kind) {
     struct stat st;
     if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -308,37 +308,104 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
         return ZELMO_EXTRACT_BAD_ARCHIVE;
     }
     x->archiveSize = (uint64_t)st.st_size;
-    x->path = path;
-    x->kind = kind;
-    struct archive* a = zelmo_archive_open(path, kind);
-    if (!a) {
+    ZelmoMemberList list;
+    memset(&list, 0, sizeof list);
+    const uint64_t maxEntries =
+        x->limits.maxEntries ? x->limits.maxEntries : 2 * x->limits.maxMembers;
+    const int listed =
+        zelmo_list_members(path, kind, &list, (size_t)maxEntries + 1) == 0 && list.count > 0;
+    const int zip = kind == ZELMO_ARCHIVE_ZIP;
+    uint64_t base = listed && !zip ? list.items[0].offset : 0;
+    int streaming = 0, unpaired = 0;
+    size_t next = 0;                 /* the list's member expected next */
+    size_t restartedAt = (size_t)-1; /* the member a fresh reader began at */
+    struct archive* a = zelmo_archive_open_at(path, kind, base, 0);
+    if (!a && !listed) {
         note(x, "cannot open the archive\n");
         return ZELMO_EXTRACT_BAD_ARCHIVE;
     }
     int result = 0;
     struct archive_entry* entry;
     for (;;) {
-        int r = archive_read_next_header(a, &entry);
-        if (r == ARCHIVE_EOF)
-            break;
+        const int r = a ? archive_read_next_header(a, &entry) : ARCHIVE_FATAL;
         if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
-            note(x, "the archive is damaged: %s\n", archive_error_string(a));
-            result = ZELMO_EXTRACT_BAD_ARCHIVE;
-            break;
+            if (!listed || unpaired || next >= list.count) {
+                if (r != ARCHIVE_EOF) {
+                    note(x, "the archive is damaged: %s\n", a ? archive_error_string(a) : "");
+                    result = ZELMO_EXTRACT_BAD_ARCHIVE;
+                }
+                break;
+            }
+            if (restartedAt == next) {
+                /* A fresh reader failed at once: this member cannot be read. */
+                if (countEntry(x, list.items[next].kind == ZELMO_MEMBER_FILE)) {
+                    x->capHit = 1;
+                    break;
+                }
+                refuse(x, zelmo_member_name(&list, next), "damaged or cannot be read");
+                if (++next >= list.count)
+                    break;
+            }
+            if (a)
+                archive_read_free(a);
+            base = list.items[next].offset;
+            streaming = zip;
+            restartedAt = next;
+            a = zelmo_archive_open_at(path, kind, base, streaming);
+            continue;
         }
-        if (++x->members > x->limits.maxMembers) {
-            note(x, "stopped: more than %llu members\n", (unsigned long long)x->limits.maxMembers);
+        restartedAt = (size_t)-1;
+        const char* name = NULL;
+        int memberKind = ZELMO_MEMBER_FILE;
+        if (listed && !unpaired) {
+            if (!zip || streaming) {
+                const uint64_t at = base + (uint64_t)archive_read_header_position(a);
+                for (; next < list.count && list.items[next].offset < at; ++next) {
+                    if (countEntry(x, list.items[next].kind == ZELMO_MEMBER_FILE)) {
+                        x->capHit = 1;
+                        break;
+                    }
+                    refuse(x, zelmo_member_name(&list, next), "damaged or cannot be read");
+                }
+                if (x->capHit)
+                    break;
+                if (next < list.count && list.items[next].offset == at)
+                    name = zelmo_member_name(&list, next);
+            } else if (next < list.count &&
+                       (!archive_entry_size_is_set(entry) ||
+                        (uint64_t)archive_entry_size(entry) == list.items[next].size)) {
+                name = zelmo_member_name(&list, next);
+            } else {
+                unpaired = 1; /* libarchive counts otherwise: its own names from here */
+            }
+            if (name)
+                memberKind = list.items[next++].kind;
+        }
+        if (!name) {
+            name = fallbackName(x, entry);
+            memberKind =
+                archive_entry_filetype(entry) == AE_IFDIR ? ZELMO_MEMBER_FOLDER : ZELMO_MEMBER_FILE;
+        }
+        if (countEntry(x, memberKind == ZELMO_MEMBER_FILE)) {
             x->capHit = 1;
             break;
         }
-        if (extractEntry(x, a, entry, memberName(x, entry, r == ARCHIVE_WARN)) != 0) {
+        if (memberKind == ZELMO_MEMBER_OTHER) {
+            refuse(x, name, "not a plain file or folder");
+            continue;
+        }
+        if (extractEntry(x, a, entry, name) != 0) {
             x->capHit = 1;
             break;
         }
     }
-    archive_read_free(a);
-    if (x->stored)
-        archive_read_free(x->stored);
+    if (a)
+        archive_read_free(a);
+    if (!x->capHit && listed && !unpaired && next < list.count) {
+        note(x, "%llu members not read\n", (unsigned long long)(list.count - next));
+        x->refused += list.count - next;
+    }
+    zelmo_member_list_free(&list);
     if (x->capHit)
         return ZELMO_EXTRACT_CAP;
     if (result == 0 && x->refused > 0)
@@ -371,6 +438,8 @@ int zelmo_extract_all(const char* path, enum ZelmoArchiveKind kind, const char* 
     void* previous = zelmo_utf8_locale_enter();
     int result = runExtraction(&x, path, kind);
     zelmo_utf8_locale_leave(previous);
+    if (x.cp932 != (iconv_t)0 && x.cp932 != (iconv_t)-1)
+        iconv_close(x.cp932);
     close(x.root);
     free(x.chunk);
     note(&x, "%llu extracted, %llu refused, %llu bytes\n", (unsigned long long)x.extracted,

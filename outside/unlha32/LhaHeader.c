@@ -1,4 +1,4 @@
-/* The LZH member headers of levels 0, 1 and 2; see LhaHeader.h. */
+/* The LZH member headers of levels 0 to 3; see LhaHeader.h. */
 #include "outside/unlha32/LhaHeader.h"
 
 #include <string.h>
@@ -71,7 +71,7 @@ static int readExtension(const unsigned char* e, size_t len, LhaHeader* h) {
         }
         return 0;
     case 0x42:
-        if (n >= 16 && h->level == 2) {
+        if (n >= 16 && h->level >= 2) {
             h->compressed = le64(d);
             h->original = le64(d + 8);
         }
@@ -158,14 +158,22 @@ static uint16_t headerCrc(const unsigned char* p, size_t len, size_t crcAt) {
     return crc;
 }
 
-static int parseLevel2(const unsigned char* p, size_t avail, uint64_t remaining, LhaHeader* h,
-                       size_t* needed) {
-    int rc = want(26, avail, remaining, needed);
+/* Levels 2 and 3: the whole header's size in the base part, then extended headers, each
+ * led by its size (two bytes at level 2, four at level 3). */
+static int parseLevel23(const unsigned char* p, size_t avail, uint64_t remaining, LhaHeader* h,
+                        size_t* needed) {
+    const int three = h->level == 3;
+    const size_t base = three ? 28 : 24; /* where the first extension's size stands */
+    const size_t field = three ? 4 : 2;
+    int rc = want(base + field, avail, remaining, needed);
     if (rc != 0)
         return rc;
-    const size_t total = le16(p);
-    if (total < 26)
+    if (three && le16(p) != 4)
         return LHA_HEADER_BROKEN;
+    const uint64_t total64 = three ? le32(p + 24) : le16(p);
+    if (total64 < base + field || total64 > LHA_HEADER_MAX)
+        return LHA_HEADER_BROKEN;
+    const size_t total = (size_t)total64;
     rc = want(total, avail, remaining, needed);
     if (rc != 0)
         return rc;
@@ -174,19 +182,23 @@ static int parseLevel2(const unsigned char* p, size_t avail, uint64_t remaining,
     h->unixTime = le32(p + 15);
     h->crc = le16(p + 21);
     h->os = p[23];
-    size_t pos = 26;
-    size_t next = le16(p + 24);
+    size_t pos = base + field;
+    size_t next = three ? le32(p + base) : le16(p + base);
     size_t crcAt = 0; /* where the header's own CRC stands, 0 when it has none */
     while (next != 0) {
-        if (next < 3 || pos + next > total)
+        if (next < field + 1 || next > total || pos + next - field > total)
             return LHA_HEADER_BROKEN;
-        if (p[pos] == 0x00 && next >= 5)
+        /* The extension: its type, its data, the next one's size. */
+        if (p[pos] == 0x00 && next >= field + 3)
             crcAt = pos + 1;
-        rc = readExtension(p + pos, next - 2, h);
+        rc = readExtension(p + pos, next - field, h);
         if (rc != 0)
             return rc;
-        pos += next;
-        next = le16(p + pos - 2);
+        pos += next - field;
+        if (pos + field > total)
+            return LHA_HEADER_BROKEN;
+        next = three ? le32(p + pos) : le16(p + pos);
+        pos += field;
     }
     if (crcAt != 0 && headerCrc(p, total, crcAt) != le16(p + crcAt))
         return LHA_HEADER_BROKEN;
@@ -196,7 +208,7 @@ static int parseLevel2(const unsigned char* p, size_t avail, uint64_t remaining,
 
 int lha_looks_like_header(const unsigned char* p, size_t avail) {
     return avail >= 22 && p[0] != 0 && p[2] == '-' && p[3] == 'l' && p[6] == '-' &&
-           (p[4] == 'h' || p[4] == 'z') && p[20] <= 2;
+           (p[4] == 'h' || p[4] == 'z') && p[20] <= 3;
 }
 
 int lha_parse_header(const unsigned char* p, size_t avail, uint64_t remaining, LhaHeader* h,
@@ -226,7 +238,8 @@ int lha_parse_header(const unsigned char* p, size_t avail, uint64_t remaining, L
         rc = parseLevel01(p, avail, remaining, h, needed);
         break;
     case 2:
-        rc = parseLevel2(p, avail, remaining, h, needed);
+    case 3:
+        rc = parseLevel23(p, avail, remaining, h, needed);
         break;
     default:
         return LHA_HEADER_BROKEN;

@@ -1,4 +1,4 @@
-/* One LZH member header (levels 0, 1 and 2) read from bytes in memory, every field
+/* One LZH member header (levels 0 to 3) read from bytes in memory, every field
  * bounds-checked against the bytes given. Names stay raw bytes here; LhaName turns them
  * into UTF-8. */
 #ifndef ZELMO_LHA_HEADER_H

@@ -1,6 +1,8 @@
 /* The member walk over an LZH file; see LhaWalk.h. */
 #include "outside/unlha32/LhaWalk.h"
 
+#include "outside/archive/MemberName.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -90,12 +92,16 @@ static int findFirst(LhaWalk* w) {
 
 int lha_walk_open(LhaWalk* w, const char* path) {
     memset(w, 0, sizeof *w);
+    w->fd = -1;
     w->cp932 = (iconv_t)-1;
-    w->utf16 = (iconv_t)-1;
-    w->fd = open(path, O_RDONLY | O_CLOEXEC);
+    /* A FIFO or a device named *.lzh would block the open or the reads: only a regular
+     * file is opened, without waiting, and checked again on the descriptor. */
+    struct stat st;
+    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    w->fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (w->fd < 0)
         return -1;
-    struct stat st;
     if (fstat(w->fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         lha_walk_close(w);
         return -1;
@@ -103,8 +109,7 @@ int lha_walk_open(LhaWalk* w, const char* path) {
     w->size = (uint64_t)st.st_size;
     w->mtime = st.st_mtime;
     w->cp932 = iconv_open("UTF-8", "CP932");
-    w->utf16 = iconv_open("UTF-8", "UTF-16LE");
-    if (w->cp932 == (iconv_t)-1 || w->utf16 == (iconv_t)-1 || findFirst(w) != 0) {
+    if (w->cp932 == (iconv_t)-1 || findFirst(w) != 0) {
         lha_walk_close(w);
         return -1;
     }
@@ -117,13 +122,10 @@ void lha_walk_close(LhaWalk* w) {
         close(w->fd);
     if (w->cp932 != (iconv_t)-1)
         iconv_close(w->cp932);
-    if (w->utf16 != (iconv_t)-1)
-        iconv_close(w->utf16);
     free(w->buf);
     memset(w, 0, sizeof *w);
     w->fd = -1;
     w->cp932 = (iconv_t)-1;
-    w->utf16 = (iconv_t)-1;
 }
 
 void lha_walk_rewind(LhaWalk* w) {
@@ -144,62 +146,58 @@ int lha_walk_next(LhaWalk* w, LhaHeader* h) {
     return LHA_WALK_MEMBER;
 }
 
-/* Converts len bytes with cd into out at *used; bytes it cannot convert become "?".
- * Returns -1 when out is full. */
-static int convert(iconv_t cd, int wide, const unsigned char* in, size_t len, char* out, size_t cap,
-                   size_t* used) {
-    iconv(cd, NULL, NULL, NULL, NULL);
-    char* src = (char*)in;
-    size_t left = len;
-    char* dst = out + *used;
-    size_t room = cap - *used;
-    while (left > 0) {
-        if (iconv(cd, &src, &left, &dst, &room) != (size_t)-1)
-            break;
-        if (errno == E2BIG || room == 0)
-            return -1;
-        /* An unconvertible or cut sequence: one placeholder, skip one unit. */
-        *dst++ = '?';
-        --room;
-        const size_t skip = wide ? 2 : 1;
-        src += left < skip ? left : skip;
-        left -= left < skip ? left : skip;
-    }
-    *used = cap - room;
-    return 0;
-}
-
 int lha_walk_name(LhaWalk* w, const LhaHeader* h, char* out, size_t cap) {
     if (cap == 0)
         return -1;
-    unsigned char raw[LHA_RAW_NAME_MAX];
     size_t used = 0;
-    const size_t room = cap - 1;
-    for (int part = 0; part < 2; ++part) {
-        const unsigned char* bytes = part == 0 ? h->dir : h->name;
-        const size_t len = part == 0 ? h->dirLen : h->nameLen;
-        const int wide = part == 0 ? h->wideDir : h->wideName;
-        if (len == 0)
-            continue;
-        memcpy(raw, bytes, len);
-        if (!wide) /* 0xFF separates folders; it is never part of a CP932 character */
-            for (size_t i = 0; i < len; ++i)
-                if (raw[i] == 0xFF)
-                    raw[i] = '/';
-        if (convert(wide ? w->utf16 : w->cp932, wide, raw, len, out, room, &used) != 0)
+    if (!h->wideDir && !h->wideName) {
+        /* One name of stored bytes, decoded as a whole: its folder (0xFF between parts,
+         * never part of a CP932 character), "/", its file name. */
+        unsigned char raw[2 * LHA_RAW_NAME_MAX + 1];
+        size_t len = 0;
+        memcpy(raw, h->dir, h->dirLen);
+        for (; len < h->dirLen; ++len)
+            if (raw[len] == 0xFF)
+                raw[len] = '/';
+        if (len > 0 && raw[len - 1] != '/' && raw[len - 1] != '\\')
+            raw[len++] = '/';
+        for (size_t i = 0; i < h->nameLen; ++i)
+            raw[len++] = h->name[i] == 0xFF ? '/' : h->name[i];
+        used = zelmo_decode_name(w->cp932, raw, len, out, cap);
+        if (used == (size_t)-1)
             return -1;
-        if (part == 0 && used > 0 && out[used - 1] != '/' && out[used - 1] != '\\') {
-            if (used >= room)
+    } else {
+        /* A wide part is UTF-16 (U+FFFF between folders); a narrow one beside it is
+         * decoded on its own. */
+        for (int part = 0; part < 2; ++part) {
+            const unsigned char* bytes = part == 0 ? h->dir : h->name;
+            const size_t len = part == 0 ? h->dirLen : h->nameLen;
+            const int wide = part == 0 ? h->wideDir : h->wideName;
+            if (len == 0)
+                continue;
+            size_t n;
+            if (wide) {
+                n = zelmo_decode_utf16_name(bytes, len, out + used, cap - used);
+            } else {
+                unsigned char raw[LHA_RAW_NAME_MAX];
+                for (size_t i = 0; i < len; ++i)
+                    raw[i] = bytes[i] == 0xFF ? '/' : bytes[i];
+                n = zelmo_decode_name(w->cp932, raw, len, out + used, cap - used);
+            }
+            if (n == (size_t)-1)
                 return -1;
-            out[used++] = '/';
+            used += n;
+            if (part == 0 && used > 0 && out[used - 1] != '/' && out[used - 1] != '\\') {
+                if (used + 1 >= cap)
+                    return -1;
+                out[used++] = '/';
+                out[used] = '\0';
+            }
         }
     }
-    for (size_t i = 0; i < used; ++i) {
+    for (size_t i = 0; i < used; ++i)
         if (out[i] == '\\')
             out[i] = '/';
-        else if (out[i] == '\0')
-            out[i] = '?'; /* a NUL in a stored name would cut it short */
-    }
     out[used] = '\0';
     return 0;
 }
@@ -265,13 +263,42 @@ int lha_walk_record(LhaWalk* w, const LhaHeader* h, ArchiveMemberInfo* info) {
             h->compressed >= UINT64_MAX / 1000 ? UINT16_MAX : h->compressed * 1000 / h->original;
         info->ratio = r > UINT16_MAX ? UINT16_MAX : (uint16_t)r;
     }
-    if (h->hasDosTime) {
+    /* A Unix time (level 2 and 3, or an extension of levels 0 and 1) is the member's
+     * own; the DOS stamp of levels 0 and 1 may be a writer's guess at it. */
+    if (h->hasUnixTime)
+        lha_dos_time(h->unixTime, &info->date, &info->time);
+    else {
         info->date = h->dosDate;
         info->time = h->dosTime;
-    } else {
-        lha_dos_time(h->unixTime, &info->date, &info->time);
     }
     lha_attribute_text(lha_attributes(h), info->attribute);
     memcpy(info->method, h->method, 5);
+    return 0;
+}
+
+int lha_list_members(const char* path, ZelmoMemberList* list, size_t max) {
+    LhaWalk w;
+    if (lha_walk_open(&w, path) != 0)
+        return -1;
+    LhaHeader h;
+    char name[4 * LHA_RAW_NAME_MAX];
+    for (;;) {
+        const uint64_t at = w.next;
+        if (lha_walk_next(&w, &h) != LHA_WALK_MEMBER || list->count >= max)
+            break;
+        if (lha_walk_name(&w, &h, name, sizeof name) != 0)
+            strcpy(name, "?");
+        int kind = h.directory ? ZELMO_MEMBER_FOLDER : ZELMO_MEMBER_FILE;
+        if (h.hasUnixMode && (h.unixMode & 0170000) != 0) {
+            const unsigned type = h.unixMode & 0170000;
+            kind = type == 0040000   ? ZELMO_MEMBER_FOLDER
+                   : type == 0100000 ? kind
+                                     : ZELMO_MEMBER_OTHER;
+        }
+        const size_t len = strlen(name);
+        if (zelmo_member_list_add(list, at, h.original, kind, name, len, name, len) != 0)
+            break;
+    }
+    lha_walk_close(&w);
     return 0;
 }

@@ -4,6 +4,7 @@
 #define ZELMO_LHA_WALK_H
 
 #include "outside/archive/ArchiveMemberInfo.h"
+#include "outside/archive/MemberName.h"
 #include "outside/unlha32/LhaHeader.h"
 
 #include <iconv.h>
@@ -24,7 +25,7 @@ typedef struct LhaWalk {
     unsigned char* buf; /* a window of the file: bufLen bytes from bufStart */
     size_t bufCap, bufLen;
     uint64_t bufStart;
-    iconv_t cp932, utf16;
+    iconv_t cp932; /* narrow names; wide (UTF-16) names are decoded by hand */
 } LhaWalk;
 
 enum { LHA_WALK_MEMBER = 1, LHA_WALK_END = 0, LHA_WALK_DAMAGED = -1 };
@@ -44,6 +45,10 @@ int lha_walk_next(LhaWalk* w, LhaHeader* h);
 int lha_walk_name(LhaWalk* w, const LhaHeader* h, char* out, size_t cap);
 /* The member record: 0, or -1 when the name does not fit. */
 int lha_walk_record(LhaWalk* w, const LhaHeader* h, ArchiveMemberInfo* info);
+
+/* Every member of the LZH archive at path (at most max), names as the walk gives them:
+ * 0, or -1 when it is no LZH archive. A damaged header ends the list there. */
+int lha_list_members(const char* path, ZelmoMemberList* list, size_t max);
 
 /* MS-DOS date and time of a time in the local zone (clamped to 1980..2107). */
 void lha_dos_time(int64_t t, uint16_t* date, uint16_t* time);

@@ -262,6 +262,21 @@ TEST(MemberColumns, NamesAreUtf8ElseCp932AndEndAtTheirField) {
     std::memset(full.reserved, 'b', sizeof full.reserved);
     row = archive::MemberRowFrom(full, archive::ArchiveKind::Zip, us);
     EXPECT_EQ(row.nameBytes, QByteArray(ARCHIVE_MEMBER_NAME_SIZE, 'a'));
+    // Bytes neither UTF-8 nor CP932 decode show in the escape form and stay as they are
+    // for the library; UTF-8 around them shows as itself.
+    Member odd{"caf\xE9.txt"};
+    row = archive::MemberRowFrom(record(odd), archive::ArchiveKind::Lzh, us);
+    EXPECT_EQ(row.texts[0], QStringLiteral("caf\\xE9.txt"));
+    EXPECT_EQ(row.nameBytes, odd.name);
+    EXPECT_EQ(archive::MemberNameText("\x81\xFD\xE2\x86\x92x"), QStringLiteral("\\x81\\xFD→x"));
+    EXPECT_EQ(archive::MemberNameText("caf\xC3\xA9.txt"), QStringLiteral("café.txt"));
+    // A ZIP64 member larger than the record's 32 bits shows its whole size.
+    Member big{"big.bin", UINT32_MAX, UINT32_MAX};
+    row = archive::MemberRowFrom(record(big), archive::ArchiveKind::Zip, us, UINT64_C(5000000000),
+                                 UINT64_C(4500000000));
+    EXPECT_EQ(row.texts[1], QStringLiteral("5,000,000,000"));
+    EXPECT_EQ(row.texts[2], QStringLiteral("4,500,000,000"));
+    EXPECT_EQ(row.texts[3], QStringLiteral("90% "));
 }
 
 TEST(MemberColumns, ComparisonsOfTheSixColumns) {
@@ -492,6 +507,20 @@ TEST_F(MeltViewTest, MembersComeInNameOrderAndHeadersSortByTheirColumn) {
     view->ListView1ColumnClick(4);
     EXPECT_EQ(view->ColumnTexts(4).first(), "2001/01/02");
     EXPECT_EQ(view->SortDescending, (std::array<bool, 6>{true, false, false, false, true, false}));
+}
+
+// A header click while members still come (the read lets events through) waits for the
+// read's end: members are inserted in name order until then, and the list ends sorted by
+// the clicked column.
+TEST_F(MeltViewTest, AHeaderClickDuringAReadIsAppliedWhenItEnds) {
+    library.members = {{"c.txt", 3}, {"a.txt", 1}, {"d.txt", 4}, {"b.txt", 2}};
+    library.onNext = [this](int i) {
+        if (i == 2)
+            view->ListView1ColumnClick(1);
+    };
+    open("/tmp/s.zip");
+    EXPECT_TRUE(view->SortDescending[1]);
+    EXPECT_EQ(view->ColumnTexts(0), (QStringList{"d.txt", "c.txt", "b.txt", "a.txt"}));
 }
 
 // ---- Viewing a member ------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // The extraction code both archive libraries share, called directly: names, hostile
 // archives, caps, existing files, and one member into memory.
+#include "LzhBuilder.h"
 #include "OutsideTestUtil.h"
 #include "outside/archive/ArchiveExtract.h"
 
@@ -115,6 +116,8 @@ TEST(ExtractAll, HostilePathsWriteNothingOutside) {
     EXPECT_EQ(r.report, "refused \"../evil.txt\": \"..\" in the path\n"
                         "refused \"a/../../evil2.txt\": \"..\" in the path\n"
                         "refused \"/tmp/zelmo-absolute-evil.txt\": absolute path\n"
+                        "refused \"..\\evil3.txt\": \"..\" in the path\n"
+                        "refused \"C:\\evil4.txt\": drive path\n"
                         "2 extracted, 5 refused, 7 bytes\n");
     EXPECT_EQ(Listing(tree.root()),
               Sorted({"a/", "a/dest/", "a/dest/ok.txt", "a/dest/sub/", "a/dest/sub/inner.txt"}));
@@ -200,7 +203,7 @@ TEST(ExtractAll, CapsStopTheExtraction) {
     ZelmoExtractLimits tenMembers = {1 << 20, 10, 1000000};
     r = ExtractAll(Archive("many.zip"), dest, 0, &tenMembers);
     EXPECT_EQ(r.code, ZELMO_EXTRACT_CAP);
-    EXPECT_EQ(r.report, "stopped: more than 10 members\n10 extracted, 0 refused, 10 bytes\n");
+    EXPECT_EQ(r.report, "stopped: more than 10 files\n10 extracted, 0 refused, 10 bytes\n");
     EXPECT_EQ(Listing(dest).size(), 10u);
 
     // 40 entries of 5 MiB each share one compressed member of a few kilobytes: the reader
@@ -220,6 +223,54 @@ TEST(ExtractAll, CapsStopTheExtraction) {
     r = ExtractAll(Archive("overlap.zip"), dest, 0, &ratio);
     EXPECT_EQ(r.code, ZELMO_EXTRACT_CAP);
     EXPECT_EQ(Listing(dest), std::vector<std::string>{});
+}
+
+// 100 000 files in 100 folders: folders do not count toward the file cap, so every file
+// arrives; the cap on all entries counts both.
+TEST(ExtractAll, AHundredThousandFilesInAHundredFolders) {
+    // In memory where the system has it: 100 000 small files on a busy disk take long.
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    struct stat shm {};
+    if (::stat("/dev/shm", &shm) == 0 && S_ISDIR(shm.st_mode) && ::access("/dev/shm", W_OK) == 0)
+        ::setenv("TMPDIR", "/dev/shm", 1);
+    TempTree tree;
+    if (before)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    std::vector<lzhtest::Member> members;
+    for (int d = 0; d < 100; ++d) {
+        lzhtest::Member folder;
+        folder.folder = "d" + std::to_string(d);
+        folder.directory = true;
+        members.push_back(folder);
+        for (int f = 0; f < 1000; ++f) {
+            lzhtest::Member file;
+            file.folder = folder.folder;
+            file.name = "f" + std::to_string(f);
+            file.data = "x";
+            members.push_back(file);
+        }
+    }
+    const std::string path = tree.root() + "/many.lzh";
+    ASSERT_TRUE(lzhtest::writeFile(path, lzhtest::archive(members, 1)));
+    char report[1024];
+    std::string dest = tree.mkdir("all");
+    EXPECT_EQ(zelmo_extract_all(path.c_str(), ZELMO_ARCHIVE_LZH, dest.c_str(), 0, nullptr, report,
+                                sizeof report),
+              0)
+        << report;
+    EXPECT_STREQ(report, "100100 extracted, 0 refused, 100000 bytes\n");
+    EXPECT_EQ(Listing(dest).size(), 100100u);
+
+    dest = tree.mkdir("capped");
+    ZelmoExtractLimits entries = {1 << 20, 1000000, 1000000, 1500};
+    EXPECT_EQ(zelmo_extract_all(path.c_str(), ZELMO_ARCHIVE_LZH, dest.c_str(), 0, &entries, report,
+                                sizeof report),
+              ZELMO_EXTRACT_CAP);
+    EXPECT_STREQ(report,
+                 "stopped: more than 1500 entries\n1500 extracted, 0 refused, 1498 bytes\n");
 }
 
 TEST(ExtractAll, BadInputsAreReported) {

@@ -239,7 +239,7 @@ def zip_archive(members, comment=b"", zip64=False, base=0, local_at=None):
         if local_at is not None and local_at[len(own) - 1] != own[-1]:
             continue  # shares another member's data
         t, d = dos_datetime(m.date)
-        extra = b""
+        extra = getattr(m, "extra", b"")
         sizes = (len(m.packed), len(m.data))
         if zip64:
             extra = struct.pack("<HHQQ", 1, 16, len(m.data), len(m.packed))
@@ -251,7 +251,7 @@ def zip_archive(members, comment=b"", zip64=False, base=0, local_at=None):
     dir_at = len(out)
     for m, at in zip(members, where):
         t, d = dos_datetime(m.date)
-        extra = b""
+        extra = getattr(m, "extra", b"")
         sizes = (len(m.packed), len(m.data))
         if zip64:
             extra = struct.pack("<HHQQ", 1, 16, len(m.data), len(m.packed))
@@ -532,6 +532,137 @@ def make_hostile():
          "(300 000 000 bytes in total)" % len(kernel.packed))
 
 
+# --- odd names, damaged members, other header levels ---------------------------------
+
+def lzh_wide_header(m, folder16, name16):
+    """A level-2 header whose names stand in the UTF-16 extensions (0x45 folder with
+    U+FFFF after each part, 0x44 file name), as Windows archivers write them."""
+    items = [b"\x00" + b"\x00\x00", b"\x44" + name16]
+    if folder16:
+        items.append(b"\x45" + folder16)
+    ext = b""
+    for item in items:
+        ext += struct.pack("<H", len(item) + 2) + item
+    ext += b"\x00\x00"
+    first, ext = ext[:2], ext[2:]
+    total = 26 + len(ext)
+    head = (struct.pack("<H", total) + b"-lh0-" +
+            struct.pack("<IIIBBH", len(m.packed), len(m.data), unix_time(m.date), 0x20, 2,
+                        crc16(m.data)) + b"W" + first + ext)
+    return head[:27] + struct.pack("<H", crc16(head)) + head[29:]
+
+
+def lzh_level3_header(m, unix=None):
+    """A level-3 header: four-byte sizes, names in extensions 0x01 and 0x02."""
+    folder, _, base = m.name.rpartition(b"/")
+    items = [b"\x00" + b"\x00\x00", b"\x01" + base]
+    if folder:
+        items.append(b"\x02" + folder.replace(b"/", b"\xff") + b"\xff")
+    ext = b"".join(struct.pack("<I", len(item) + 4) + item for item in items) + bytes(4)
+    total = 28 + len(ext)
+    stamp = unix_time(m.date) if unix is None else unix
+    head = (struct.pack("<H", 4) + ("-%s-" % m.method).encode() +
+            struct.pack("<IIIBBHBI", len(m.packed), len(m.data), stamp, 0x20, 3,
+                        crc16(m.data), ord("U"), total) + ext)
+    at = 28 + 4 + 1  # the CRC extension's data
+    return head[:at] + struct.pack("<H", crc16(head)) + head[at + 2:]
+
+
+def lzh_unix_time_header(m, stamp):
+    """A level-1 header with a Unix time extension (0x54) beside its DOS stamp."""
+    ext = b"\x54" + struct.pack("<I", stamp)
+    t, d = dos_datetime(m.date)
+    chain = ext + struct.pack("<H", 0)
+    body = (b"-lh0-" + struct.pack("<IIHHBBB", len(m.packed) + len(chain), len(m.data), t, d,
+                                   0x20, 1, len(m.name)) + m.name +
+            struct.pack("<H", crc16(m.data)) + b"U" + struct.pack("<H", len(chain)))
+    return bytes([len(body), sum(body) & 0xFF]) + body + chain
+
+
+def make_odd():
+    before = LzhMember(b"before.txt", b"the member before\n")
+    after = LzhMember(b"after.txt", b"the member after\n")
+    odd = {
+        "names_latin1.lzh": (0, [LzhMember(b"caf\xe9.txt", b"Latin-1 name\n"),
+                                 LzhMember(b"\x80\x81\xfd\xa0random.bin", b"random bytes\n")],
+                             "names in Latin-1 (`caf\\xE9.txt`) and random bytes "
+                             "(`80 81 FD A0 random.bin`), level 0"),
+        "names_eucjp.lzh": (1, [LzhMember("日本語/テキスト.txt".encode("euc-jp"),
+                                          b"EUC-JP name\n")],
+                            "a name in EUC-JP (`日本語/テキスト.txt`), level 1, folder in 0x02"),
+        "names_utf8.lzh": (2, [LzhMember("フォルダ/テキスト.txt".encode(), b"UTF-8 name\n"),
+                               LzhMember("café.txt".encode(), b"UTF-8 name 2\n")],
+                           "names in UTF-8 as Linux and macOS archivers write them "
+                           "(`フォルダ/テキスト.txt`, `café.txt`), level 2"),
+    }
+    for stem, (level, ms, what) in odd.items():
+        path = os.path.join(HERE, stem)
+        members = [before] + ms + [after]
+        write(path, lzh(members, level))
+        note(path, what + "; between `before.txt` and `after.txt`; every member -lh0-")
+
+    wide = LzhMember(b"", "UTF-16 name\n".encode())
+    path = os.path.join(HERE, "names_utf16.lzh")
+    write(path, lzh_header(before, 2) + before.packed +
+          lzh_wide_header(wide, "ÜÖÄüöä\uffff".encode("utf-16-le"),
+                          "äöüÄÖÜ.txt".encode("utf-16-le")) + wide.packed +
+          lzh([after], 2))
+    note(path, "level 2, OS 'W': `ÜÖÄüöä/äöüÄÖÜ.txt` in the UTF-16 extensions (folder 0x45 "
+         "ended by U+FFFF, name 0x44), between `before.txt` and `after.txt`")
+
+    # lh5 data that is no lh5 stream: libarchive gives up on it.
+    bad = LzhMember(b"bad.bin", bytes(range(64)) * 4, "lh5", packed=bytes(200 * [0xFF]))
+    path = os.path.join(HERE, "bad_member.lzh")
+    write(path, lzh([before, bad, after], 2))
+    note(path, "level 2: `bad.bin` (-lh5-, 256 bytes, its 200 bytes of data no lh5 stream) "
+         "between `before.txt` and `after.txt`")
+
+    ms = [LzhMember(b"level3.txt", b"a level-3 member\n"),
+          LzhMember(b"folder/inner.txt", b"in a folder\n")]
+    old = LzhMember(b"old.txt", b"from 1970\n", date=(1980, 1, 1, 0, 0, 0))
+    path = os.path.join(HERE, "level3.lzh")
+    write(path, b"".join(lzh_level3_header(m) + m.packed for m in ms) +
+          lzh_level3_header(old, 86400) + old.packed + b"\x00")
+    note(path, "header level 3 (four-byte sizes): `level3.txt`, `folder/inner.txt` "
+         "(folder in 0x02), `old.txt` with Unix time 86400 (1970-01-02, shown 1980/01/01 "
+         "00:00:00); all -lh0-")
+
+    old = LzhMember(b"old1970.txt", b"from 1970\n", date=(2098, 1, 2, 0, 0, 0))
+    path = os.path.join(HERE, "time1970.lzh")
+    write(path, lzh_unix_time_header(old, 86400) + old.packed + lzh([after], 1))
+    note(path, "level 1: `old1970.txt` whose DOS stamp says 2098-01-02 and whose Unix time "
+         "extension (0x54) says 86400 (1970-01-02); then `after.txt`")
+
+    # ZIP: a link entry of an unknown method between two good members.
+    ms = [ZipMember(b"first", b"the first member\n", 0),
+          ZipMember(b"link", b"target", 0, mode=0o120777),
+          ZipMember(b"second", words(9, 40))]
+    ms[1].method = 99
+    path = os.path.join(HERE, "bad_member.zip")
+    write(path, zip_archive(ms))
+    note(path, "`link`: a symbolic link (mode 0120777) stored with method 99, which no "
+         "reader knows, between `first` (stored) and `second` (deflated)")
+
+    ms = [ZipMember(b"real.txt", b"the only real member\n")]
+    fake = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 0, 0, 0, 0, 0)
+    path = os.path.join(HERE, "fake_end.zip")
+    write(path, zip_archive(ms, comment=b"comment: " + fake))
+    note(path, "`real.txt` deflated; the archive comment holds a second, empty end record "
+         "(0 entries, directory at 0)")
+
+    # A CP437 name with its UTF-8 form in the Unicode path extra field, a KOI8-R name.
+    upath = "café.txt".encode()
+    stored = b"caf\x82.txt"
+    unicode_member = ZipMember(stored, b"Unicode path extra field\n", 0, utf8=False)
+    unicode_member.extra = struct.pack("<HHB", 0x7075, 5 + len(upath), 1) + \
+        struct.pack("<I", zlib.crc32(stored)) + upath
+    koi = ZipMember("привет.txt".encode("koi8-r"), b"KOI8-R name\n", 0, utf8=False)
+    path = os.path.join(HERE, "names_zip.zip")
+    write(path, zip_archive([unicode_member, koi, ZipMember(b"plain.txt", b"plain\n", 0)]))
+    note(path, "`caf\\x82.txt` (CP437) with `café.txt` in a Unicode path extra field "
+         "(0x7075); `привет.txt` in KOI8-R (`%s`); `plain.txt`" % koi.name.hex(" "))
+
+
 def main():
     if os.path.isdir(HOSTILE):
         shutil.rmtree(HOSTILE)
@@ -541,6 +672,7 @@ def main():
     with tempfile.TemporaryDirectory() as tmp:
         make_lzh(tmp)
     make_zip()
+    make_odd()
     make_hostile()
     with open(os.path.join(HERE, "README.md"), "w", encoding="utf-8") as f:
         f.write("# Archive fixtures\n\n"

@@ -1,0 +1,62 @@
+/* Member names as the archive libraries give them: each name decoded on its own, never
+ * refused. Valid UTF-8 stays as it is, else CP932 is turned into UTF-8, else the stored
+ * bytes are kept as they are (the program shows them escaped and writes them to disk as
+ * they were). */
+#ifndef ZELMO_MEMBER_NAME_H
+#define ZELMO_MEMBER_NAME_H
+
+#include <iconv.h>
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* 1 when the len bytes at s are valid UTF-8 (shortest forms, no surrogates). */
+int zelmo_valid_utf8(const unsigned char* s, size_t len);
+
+/* Decodes len stored bytes into out (cap bytes, NUL-terminated); cp932 is a converter
+ * from "CP932" to "UTF-8" (iconv_open) or (iconv_t)-1 for none. A NUL inside the name
+ * becomes "?". Returns the length, or (size_t)-1 when it does not fit. */
+size_t zelmo_decode_name(iconv_t cp932, const unsigned char* in, size_t len, char* out, size_t cap);
+
+/* UTF-16LE (len bytes) into UTF-8 at out: U+FFFF, the folder separator of LZH names,
+ * becomes "/"; a lone surrogate becomes U+FFFD. Returns the length written, or
+ * (size_t)-1 when it does not fit. */
+size_t zelmo_decode_utf16_name(const unsigned char* in, size_t len, char* out, size_t cap);
+
+/* The members of an archive as our own reading of its headers (LZH) or directory (ZIP)
+ * finds them, in the order of their data in the file. libarchive reads the data; the
+ * names come from here, so a name libarchive cannot convert costs nothing. */
+enum { ZELMO_MEMBER_FILE = 0, ZELMO_MEMBER_FOLDER = 1, ZELMO_MEMBER_OTHER = 2 };
+typedef struct ZelmoMember {
+    uint64_t offset; /* the member's header (LZH) or local header (ZIP) */
+    uint64_t size;   /* uncompressed size as recorded */
+    size_t raw;      /* into text: the name the member walk gives (what callers look up) */
+    size_t name;     /* into text: the name written to disk */
+    int kind;
+} ZelmoMember;
+typedef struct ZelmoMemberList {
+    ZelmoMember* items;
+    size_t count, cap;
+    char* text;
+    size_t textLen, textCap;
+} ZelmoMemberList;
+
+/* Adds a member; 0, or -1 when memory runs out. */
+int zelmo_member_list_add(ZelmoMemberList* list, uint64_t offset, uint64_t size, int kind,
+                          const char* raw, size_t rawLen, const char* name, size_t nameLen);
+void zelmo_member_list_free(ZelmoMemberList* list);
+static inline const char* zelmo_member_raw(const ZelmoMemberList* l, size_t i) {
+    return l->text + l->items[i].raw;
+}
+static inline const char* zelmo_member_name(const ZelmoMemberList* l, size_t i) {
+    return l->text + l->items[i].name;
+}
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

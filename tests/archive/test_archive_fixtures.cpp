@@ -1,0 +1,240 @@
+// Every committed archive fixture through the three roads a member takes in the program:
+// the listing (the LZH library's walk, the own ZIP reader), the member view
+// ("UnlhaExtractMem", "UnZip -p") and the extraction ("x", "-x"), with the real libraries.
+// The three must agree on every member: what is listed is viewed and written with the
+// same bytes, under the name the listing decodes; only the members a fixture holds broken
+// on purpose are missing, and the extraction then fails and names them.
+#include "archive/CommandQuote.h"
+#include "archive/LzhBinding.h"
+#include "archive/MemberColumns.h"
+#include "archive/ZipBinding.h"
+#include "archive/ZipReader.h"
+#include "outside/archive/MemberName.h"
+
+#include <QTemporaryDir>
+#include <dirent.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iconv.h>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+struct Fixture {
+    const char* file;
+    bool lzh;
+    int members;                          // listed
+    std::set<std::string> broken;         // members (as listed) that cannot be read or are refused
+    std::map<std::string, QString> shown; // listed bytes -> the text the window shows
+};
+
+const std::vector<Fixture>& fixtures() {
+    static const std::vector<Fixture> all = {
+        {"level0.lzh", true, 4, {}, {}},
+        {"level1.lzh", true, 4, {}, {}},
+        {"level2.lzh", true, 4, {}, {}},
+        {"japanese_l0.lzh", true, 5, {}, {}},
+        {"japanese_l1.lzh", true, 5, {}, {}},
+        {"japanese_l2.lzh", true, 5, {}, {{"ソフト/表.txt", QStringLiteral("ソフト/表.txt")}}},
+        {"japanese.Lzh5", true, 5, {}, {}},
+        {"many301.lzh", true, 301, {}, {}},
+        {"ratio.lzh", true, 2, {}, {}},
+        {"absolute.lzh", true, 2, {"/zelmo_absolute/evil.txt"}, {}},
+        {"names_latin1.lzh",
+         true,
+         4,
+         {},
+         {{"caf\xE9.txt", QStringLiteral("caf\\xE9.txt")},
+          {"\x80\x81\xFD\xA0random.bin", QStringLiteral("\\x80\\x81\\xFD\\xA0random.bin")}}},
+        {"names_eucjp.lzh", true, 3, {}, {}},
+        {"names_utf8.lzh",
+         true,
+         4,
+         {},
+         {{"フォルダ/テキスト.txt", QStringLiteral("フォルダ/テキスト.txt")},
+          {"café.txt", QStringLiteral("café.txt")}}},
+        {"names_utf16.lzh",
+         true,
+         3,
+         {},
+         {{"ÜÖÄüöä/äöüÄÖÜ.txt", QStringLiteral("ÜÖÄüöä/äöüÄÖÜ.txt")}}},
+        {"bad_member.lzh", true, 3, {"bad.bin"}, {}},
+        {"level3.lzh", true, 3, {}, {{"folder/inner.txt", QStringLiteral("folder/inner.txt")}}},
+        {"time1970.lzh", true, 2, {}, {}},
+        {"japanese_utf8.zip", false, 5, {}, {}},
+        {"japanese_cp932.zip", false, 5, {}, {}},
+        {"comment65535.zip", false, 2, {}, {}},
+        {"encrypted.zip", false, 2, {"secret.txt"}, {}},
+        {"sfx_dos.exe", false, 2, {}, {}},
+        {"sfx_win.exe", false, 2, {}, {}},
+        {"many301.zip", false, 301, {}, {}},
+        {"zip64.zip", false, 2, {}, {}},
+        {"sizes.zip", false, 4, {}, {}},
+        {"bad_member.zip", false, 3, {"link"}, {}},
+        {"fake_end.zip", false, 1, {}, {}},
+        {"names_zip.zip",
+         false,
+         3,
+         {},
+         {{"caf\x82.txt", QStringLiteral("caf\\x82.txt")},
+          {"plain.txt", QStringLiteral("plain.txt")}}},
+    };
+    return all;
+}
+
+QString fixturePath(const char* name) {
+    return QStringLiteral(ZELMO_TEST_DATA "/archive/") + QString::fromUtf8(name);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+// Every regular file below root by its path relative to root (bytes as on disk).
+void filesBelow(const std::string& root, const std::string& rel,
+                std::map<std::string, std::string>& out) {
+    DIR* d = opendir((root + "/" + rel).c_str());
+    if (!d)
+        return;
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const std::string sub = rel.empty() ? name : rel + "/" + name;
+        struct stat st {};
+        if (lstat((root + "/" + sub).c_str(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            filesBelow(root, sub, out);
+        else if (S_ISREG(st.st_mode))
+            out[sub] = readFile(root + "/" + sub);
+    }
+    closedir(d);
+}
+
+// The name the libraries write for listed bytes: each name decoded on its own.
+std::string diskName(const QByteArray& listed) {
+    iconv_t cp932 = iconv_open("UTF-8", "CP932");
+    std::string out(4 * size_t(listed.size()) + 16, '\0');
+    const size_t n =
+        zelmo_decode_name(cp932, reinterpret_cast<const unsigned char*>(listed.constData()),
+                          size_t(listed.size()), out.data(), out.size());
+    iconv_close(cp932);
+    out.resize(n == size_t(-1) ? 0 : n);
+    for (char& c : out)
+        if (c == '\\')
+            c = '/';
+    return out;
+}
+
+std::vector<archive::MemberRow> listing(const Fixture& f) {
+    std::vector<archive::MemberRow> rows;
+    const QByteArray path = fixturePath(f.file).toUtf8();
+    const auto kind = f.lzh ? archive::ArchiveKind::Lzh : archive::ArchiveKind::Zip;
+    ArchiveMemberInfo info{};
+    if (f.lzh) {
+        HARC h = archive::Lzh().UnlhaOpenArchive(nullptr, path.constData(), 0x1000);
+        if (!h)
+            return rows;
+        for (int r = archive::Lzh().UnlhaFindFirst(h, "*.*", &info); r == 0;
+             r = archive::Lzh().UnlhaFindNext(h, &info))
+            rows.push_back(archive::MemberRowFrom(info, kind, QLocale::c()));
+        archive::Lzh().UnlhaCloseArchive(h);
+    } else {
+        archive::ZipReader reader;
+        if (!reader.open(fixturePath(f.file)))
+            return rows;
+        for (int r = reader.findFirst(&info); r == 0; r = reader.findNext(&info))
+            rows.push_back(archive::MemberRowFrom(info, kind, QLocale::c()));
+    }
+    return rows;
+}
+
+QByteArray view(const Fixture& f, const QByteArray& member) {
+    const QByteArray path = fixturePath(f.file).toUtf8();
+    QByteArray buffer(800000, '\0');
+    if (f.lzh) {
+        int32_t time = 0;
+        uint16_t attributes = 0;
+        uint32_t written = 0;
+        archive::Lzh().UnlhaExtractMem(nullptr, archive::MemberCommand(path, member).constData(),
+                                       reinterpret_cast<unsigned char*>(buffer.data()),
+                                       uint32_t(buffer.size()), &time, &attributes, &written);
+        return archive::TextInBuffer(buffer, qsizetype(written)); // as the window takes it
+    }
+    archive::Zip().Unzip(nullptr, archive::ZipPrintCommand(path, member).constData(), buffer.data(),
+                         uint32_t(buffer.size()));
+    return QByteArray(buffer.constData()); // up to its NUL, as the window takes it
+}
+
+class ArchiveFixtures : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(archive::StartLzhBinding(QStringLiteral(ZELMO_UNLHA32_LIB)));
+        archive::UnloadUnzipLibrary();
+        archive::LoadUnzipLibrary(QStringLiteral(ZELMO_UNZIP32_LIB));
+    }
+    static void TearDownTestSuite() {
+        archive::UnloadUnzipLibrary();
+        archive::EndLzhBinding();
+    }
+};
+
+TEST_F(ArchiveFixtures, ListingViewAndExtractionAgreeOnEveryMember) {
+    for (const Fixture& f : fixtures()) {
+        SCOPED_TRACE(f.file);
+        const std::vector<archive::MemberRow> rows = listing(f);
+        ASSERT_EQ(int(rows.size()), f.members);
+
+        QTemporaryDir dest;
+        const QByteArray path = fixturePath(f.file).toUtf8();
+        const QByteArray command = QByteArray(f.lzh ? "x " : "-x ") + archive::QuoteArgument(path) +
+                                   ' ' + archive::QuoteArgument(dest.path().toUtf8() + '\\');
+        QByteArray report(32000, '\0');
+        const int result = f.lzh ? archive::Lzh().Unlha(nullptr, command.constData(), report.data(),
+                                                        uint32_t(report.size()))
+                                 : archive::Zip().Unzip(nullptr, command.constData(), report.data(),
+                                                        uint32_t(report.size()));
+        report = QByteArray(report.constData());
+        EXPECT_EQ(result != 0, !f.broken.empty()) << report.constData();
+        std::map<std::string, std::string> disk;
+        filesBelow(dest.path().toStdString(), "", disk);
+
+        size_t files = 0;
+        for (const archive::MemberRow& row : rows) {
+            const std::string listed = row.nameBytes.toStdString();
+            SCOPED_TRACE(listed);
+            if (!listed.empty() && listed.back() == '/')
+                continue; // a folder
+            const auto shown = f.shown.find(listed);
+            if (shown != f.shown.end())
+                EXPECT_EQ(row.texts[0], shown->second);
+            const std::string name = diskName(row.nameBytes);
+            const QByteArray viewed = view(f, row.nameBytes);
+            if (f.broken.count(listed)) {
+                EXPECT_EQ(disk.count(name), 0u);
+                // The library's report names each member left out.
+                EXPECT_NE(report.indexOf(QByteArray::fromStdString(listed)), -1)
+                    << report.constData();
+                continue;
+            }
+            ++files;
+            ASSERT_EQ(disk.count(name), 1u) << report.constData();
+            const std::string& content = disk[name];
+            EXPECT_EQ(viewed.toStdString(),
+                      content.substr(0, std::min<size_t>(content.size(), 800000))
+                          .substr(0, content.find('\0')));
+        }
+        EXPECT_EQ(disk.size(), files);
+    }
+}
+
+} // namespace
