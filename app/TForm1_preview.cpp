@@ -5,7 +5,6 @@
 
 #include "app/WindowModes.h"
 #include "browser/FilePanel.h"
-#include "platform/Shortcut.h"
 #include "preview/PreviewHost.h"
 #include "preview/TPreviewFormX.h"
 #include "ui/Panel.h"
@@ -20,11 +19,7 @@ public:
         : files_(files), modes_(modes) {}
 
     browser::TFileListBoxS* ActiveList() const override { return files_.ActiveList(); }
-    QPixmap SelectImagePicture() const override { return files_.SelectImage->pixmap(); }
     void ShowDirectoryPanel() override { files_.DirectoryPanel->show(); }
-    QString ResolveShortcut(const QString& path) const override {
-        return platform::ResolveShortcut(path);
-    }
     void LeaveTray() override { modes_.TaskTaryShowClick(); }
     void SelectionChanged(browser::TFileListBoxS* list) override { files_.ListBox1Click(list); }
 

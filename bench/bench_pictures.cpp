@@ -234,7 +234,8 @@ Ours runOurs(const QString& self, const QString& root, const QString& folder, bo
     Ours o;
     QByteArray pending;
     while (child.state() != QProcess::NotRunning || child.bytesAvailable()) {
-        if (!child.canReadLine() && !child.waitForReadyRead(300000))
+        // Paging through 1 000 pictures may take minutes on a loaded machine.
+        if (!child.canReadLine() && !child.waitForReadyRead(30 * 60 * 1000))
             break;
         while (child.canReadLine()) {
             const QByteArray line = child.readLine().trimmed();

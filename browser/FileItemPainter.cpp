@@ -3,7 +3,6 @@
 #include "browser/FileListBox.h"
 #include "core/BusyCursor.h"
 #include "pictures/PictureHeader.h"
-#include "pictures/PluginPictures.h"
 #include "platform/FsName.h"
 #include "platform/IconExtract.h"
 #include "platform/Shortcut.h"
@@ -151,8 +150,7 @@ PictureItemLayout LayoutPictureItem(const QRect& item, int itemHeight, QSize thu
 // ---- Painter ----------------------------------------------------------------------------
 
 FileItemPainter::FileItemPainter(qsizetype cacheBytes)
-    : LoadPictureThroughPlugin(&pictures::LoadPictureThroughPlugin), cache_(cacheBytes),
-      headers_(kHeadersKept), queue_(std::make_unique<ThumbnailQueue>()) {
+    : cache_(cacheBytes), headers_(kHeadersKept), queue_(std::make_unique<ThumbnailQueue>()) {
     // After the paints of one round, so the visible items are asked for together.
     schedule_.setSingleShot(true);
     schedule_.setInterval(0);

@@ -13,6 +13,7 @@
 // and its size text (the size its header declares) where they end up, the thumbnail
 // area empty; the item is repainted when the picture comes.
 #include "browser/ThumbnailQueue.h"
+#include "pictures/PictureService.h"
 #include "platform/FileProbe.h"
 
 #include <QCache>
@@ -80,18 +81,13 @@ PictureItemLayout LayoutPictureItem(const QRect& item, int itemHeight, QSize thu
 
 class FileItemPainter {
 public:
-    // Fills bitmap from a GIF or JPEG file; false when no picture can be made.
-    using PictureLoader = std::function<bool(const QString& path, QPixmap& bitmap)>;
-
     static constexpr qsizetype kDefaultCacheBytes = 64 * 1024 * 1024;
 
     explicit FileItemPainter(qsizetype cacheBytes = kDefaultCacheBytes);
     ~FileItemPainter();
 
-    // GIF and JPEG pictures come through this; by default the image plug-ins.
-    PictureLoader LoadPictureThroughPlugin;
-
-    // The workers that decode the thumbnails (their maker is a seam for tests).
+    // The workers that decode the thumbnails through the picture service (their maker is
+    // a seam for tests).
     ThumbnailQueue& Thumbnails() { return *queue_; }
     // Hands decoded pictures over, and repaints their items, until nothing is left to
     // decode for the lists painted last; false after timeoutMs.

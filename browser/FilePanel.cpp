@@ -35,7 +35,7 @@ const QString& selectImageHint() {
 }
 
 // Pictures larger than this are not read for the 32 x 32 selection image.
-constexpr qsizetype kMaxSelectPictureBytes = 64 * 1024 * 1024;
+constexpr int kSelectImageBox = 32;
 
 } // namespace
 
@@ -240,7 +240,6 @@ void FilePanel::ListBox1Click(TFileListBoxS* list) {
     SelectImage->resize(32, 32);
     SelectImage->hide();
     SelectImage->setToolTip(QString());
-    SelectBitmap = QPixmap();
     // 3.2
     const QString path = list->GetSelectedPath();
     state_.SourceFile = path;
@@ -255,39 +254,33 @@ void FilePanel::ListBox1Click(TFileListBoxS* list) {
     CountLabel->setText(LineText(index, list->FileCount()));
     CountLabel->adjustSize();
     // 3.6 - 3.7
-    auto showFitted = [this](const QPixmap& picture) {
-        if (const auto size = FitSelectImage(32, picture.height(), picture.width()))
+    // Decoded at the size it is drawn: the selection image's box.
+    const pictures::FileImage shown =
+        LoadFileImage ? LoadFileImage(path, {QSize(kSelectImageBox, kSelectImageBox),
+                                             pictures::Fit::KeepAspect, nullptr})
+                      : pictures::FileImage{};
+    switch (shown.shownAs) {
+    case pictures::ShownAs::Picture:
+        // Fitted by the picture's own proportions; an unreadable one stays 32 x 32.
+        if (const auto size =
+                FitSelectImage(kSelectImageBox, shown.size.height(), shown.size.width()))
             SelectImage->resize(*size);
-        SelectImage->setPixmap(picture);
+        SelectImage->setPixmap(QPixmap::fromImage(shown.image));
         SelectImage->show();
         SelectImage->setToolTip(selectImageHint());
-    };
-    if (ext == QLatin1String(".ICO")) {
-        const platform::ExtractedIcon icon = platform::ExtractIcon(path);
-        if (icon.outcome == platform::IconOutcome::Icon && !icon.image.isNull()) {
-            SelectImage->setPixmap(QPixmap::fromImage(icon.image));
-            SelectImage->show();
+        break;
+    case pictures::ShownAs::Icon:
+        // An icon file shows only when it could be read; another file's icon always.
+        if (pictures::KindOf(path) == pictures::FileKind::IconFile && shown.image.isNull())
+            break;
+        SelectImage->setPixmap(QPixmap::fromImage(shown.image));
+        SelectImage->show();
+        if (pictures::KindOf(path) == pictures::FileKind::IconFile)
             SelectImage->setToolTip(selectImageHint());
-        }
-    } else if (ext == QLatin1String(".BMP")) {
-        QPixmap bitmap;
-        if (const auto bytes = platform::readWholeFile(path, kMaxSelectPictureBytes))
-            bitmap.loadFromData(*bytes, "BMP");
-        showFitted(bitmap);
-    } else if (ext == QLatin1String(".GIF") || ext == QLatin1String(".JPG") ||
-               ext == QLatin1String(".JPEG") || ext == QLatin1String(".JPE")) {
-        LoadPictureThroughPlugin(path, SelectBitmap);
-        showFitted(SelectBitmap);
-    } else {
-        const QString source =
-            ext == QLatin1String(".LNK") ? platform::ResolveShortcut(path) : path;
-        const platform::ExtractedIcon icon = platform::ExtractIcon(source);
-        if (icon.outcome == platform::IconOutcome::NoIconSource) {
-            SelectImage->clear();
-        } else {
-            SelectImage->setPixmap(QPixmap::fromImage(icon.image));
-            SelectImage->show();
-        }
+        break;
+    case pictures::ShownAs::NoIconSource:
+        SelectImage->clear();
+        break;
     }
     // 4. The archive window follows the selection (it reads the archive its caption
     //    names when it is shown); the archive work creates it.

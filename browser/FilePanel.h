@@ -79,7 +79,6 @@ public:
 
     // ---- State ------------------------------------------------------------------------
     bool ListDragging = false, TreeDragging = false, TreeMenuShown = false;
-    QPixmap SelectBitmap; // a GIF or JPEG picture for SelectImage
     // Paints the items of both lists; its picture loader also serves the selection image.
     FileItemPainter ItemPainter;
 
@@ -165,8 +164,9 @@ public:
     // Set by the window: shows the preview window and moves the window to the tray.
     std::function<void()> ShowPreview;
     void DirMakeClick(); // the make-directory dialog on the tree's folder
-    // A GIF or JPEG picture through the image plug-ins (the painter's loader).
-    bool LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap);
+    // What SelectImage shows for a file; by default the picture service.
+    std::function<pictures::FileImage(const QString&, const pictures::PictureRequest&)>
+        LoadFileImage;
     void ExtractDroppedArchive(bool fromCurrentDirectory, QPoint dropPoint); // a plain drop
     // The result sheet as the bulk search sees it; the tree's folder (empty: none).
     SearchSheet& Sheet() const { return *sheet_; }

@@ -81,6 +81,9 @@ TFileListBoxS* makeList(QWidget* parent, const char* name, int tag) {
 FilePanel::FilePanel(core::SharedState& state, QWidget* window, ui::AlignLayout* layout,
                      QMenu* contextMenu)
     : QObject(window), state_(state), window_(window), contextMenu_(contextMenu) {
+    LoadFileImage = [](const QString& path, const pictures::PictureRequest& request) {
+        return pictures::LoadFileImage(path, request);
+    };
     BuildControls(window, layout);
     BuildMenus(window, contextMenu);
     Connect();

@@ -508,9 +508,4 @@ bool FilePanel::SelectImageMouseDown(Qt::MouseButton button) {
     return list && list->ItemIndex() >= 0 && !(ControlPageShown && ControlPageShown());
 }
 
-bool FilePanel::LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap) {
-    return ItemPainter.LoadPictureThroughPlugin &&
-           ItemPainter.LoadPictureThroughPlugin(path, bitmap);
-}
-
 } // namespace browser

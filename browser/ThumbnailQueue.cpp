@@ -1,7 +1,6 @@
 #include "browser/ThumbnailQueue.h"
 
 #include "pictures/PictureService.h"
-#include "pictures/PluginPictures.h"
 #include "pictures/SharedThumbnails.h"
 
 #include <QCoreApplication>
@@ -17,30 +16,15 @@ bool sameJob(const ThumbnailJob& a, const ThumbnailJob& b) {
     return a.drawn == b.drawn && a.stamp == b.stamp && a.path == b.path;
 }
 
-// Until the picture service's own decoding is in: the whole picture, then scaled.
-pictures::Picture interimLoadPicture(const QString& path, const pictures::PictureRequest& request) {
-    QImage image;
-    if (!pictures::IsPluginPicture(path)) {
-        if (const auto bytes = platform::readWholeFile(path, 64 * 1024 * 1024))
-            image.loadFromData(*bytes, "BMP");
-    } else {
-        pictures::LoadImageThroughPlugin(path, image);
-    }
-    if (image.isNull())
-        return {};
-    const QSize own = image.size();
-    const QSize want(std::min(own.width(), request.maxSize.width()),
-                     std::min(own.height(), request.maxSize.height()));
-    return {image.scaled(want, Qt::IgnoreAspectRatio, Qt::FastTransformation), own};
-}
-
 } // namespace
 
 Thumbnail MakeThumbnail(const ThumbnailJob& job, const std::atomic<bool>& stop) {
     // Another program of the desktop may have made this one already: no decoding then.
     // Only for the plug-ins' pictures, whose outcome such a thumbnail cannot contradict
     // (a cut bitmap has no picture, whatever another program made of it).
-    if (pictures::IsPluginPicture(job.path) && !job.header.isEmpty()) {
+    const pictures::FileKind kind = pictures::KindOf(job.path);
+    if ((kind == pictures::FileKind::Gif || kind == pictures::FileKind::Jpeg) &&
+        !job.header.isEmpty()) {
         QImage shared = pictures::LoadSharedThumbnail(job.path, job.drawn);
         if (!shared.isNull())
             return {std::move(shared), job.header, true};
@@ -49,7 +33,8 @@ Thumbnail MakeThumbnail(const ThumbnailJob& job, const std::atomic<bool>& stop) 
         return {QImage(), QSize(0, 0), false};
     // Without a drawn size only the picture's own size is wanted: the smallest decode.
     const QSize ask = job.drawn.isEmpty() ? QSize(1, 1) : job.drawn;
-    pictures::Picture picture = interimLoadPicture(job.path, {ask, pictures::Fit::EachSide, &stop});
+    pictures::Picture picture =
+        pictures::LoadPicture(job.path, {ask, pictures::Fit::EachSide, &stop});
     if (stop.load())
         return {QImage(), QSize(0, 0), false};
     if (picture.image.isNull() || job.drawn.isEmpty())

@@ -1,5 +1,6 @@
 // libFuzzer target: the input split into an info block and a bits block (the first two
-// bytes give the info block's length), made into a BMP file and read by Qt's BMP reader.
+// bytes give the info block's length), made into a BMP file and read by Qt's BMP reader,
+// and made straight into an image, which must refuse alike and hold the same pixels.
 #include "pictures/DibBitmap.h"
 
 #include <QImage>
@@ -18,6 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(info, data + 2, infoSize);
     std::memcpy(bits, data + 2 + infoSize, size - 2 - infoSize);
     const QByteArray file = pictures::BitmapFromDib(info, infoSize, bits, size - 2 - infoSize);
+    const QImage direct =
+        pictures::ImageFromDib(info, infoSize, bits, size - 2 - infoSize, 256 * 1024 * 1024);
+    if (file.isEmpty() != direct.isNull())
+        std::abort();
     if (!file.isEmpty()) {
         uint32_t offset = 0, fileSize = 0;
         std::memcpy(&fileSize, file.constData() + 2, 4);
@@ -25,7 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (fileSize != uint32_t(file.size()) || offset > fileSize)
             std::abort();
         QImage image;
-        image.loadFromData(file, "BMP");
+        if (image.loadFromData(file, "BMP") &&
+            (image.size() != direct.size() || image.convertToFormat(QImage::Format_RGB32) !=
+                                                   direct.convertToFormat(QImage::Format_RGB32)))
+            std::abort();
     }
     std::free(info);
     std::free(bits);

@@ -2,6 +2,7 @@
 // A device-independent bitmap (a 40-byte header, its colour table, the pixel rows) made
 // into a BMP file that the toolkit's BMP reader takes. No widgets: only bytes.
 #include <QByteArray>
+#include <QImage>
 #include <cstddef>
 
 namespace pictures {
@@ -16,5 +17,14 @@ namespace pictures {
 // count, or when the blocks are shorter than the header says.
 QByteArray BitmapFromDib(const void* info, std::size_t infoSize, const void* bits,
                          std::size_t bitsSize);
+
+// The same bitmap made straight into an image, without a BMP file in between: the same
+// pixels the toolkit's BMP reader makes of BitmapFromDib's file (8 bits and fewer as an
+// indexed image, a colour missing from a short table black, or white for the second
+// colour of a 1-bit one; 16, 24 and 32 bits as RGB32,
+// 16 bits as 5-5-5). Null whenever BitmapFromDib refuses, and when the image would take
+// more than maxImageBytes.
+QImage ImageFromDib(const void* info, std::size_t infoSize, const void* bits, std::size_t bitsSize,
+                    qsizetype maxImageBytes);
 
 } // namespace pictures

@@ -4,9 +4,11 @@
 // size when one is asked for), icon files and every other file as their icon. The file
 // list's painter, the selection image and the preview all ask here.
 //
-// Every function may be called from any thread at the same time: the results are QImages
-// (never QPixmaps), our own plug-ins decode concurrently, and a plug-in of unknown origin
-// (one found outside the program's own folders) gets one call at a time.
+// Pictures (LoadPicture) may be made on any thread, several at once: the results are
+// QImages (never QPixmaps), our own plug-ins decode concurrently, and a plug-in of
+// unknown origin (one found outside the program's own folders) gets one call at a time.
+// Icons (FileIcon, LoadFileImage of a file that is no picture) come from the desktop's
+// icon theme as well: ask for them on the window's thread.
 #include "platform/IconExtract.h"
 
 #include <QImage>
@@ -39,6 +41,11 @@ enum class Fit {
     EachSide,   // each side on its own: min(own width, max width) x min(own height, max height)
     KeepAspect, // the largest size of the picture's own proportions within the box
 };
+
+// The size a picture of size own is reduced to for maxSize (an empty one: own) and fit.
+QSize ReducedSize(QSize own, QSize maxSize, Fit fit);
+// The image reduced so (smoothly); the image itself when it already fits.
+QImage Reduced(const QImage& image, QSize maxSize, Fit fit);
 
 struct PictureRequest {
     QSize maxSize; // no larger than this; an empty size: the picture's own size

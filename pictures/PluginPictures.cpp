@@ -2,6 +2,7 @@
 
 #include "outside/spi/SusiePlugin.h"
 #include "pictures/DibBitmap.h"
+#include "pictures/PictureService.h"
 #include "platform/AppPaths.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileProbe.h"
@@ -11,6 +12,8 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPixmap>
+#include <memory>
+#include <mutex>
 
 namespace pictures {
 
@@ -32,30 +35,54 @@ Plugin PluginFor(const QString& path) {
     return Plugin::None;
 }
 
+// Whether a plug-in lies in one of the program's own folders (built and installed with
+// it), as opposed to one the user put in the plug-in folder or the system's.
+bool IsOwnPlugin(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString program = platform::executablePath();
+    return (!program.isEmpty() && folder == QFileInfo(program).absolutePath()) ||
+           folder == platform::programLibraryDirectory();
+}
+
 // One bound plug-in: its module and its entries. The blocks a plug-in hands out go back
-// to its own free function, so a plug-in without one is not called at all.
+// to its own free function, so a plug-in without one is not called at all. The scaled
+// entry is optional.
 struct BoundPlugin {
     platform::DynamicLibrary module;
     SpiGetPictureFn getPicture = nullptr;
+    SpiGetPictureScaledFn getPictureScaled = nullptr;
     SpiBlockDataFn blockData = nullptr;
     SpiFreeBlockFn freeBlock = nullptr;
+    // A plug-in of unknown origin may not be reentrant: one call at a time.
+    bool serialize = true;
+    std::mutex calls;
 
     void bind(const QString& path) {
         release();
         if (path.isEmpty() || !module.load(path))
             return;
+        serialize = !IsOwnPlugin(path);
         blockData = reinterpret_cast<SpiBlockDataFn>(module.symbol(SPI_BLOCK_DATA_EXPORT));
         freeBlock = reinterpret_cast<SpiFreeBlockFn>(module.symbol(SPI_FREE_BLOCK_EXPORT));
-        if (blockData && freeBlock)
+        if (blockData && freeBlock) {
             getPicture = reinterpret_cast<SpiGetPictureFn>(module.symbol(SPI_GET_PICTURE_EXPORT));
+            if (getPicture)
+                getPictureScaled = reinterpret_cast<SpiGetPictureScaledFn>(
+                    module.symbol(SPI_GET_PICTURE_SCALED_EXPORT));
+        }
     }
     void release() {
         getPicture = nullptr;
+        getPictureScaled = nullptr;
         blockData = nullptr;
         freeBlock = nullptr;
         module.unload();
     }
 };
+
+int cancelled(int, int, long userData) {
+    return reinterpret_cast<const std::atomic<bool>*>(userData)->load() ? 1 : 0;
+}
 
 // Bound at start-up and released at shutdown on the GUI thread; only read in between.
 struct Binding {
@@ -115,31 +142,68 @@ bool JpegPluginLoaded() {
     return binding().jpeg.module.isLoaded();
 }
 
-bool LoadImageThroughPlugin(const QString& path, QImage& image) {
+Picture PictureThroughPlugin(const QString& path, const PictureRequest& request) {
     const Plugin which = PluginFor(path);
     if (which == Plugin::None)
-        return false;
-    const BoundPlugin& plugin = which == Plugin::Gif ? binding().gif : binding().jpeg;
+        return {};
+    BoundPlugin& plugin = which == Plugin::Gif ? binding().gif : binding().jpeg;
     if (!plugin.getPicture)
-        return false;
+        return {};
 
-    // The plug-ins are our own, bounded and fuzzed; a fault inside one is not caught
-    // (there is no safe way back from a fault in the middle of foreign code).
+    // Our plug-ins are bounded and fuzzed; a fault inside one is not caught (there is no
+    // safe way back from a fault in the middle of foreign code).
+    std::unique_lock<std::mutex> oneAtATime(plugin.calls, std::defer_lock);
+    if (plugin.serialize)
+        oneAtATime.lock();
     SpiHandle info = nullptr, bits = nullptr;
     const QByteArray file = platform::toFsBytes(path);
-    if (plugin.getPicture(file.constData(), 0, SPI_INPUT_FILE, &info, &bits, nullptr, 0) != SPI_OK)
-        return false;
+    const SpiProgressCallback progress = request.cancel ? &cancelled : nullptr;
+    const long userData = request.cancel ? reinterpret_cast<long>(request.cancel) : 0;
+    const QSize max = request.maxSize;
+    long ownWidth = 0, ownHeight = 0;
+    int result = SPI_OK;
+    if (plugin.getPictureScaled) {
+        const unsigned flags =
+            SPI_INPUT_FILE | (request.fit == Fit::KeepAspect ? SPI_SCALE_KEEP_ASPECT : 0u);
+        result =
+            plugin.getPictureScaled(file.constData(), 0, flags, max.isEmpty() ? 0 : max.width(),
+                                    max.isEmpty() ? 0 : max.height(), &info, &bits, &ownWidth,
+                                    &ownHeight, progress, userData);
+    } else {
+        result = plugin.getPicture(file.constData(), 0, SPI_INPUT_FILE, &info, &bits, progress,
+                                   userData);
+    }
+    if (result != SPI_OK)
+        return {};
     std::size_t infoSize = 0, bitsSize = 0;
     const void* infoBytes = plugin.blockData(info, &infoSize);
     const void* bitsBytes = plugin.blockData(bits, &bitsSize);
-    const QByteArray bmp = BitmapFromDib(infoBytes, infoSize, bitsBytes, bitsSize);
+    Picture picture;
+    picture.image = ImageFromDib(infoBytes, infoSize, bitsBytes, bitsSize, kMaxImageBytes);
     plugin.freeBlock(info);
     plugin.freeBlock(bits);
+    if (oneAtATime.owns_lock())
+        oneAtATime.unlock();
+    if (picture.image.isNull())
+        return {};
+    if (plugin.getPictureScaled) {
+        picture.size = QSize(int(ownWidth), int(ownHeight));
+        // The plug-in answers for its own reduction; a size it did not keep is not shown.
+        if (picture.size.isEmpty() ||
+            picture.image.size() != ReducedSize(picture.size, request.maxSize, request.fit))
+            return {};
+    } else {
+        picture.size = picture.image.size();
+        picture.image = Reduced(picture.image, request.maxSize, request.fit);
+    }
+    return picture;
+}
 
-    QImage read;
-    if (bmp.isEmpty() || !read.loadFromData(bmp, "BMP"))
+bool LoadImageThroughPlugin(const QString& path, QImage& image) {
+    Picture picture = PictureThroughPlugin(path, {});
+    if (picture.image.isNull())
         return false;
-    image = read;
+    image = picture.image;
     return true;
 }
 

@@ -10,6 +10,9 @@ class QPixmap;
 
 namespace pictures {
 
+struct Picture;
+struct PictureRequest;
+
 // Whether a file goes to a plug-in, by its extension compared upper-cased: ".GIF" to
 // the GIF plug-in; ".JPG", ".JPEG" and ".JPE" to the JPEG plug-in.
 bool IsPluginPicture(const QString& path);
@@ -20,6 +23,11 @@ bool IsPluginPicture(const QString& path);
 bool LoadPictureThroughPlugin(const QString& path, QPixmap& bitmap);
 // The same into an image, which any thread may use.
 bool LoadImageThroughPlugin(const QString& path, QImage& image);
+// The picture of a GIF or JPEG file at the request, through the plug-in's scaled entry,
+// or through GetPicture and reduced here for a plug-in without one. The way in for the
+// picture service (PictureService.h); callable from any thread while the plug-ins are
+// bound (bind and release with no picture being made).
+Picture PictureThroughPlugin(const QString& path, const PictureRequest& request);
 
 // The folders searched for the plug-ins, in order: the program's own folder, the
 // per-user plug-in folder, the installed program's library folder, the system library
@@ -36,7 +44,8 @@ PluginPaths LocatePlugins(const QStringList& folders);
 
 // Loads the plug-ins at the given paths and looks up their entries, replacing an earlier
 // binding. An empty path, a module that does not load or lacks "GetPicture" leaves that
-// plug-in unusable, without a message.
+// plug-in unusable, without a message. A plug-in outside the program's own folders is
+// called one call at a time.
 void BindPlugins(const PluginPaths& paths);
 // Releases both plug-ins.
 void ReleasePlugins();

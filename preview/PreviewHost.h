@@ -1,8 +1,6 @@
 #pragma once
-// What the preview window needs of the main window: the active file list, the picture
-// of the selection image, the directory panel, the shortcut resolution, the task tray
-// and the selection handler. The main window implements it over its parts.
-#include <QPixmap>
+// What the preview window needs of the main window: the active file list, the directory
+// panel, the task tray and the selection handler. The main window implements it over its parts.
 #include <QString>
 
 namespace browser {
@@ -17,12 +15,8 @@ public:
 
     // The list of the active sheet (none while the window is being built).
     virtual browser::TFileListBoxS* ActiveList() const = 0;
-    // The picture the selection image holds now (at its natural size).
-    virtual QPixmap SelectImagePicture() const = 0;
     // Shown when there is nothing to preview, so the user sees where to choose a file.
     virtual void ShowDirectoryPanel() = 0;
-    // The target of a shortcut file; the path itself when it is none or cannot be read.
-    virtual QString ResolveShortcut(const QString& path) const = 0;
     // The main window back from the task tray.
     virtual void LeaveTray() = 0;
     // The selection handler of the file panel, run for the list whose selection was set.

@@ -3,9 +3,7 @@
 #include "browser/FileListBox.h"
 #include "browser/FilePanelText.h"
 #include "core/BusyCursor.h"
-#include "pictures/PluginPictures.h"
-#include "platform/FileProbe.h"
-#include "platform/IconExtract.h"
+#include "pictures/PictureService.h"
 #include "platform/Shell.h"
 #include "preview/PreviewHost.h"
 #include "preview/PreviewRules.h"
@@ -20,21 +18,13 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace preview {
 
 namespace {
 // How long the window manager may take to frame the window.
 constexpr int kFrameSettleMs = 150;
-// A bitmap larger than this is not read (it would not fit the screen anyway).
-constexpr qsizetype kMaxBitmapBytes = 256 * 1024 * 1024;
-
-QPixmap readBitmap(const QString& path) {
-    QPixmap bitmap;
-    if (const auto bytes = platform::readWholeFile(path, kMaxBitmapBytes))
-        bitmap.loadFromData(*bytes, "BMP");
-    return bitmap;
-}
 } // namespace
 
 TPreviewFormX::TPreviewFormX(PreviewHost& host, QWidget* parent)
@@ -85,7 +75,8 @@ void TPreviewFormX::FormShow() {
     PreviewIndex = list->ItemIndex();
     const QString path = list->GetSelectedPath();
     setWindowTitle(ShownCaption(PreviewIndex, list->FileCount(), path));
-    Image1->setPixmap(host_.SelectImagePicture()); // already read for the selection image
+    // The selection image holds the picture at its own small size: read at the screen's.
+    LoadPreviewPicture(path);
     FitPreviewToScreen();
     SetHint(path);
 }
@@ -102,7 +93,7 @@ void TPreviewFormX::FitPreviewToScreen() {
         // area is the panel's border.
         const int border = 2 * Panel1->frameWidth();
         const QSize panelClient = size() - QSize(border, border);
-        const QSize picture = Image1->pixmap().size();
+        const QSize picture = PictureSize; // its own size, whatever size it was decoded at
         NeededClientWidth = border + picture.width() + 10;
         NeededClientHeight = border + picture.height() + 10;
         const QSize client = FitPreviewClient(
@@ -120,33 +111,19 @@ void TPreviewFormX::FitPreviewToScreen() {
 }
 
 void TPreviewFormX::LoadPreviewPicture(const QString& path) {
-    const QString ext = browser::WholeExtensionKey(path);
-    if (ext == QLatin1String(".ICO")) {
-        const platform::ExtractedIcon icon = platform::ExtractIcon(path);
-        // An unreadable icon file shows nothing rather than the file shown before.
-        if (icon.outcome == platform::IconOutcome::Icon && !icon.image.isNull())
-            Image1->setPixmap(QPixmap::fromImage(icon.image));
-        else
-            Image1->clear();
-        return;
-    }
-    if (ext == QLatin1String(".BMP")) {
-        Image1->setPixmap(readBitmap(path));
-        return;
-    }
-    if (pictures::IsPluginPicture(path)) {
-        core::BusyCursor busy;
-        QPixmap bitmap;
-        pictures::LoadPictureThroughPlugin(path, bitmap);
-        Image1->setPixmap(bitmap);
-        return;
-    }
-    const QString source = ext == QLatin1String(".LNK") ? host_.ResolveShortcut(path) : path;
-    const platform::ExtractedIcon icon = platform::ExtractIcon(source);
-    if (icon.outcome == platform::IconOutcome::NoIconSource)
+    std::optional<core::BusyCursor> busy;
+    if (pictures::IsPictureKind(pictures::KindOf(path)))
+        busy.emplace();
+    // Never decoded larger than the screen it is fitted to.
+    const ui::ScreenMetrics m = ui::ReadScreenMetrics();
+    const pictures::FileImage shown = pictures::LoadFileImage(
+        path, {QSize(m.screenWidth, m.screenHeight), pictures::Fit::KeepAspect, nullptr});
+    // An unreadable picture or icon file shows nothing rather than the file shown before.
+    PictureSize = shown.size;
+    if (shown.image.isNull())
         Image1->clear();
     else
-        Image1->setPixmap(QPixmap::fromImage(icon.image));
+        Image1->setPixmap(QPixmap::fromImage(shown.image));
 }
 
 // ---- Keys ------------------------------------------------------------------------------

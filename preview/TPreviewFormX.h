@@ -32,6 +32,7 @@ public:
     int PreviewIndex = 0; // index in the active list of the file shown
     int ScreenWidth = 0, ScreenHeight = 0, CaptionHeight = 0; // read at each sizing
     int NeededClientWidth = 0, NeededClientHeight = 0;        // the picture at its natural size
+    QSize PictureSize{0, 0}; // the shown picture's own size (it may be decoded smaller)
 
     // ---- Handlers ---------------------------------------------------------------------
     void FormShow();
@@ -40,8 +41,8 @@ public:
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void FormClose();
     void Image1Click();
-    // One file into Image1: BMP and ICO read here, GIF and JPEG through the image
-    // plug-ins, any other file its icon (a shortcut its target's), or nothing.
+    // One file into Image1 through the picture service, no larger than the screen:
+    // pictures, icon files, any other file its icon (a shortcut its target's), or nothing.
     void LoadPreviewPicture(const QString& path);
     // Sizes the window to the picture and the screen and centres it.
     void FitPreviewToScreen();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks (file listing, recursive scan, memory, scrolling, the
-# program's start on a large remembered folder, the LZH member walk), next to find(1), a
-# plain listing of the same folders or lhasa, and the recursive scan next to a plain C
-# walk with the same system calls (bench/scan_floor.c), printing the ratios. The test
+# program's start on a large remembered folder, the LZH member walk, picture thumbnails),
+# next to find(1), a plain listing of the same folders, lhasa or PCManFM-Qt, and the
+# recursive scan next to a plain C walk with the same system calls (bench/scan_floor.c),
+# printing the ratios. The test
 # folders are made once under ${ZELMO_BENCH_DIR:-/tmp/zelmo32-bench} (about 300 000 empty
 # files) and reused.
 set -euo pipefail

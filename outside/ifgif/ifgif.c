@@ -1,6 +1,8 @@
 /* "ifgif.spi": the first frame of a GIF as an 8-bit bitmap with a 256-entry palette, on
  * giflib. The frame is placed on the GIF's logical screen; transparent pixels and the
- * screen around the frame are white, because the bitmap carries no alpha. */
+ * screen around the frame are white, because the bitmap carries no alpha. A reduced
+ * picture samples the screen: each target pixel takes the screen pixel at its centre, so
+ * only the target is ever held, whatever size the screen declares. */
 #include "../spi/SpiCommon.h"
 
 #include <gif_lib.h>
@@ -54,8 +56,21 @@ static int buildPalette(unsigned char* palette, const ColorMapObject* map, int t
     return blank;
 }
 
+typedef struct {
+    int maxWidth, maxHeight;
+    unsigned int flags;
+    long *ownWidth, *ownHeight;
+    SpiProgressCallback progress;
+    long userData;
+} Request;
+
+/* The centre of target cell i among target cells over source pixels. */
+static long long sampleAt(long long i, long long target, long long source) {
+    return (2 * i + 1) * source / (2 * target);
+}
+
 static int decodeImage(GifFileType* gif, int transparent, SpiHandle* info, SpiHandle* bits,
-                       SpiProgressCallback progress, long userData) {
+                       const Request* q) {
     const GifImageDesc* d = &gif->Image;
     if (d->Left < 0 || d->Top < 0 || d->Width <= 0 || d->Height <= 0)
         return SPI_BROKEN_DATA;
@@ -66,22 +81,45 @@ static int decodeImage(GifFileType* gif, int transparent, SpiHandle* info, SpiHa
     int r = spi_check_size(width, height, 8, &stride, &imageSize);
     if (r != SPI_OK)
         return r;
+    long long targetW = width, targetH = height;
+    spi_target_size(width, height, q->maxWidth, q->maxHeight, q->flags, &targetW, &targetH);
+    r = spi_check_size(targetW, targetH, 8, &stride, &imageSize);
+    if (r != SPI_OK)
+        return r;
+    const int sampled = targetW != width || targetH != height;
 
     SpiHandle infoBlock = spi_block_new(SPI_DIB_HEADER_SIZE + 4 * PALETTE_SIZE);
     SpiHandle bitsBlock = spi_block_new(imageSize);
     GifPixelType* line = malloc((size_t)d->Width);
-    if (!infoBlock || !bitsBlock || !line) {
+    /* Per frame row the target row that samples it (or -1), per target column the frame
+     * column it samples (or -1). */
+    int* rowTarget = sampled ? malloc(sizeof(int) * (size_t)d->Height) : NULL;
+    int* columnSource = sampled ? malloc(sizeof(int) * (size_t)targetW) : NULL;
+    if (!infoBlock || !bitsBlock || !line || (sampled && (!rowTarget || !columnSource))) {
         r = SPI_NO_MEMORY;
         goto fail;
     }
     unsigned char* header = spi_block_bytes(infoBlock);
-    spi_write_header(header, (uint32_t)width, (uint32_t)height, 8, PALETTE_SIZE,
+    spi_write_header(header, (uint32_t)targetW, (uint32_t)targetH, 8, PALETTE_SIZE,
                      (uint32_t)imageSize);
     const int blank = buildPalette(header + SPI_DIB_HEADER_SIZE,
                                    d->ColorMap ? d->ColorMap : gif->SColorMap, transparent);
     unsigned char* pixels = spi_block_bytes(bitsBlock);
-    for (long long y = 0; y < height; ++y)
-        memset(pixels + (size_t)y * stride, blank, (size_t)width);
+    for (long long y = 0; y < targetH; ++y)
+        memset(pixels + (size_t)y * stride, blank, (size_t)targetW);
+    if (sampled) {
+        for (int row = 0; row < d->Height; ++row)
+            rowTarget[row] = -1;
+        for (long long ty = 0; ty < targetH; ++ty) {
+            const long long y = sampleAt(ty, targetH, height) - d->Top;
+            if (y >= 0 && y < d->Height)
+                rowTarget[y] = (int)ty;
+        }
+        for (long long tx = 0; tx < targetW; ++tx) {
+            const long long x = sampleAt(tx, targetW, width) - d->Left;
+            columnSource[tx] = x >= 0 && x < d->Width ? (int)x : -1;
+        }
+    }
 
     /* Interlaced frames come in four passes: every 8th row from 0, every 8th from 4,
      * every 4th from 2, every 2nd from 1. */
@@ -95,21 +133,36 @@ static int decodeImage(GifFileType* gif, int transparent, SpiHandle* info, SpiHa
                 r = SPI_BROKEN_DATA;
                 goto fail;
             }
-            unsigned char* dest = pixels + (size_t)(height - 1 - (d->Top + row)) * stride;
-            memcpy(dest + d->Left, line, (size_t)d->Width);
-            if (progress && (++done & 63) == 0 && progress(done, d->Height, userData)) {
+            if (!sampled) {
+                unsigned char* dest = pixels + (size_t)(height - 1 - (d->Top + row)) * stride;
+                memcpy(dest + d->Left, line, (size_t)d->Width);
+            } else if (rowTarget[row] >= 0) {
+                unsigned char* dest = pixels + (size_t)(targetH - 1 - rowTarget[row]) * stride;
+                for (long long tx = 0; tx < targetW; ++tx)
+                    if (columnSource[tx] >= 0)
+                        dest[tx] = line[columnSource[tx]];
+            }
+            if (q->progress && (++done & 63) == 0 && q->progress(done, d->Height, q->userData)) {
                 r = SPI_CANCELLED;
                 goto fail;
             }
         }
     }
     free(line);
+    free(rowTarget);
+    free(columnSource);
+    if (q->ownWidth)
+        *q->ownWidth = (long)width;
+    if (q->ownHeight)
+        *q->ownHeight = (long)height;
     *info = infoBlock;
     *bits = bitsBlock;
     return SPI_OK;
 
 fail:
     free(line);
+    free(rowTarget);
+    free(columnSource);
     SpiFreeBlock(infoBlock);
     SpiFreeBlock(bitsBlock);
     return r;
@@ -117,8 +170,7 @@ fail:
 
 /* Reads records up to the first image; a graphic control extension before it gives the
  * transparent index. */
-static int decodeFirstFrame(GifFileType* gif, SpiHandle* info, SpiHandle* bits,
-                            SpiProgressCallback progress, long userData) {
+static int decodeFirstFrame(GifFileType* gif, SpiHandle* info, SpiHandle* bits, const Request* q) {
     int transparent = NO_TRANSPARENT_COLOR;
     for (;;) {
         GifRecordType type;
@@ -128,7 +180,7 @@ static int decodeFirstFrame(GifFileType* gif, SpiHandle* info, SpiHandle* bits,
         case IMAGE_DESC_RECORD_TYPE:
             if (DGifGetImageDesc(gif) == GIF_ERROR)
                 return SPI_BROKEN_DATA;
-            return decodeImage(gif, transparent, info, bits, progress, userData);
+            return decodeImage(gif, transparent, info, bits, q);
         case EXTENSION_RECORD_TYPE: {
             int code = 0;
             GifByteType* ext = NULL;
@@ -150,14 +202,14 @@ static int decodeFirstFrame(GifFileType* gif, SpiHandle* info, SpiHandle* bits,
     }
 }
 
-int GetPicture(const char* source, long offset, unsigned int flags, SpiHandle* info,
-               SpiHandle* bits, SpiProgressCallback progress, long userData) {
+static int decode(const char* source, long offset, SpiHandle* info, SpiHandle* bits,
+                  const Request* q) {
     if (!info || !bits)
         return SPI_INTERNAL_ERROR;
     *info = NULL;
     *bits = NULL;
     SpiInput in;
-    int r = spi_input_open(&in, source, offset, flags);
+    int r = spi_input_open(&in, source, offset, q->flags);
     if (r != SPI_OK)
         return r;
     int error = 0;
@@ -166,11 +218,26 @@ int GetPicture(const char* source, long offset, unsigned int flags, SpiHandle* i
         spi_input_close(&in);
         return error == D_GIF_ERR_NOT_GIF_FILE ? SPI_UNKNOWN_FORMAT : SPI_BROKEN_DATA;
     }
-    if (progress && progress(0, 1, userData))
+    if (q->progress && q->progress(0, 1, q->userData))
         r = SPI_CANCELLED;
     else
-        r = decodeFirstFrame(gif, info, bits, progress, userData);
+        r = decodeFirstFrame(gif, info, bits, q);
     DGifCloseFile(gif, &error);
     spi_input_close(&in);
     return r;
 }
+
+int GetPicture(const char* source, long offset, unsigned int flags, SpiHandle* info,
+               SpiHandle* bits, SpiProgressCallback progress, long userData) {
+    const Request q = {0, 0, flags & SPI_INPUT_MASK, NULL, NULL, progress, userData};
+    return decode(source, offset, info, bits, &q);
+}
+
+#ifndef ZELMO_SPI_WITHOUT_SCALED
+int GetPictureScaled(const char* source, long offset, unsigned int flags, int maxWidth,
+                     int maxHeight, SpiHandle* info, SpiHandle* bits, long* width, long* height,
+                     SpiProgressCallback progress, long userData) {
+    const Request q = {maxWidth, maxHeight, flags, width, height, progress, userData};
+    return decode(source, offset, info, bits, &q);
+}
+#endif

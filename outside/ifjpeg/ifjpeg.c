@@ -1,7 +1,13 @@
 /* "ifJpeg.spi": a JPEG as a 24-bit bitmap, on libjpeg-turbo. Grey pictures are spread
  * to three channels; CMYK and YCCK pictures are turned into RGB, with the inverted
  * values that Adobe's writers store. Errors of the library come back through longjmp to
- * GetPicture, which frees what it made: the library never ends the process. */
+ * the entry, which frees what it made: the library never ends the process.
+ *
+ * A cut or damaged file gives what the library makes of it, as other viewers show it:
+ * missing data decodes grey, and rows after an error in the middle stay grey. Only a
+ * file whose header cannot be read gives no picture. A reduced picture is decoded at the
+ * smallest of the library's scales (1/8 to 8/8) that still covers it, then averaged down
+ * to its size row by row, so the full-size picture is never held. */
 #include "../spi/SpiCommon.h"
 
 #include <jpeglib.h>
@@ -38,24 +44,10 @@ static void onError(j_common_ptr c) {
     fail(c, c->err->msg_code == JERR_OUT_OF_MEMORY ? SPI_NO_MEMORY : SPI_BROKEN_DATA);
 }
 
-/* Warnings that mean picture data was lost (a cut file, corrupt entropy data) fail the
- * picture; the harmless ones (stray bytes between markers, odd version fields) do not. */
+/* Warnings (corrupt data, a cut file) do not stop the picture: the library goes on and
+ * fills what is missing. */
 static void onMessage(j_common_ptr c, int level) {
-    if (level >= 0)
-        return;
-    switch (c->err->msg_code) {
-    case JWRN_JPEG_EOF:
-    case JWRN_HIT_MARKER:
-    case JWRN_HUFF_BAD_CODE:
-#if JPEG_LIB_VERSION >= 70 || defined(D_ARITH_CODING_SUPPORTED)
-    case JWRN_ARITH_BAD_CODE:
-#endif
-    case JWRN_MUST_RESYNC:
-        fail(c, SPI_BROKEN_DATA);
-        break;
-    default:
-        break;
-    }
+    (void)c, (void)level;
 }
 
 static void quiet(j_common_ptr c) {
@@ -89,8 +81,83 @@ static void cmykToBgr(const JSAMPLE* in, unsigned char* out, JDIMENSION width, i
     }
 }
 
-int GetPicture(const char* source, long offset, unsigned int flags, SpiHandle* info,
-               SpiHandle* bits, SpiProgressCallback progress, long userData) {
+/* Source columns (or rows) averaged into each of the target's: source i goes to target
+ * i * target / source. Counts per target cell in count. */
+static void binMap(JDIMENSION source, JDIMENSION target, unsigned* map, unsigned* count) {
+    memset(count, 0, sizeof *count * target);
+    for (JDIMENSION i = 0; i < source; ++i) {
+        map[i] = (unsigned)((unsigned long long)i * target / source);
+        ++count[map[i]];
+    }
+}
+
+typedef struct {
+    JDIMENSION width, height; /* the picture as decoded (possibly DCT-scaled) */
+    JDIMENSION targetWidth, targetHeight;
+    size_t stride;         /* of the target rows */
+    unsigned char* pixels; /* the target's rows, bottom row first */
+    unsigned *colMap, *colCount, *rowMap, *rowCount;
+    unsigned* sums; /* one target row being averaged, 3 per pixel */
+} Reducer;
+
+static void reducerFree(Reducer* r) {
+    if (!r)
+        return;
+    free(r->colMap);
+    free(r->colCount);
+    free(r->rowMap);
+    free(r->rowCount);
+    free(r->sums);
+    free(r);
+}
+
+static int reducerInit(Reducer* r) {
+    r->colMap = malloc(sizeof(unsigned) * r->width);
+    r->colCount = malloc(sizeof(unsigned) * r->targetWidth);
+    r->rowMap = malloc(sizeof(unsigned) * r->height);
+    r->rowCount = malloc(sizeof(unsigned) * r->targetHeight);
+    r->sums = calloc((size_t)r->targetWidth * 3, sizeof(unsigned));
+    if (!r->colMap || !r->colCount || !r->rowMap || !r->rowCount || !r->sums)
+        return 0;
+    binMap(r->width, r->targetWidth, r->colMap, r->colCount);
+    binMap(r->height, r->targetHeight, r->rowMap, r->rowCount);
+    return 1;
+}
+
+/* Adds source row y (blue, green, red per pixel); writes the target row it completes. A
+ * target cell averages at most 2048 x 2048 source pixels (a side of 16384 at 1/8), so the
+ * sums stay below 2^31. */
+static void reducerAdd(Reducer* r, const unsigned char* bgr, JDIMENSION y) {
+    for (JDIMENSION x = 0; x < r->width; ++x, bgr += 3) {
+        unsigned* s = r->sums + 3 * (size_t)r->colMap[x];
+        s[0] += bgr[0];
+        s[1] += bgr[1];
+        s[2] += bgr[2];
+    }
+    const unsigned ty = r->rowMap[y];
+    if (y + 1 < r->height && r->rowMap[y + 1] == ty)
+        return;
+    unsigned char* out = r->pixels + (size_t)(r->targetHeight - 1 - ty) * r->stride;
+    for (JDIMENSION x = 0; x < r->targetWidth; ++x) {
+        const unsigned n = r->colCount[x] * r->rowCount[ty];
+        for (int c = 0; c < 3; ++c)
+            out[3 * (size_t)x + c] = (unsigned char)((r->sums[3 * (size_t)x + c] + n / 2) / n);
+    }
+    memset(r->sums, 0, sizeof(unsigned) * 3 * (size_t)r->targetWidth);
+}
+
+/* The smallest scale M/8 of the library whose picture still covers target x targetH. */
+static unsigned coveringScale(JDIMENSION width, JDIMENSION height, long long targetW,
+                              long long targetH) {
+    for (unsigned m = 1; m < 8; ++m)
+        if (((long long)width * m + 7) / 8 >= targetW && ((long long)height * m + 7) / 8 >= targetH)
+            return m;
+    return 8;
+}
+
+static int decode(const char* source, long offset, unsigned int flags, int maxWidth, int maxHeight,
+                  SpiHandle* info, SpiHandle* bits, long* ownWidth, long* ownHeight,
+                  SpiProgressCallback progress, long userData) {
     if (!info || !bits)
         return SPI_INTERNAL_ERROR;
     *info = NULL;
@@ -103,10 +170,13 @@ int GetPicture(const char* source, long offset, unsigned int flags, SpiHandle* i
     struct jpeg_decompress_struct cinfo;
     ErrorManager err;
     ProgressManager prog;
+    Reducer* volatile reducer = NULL;
     /* Changed after setjmp and read after longjmp: volatile. */
     SpiHandle volatile infoBlock = NULL;
     SpiHandle volatile bitsBlock = NULL;
     JSAMPLE* volatile row = NULL;
+    unsigned char* volatile bgrRow = NULL;
+    volatile int rowsStarted = 0;
 
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = onError;
@@ -114,11 +184,21 @@ int GetPicture(const char* source, long offset, unsigned int flags, SpiHandle* i
     err.pub.output_message = quiet;
     err.result = SPI_BROKEN_DATA;
     if (setjmp(err.jump)) {
+        /* An error in the middle of the rows keeps the rows made so far; the rest stay
+         * grey. Running out of memory or being cancelled gives nothing. */
+        const int keep = rowsStarted && err.result == SPI_BROKEN_DATA;
         jpeg_destroy_decompress(&cinfo);
         free(row);
+        free(bgrRow);
+        reducerFree(reducer);
+        spi_input_close(&in);
+        if (keep) {
+            *info = infoBlock;
+            *bits = bitsBlock;
+            return SPI_OK;
+        }
         SpiFreeBlock(infoBlock);
         SpiFreeBlock(bitsBlock);
-        spi_input_close(&in);
         return err.result;
     }
     jpeg_create_decompress(&cinfo);
@@ -142,36 +222,89 @@ int GetPicture(const char* source, long offset, unsigned int flags, SpiHandle* i
     r = spi_check_size(cinfo.image_width, cinfo.image_height, 24, &stride, &imageSize);
     if (r != SPI_OK)
         fail((j_common_ptr)&cinfo, r);
+    long long targetW = 0, targetH = 0;
+    spi_target_size(cinfo.image_width, cinfo.image_height, maxWidth, maxHeight, flags, &targetW,
+                    &targetH);
+    if (targetW != cinfo.image_width || targetH != cinfo.image_height) {
+        r = spi_check_size(targetW, targetH, 24, &stride, &imageSize);
+        if (r != SPI_OK)
+            fail((j_common_ptr)&cinfo, r);
+        cinfo.scale_num = coveringScale(cinfo.image_width, cinfo.image_height, targetW, targetH);
+        cinfo.scale_denom = 8;
+    }
 
     const int cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_start_decompress(&cinfo);
     const JDIMENSION width = cinfo.output_width, height = cinfo.output_height;
-    if (width != cinfo.image_width || height != cinfo.image_height)
+    if (width < targetW || height < targetH)
         fail((j_common_ptr)&cinfo, SPI_INTERNAL_ERROR);
+    const int reduce = width != targetW || height != targetH;
 
     infoBlock = spi_block_new(SPI_DIB_HEADER_SIZE);
     bitsBlock = spi_block_new(imageSize);
     if (cmyk)
         row = malloc((size_t)width * 4);
-    if (!infoBlock || !bitsBlock || (cmyk && !row))
+    if (cmyk || reduce)
+        bgrRow = malloc((size_t)width * 3);
+    if (!infoBlock || !bitsBlock || (cmyk && !row) || ((cmyk || reduce) && !bgrRow))
         fail((j_common_ptr)&cinfo, SPI_NO_MEMORY);
-    spi_write_header(spi_block_bytes(infoBlock), width, height, 24, 0, (uint32_t)imageSize);
-
+    spi_write_header(spi_block_bytes(infoBlock), (uint32_t)targetW, (uint32_t)targetH, 24, 0,
+                     (uint32_t)imageSize);
     unsigned char* pixels = spi_block_bytes(bitsBlock);
+    memset(pixels, 128, imageSize); /* grey until decoded */
+    if (reduce) {
+        reducer = calloc(1, sizeof(Reducer));
+        if (!reducer)
+            fail((j_common_ptr)&cinfo, SPI_NO_MEMORY);
+        reducer->width = width;
+        reducer->height = height;
+        reducer->targetWidth = (JDIMENSION)targetW;
+        reducer->targetHeight = (JDIMENSION)targetH;
+        reducer->stride = stride;
+        reducer->pixels = pixels;
+        if (!reducerInit(reducer))
+            fail((j_common_ptr)&cinfo, SPI_NO_MEMORY);
+    }
+    if (ownWidth)
+        *ownWidth = (long)cinfo.image_width;
+    if (ownHeight)
+        *ownHeight = (long)cinfo.image_height;
+
+    rowsStarted = 1;
     while (cinfo.output_scanline < height) {
-        unsigned char* dest = pixels + (size_t)(height - 1 - cinfo.output_scanline) * stride;
+        const JDIMENSION y = cinfo.output_scanline;
+        unsigned char* dest = reduce ? bgrRow : pixels + (size_t)(height - 1 - y) * stride;
         JSAMPROW target = cmyk ? row : dest;
         if (jpeg_read_scanlines(&cinfo, &target, 1) != 1)
             fail((j_common_ptr)&cinfo, SPI_BROKEN_DATA);
         if (cmyk)
             cmykToBgr(row, dest, width, cinfo.saw_Adobe_marker);
+        if (reduce)
+            reducerAdd(reducer, bgrRow, y);
     }
     /* Every row is in; what may follow the last one (the end marker) is not needed. */
     jpeg_destroy_decompress(&cinfo);
     free(row);
+    free(bgrRow);
+    reducerFree(reducer);
     spi_input_close(&in);
     *info = infoBlock;
     *bits = bitsBlock;
     return SPI_OK;
 }
+
+int GetPicture(const char* source, long offset, unsigned int flags, SpiHandle* info,
+               SpiHandle* bits, SpiProgressCallback progress, long userData) {
+    return decode(source, offset, flags & SPI_INPUT_MASK, 0, 0, info, bits, NULL, NULL, progress,
+                  userData);
+}
+
+#ifndef ZELMO_SPI_WITHOUT_SCALED
+int GetPictureScaled(const char* source, long offset, unsigned int flags, int maxWidth,
+                     int maxHeight, SpiHandle* info, SpiHandle* bits, long* width, long* height,
+                     SpiProgressCallback progress, long userData) {
+    return decode(source, offset, flags, maxWidth, maxHeight, info, bits, width, height, progress,
+                  userData);
+}
+#endif

@@ -102,6 +102,25 @@ int spi_check_size(long long width, long long height, unsigned bitCount, size_t*
     return SPI_OK;
 }
 
+void spi_target_size(long long width, long long height, int maxWidth, int maxHeight,
+                     unsigned int flags, long long* targetWidth, long long* targetHeight) {
+    const long long boxW = maxWidth > 0 && maxWidth < width ? maxWidth : width;
+    const long long boxH = maxHeight > 0 && maxHeight < height ? maxHeight : height;
+    *targetWidth = boxW;
+    *targetHeight = boxH;
+    if (!(flags & SPI_SCALE_KEEP_ASPECT) || (boxW == width && boxH == height) || width <= 0 ||
+        height <= 0)
+        return;
+    /* Sides up to 2^31: the products stay below 2^62. */
+    if (width * boxH >= height * boxW) { /* the width is what limits */
+        long long h = (height * boxW + width / 2) / width;
+        *targetHeight = h < 1 ? 1 : h > boxH ? boxH : h;
+    } else {
+        long long w = (width * boxH + height / 2) / height;
+        *targetWidth = w < 1 ? 1 : w > boxW ? boxW : w;
+    }
+}
+
 static void put16(unsigned char* p, uint16_t v) {
     p[0] = (unsigned char)v;
     p[1] = (unsigned char)(v >> 8);

@@ -30,6 +30,11 @@ void spi_input_close(SpiInput* in);
 int spi_check_size(long long width, long long height, unsigned bitCount, size_t* stride,
                    size_t* imageSize);
 
+/* The size a width x height picture is reduced to for GetPictureScaled's limits (0 or less:
+ * that side unlimited) and flags (SPI_SCALE_KEEP_ASPECT); never larger than the picture. */
+void spi_target_size(long long width, long long height, int maxWidth, int maxHeight,
+                     unsigned int flags, long long* targetWidth, long long* targetHeight);
+
 /* Writes a bottom-up, uncompressed bitmap header into the first 40 bytes of p. */
 void spi_write_header(unsigned char* p, uint32_t width, uint32_t height, uint16_t bitCount,
                       uint32_t coloursUsed, uint32_t imageSize);

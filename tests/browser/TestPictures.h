@@ -2,6 +2,7 @@
 // Pictures the tests make: BMP and JPEG through Qt's writers, GIF by hand (Qt reads GIF
 // but does not write it), and Qt's readers standing in for the image plug-ins.
 #include "browser/ThumbnailQueue.h"
+#include "pictures/PictureService.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -70,6 +71,19 @@ inline QImage filled(int w, int h, QRgb colour) {
 }
 
 // Qt's own readers standing in for the image plug-ins.
+// Qt's readers in the place of the picture service, reducing as it does.
+inline pictures::Picture qtPicture(const QString& path, const pictures::PictureRequest& request) {
+    const QImage image = QImageReader(path).read();
+    if (image.isNull())
+        return {};
+    return {pictures::Reduced(image, request.maxSize, request.fit), image.size()};
+}
+inline pictures::FileImage qtFileImage(const QString& path,
+                                       const pictures::PictureRequest& request) {
+    const pictures::Picture picture = qtPicture(path, request);
+    return {pictures::ShownAs::Picture, picture.image, picture.size};
+}
+
 inline bool qtReader(const QString& path, QPixmap& bitmap) {
     const QImage image = QImageReader(path).read();
     if (image.isNull())

@@ -115,9 +115,9 @@ TEST_F(FilePanelTest, GifAndJpegSelectionImagesComeThroughThePluginsFitted) {
     write("c.jpe", encoded(filled(30, 30, qRgb(0, 0, 255)), "JPEG"));
     TForm1& f = create("pics");
     QStringList asked;
-    f.Files().ItemPainter.LoadPictureThroughPlugin = [&](const QString& path, QPixmap& bitmap) {
+    f.Files().LoadFileImage = [&](const QString& path, const pictures::PictureRequest& r) {
         asked << path;
-        return qtReader(path, bitmap);
+        return qtFileImage(path, r);
     };
     QLabel* image = f.Files().SelectImage;
     const QString hint = "左クリックで個別表示画面に切替え";
@@ -125,8 +125,7 @@ TEST_F(FilePanelTest, GifAndJpegSelectionImagesComeThroughThePluginsFitted) {
     EXPECT_EQ(asked.value(0), root + "/pics/a.gif");
     EXPECT_FALSE(image->isHidden());
     EXPECT_EQ(image->size(), QSize(32, 8));
-    EXPECT_EQ(image->pixmap().size(), QSize(64, 16));
-    EXPECT_EQ(f.Files().SelectBitmap.size(), QSize(64, 16));
+    EXPECT_EQ(image->pixmap().size(), QSize(32, 8)); // decoded at the size it is drawn
     EXPECT_EQ(image->toolTip(), hint);
     clickItem(f.Files().ListBox1, 1); // b.JPEG
     EXPECT_EQ(image->size(), QSize(8, 32));
@@ -135,7 +134,9 @@ TEST_F(FilePanelTest, GifAndJpegSelectionImagesComeThroughThePluginsFitted) {
     EXPECT_EQ(image->pixmap().size(), QSize(30, 30));
 
     // Without the plug-ins: an empty picture, shown with its hint, and no message.
-    f.Files().ItemPainter.LoadPictureThroughPlugin = [](const QString&, QPixmap&) { return false; };
+    f.Files().LoadFileImage = [](const QString&, const pictures::PictureRequest&) {
+        return pictures::FileImage{pictures::ShownAs::Picture, {}, {0, 0}};
+    };
     clickItem(f.Files().ListBox1, 0);
     EXPECT_FALSE(image->isHidden());
     EXPECT_EQ(image->size(), QSize(32, 32));

@@ -13,7 +13,7 @@ zelmo_prepare thumbnails
 cd "$work/data" || exit 1
 # Large photos take a while to decode; copies under other names are decoded each.
 convert -size 6000x4000 gradient:orange-navy -attenuate 0.4 +noise Gaussian -quality 92 big.jpg
-for i in 01 02 03 04 05 06 07 08 09 10; do cp big.jpg "photo$i.jpg"; done
+for i in $(seq -w 1 30); do cp big.jpg "photo$i.jpg"; done
 rm big.jpg
 convert -size 320x200 gradient:yellow-green anim.gif
 convert -size 64x64 xc:red -fill blue -draw "circle 32,32 32,8" small.gif
@@ -28,6 +28,7 @@ for _ in $(seq 400); do
   [ -n "$win" ] && break
   sleep 0.05
 done
+sleep 0.7 # the window's first paint
 import -window root "$shots/decoding.png"
 sleep 10
 import -window root "$shots/done.png"

@@ -4,6 +4,7 @@
 #include "platform/DynamicLibrary.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 #include <cstdint>
 #include <cstring>
@@ -46,11 +47,31 @@ public:
     explicit PluginHarness(const QString& path) {
         if (lib_.load(path)) {
             get_ = reinterpret_cast<SpiGetPictureFn>(lib_.symbol(SPI_GET_PICTURE_EXPORT));
+            scaled_ =
+                reinterpret_cast<SpiGetPictureScaledFn>(lib_.symbol(SPI_GET_PICTURE_SCALED_EXPORT));
             data_ = reinterpret_cast<SpiBlockDataFn>(lib_.symbol(SPI_BLOCK_DATA_EXPORT));
             free_ = reinterpret_cast<SpiFreeBlockFn>(lib_.symbol(SPI_FREE_BLOCK_EXPORT));
         }
     }
     bool ready() const { return get_ && data_ && free_; }
+    bool hasScaledEntry() const { return scaled_ != nullptr; }
+
+    // The scaled entry on a file; own receives the picture's own size.
+    Decoded fromFileScaled(const QString& path, int maxWidth, int maxHeight, unsigned flags = 0,
+                           QSize* own = nullptr) const {
+        const QByteArray p = path.toLocal8Bit();
+        Decoded d;
+        SpiHandle info = reinterpret_cast<SpiHandle>(1), bits = reinterpret_cast<SpiHandle>(1);
+        long w = -1, h = -1;
+        d.result = scaled_(p.constData(), 0, SPI_INPUT_FILE | flags, maxWidth, maxHeight, &info,
+                           &bits, &w, &h, nullptr, 0);
+        d.handlesLeftEmpty = !info && !bits;
+        if (own)
+            *own = QSize(int(w), int(h));
+        if (d.result == SPI_OK)
+            take(d, info, bits);
+        return d;
+    }
 
     Decoded fromMemory(const QByteArray& bytes) const {
         return call(bytes.constData(), long(bytes.size()), SPI_INPUT_MEMORY);
@@ -66,20 +87,23 @@ private:
         SpiHandle info = reinterpret_cast<SpiHandle>(1), bits = reinterpret_cast<SpiHandle>(1);
         d.result = get_(source, offset, flags, &info, &bits, nullptr, 0);
         d.handlesLeftEmpty = !info && !bits;
-        if (d.result == SPI_OK) {
-            size_t n = 0;
-            const void* p = data_(info, &n);
-            d.info = QByteArray(static_cast<const char*>(p), qsizetype(n));
-            p = data_(bits, &n);
-            d.bits = QByteArray(static_cast<const char*>(p), qsizetype(n));
-            free_(info);
-            free_(bits);
-        }
+        if (d.result == SPI_OK)
+            take(d, info, bits);
         return d;
+    }
+    void take(Decoded& d, SpiHandle info, SpiHandle bits) const {
+        size_t n = 0;
+        const void* p = data_(info, &n);
+        d.info = QByteArray(static_cast<const char*>(p), qsizetype(n));
+        p = data_(bits, &n);
+        d.bits = QByteArray(static_cast<const char*>(p), qsizetype(n));
+        free_(info);
+        free_(bits);
     }
 
     platform::DynamicLibrary lib_;
     SpiGetPictureFn get_ = nullptr;
+    SpiGetPictureScaledFn scaled_ = nullptr;
     SpiBlockDataFn data_ = nullptr;
     SpiFreeBlockFn free_ = nullptr;
 };

@@ -118,4 +118,64 @@ TEST(BitmapFromDib, HeadersThatDoNotFitTheirBlocksGiveNoPicture) {
     EXPECT_TRUE(pictures::BitmapFromDib(nullptr, 0, rows.constData(), 1024).isEmpty());
 }
 
+QImage image(const QByteArray& info, const QByteArray& bits, qsizetype limit = 1 << 30) {
+    return pictures::ImageFromDib(info.constData(), std::size_t(info.size()), bits.constData(),
+                                  std::size_t(bits.size()), limit);
+}
+
+// Straight into an image, the same pixels as Qt's BMP reader makes of the BMP file.
+TEST(ImageFromDib, GivesWhatTheBmpReaderMakesOfBitmapFromDib) {
+    struct Case {
+        int bitCount;
+        std::uint32_t coloursUsed; // 0: the full table
+        int height;                // negative: top-down
+    };
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return char((seed = seed * 1103515245u + 12345u) >> 16); };
+    for (const Case c :
+         {Case{1, 0, 3}, Case{4, 0, 3}, Case{4, 5, -3}, Case{8, 0, 3}, Case{8, 7, 3},
+          Case{8, 0, -3}, Case{16, 0, 3}, Case{24, 0, -3}, Case{24, 2, 3}, Case{32, 0, 3}}) {
+        SCOPED_TRACE(std::to_string(c.bitCount) + " bits, " + std::to_string(c.coloursUsed) +
+                     " colours, height " + std::to_string(c.height));
+        const int entries = c.coloursUsed     ? int(c.coloursUsed)
+                            : c.bitCount <= 8 ? 1 << c.bitCount
+                                              : 0;
+        QByteArray info = header(7, c.height, c.bitCount, c.coloursUsed);
+        for (int i = 0; i < 4 * entries; ++i)
+            info += (i % 4 == 3) ? '\0' : next();
+        QByteArray bits;
+        for (int i = 0; i < (c.bitCount * 7 + 31) / 32 * 4 * 3; ++i)
+            bits += next();
+        const QImage direct = image(info, bits);
+        const QImage read = QImage::fromData(bmp(info, bits), "BMP");
+        ASSERT_FALSE(read.isNull());
+        ASSERT_EQ(direct.size(), read.size());
+        EXPECT_EQ(direct.convertToFormat(QImage::Format_RGB32),
+                  read.convertToFormat(QImage::Format_RGB32));
+    }
+}
+
+TEST(ImageFromDib, RefusesWhatBitmapFromDibRefusesAndWhatIsPastTheLimit) {
+    const QByteArray rows(1024, '\0');
+    const QByteArray refused[][2] = {
+        {header(4, 4, 24, 0).left(39), rows},
+        {header(4, 4, 8, 0) + QByteArray(1020, '\0'), rows},
+        {header(4, 4, 24, 0), QByteArray(47, '\0')},
+        {header(0, 4, 24, 0), rows},
+        {header(4, 0, 24, 0), rows},
+        {header(4, 4, 3, 0), rows},
+        {header(4, 4, 24, 0, 108), rows},
+        {header(4, 4, 8, 0, 40, 1) + QByteArray(1024, '\0'), rows},
+        {header(0x40000000, 4, 32, 0), rows},
+        {header(1, INT32_MIN, 32, 0), rows},
+    };
+    for (const auto& r : refused) {
+        EXPECT_TRUE(bmp(r[0], r[1]).isEmpty());
+        EXPECT_TRUE(image(r[0], r[1]).isNull());
+    }
+    // 10 x 10 at 32 bits a pixel in the image: 400 bytes.
+    EXPECT_TRUE(image(header(10, 10, 24, 0), QByteArray(320, '\0'), 399).isNull());
+    EXPECT_EQ(image(header(10, 10, 24, 0), QByteArray(320, '\0'), 400).size(), QSize(10, 10));
+}
+
 } // namespace

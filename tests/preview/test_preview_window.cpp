@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using browser::TFileListBoxS;
 using preview::TPreviewFormX;
@@ -24,18 +25,12 @@ namespace {
 class RecordingHost : public preview::PreviewHost {
 public:
     TFileListBoxS* list = nullptr;
-    QPixmap picture;
     int directoryPanelShown = 0;
     int leftTray = 0;
     QList<int> selectionsSeen; // the list's index each time the selection handler ran
-    QString shortcutTarget;    // what a shortcut resolves to (empty: itself)
 
     TFileListBoxS* ActiveList() const override { return list; }
-    QPixmap SelectImagePicture() const override { return picture; }
     void ShowDirectoryPanel() override { ++directoryPanelShown; }
-    QString ResolveShortcut(const QString& path) const override {
-        return shortcutTarget.isEmpty() ? path : shortcutTarget;
-    }
     void LeaveTray() override { ++leftTray; }
     void SelectionChanged(TFileListBoxS* l) override { selectionsSeen << l->ItemIndex(); }
 };
@@ -66,7 +61,6 @@ protected:
     // The preview shown on the list's selection, as a click on the selection image does.
     void showOn(int index) {
         list.SetItemIndex(index);
-        host.picture = QPixmap(31, 17);
         form.show();
     }
     void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
@@ -98,16 +92,16 @@ TEST_F(PreviewWindowTest, StartsHiddenWithItsDesignAndHelp) {
     EXPECT_EQ(form.PreviewIndex, 0);
 }
 
-TEST_F(PreviewWindowTest, ShowingTakesTheSelectionImagesPictureAndCaption) {
+TEST_F(PreviewWindowTest, ShowingReadsThePictureAtTheScreensSizeWithItsCaption) {
     makeBitmaps(5);
     showOn(2);
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.PreviewIndex, 2);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("3/5 p02.bmp"));
     EXPECT_EQ(form.Image1->toolTip(), QStringLiteral("3/5 p02.bmp ( ") + dir.path() + "/ ) ");
-    EXPECT_EQ(pictureSize(), QSize(31, 17)); // the selection image's, not read again
-    EXPECT_EQ(form.size(), QSize(31 + 12, 17 + 12));
-    EXPECT_EQ(form.NeededClientWidth, 43);
+    EXPECT_EQ(pictureSize(), QSize(12, 22)); // the file's, not the small selection image's
+    EXPECT_EQ(form.size(), QSize(12 + 12, 22 + 12));
+    EXPECT_EQ(form.NeededClientWidth, 24);
     expectCentred();
 }
 
@@ -234,12 +228,12 @@ TEST_F(PreviewWindowTest, PicturesByKindIconsAndFilesWithoutOne) {
 
 TEST_F(PreviewWindowTest, AShortcutShowsItsTargetsIcon) {
     ASSERT_TRUE(previewtest::writePicture(fsPath("target.ico"), 16, 16, "ICO"));
-    ASSERT_TRUE(previewtest::writeBytes(fsPath("link.lnk"), "L"));
+    ASSERT_EQ(::symlink("target.ico", fsPath("link.lnk").constData()), 0);
     list.SetDirectory(dir.path());
-    host.shortcutTarget = path("target.ico");
     form.LoadPreviewPicture(path("link.lnk"));
     EXPECT_FALSE(form.Image1->pixmap().isNull());
-    host.shortcutTarget = path("nowhere.txt");
+    ASSERT_EQ(::unlink(fsPath("link.lnk").constData()), 0);
+    ASSERT_EQ(::symlink("nowhere.txt", fsPath("link.lnk").constData()), 0);
     form.LoadPreviewPicture(path("link.lnk"));
     EXPECT_TRUE(form.Image1->pixmap().isNull());
 }
