@@ -2,10 +2,13 @@
 
 #include "browser/FileListBox.h"
 #include "core/BusyCursor.h"
+#include "pictures/PictureHeader.h"
 #include "platform/FsName.h"
 #include "platform/IconExtract.h"
 #include "platform/Shortcut.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
@@ -15,6 +18,8 @@ namespace browser {
 
 namespace {
 
+// Header sizes remembered (a few pages of several folders).
+constexpr int kHeadersKept = 20000;
 // What an entry costs besides its pixels.
 constexpr qsizetype kEntryOverhead = 256;
 
@@ -63,21 +68,31 @@ qsizetype costOf(const QPixmap& pixmap) {
     return kEntryOverhead + qsizetype(pixmap.width()) * pixmap.height() * 4;
 }
 
+// The thumbnail of an item: the picture's size against the list and the item's texts.
+QSize ThumbnailFor(const TFileListBoxS& list, const QFontMetrics& fm, const QString& name,
+                   QSize picture) {
+    const int textWidth =
+        std::max(fm.horizontalAdvance(name), fm.horizontalAdvance(PictureSizeText(picture)));
+    return ThumbnailSize(picture, list.width(), list.Columns(), textWidth, list.ItemHeight());
+}
+
 } // namespace
 
 ItemKind ItemKindOf(const QString& path) {
-    switch (pictures::KindOf(path)) {
-    case pictures::FileKind::IconFile:
+    const QString ext = upperExtension(path);
+    if (ext.isEmpty())
+        return ItemKind::Other;
+    if (ext == QLatin1String(".ICO"))
         return ItemKind::IconFile;
-    case pictures::FileKind::Bitmap:
-    case pictures::FileKind::Gif:
-    case pictures::FileKind::Jpeg:
-        return ItemKind::Picture;
-    case pictures::FileKind::IconBearing:
-        return ItemKind::IconBearing;
-    case pictures::FileKind::Other:
-        break;
-    }
+    static const char* const pictures[] = {".BMP", ".GIF", ".JPG", ".JPEG", ".JPE"};
+    for (const char* e : pictures)
+        if (ext == QLatin1String(e))
+            return ItemKind::Picture;
+    static const char* const iconBearing[] = {".EXE", ".DLL", ".SCR", ".HLP", ".OCX", ".VBX",
+                                              ".CPL", ".DRV", ".SYS", ".LNK", ".CUR", ".ANI"};
+    for (const char* e : iconBearing)
+        if (ext == QLatin1String(e))
+            return ItemKind::IconBearing;
     return ItemKind::Other;
 }
 
@@ -135,10 +150,17 @@ PictureItemLayout LayoutPictureItem(const QRect& item, int itemHeight, QSize thu
 // ---- Painter ----------------------------------------------------------------------------
 
 FileItemPainter::FileItemPainter(qsizetype cacheBytes)
-    : LoadPicture([](const QString& path, const pictures::PictureRequest& request) {
-          return pictures::LoadPicture(path, request);
-      }),
-      cache_(cacheBytes) {}
+    : cache_(cacheBytes), headers_(kHeadersKept), queue_(std::make_unique<ThumbnailQueue>()) {
+    // After the paints of one round, so the visible items are asked for together.
+    schedule_.setSingleShot(true);
+    schedule_.setInterval(0);
+    QObject::connect(&schedule_, &QTimer::timeout, queue_.get(), [this] { Schedule(); });
+    QObject::connect(
+        queue_.get(), &ThumbnailQueue::ready, queue_.get(),
+        [this](const ThumbnailJob& job, const Thumbnail& thumbnail) { Deliver(job, thumbnail); });
+}
+
+FileItemPainter::~FileItemPainter() = default;
 
 void FileItemPainter::PaintFileItem(TFileListBoxS& list, QPainter& painter, const QString& path,
                                     const QRect& rect, bool selected) {
@@ -147,6 +169,7 @@ void FileItemPainter::PaintFileItem(TFileListBoxS& list, QPainter& painter, cons
     const QString name = platform::displayName(fileNameOf(path));
     const int itemHeight = list.ItemHeight();
     const int fontHeight = fontHeightOf(painter.font());
+    NotePainted(list);
     switch (ItemKindOf(path)) {
     case ItemKind::IconFile:
         PaintIconFile(painter, path, name, rect, itemHeight, fontHeight, selected);
@@ -194,61 +217,149 @@ void FileItemPainter::PaintIconBearing(QPainter& painter, const QString& path, c
 
 void FileItemPainter::PaintPicture(TFileListBoxS& list, QPainter& painter, const QString& path,
                                    const QString& name, const QRect& rect, bool selected) {
-    const core::BusyCursor busy;
     const int itemHeight = list.ItemHeight();
     const QFontMetrics fm = painter.fontMetrics();
-    const auto thumbnailFor = [&](QSize picture) {
-        const int textWidth =
-            std::max(fm.horizontalAdvance(name), fm.horizontalAdvance(PictureSizeText(picture)));
-        return ThumbnailSize(picture, list.width(), list.Columns(), textWidth, itemHeight);
-    };
-
-    const QString key = QLatin1Char('P') + path;
     const std::optional<platform::FileStamp> stamp = platform::fileStamp(path);
-    QSize picture;
-    QSize thumbnail;
+    // A file that cannot be examined has no picture: 0×0.
+    QSize picture(0, 0);
     QPixmap shown;
-    const Entry* cached = stamp ? cache_.object(key) : nullptr;
-    if (cached && cached->stamp == *stamp) {
-        picture = cached->picture;
-        thumbnail = thumbnailFor(picture);
-        if (picture.isEmpty() || thumbnail.isEmpty())
-            shown = QPixmap(); // nothing to draw
-        else if (cached->pixmap.size() == thumbnail)
-            shown = cached->pixmap;
-        else
-            cached = nullptr; // drawn at another size now: decode again
-    } else {
-        cached = nullptr;
+    const Entry* decoded = stamp ? Decoded(path, *stamp) : nullptr;
+    if (decoded) {
+        picture = decoded->picture;
+        shown = decoded->pixmap; // at another size when the list changed: stretched
+    } else if (stamp) {
+        picture = HeaderSize(path, *stamp);
     }
-    if (!cached) {
-        // Decoded no larger than it can be drawn: the texts are at least as wide as the
-        // name, and the thumbnail at most as high as the item allows. A load error leaves
-        // the picture empty: 0×0, nothing drawn.
-        const QSize largest(std::max(1, list.width() / std::max(1, list.Columns()) -
-                                            fm.horizontalAdvance(name) - 20),
-                            std::max(1, itemHeight - 4));
-        pictures::Picture decoded;
-        ++counters_.pictureLoads;
-        if (LoadPicture)
-            decoded = LoadPicture(path, {largest, pictures::Fit::EachSide, nullptr});
-        picture = decoded.image.isNull() ? QSize(0, 0) : decoded.size;
-        thumbnail = thumbnailFor(picture);
-        if (!decoded.image.isNull() && !thumbnail.isEmpty())
-            shown = QPixmap::fromImage(decoded.image.size() == thumbnail
-                                           ? decoded.image
-                                           : decoded.image.scaled(thumbnail, Qt::IgnoreAspectRatio,
-                                                                  Qt::SmoothTransformation));
-        if (stamp)
-            Remember(key, Entry{*stamp, picture, shown});
-    }
-
+    const QSize thumbnail = ThumbnailFor(list, fm, name, picture);
+    const bool final = decoded && (picture.isEmpty() || thumbnail.isEmpty() ||
+                                   decoded->pixmap.size() == thumbnail);
+    if (stamp && !final)
+        painted_.push_back(ThumbnailJob{path, thumbnail, picture, *stamp});
     const TextColours c = coloursFor(ItemKind::Picture, painter, selected);
     const PictureItemLayout l = LayoutPictureItem(rect, itemHeight, thumbnail, fm.height());
-    if (!shown.isNull())
+    if (!shown.isNull() && !thumbnail.isEmpty())
         painter.drawPixmap(l.thumbnail, shown);
     writeText(painter, l.name, name, c.text, c.cell);
     writeText(painter, l.sizeText, PictureSizeText(picture), QColor(0, 0, 0), c.cell);
+}
+
+const FileItemPainter::Entry* FileItemPainter::Decoded(const QString& path,
+                                                       const platform::FileStamp& stamp) {
+    const QString key = QLatin1Char('P') + path;
+    if (const Entry* cached = cache_.object(key); cached && cached->stamp == stamp)
+        return cached;
+    if (unkept_ && unkept_->first == key && unkept_->second.stamp == stamp)
+        return &unkept_->second;
+    return nullptr;
+}
+
+QSize FileItemPainter::HeaderSize(const QString& path, const platform::FileStamp& stamp) {
+    if (const Header* known = headers_.object(path); known && known->stamp == stamp)
+        return known->size;
+    // A header that cannot be read gives no picture either.
+    const QSize size = pictures::ReadPictureHeaderSize(path).value_or(QSize(0, 0));
+    headers_.insert(path, new Header{stamp, size});
+    return size;
+}
+
+std::optional<ThumbnailJob> FileItemPainter::JobFor(TFileListBoxS& list, const QFontMetrics& fm,
+                                                    int index) {
+    const QString path = list.GetItemPath(index);
+    if (ItemKindOf(path) != ItemKind::Picture)
+        return std::nullopt;
+    const std::optional<platform::FileStamp> stamp = platform::fileStamp(path);
+    if (!stamp)
+        return std::nullopt;
+    const QString name = platform::displayName(fileNameOf(path));
+    if (const Entry* decoded = Decoded(path, *stamp)) {
+        const QSize thumbnail = ThumbnailFor(list, fm, name, decoded->picture);
+        if (decoded->picture.isEmpty() || thumbnail.isEmpty() ||
+            decoded->pixmap.size() == thumbnail)
+            return std::nullopt; // as it ends
+        return ThumbnailJob{path, thumbnail, decoded->picture, *stamp};
+    }
+    const QSize header = HeaderSize(path, *stamp);
+    return ThumbnailJob{path, ThumbnailFor(list, fm, name, header), header, *stamp};
+}
+
+void FileItemPainter::NotePainted(TFileListBoxS& list) {
+    if (std::find(lists_.begin(), lists_.end(), &list) == lists_.end())
+        lists_.emplace_back(&list);
+    if (!schedule_.isActive())
+        schedule_.start();
+}
+
+void FileItemPainter::Schedule() {
+    std::erase_if(lists_, [](const QPointer<TFileListBoxS>& l) { return l.isNull(); });
+    // The items painted without their picture first: they are on screen.
+    std::vector<ThumbnailJob> visible = std::move(painted_), ahead;
+    painted_.clear();
+    for (const QPointer<TFileListBoxS>& list : lists_) {
+        if (!list->isVisible())
+            continue;
+        const QFontMetrics fm(list->font());
+        const int page = std::max(1, list->RowsPerColumn() * list->Columns());
+        const int top = std::max(0, list->TopIndex());
+        const int end = std::min(list->Count(), top + 2 * page);
+        for (int i = top; i < end; ++i)
+            if (std::optional<ThumbnailJob> job = JobFor(*list, fm, i))
+                (i < top + page ? visible : ahead).push_back(std::move(*job));
+    }
+    // What lies further away than the next page is not wanted any more.
+    visible.insert(visible.end(), std::make_move_iterator(ahead.begin()),
+                   std::make_move_iterator(ahead.end()));
+    queue_->Want(std::move(visible));
+}
+
+void FileItemPainter::Deliver(const ThumbnailJob& job, const Thumbnail& thumbnail) {
+    ++counters_.pictureLoads;
+    const QString key = QLatin1Char('P') + job.path;
+    Entry entry{job.stamp, thumbnail.picture,
+                thumbnail.image.isNull() ? QPixmap() : QPixmap::fromImage(thumbnail.image)};
+    if (costOf(entry.pixmap) + key.size() * 2 > cache_.maxCost())
+        unkept_.emplace(key, std::move(entry));
+    else
+        Remember(key, std::move(entry));
+    // Repaint the items that show it; their next paint asks for what is still missing.
+    for (const QPointer<TFileListBoxS>& list : lists_) {
+        if (list.isNull() || !list->isVisible())
+            continue;
+        const int page = std::max(1, list->RowsPerColumn() * list->Columns());
+        const int top = std::max(0, list->TopIndex());
+        const int end = std::min(list->Count(), top + page);
+        for (int i = top; i < end; ++i)
+            if (list->GetItemPath(i) == job.path)
+                list->viewport()->update(list->ItemRect(i));
+    }
+}
+
+int FileItemPainter::PicturesMissing(TFileListBoxS& list) {
+    const QFontMetrics fm(list.font());
+    const int page = std::max(1, list.RowsPerColumn() * list.Columns());
+    const int top = std::max(0, list.TopIndex());
+    int missing = 0;
+    for (int i = top; i < std::min(list.Count(), top + page); ++i)
+        missing += JobFor(list, fm, i).has_value();
+    return missing;
+}
+
+bool FileItemPainter::WaitForThumbnails(int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    for (;;) {
+        QCoreApplication::processEvents();
+        const bool settled = !schedule_.isActive() && queue_->IsIdle();
+        if (settled) {
+            // Repaints of delivered pictures may ask for more: settle once more.
+            QCoreApplication::processEvents();
+            if (!schedule_.isActive() && queue_->IsIdle())
+                return true;
+        }
+        if (t.hasExpired(timeoutMs))
+            return false;
+        queue_->WaitUntilIdle(
+            int(std::max<qint64>(1, std::min<qint64>(50, timeoutMs - t.elapsed()))));
+    }
 }
 
 QPixmap FileItemPainter::IconOf(const QString& source) {

@@ -6,8 +6,13 @@
 //
 // Decoded thumbnails and extracted icons are kept in a bounded memory cache keyed by the
 // path and the file's size, modification time and inode, so a repaint or a scroll does
-// not decode a file again, while a changed file is read anew. Nothing on screen differs
-// from reading the file on every paint.
+// not decode a file again, while a changed file is read anew.
+//
+// Pictures are decoded off the window's thread, at the size they are drawn, the visible
+// items first and then the next page. Until its picture arrives an item shows its name
+// and its size text (the size its header declares) where they end up, the thumbnail
+// area empty; the item is repainted when the picture comes.
+#include "browser/ThumbnailQueue.h"
 #include "pictures/PictureService.h"
 #include "platform/FileProbe.h"
 
@@ -15,12 +20,17 @@
 #include <QColor>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
+class QFontMetrics;
 class QPainter;
 
 namespace browser {
@@ -29,7 +39,7 @@ class TFileListBoxS;
 
 enum class ItemKind { IconFile, Picture, IconBearing, Other };
 
-// The kind of a file by its whole extension, compared upper-cased (pictures::KindOf).
+// The kind of a file by its whole extension, compared upper-cased.
 ItemKind ItemKindOf(const QString& path);
 
 // The text colour of a kind, and the text cells' colour when the item is selected (each
@@ -71,16 +81,19 @@ PictureItemLayout LayoutPictureItem(const QRect& item, int itemHeight, QSize thu
 
 class FileItemPainter {
 public:
-    // The picture of a BMP, GIF or JPEG file at a requested size, with its own size.
-    using PictureLoader =
-        std::function<pictures::Picture(const QString& path, const pictures::PictureRequest&)>;
-
     static constexpr qsizetype kDefaultCacheBytes = 64 * 1024 * 1024;
 
     explicit FileItemPainter(qsizetype cacheBytes = kDefaultCacheBytes);
+    ~FileItemPainter();
 
-    // Pictures come through this; by default the picture service.
-    PictureLoader LoadPicture;
+    // The workers that decode the thumbnails through the picture service (their maker is
+    // a seam for tests).
+    ThumbnailQueue& Thumbnails() { return *queue_; }
+    // Hands decoded pictures over, and repaints their items, until nothing is left to
+    // decode for the lists painted last; false after timeoutMs.
+    bool WaitForThumbnails(int timeoutMs);
+    // The picture items of the list's visible page not yet drawn as they end.
+    int PicturesMissing(TFileListBoxS& list);
 
     // Paints the item at rect for path (nothing for an empty path). The painter comes
     // prepared with the list's font and its text and background colours (the highlight
@@ -89,13 +102,16 @@ public:
                        const QRect& rect, bool selected);
 
     struct Counters {
-        int pictureLoads = 0;    // files decoded for thumbnails
+        int pictureLoads = 0;    // thumbnails made (decoded, or found in the shared cache)
         int iconExtractions = 0; // icons asked of the icon service
     };
     const Counters& Counts() const { return counters_; }
     qsizetype CachedBytes() const { return cache_.totalCost(); }
     qsizetype CacheLimit() const { return cache_.maxCost(); }
-    void ClearCache() { cache_.clear(); }
+    void ClearCache() {
+        cache_.clear();
+        unkept_.reset();
+    }
 
 private:
     struct Entry {
@@ -108,6 +124,15 @@ private:
                        const QRect& rect, int itemHeight, int fontHeight, bool selected);
     void PaintPicture(TFileListBoxS& list, QPainter& painter, const QString& path,
                       const QString& name, const QRect& rect, bool selected);
+    // The picture's size for its size text: decoded, or until then its header's.
+    const Entry* Decoded(const QString& path, const platform::FileStamp& stamp);
+    QSize HeaderSize(const QString& path, const platform::FileStamp& stamp);
+    // The job that would bring item index of list up to date, if any.
+    std::optional<ThumbnailJob> JobFor(TFileListBoxS& list, const QFontMetrics& fm, int index);
+    // After paints: asks the workers for the pictures of the pages shown, then the next.
+    void NotePainted(TFileListBoxS& list);
+    void Schedule();
+    void Deliver(const ThumbnailJob& job, const Thumbnail& thumbnail);
     void PaintIconBearing(QPainter& painter, const QString& path, const QString& name,
                           const QRect& rect, int itemHeight, int fontHeight, bool selected);
     // The icon of source (its outcome Icon only), from the cache or the icon service.
@@ -115,7 +140,19 @@ private:
     void Remember(const QString& key, Entry entry);
 
     QCache<QString, Entry> cache_;
+    // The last picture handed over that the cache could not keep (larger than its bound),
+    // so it is still drawn.
+    std::optional<std::pair<QString, Entry>> unkept_;
+    struct Header {
+        platform::FileStamp stamp;
+        QSize size;
+    };
+    QCache<QString, Header> headers_;
     Counters counters_;
+    std::vector<QPointer<TFileListBoxS>> lists_; // the lists painted by this painter
+    std::vector<ThumbnailJob> painted_;          // items painted without their picture
+    QTimer schedule_;
+    std::unique_ptr<ThumbnailQueue> queue_;
 };
 
 } // namespace browser

@@ -1,6 +1,7 @@
 #pragma once
 // Pictures the tests make: BMP and JPEG through Qt's writers, GIF by hand (Qt reads GIF
 // but does not write it), and Qt's readers standing in for the image plug-ins.
+#include "browser/ThumbnailQueue.h"
 #include "pictures/PictureService.h"
 
 #include <QBuffer>
@@ -9,6 +10,7 @@
 #include <QImageReader>
 #include <QPixmap>
 #include <QString>
+#include <atomic>
 
 namespace testpictures {
 
@@ -88,6 +90,22 @@ inline bool qtReader(const QString& path, QPixmap& bitmap) {
         return false;
     bitmap = QPixmap::fromImage(image);
     return true;
+}
+
+// The thumbnail workers' maker with Qt's readers in place of the plug-ins for GIF and
+// JPEG; bitmaps as the program reads them.
+inline browser::Thumbnail qtMaker(const browser::ThumbnailJob& job, const std::atomic<bool>& stop) {
+    const QString ext = job.path.section(QLatin1Char('.'), -1).toUpper();
+    if (ext != QLatin1String("GIF") && ext != QLatin1String("JPG") &&
+        ext != QLatin1String("JPEG") && ext != QLatin1String("JPE"))
+        return browser::MakeThumbnail(job, stop);
+    const QImage image = QImageReader(job.path).read();
+    if (image.isNull())
+        return {QImage(), QSize(0, 0), true};
+    if (job.drawn.isEmpty())
+        return {QImage(), image.size(), true};
+    return {image.scaled(job.drawn, Qt::IgnoreAspectRatio, Qt::FastTransformation), image.size(),
+            true};
 }
 
 } // namespace testpictures

@@ -2,11 +2,17 @@
 #include "TestPictures.h"
 #include "browser/FileItemPainter.h"
 #include "browser/FileListBox.h"
+#include "pictures/SharedThumbnails.h"
 #include "platform/FsName.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPainter>
+#include <QScrollBar>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -70,8 +76,8 @@ protected:
         return path(name);
     }
     // Paints one item at the item rectangle, with the painter prepared as the list
-    // prepares it.
-    QImage paint(const QString& file, bool selected, FileItemPainter* with = nullptr) {
+    // prepares it, as it shows at once (its picture may still be decoding).
+    QImage paintNow(const QString& file, bool selected, FileItemPainter* with = nullptr) {
         QImage image(400, 130, QImage::Format_RGB32);
         image.fill(kWhite);
         QPainter p(&image);
@@ -80,6 +86,12 @@ protected:
         p.setBrush(QColor::fromRgb(selected ? kHighlight : kWhite));
         (with ? *with : painter).PaintFileItem(list, p, file, item, selected);
         return image;
+    }
+    // The item as it ends, once its picture has been decoded.
+    QImage paint(const QString& file, bool selected, FileItemPainter* with = nullptr) {
+        paintNow(file, selected, with);
+        EXPECT_TRUE((with ? *with : painter).WaitForThumbnails(10000));
+        return paintNow(file, selected, with);
     }
     QFontMetrics metrics() const { return QFontMetrics(list.font()); }
     QRect cell(QPoint topLeft, const QString& text) const {
@@ -255,26 +267,23 @@ TEST_F(ItemPainterTest, NamesAreReadByTheirBytesAndShownDecoded) {
                        kRed, kWhite));
 }
 
-TEST_F(ItemPainterTest, GifAndJpegComeThroughThePluginLoaderUnderTheHourglass) {
+TEST_F(ItemPainterTest, GifAndJpegComeThroughThePluginsOffTheWindowsThread) {
     const QString gif = write("p.gif", gifBytes(20, 10, kGreen));
     const QString jpeg = write("p.jpeg", encoded(filled(24, 12, kRed), "JPEG"));
     // Without a plug-in the pictures are empty.
-    painter.LoadPicture = [](const QString&, const pictures::PictureRequest&) {
-        return pictures::Picture{};
-    };
     QImage image = paint(gif, false);
     EXPECT_TRUE(isCell(image, cell({item.left() + 10, item.top() + 32}, "0×0"), kBlack, kWhite));
 
-    bool busy = false;
+    std::atomic<bool> onWindowThread{false};
     FileItemPainter withLoader;
-    withLoader.LoadPicture = [&](const QString& p, const pictures::PictureRequest& r) {
-        busy = QApplication::overrideCursor() &&
-               QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        return qtPicture(p, r);
+    withLoader.Thumbnails().Make = [&](const ThumbnailJob& job, const std::atomic<bool>& stop) {
+        onWindowThread = onWindowThread || QThread::currentThread() == qApp->thread();
+        return qtMaker(job, stop);
     };
+    image = paintNow(gif, false, &withLoader);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr); // no hourglass for background work
     image = paint(gif, false, &withLoader);
-    EXPECT_TRUE(busy);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(onWindowThread);
     EXPECT_EQ(image.pixel(item.left() + 2, item.top() + 25), kGreen);
     EXPECT_EQ(image.pixel(item.left() + 21, item.top() + 34), kGreen);
     EXPECT_EQ(image.pixel(item.left() + 22, item.top() + 34), kWhite);
@@ -287,11 +296,75 @@ TEST_F(ItemPainterTest, GifAndJpegComeThroughThePluginLoaderUnderTheHourglass) {
     EXPECT_TRUE(isCell(image, cell({item.left() + 34, item.top() + 32}, "24×12"), kBlack, kWhite));
 }
 
+// While its picture is decoded an item shows its name and the size its header declares
+// where they end up, the thumbnail area empty; the picture follows.
+TEST_F(ItemPainterTest, WhileDecodingTheTextsStandAtTheirFinalPlaces) {
+    QSemaphore release;
+    painter.Thumbnails().Make = [&](const ThumbnailJob& job, const std::atomic<bool>& stop) {
+        release.acquire();
+        return qtMaker(job, stop);
+    };
+    struct Case {
+        QByteArray name, bytes;
+        QString size;
+    };
+    const Case cases[] = {{"w.jpg", encoded(filled(640, 480, kGreen), "JPEG"), "640×480"},
+                          {"w.gif", gifBytes(20, 10, kGreen), "20×10"},
+                          {"w.bmp", encoded(filled(300, 40, kGreen), "BMP"), "300×40"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QString file = write(c.name, c.bytes);
+        const QImage before = paintNow(file, false);
+        release.release();
+        const QImage after = paint(file, false);
+        const int tw =
+            std::max(metrics().horizontalAdvance(c.name), metrics().horizontalAdvance(c.size));
+        const int w = std::min(QImageReader(file).size().width(), 193 - tw - 20);
+        const QRect area(item.left(), item.top(), w + 10, 60);
+        EXPECT_EQ(colours(before, area), (std::map<QRgb, int>{{kWhite, (w + 10) * 60}}));
+        EXPECT_NE(colours(after, area), colours(before, area));
+        // The texts: where they end up, the same pixels before and after.
+        const QRect texts(item.left() + w + 10, item.top(), item.width() - w - 10, 60);
+        EXPECT_EQ(colours(before, texts), colours(after, texts));
+        EXPECT_TRUE(
+            isCell(before, cell({item.left() + w + 10, item.top() + 32}, c.size), kBlack, kWhite));
+    }
+}
+
+// A thumbnail another program left in the shared cache is shown without decoding.
+TEST_F(ItemPainterTest, SharedCacheThumbnailsAreShown) {
+    const QString jpeg = write("shared.jpg", encoded(filled(640, 480, kRed), "JPEG"));
+    const QByteArray cacheHome = QFile::encodeName(dir.path()) + "/cache";
+    const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", cacheHome);
+    const QByteArray uri = pictures::FileUri(QFile::encodeName(jpeg));
+    QImage thumb = filled(512, 384, kGreen);
+    thumb.setText("Thumb::URI", QString::fromLatin1(uri));
+    thumb.setText("Thumb::MTime", QString::number(platform::fileStamp(jpeg)->mtimeNs / 1000000000));
+    ASSERT_TRUE(QDir().mkpath(cacheHome + "/thumbnails/x-large"));
+    ASSERT_TRUE(
+        thumb.save(cacheHome + "/thumbnails/x-large/" + pictures::SharedThumbnailName(uri)));
+    // No plug-in is bound here: only the shared thumbnail can show a picture.
+    const QImage image = paint(jpeg, false);
+    if (oldCache.isNull())
+        qunsetenv("XDG_CACHE_HOME");
+    else
+        qputenv("XDG_CACHE_HOME", oldCache);
+    EXPECT_EQ(image.pixel(item.left() + 10, item.top() + 30), kGreen);
+    EXPECT_TRUE(isCell(image,
+                       cell({item.left() + 10 + 193 - 20 -
+                                 std::max(metrics().horizontalAdvance("shared.jpg"),
+                                          metrics().horizontalAdvance("640×480")),
+                             item.top() + 32},
+                            "640×480"),
+                       kBlack, kWhite));
+}
+
 TEST_F(ItemPainterTest, CacheKeepsDecodedPicturesUntilTheFileChanges) {
-    int loads = 0;
-    painter.LoadPicture = [&](const QString& p, const pictures::PictureRequest& r) {
-        ++loads;
-        return qtPicture(p, r);
+    std::atomic<int> loads = 0;
+    painter.Thumbnails().Make = [&](const ThumbnailJob& job, const std::atomic<bool>& stop) {
+        loads += job.path.endsWith(".gif");
+        return qtMaker(job, stop);
     };
     const QString gif = write("c.gif", gifBytes(20, 10, kGreen));
     const QString bmp = write("c.bmp", encoded(filled(20, 10, kGreen), "BMP"));
@@ -299,7 +372,7 @@ TEST_F(ItemPainterTest, CacheKeepsDecodedPicturesUntilTheFileChanges) {
     paint(gif, true);
     paint(bmp, false);
     QImage image = paint(bmp, false);
-    EXPECT_EQ(loads, 2); // one GIF, one BMP: each picture kind through the loader
+    EXPECT_EQ(loads, 1);
     EXPECT_EQ(painter.Counts().pictureLoads, 2);
     EXPECT_EQ(image.pixel(item.left() + 5, item.top() + 30), kGreen);
 
@@ -317,7 +390,7 @@ TEST_F(ItemPainterTest, CacheKeepsDecodedPicturesUntilTheFileChanges) {
     write("c.gif", gifBytes(31, 10, kRed));
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(gif).constData(), times, 0), 0);
     image = paint(gif, false);
-    EXPECT_EQ(loads, 5);
+    EXPECT_EQ(loads, 3);
     EXPECT_TRUE(isCell(image, cell({item.left() + 41, item.top() + 32}, "31×10"), kBlack, kWhite));
 
     // A wider column draws the picture at another size: decoded again for it.
@@ -358,4 +431,67 @@ TEST_F(ItemPainterTest, CacheStaysWithinItsBound) {
     EXPECT_EQ(paint(huge, false, &tiny).pixel(item.left() + 5, item.top() + 30), kGreen);
     EXPECT_EQ(tiny.CachedBytes(), 0);
     EXPECT_EQ(FileItemPainter().CacheLimit(), 64 * 1024 * 1024);
+}
+
+// A list paged through faster than its pictures decode: work for pages left behind is
+// dropped, and every page shows all its pictures in the end, each decoded once.
+TEST(ItemPainterList, AListScrolledWhileDecodingShowsEveryPictureInTheEnd) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    constexpr int kCount = 48;
+    std::vector<QRgb> colour(kCount);
+    for (int i = 0; i < kCount; ++i) {
+        colour[size_t(i)] = qRgb(i * 5, 255 - i * 5, (i % 3) * 120);
+        const QImage picture = filled(64 + i, 48, colour[size_t(i)]);
+        const QString base = folder.path() + QStringLiteral("/p%1").arg(i, 2, 10, QLatin1Char('0'));
+        QFile out(base + (i % 3 == 0 ? ".jpg" : i % 3 == 1 ? ".gif" : ".bmp"));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(i % 3 == 0   ? encoded(picture, "JPEG")
+                  : i % 3 == 1 ? gifBytes(64 + i, 48, colour[size_t(i)])
+                               : encoded(picture, "BMP"));
+    }
+    TFileListBoxS list;
+    list.resize(387, 200);
+    list.SetColumns(2);
+    list.SetItemHeight(60);
+    FileItemPainter painter;
+    std::atomic<int> started = 0;
+    painter.Thumbnails().Make = [&](const ThumbnailJob& job, const std::atomic<bool>& stop) {
+        ++started;
+        QThread::msleep(15); // slower than the paging below
+        return stop ? Thumbnail{QImage(), QSize(0, 0), false} : qtMaker(job, stop);
+    };
+    list.OnDrawItem = [&](TFileListBoxS& l, QPainter& p, int index, const QRect& rect,
+                          bool selected) {
+        painter.PaintFileItem(l, p, l.GetItemPath(index), rect, selected);
+    };
+    list.show();
+    list.SetDirectory(folder.path());
+    ASSERT_EQ(list.Count(), kCount);
+    QScrollBar* bar = list.horizontalScrollBar();
+    const int perPage = list.RowsPerColumn() * list.Columns();
+    ASSERT_GE(bar->maximum(), 4);
+    for (int round = 0; round < 2; ++round)
+        for (int v = 0; v <= bar->maximum(); ++v) {
+            bar->setValue(v);
+            QCoreApplication::processEvents();
+        }
+    EXPECT_LT(started.load(), kCount); // pages scrolled past were not all decoded
+
+    for (int v = 0; v <= bar->maximum(); v += list.Columns()) {
+        bar->setValue(v);
+        ASSERT_TRUE(painter.WaitForThumbnails(20000));
+        const QImage shown = list.viewport()->grab().toImage();
+        const int first = list.TopIndex();
+        for (int i = first; i < std::min(kCount, first + perPage); ++i) {
+            const QRect r = list.ItemRect(i);
+            const QRgb got = shown.pixel(r.left() + 5, r.top() + 30);
+            const QRgb want = colour[size_t(i)];
+            EXPECT_NEAR(qRed(got), qRed(want), 8) << "item " << i;
+            EXPECT_NEAR(qGreen(got), qGreen(want), 8) << "item " << i;
+            EXPECT_NEAR(qBlue(got), qBlue(want), 8) << "item " << i;
+        }
+    }
+    // Every picture was made once: none twice, none left out.
+    EXPECT_EQ(painter.Counts().pictureLoads, kCount);
 }

@@ -1,0 +1,133 @@
+// Thumbnails that other programs left in the shared thumbnail cache.
+#include "pictures/SharedThumbnails.h"
+#include "platform/FsName.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+using namespace pictures;
+
+// The URIs and names below were computed once with the desktop library's own
+// g_filename_to_uri and an MD5 of its result.
+TEST(SharedThumbnails, UriAndNameAsTheDesktopLibraryMakesThem) {
+    struct Case {
+        QByteArray path, uri, name;
+    };
+    const Case cases[] = {
+        {"/tmp/a b/x#y;[1]%$+,&=:@!~*'().jpg",
+         "file:///tmp/a%20b/x%23y%3B%5B1%5D%25$+,&=:@!~*'().jpg",
+         "26422c180eaccd9e4aeaacf83081356d.png"},
+        // Shift-JIS bytes, UTF-8 and the characters a path may not keep.
+        {"/tmp/\x83"
+         "e\x83X\x83g/\xe5\x86\x99\xe7\x9c\x9f?{}^`|\"<>\\.jpg",
+         "file:///tmp/%83e%83X%83g/%E5%86%99%E7%9C%9F%3F%7B%7D%5E%60%7C%22%3C%3E%5C.jpg",
+         "cd5efb426a40635dc8c20decd578db9d.png"},
+        {"/t/\x01\x7f\n.jpg", "file:///t/%01%7F%0A.jpg", "62f166ff5cbd98432ff607db548d16ce.png"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FileUri(c.path), c.uri) << c.path.toStdString();
+        EXPECT_EQ(SharedThumbnailName(FileUri(c.path)), c.name) << c.path.toStdString();
+    }
+}
+
+namespace {
+
+class CacheHome {
+public:
+    explicit CacheHome(const QString& path) : old_(qgetenv("XDG_CACHE_HOME")) {
+        had_ = qEnvironmentVariableIsSet("XDG_CACHE_HOME");
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(path));
+    }
+    ~CacheHome() {
+        if (had_)
+            qputenv("XDG_CACHE_HOME", old_);
+        else
+            qunsetenv("XDG_CACHE_HOME");
+    }
+
+private:
+    QByteArray old_;
+    bool had_ = false;
+};
+
+constexpr qint64 kMtime = 1700000000;
+
+// A thumbnail as the other programs write it: a PNG named after the file's URI with the
+// URI and the modification time in its text chunks.
+void writeThumbnail(const QString& cache, const char* folder, const QByteArray& uri, qint64 mtime,
+                    QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    image.setText(QStringLiteral("Thumb::URI"), QString::fromLatin1(uri));
+    image.setText(QStringLiteral("Thumb::MTime"), QString::number(mtime));
+    const QString dir = cache + QStringLiteral("/thumbnails/") + QLatin1String(folder);
+    ASSERT_TRUE(QDir().mkpath(dir));
+    ASSERT_TRUE(
+        image.save(dir + QLatin1Char('/') + QString::fromLatin1(SharedThumbnailName(uri)), "PNG"));
+}
+
+} // namespace
+
+TEST(SharedThumbnails, TakenOnlyWhenCurrentAndLargeEnough) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString cache = dir.path() + QStringLiteral("/cache");
+    const CacheHome home(cache);
+    // A name with a space and a byte that is not UTF-8: both escaped in the URI.
+    const QByteArray fileBytes = QFile::encodeName(dir.path()) + "/photo \xff.jpg";
+    const QString file = platform::fromFsBytes(fileBytes);
+    {
+        FILE* f = std::fopen(fileBytes.constData(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("not decoded here", f);
+        std::fclose(f);
+        const timeval times[2] = {{kMtime, 0}, {kMtime, 500000}};
+        ASSERT_EQ(::utimes(fileBytes.constData(), times), 0);
+    }
+    const QByteArray uri = FileUri(fileBytes);
+    ASSERT_TRUE(uri.endsWith("/photo%20%FF.jpg"));
+    const QSize drawn(299, 56);
+
+    // Nothing in the cache.
+    EXPECT_TRUE(LoadSharedThumbnail(file, drawn).isNull());
+
+    // Too small for the drawn rectangle: not taken.
+    writeThumbnail(cache, "normal", uri, kMtime, QSize(128, 72), Qt::green);
+    EXPECT_TRUE(LoadSharedThumbnail(file, drawn).isNull());
+    // ... but taken for a rectangle it covers.
+    const QImage small = LoadSharedThumbnail(file, QSize(100, 56));
+    ASSERT_FALSE(small.isNull());
+    EXPECT_EQ(small.pixelColor(50, 28), QColor(Qt::green));
+
+    // A stale one (the file changed since) is not taken.
+    writeThumbnail(cache, "x-large", uri, kMtime - 1, QSize(512, 288), Qt::blue);
+    EXPECT_TRUE(LoadSharedThumbnail(file, drawn).isNull());
+    // Nor one made for another file under this name.
+    writeThumbnail(cache, "x-large", uri + "x", kMtime, QSize(512, 288), Qt::blue);
+    QFile::rename(cache + "/thumbnails/x-large/" + SharedThumbnailName(uri + "x"),
+                  cache + "/thumbnails/x-large/" + SharedThumbnailName(uri));
+    EXPECT_TRUE(LoadSharedThumbnail(file, drawn).isNull());
+
+    // A current one that covers it is used as it is, stretched to the rectangle.
+    writeThumbnail(cache, "x-large", uri, kMtime, QSize(512, 288), Qt::red);
+    const QImage used = LoadSharedThumbnail(file, drawn);
+    ASSERT_FALSE(used.isNull());
+    EXPECT_EQ(used.size(), drawn);
+    EXPECT_EQ(used.pixelColor(150, 28), QColor(Qt::red));
+    // Nothing was written into the shared cache.
+    EXPECT_EQ(QDir(cache + "/thumbnails").entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList({"normal", "x-large"}));
+
+    // A link finds the thumbnail of its target.
+    const QByteArray linkBytes = QFile::encodeName(dir.path()) + "/link.jpg";
+    ASSERT_EQ(::symlink(fileBytes.constData(), linkBytes.constData()), 0);
+    EXPECT_FALSE(LoadSharedThumbnail(platform::fromFsBytes(linkBytes), drawn).isNull());
+    ::unlink(linkBytes.constData());
+    ::unlink(fileBytes.constData()); // the temporary folder cannot remove such names
+}
