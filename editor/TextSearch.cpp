@@ -1,6 +1,7 @@
 #include "editor/TextSearch.h"
 
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace editor {
@@ -108,23 +109,16 @@ std::optional<TextHit> SearchDocument(const QTextDocument* doc, qsizetype selSta
     QTextBlock last = doc->findBlock(int(from));
     qsizetype want = 4096;
     for (;;) {
-        QString text;
-        qsizetype chars = 0;
-        for (QTextBlock b = first;; b = b.next()) {
-            chars += b.length();
-            if (b == last)
-                break;
-        }
-        text.reserve(chars);
-        for (QTextBlock b = first;; b = b.next()) {
-            text += b.text();
-            if (b.next().isValid())
-                text += QLatin1Char('\n');
-            if (b == last)
-                break;
-        }
-        const ByteImage image(text, encoding);
+        // The window's text in one pass over the document (QTextBlock::text per line
+        // looks each line up again); its line breaks come as U+2029.
         const qsizetype base = first.position();
+        const qsizetype stop = last.position() + last.length() - (last.next().isValid() ? 0 : 1);
+        QTextCursor range(const_cast<QTextDocument*>(doc));
+        range.setPosition(int(base));
+        range.setPosition(int(stop), QTextCursor::KeepAnchor);
+        const QString text = range.selectedText().replace(QChar::ParagraphSeparator, u'\n');
+        const qsizetype chars = text.size();
+        const ByteImage image(text, encoding);
         const qsizetype s = image.byteOf(from - base);
         const qsizetype hit = SearchBytes(image.bytes(), s, 0, *key, options,
                                           [&](qsizetype b) { return image.posOf(b) >= 0; });
