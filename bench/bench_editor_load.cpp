@@ -1,11 +1,12 @@
 // Loading the editor's documents, in one run:
-//  - a 10 MB plain text (Shift-JIS, CR LF): DecodePlainText, the line ends for the edit box
-//    and QTextDocument::setPlainText, next to setPlainText of the same text alone (the
-//    floor any load pays);
+//  - a 10 MB plain text (Shift-JIS, CR LF): detection, the lines decoded and put into the
+//    document with their bytes kept behind them (DocumentBytes), next to setPlainText of the
+//    same text alone (the floor any load pays);
 //  - a 5 MB RTF document of formatted runs: ReadRtf, next to setPlainText of its text and
 //    to the same runs put in by QTextCursor without reading (what Qt's document costs);
-//  - saving both back (EncodePlainText, WriteRtf).
+//  - saving both back (DocumentBytes::Encode, WriteRtf).
 // Medians of 5 runs. Usage: bench_editor_load
+#include "editor/DocumentBytes.h"
 #include "editor/DocumentFiles.h"
 #include "editor/TextSearch.h"
 #include "platform/TextCodec.h"
@@ -82,20 +83,28 @@ int main(int argc, char** argv) {
 
     QString editorText;
     const double decode = medianMs([&](QTextDocument&) {
-        const editor::PlainText p = editor::DecodePlainText(plain);
-        editorText = editor::EditorText(p.text);
+        const editor::PlainFile f = editor::SplitPlainFile(plain);
+        editorText.clear();
+        for (const editor::LineSpan& l : f.lines) {
+            if (!editorText.isEmpty())
+                editorText += QLatin1Char('\n');
+            editorText += editor::DecodeLine(f.bytes.constData() + l.start, l.length, f.encoding);
+        }
     });
     const double plainLoad = medianMs([&](QTextDocument& doc) {
-        const editor::PlainText p = editor::DecodePlainText(plain);
-        doc.setPlainText(editor::EditorText(p.text));
+        auto* bytes = new editor::DocumentBytes(&doc, &doc);
+        bytes->LoadPlain(editor::SplitPlainFile(plain),
+                         [&](const QString& text) { doc.setPlainText(text); });
     });
     const double plainFloor = medianMs([&](QTextDocument& doc) { doc.setPlainText(editorText); });
     QTextDocument plainDoc;
-    plainDoc.setPlainText(editorText);
+    editor::DocumentBytes plainBytes(&plainDoc);
+    plainBytes.LoadPlain(editor::SplitPlainFile(plain),
+                         [&](const QString& text) { plainDoc.setPlainText(text); });
+    bool sameBytes = false;
     const double plainSave = medianMs([&](QTextDocument&) {
         editor::TextEncoding used;
-        editor::EncodePlainText(editor::FileText(plainDoc.toPlainText(), editor::LineEnd::CrLf),
-                                editor::TextEncoding::Cp932, &used);
+        sameBytes = plainBytes.Encode(true, &used) == plain;
     });
 
     QString error;
@@ -135,7 +144,7 @@ int main(int argc, char** argv) {
     editor::SearchOptions down;
     std::optional<editor::TextHit> hit;
     const double find = medianMs([&](QTextDocument&) {
-        hit = editor::SearchEditText(editorText, 0, 0, lastWord, down, editor::TextEncoding::Cp932);
+        hit = editor::SearchDocument(&plainDoc, 0, 0, lastWord, down, editor::TextEncoding::Cp932);
     });
     const QByteArray needle = platform::encodeCp932(lastWord);
     const void* found = nullptr;
@@ -148,11 +157,12 @@ int main(int argc, char** argv) {
     std::printf(
         "plain text %.1f MB (Shift-JIS, CR LF), RTF %.1f MB (%d paragraphs, %d characters)\n",
         plain.size() / 1048576.0, rtf.size() / 1048576.0, rtfDoc.blockCount(), int(rtfText.size()));
-    std::printf("%-40s %9.1f ms\n", "plain: decode + line ends", decode);
+    std::printf("%-40s %9.1f ms\n", "plain: detect + decode the lines", decode);
     std::printf("%-40s %9.1f ms  (%.2f x the floor)\n", "plain: whole load into a document",
                 plainLoad, plainLoad / plainFloor);
     std::printf("%-40s %9.1f ms\n", "plain: floor, setPlainText alone", plainFloor);
-    std::printf("%-40s %9.1f ms\n", "plain: save (line ends + CP932)", plainSave);
+    std::printf("%-40s %9.1f ms  (%s)\n", "plain: save unchanged (line bytes kept)", plainSave,
+                sameBytes ? "byte-identical" : "BYTES DIFFER");
     std::printf("%-40s %9.1f ms  (%.2f x the floor)\n", "RTF: ReadRtf into a document", rtfLoad,
                 rtfLoad / rtfFloor);
     std::printf("%-40s %9.1f ms\n", "RTF: floor, setPlainText of its text", rtfFloor);
@@ -161,7 +171,7 @@ int main(int argc, char** argv) {
     std::printf("%-40s %9.1f ms\n", "RTF: WriteRtf", rtfSave);
     std::printf("%-40s %9.1f ms  (%.1f x memmem, %s)\n", "find the last word from the start", find,
                 find / findFloor, findOk ? "found" : "NOT FOUND");
-    const bool ok = plainLoad < 1000 && rtfLoad < 1000 && find < 200 && findOk;
+    const bool ok = plainLoad < 1000 && rtfLoad < 1000 && find < 200 && findOk && sameBytes;
     std::printf("\n%s\n", ok ? "all targets met" : "TARGET MISSED");
     return ok ? 0 : 1;
 }

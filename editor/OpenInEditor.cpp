@@ -48,8 +48,7 @@ TMeltM* EditPopClick(core::SharedState& state, const EditorOpenFacts& facts) {
     if (facts.viewerOpen) {
         path = facts.selectedPath;
         if (!path.isEmpty()) {
-            const QString key = ExtensionKey(path);
-            const bool rich = key == QStringLiteral(".RTF") || key == QStringLiteral(".DOC");
+            const bool rich = IsRichTextName(path);
             editor->SetPlainTextMode(!rich);
             if (!rich && state.LastTextFontSource) {
                 QFont f = editor->RichEdit1->document()->defaultFont();

@@ -1,95 +1,558 @@
-// Plain text files: read as UTF-8 or CP932, written back the same way when nothing is lost.
-#include "editor/DocumentFiles.h"
+// Plain text files byte for byte: detection, lines, and the table-driven CP932 and EUC-JP
+// codecs (built once from iconv, so a keystroke on a long line costs a table look-up per
+// character, not an iconv call).
+#include "editor/PlainText.h"
 
 #include "platform/TextCodec.h"
 
+#include <cerrno>
 #include <cstring>
+#include <iconv.h>
+#include <memory>
+#include <mutex>
 
 namespace editor {
 
-PlainText DecodePlainText(const QByteArray& bytes) {
-    PlainText out;
-    qsizetype size = bytes.indexOf('\0');
-    out.cutAtNul = size >= 0;
-    if (size < 0)
-        size = bytes.size();
-    const char* data = bytes.constData();
-    if (size >= 3 && memcmp(data, "\xEF\xBB\xBF", 3) == 0 &&
-        platform::isValidUtf8(data + 3, size - 3)) {
-        out.encoding = TextEncoding::Utf8Bom;
-        out.text = QString::fromUtf8(data + 3, size - 3);
-    } else if (platform::isValidUtf8(data, size)) {
-        out.encoding = TextEncoding::Utf8;
-        out.text = QString::fromUtf8(data, size);
+namespace {
+
+constexpr char16_t kNone = 0xFFFF; // no character (decode) / no code (encode)
+
+bool IsReserved(char16_t c) {
+    return c == 0x2029 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC;
+}
+
+// One character of a multi-byte code page through iconv: its UTF-16 unit, or kNone.
+char16_t IconvOne(iconv_t cd, const char* in, size_t n) {
+    char16_t out[4];
+    char* ip = const_cast<char*>(in);
+    char* op = reinterpret_cast<char*>(out);
+    size_t il = n, ol = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &ip, &il, &op, &ol) == size_t(-1) || il != 0 || ol != sizeof out - 2)
+        return kNone;
+    return out[0];
+}
+
+// A double-byte code page as tables: single bytes, pairs (and EUC-JP's 8F triples), and
+// for each BMP character the code it is written with (iconv's own choice among
+// duplicates, so new text is written as other programs write it).
+struct CodeTable {
+    char16_t single[256];
+    bool lead[256] = {};
+    std::vector<char16_t> pair;   // [lead][trail], 65536 entries
+    std::vector<char16_t> triple; // EUC-JP 8F xx yy: [xx][yy]
+    std::vector<uint32_t> encode; // 65536 entries: 0 none, else bytes | length << 24
+
+    explicit CodeTable(bool euc) {
+        const char* name = euc ? "EUC-JP" : "CP932";
+        iconv_t dec = iconv_open("UTF-16LE", name);
+        iconv_t enc = iconv_open(name, "UTF-16LE");
+        pair.assign(65536, kNone);
+        encode.assign(65536, 0);
+        auto learn = [&](char16_t c, uint32_t code, int len) {
+            if (c == kNone || (encode[c] != 0 && len > int(encode[c] >> 24)))
+                return;
+            encode[c] = code | uint32_t(len) << 24;
+        };
+        for (int b = 0; b < 256; ++b) {
+            const char in = char(b);
+            single[b] = b < 0x80 && !euc ? char16_t(b) : IconvOne(dec, &in, 1);
+            if (b < 0x80)
+                single[b] = char16_t(b);
+            learn(single[b], uint32_t(b), 1);
+        }
+        auto isLead = [&](int b) {
+            return euc ? (b >= 0xA1 && b <= 0xFE) || b == 0x8E
+                       : (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        };
+        std::vector<std::pair<char16_t, uint32_t>> dups;
+        for (int l = 0; l < 256; ++l) {
+            if (!isLead(l))
+                continue;
+            lead[l] = true;
+            single[l] = kNone;
+            for (int t = euc ? 0xA1 : 0x40; t <= (euc ? 0xFE : 0xFC); ++t) {
+                const char in[2] = {char(l), char(t)};
+                const char16_t c = IconvOne(dec, in, 2);
+                pair[size_t(l << 8 | t)] = c;
+                if (c != kNone) {
+                    if (encode[c] != 0 && (encode[c] >> 24) == 2)
+                        dups.push_back({c, uint32_t(l << 8 | t)});
+                    learn(c, uint32_t(l << 8 | t), 2);
+                }
+            }
+        }
+        if (euc) {
+            lead[0x8F] = true;
+            single[0x8F] = kNone;
+            triple.assign(65536, kNone);
+            for (int x = 0xA1; x <= 0xFE; ++x)
+                for (int y = 0xA1; y <= 0xFE; ++y) {
+                    const char in[3] = {char(0x8F), char(x), char(y)};
+                    const char16_t c = IconvOne(dec, in, 3);
+                    triple[size_t(x << 8 | y)] = c;
+                    if (c != kNone && encode[c] == 0)
+                        encode[c] = uint32_t(0x8F0000 | x << 8 | y) | 3u << 24;
+                }
+        }
+        // Duplicates: the code iconv writes the character with.
+        for (const auto& d : dups) {
+            const char16_t c = d.first;
+            char buf[8];
+            char* ip = reinterpret_cast<char*>(const_cast<char16_t*>(&c));
+            char* op = buf;
+            size_t il = 2, ol = sizeof buf;
+            iconv(enc, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(enc, &ip, &il, &op, &ol) != size_t(-1) && op - buf == 2)
+                encode[c] = uint32_t((unsigned char)buf[0] << 8 | (unsigned char)buf[1]) | 2u << 24;
+        }
+        iconv_close(dec);
+        iconv_close(enc);
+    }
+
+    // The character at s[i] and its length in bytes; 0 when s[i] starts none.
+    int At(const unsigned char* s, qsizetype i, qsizetype n, char16_t* c) const {
+        const unsigned char b = s[i];
+        if (!lead[b]) {
+            *c = single[b];
+            return *c == kNone ? 0 : 1;
+        }
+        if (b == 0x8F && !triple.empty()) {
+            if (i + 2 >= n)
+                return 0;
+            *c = triple[size_t(s[i + 1] << 8 | s[i + 2])];
+            return *c == kNone ? 0 : 3;
+        }
+        if (i + 1 >= n)
+            return 0;
+        *c = pair[size_t(b << 8 | s[i + 1])];
+        return *c == kNone ? 0 : 2;
+    }
+};
+
+const CodeTable& Table(bool euc) {
+    static std::once_flag once[2];
+    static std::unique_ptr<CodeTable> tables[2];
+    std::call_once(once[euc], [euc] { tables[euc] = std::make_unique<CodeTable>(euc); });
+    return *tables[euc];
+}
+
+bool IsUtf16(TextEncoding e) {
+    return e == TextEncoding::Utf16Le || e == TextEncoding::Utf16Be;
+}
+
+void AppendCodePoint(QString* out, char32_t cp) {
+    if (cp < 0x10000) {
+        out->append(QChar(char16_t(cp)));
     } else {
-        out.encoding = TextEncoding::Cp932;
-        out.text = platform::decodeCp932(QByteArray(data, size));
+        out->append(QChar(QChar::highSurrogate(cp)));
+        out->append(QChar(QChar::lowSurrogate(cp)));
     }
-    for (qsizetype i = 0; i < out.text.size(); ++i) {
-        const QChar c = out.text.at(i);
-        if (c == u'\n') {
-            out.lineEnd = LineEnd::Lf;
-            break;
+}
+
+void AppendEscapes(QString* out, const char* p, qsizetype n) {
+    for (qsizetype k = 0; k < n; ++k)
+        out->append(ByteEscape((unsigned char)p[k]));
+}
+
+// Counts for detection: bytes that start no character, and what the rest read as.
+struct Reading {
+    qsizetype bad = 0;
+    qsizetype multi = 0;    // characters of more than one byte
+    qsizetype halfKana = 0; // CP932's single-byte katakana
+};
+
+Reading ReadUtf8(const QByteArray& bytes) {
+    Reading r;
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        if (s[i] < 0x80) {
+            ++i;
+            continue;
         }
-        if (c == u'\r') {
-            out.lineEnd = i + 1 < out.text.size() && out.text.at(i + 1) == u'\n' ? LineEnd::CrLf
-                                                                                 : LineEnd::Cr;
-            break;
+        char32_t cp;
+        const int len = platform::utf8SequenceAt(s, i, n, &cp);
+        if (len > 0) {
+            ++r.multi;
+            i += len;
+            continue;
+        }
+        // A character cut by the end of the file is no stray byte.
+        const int want = s[i] >= 0xF0 ? 4 : s[i] >= 0xE0 ? 3 : s[i] >= 0xC2 ? 2 : 0;
+        if (want > 0 && i + want > n) {
+            bool prefix = true;
+            for (qsizetype k = i + 1; k < n; ++k)
+                prefix = prefix && (s[k] & 0xC0) == 0x80;
+            if (prefix)
+                break;
+        }
+        ++r.bad;
+        ++i;
+    }
+    return r;
+}
+
+Reading ReadTable(const QByteArray& bytes, bool euc) {
+    Reading r;
+    const CodeTable& t = Table(euc);
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        char16_t c;
+        const int len = t.At(s, i, n, &c);
+        if (len == 0) {
+            ++r.bad;
+            ++i;
+            continue;
+        }
+        if (len > 1)
+            ++r.multi;
+        else if (c >= 0xFF61 && c <= 0xFF9F)
+            ++r.halfKana;
+        i += len;
+    }
+    return r;
+}
+
+} // namespace
+
+TextEncoding DetectEncoding(const QByteArray& bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return TextEncoding::Utf8Bom;
+    if (bytes.startsWith("\xFF\xFE"))
+        return TextEncoding::Utf16Le;
+    if (bytes.startsWith("\xFE\xFF"))
+        return TextEncoding::Utf16Be;
+    const Reading u = ReadUtf8(bytes);
+    // Clean UTF-8, or UTF-8 with a few stray bytes among plenty of its own sequences
+    // (another code page's text is hardly ever valid UTF-8 for long).
+    if (u.bad == 0 || (u.bad <= 8 && u.multi >= 4 * u.bad))
+        return TextEncoding::Utf8;
+    const Reading sj = ReadTable(bytes, false);
+    const Reading euc = ReadTable(bytes, true);
+    if (euc.bad == 0 && (sj.bad > 0 || sj.halfKana > sj.multi))
+        return TextEncoding::EucJp;
+    return TextEncoding::Cp932;
+}
+
+PlainFile SplitPlainFile(QByteArray bytes) {
+    const TextEncoding e = DetectEncoding(bytes);
+    return SplitPlainFile(std::move(bytes), e);
+}
+
+PlainFile SplitPlainFile(QByteArray bytes, TextEncoding encoding) {
+    PlainFile f;
+    f.encoding = encoding;
+    f.bytes = std::move(bytes);
+    const QByteArray bom = BomBytes(encoding);
+    if (!bom.isEmpty() && f.bytes.startsWith(bom))
+        f.bomSize = bom.size();
+    const char* s = f.bytes.constData();
+    const qsizetype n = f.bytes.size();
+    qsizetype start = f.bomSize;
+    if (IsUtf16(encoding)) {
+        const bool le = encoding == TextEncoding::Utf16Le;
+        auto unit = [&](qsizetype i) {
+            const auto a = (unsigned char)s[i], b = (unsigned char)s[i + 1];
+            return char16_t(le ? a | b << 8 : a << 8 | b);
+        };
+        qsizetype i = start;
+        for (; i + 1 < n; i += 2) {
+            const char16_t u = unit(i);
+            if (u != u'\n' && u != u'\r')
+                continue;
+            LineEnd end = u == u'\n' ? LineEnd::Lf : LineEnd::Cr;
+            qsizetype len = 2;
+            if (u == u'\r' && i + 3 < n && unit(i + 2) == u'\n') {
+                end = LineEnd::CrLf;
+                len = 4;
+            }
+            f.lines.push_back({start, i - start, end});
+            i += len - 2;
+            start = i + 2;
+        }
+    } else {
+        for (qsizetype i = start; i < n; ++i) {
+            const char c = s[i];
+            if (c != '\n' && c != '\r')
+                continue;
+            LineEnd end = c == '\n' ? LineEnd::Lf : LineEnd::Cr;
+            if (c == '\r' && i + 1 < n && s[i + 1] == '\n')
+                end = LineEnd::CrLf;
+            f.lines.push_back({start, i - start, end});
+            if (end == LineEnd::CrLf)
+                ++i;
+            start = i + 1;
         }
     }
-    out.finalBreak = out.text.endsWith(u'\n') || out.text.endsWith(u'\r');
+    f.lines.push_back({start, n - start, LineEnd::None});
+    f.firstEnd = f.lines.front().end;
+    return f;
+}
+
+QString DecodeLine(const char* data, qsizetype size, TextEncoding encoding) {
+    QString out;
+    out.reserve(size);
+    const auto* s = reinterpret_cast<const unsigned char*>(data);
+    if (IsUtf16(encoding)) {
+        const bool le = encoding == TextEncoding::Utf16Le;
+        auto unit = [&](qsizetype i) {
+            return char16_t(le ? s[i] | s[i + 1] << 8 : s[i] << 8 | s[i + 1]);
+        };
+        qsizetype i = 0;
+        for (; i + 1 < size; i += 2) {
+            const char16_t u = unit(i);
+            if (QChar::isHighSurrogate(u) && i + 3 < size && QChar::isLowSurrogate(unit(i + 2))) {
+                out.append(QChar(u));
+                out.append(QChar(unit(i + 2)));
+                i += 2;
+            } else if (QChar::isSurrogate(u) || IsReserved(u)) {
+                AppendEscapes(&out, data + i, 2);
+            } else {
+                out.append(QChar(u));
+            }
+        }
+        AppendEscapes(&out, data + i, size - i);
+        return out;
+    }
+    if (encoding == TextEncoding::Cp932 || encoding == TextEncoding::EucJp) {
+        const CodeTable& t = Table(encoding == TextEncoding::EucJp);
+        for (qsizetype i = 0; i < size;) {
+            char16_t c;
+            const int len = t.At(s, i, size, &c);
+            if (len == 0) {
+                out.append(ByteEscape(s[i]));
+                ++i;
+            } else {
+                if (IsReserved(c))
+                    AppendEscapes(&out, data + i, len);
+                else
+                    out.append(QChar(c));
+                i += len;
+            }
+        }
+        return out;
+    }
+    for (qsizetype i = 0; i < size;) {
+        if (s[i] < 0x80) {
+            out.append(QChar(char16_t(s[i])));
+            ++i;
+            continue;
+        }
+        char32_t cp;
+        const int len = platform::utf8SequenceAt(s, i, size, &cp);
+        if (len == 0) {
+            out.append(ByteEscape(s[i]));
+            ++i;
+        } else {
+            if (cp <= 0xFFFF && IsReserved(char16_t(cp)))
+                AppendEscapes(&out, data + i, len);
+            else
+                AppendCodePoint(&out, cp); // (fromUcs4 would drop a U+FEFF)
+            i += len;
+        }
+    }
     return out;
 }
 
-QByteArray EncodePlainText(const QString& text, TextEncoding preferred, TextEncoding* used) {
-    TextEncoding chosen = TextEncoding::Utf8;
+namespace {
+
+// The bytes of one character (or pair) at text[i] in encoding; returns the units used,
+// 0 when it does not fit. Writes at most 4 bytes to b, their number to *len.
+int EncodeAt(QStringView text, qsizetype i, TextEncoding e, const CodeTable* t, char* b, int* len) {
+    const char16_t c = text[i].unicode();
+    if (c >= 0xDC00 && c <= 0xDCFF && IsByteEscape(text, i)) {
+        b[0] = char(c - 0xDC00);
+        *len = 1;
+        return 1;
+    }
+    const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                      QChar::isLowSurrogate(text[i + 1].unicode());
+    if (IsUtf16(e)) {
+        const bool le = e == TextEncoding::Utf16Le;
+        const int units = pair ? 2 : 1;
+        for (int k = 0; k < units; ++k) {
+            const char16_t u = text[i + k].unicode();
+            b[2 * k] = char(le ? u & 0xFF : u >> 8);
+            b[2 * k + 1] = char(le ? u >> 8 : u & 0xFF);
+        }
+        *len = 2 * units;
+        return units;
+    }
+    if (t) {
+        if (QChar::isSurrogate(c))
+            return 0;
+        const uint32_t code = t->encode[c];
+        if (code == 0 && c != 0)
+            return 0;
+        *len = c == 0 ? 1 : int(code >> 24);
+        for (int k = 0; k < *len; ++k)
+            b[k] = char(code >> (8 * (*len - 1 - k)));
+        return 1;
+    }
+    char32_t cp = c;
+    int units = 1;
+    if (pair) {
+        cp = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+        units = 2;
+    } else if (QChar::isSurrogate(c)) {
+        cp = 0xFFFD; // no UTF-8 form: written as the replacement character
+    }
+    if (cp < 0x80) {
+        b[0] = char(cp);
+        *len = 1;
+    } else if (cp < 0x800) {
+        b[0] = char(0xC0 | cp >> 6);
+        b[1] = char(0x80 | (cp & 0x3F));
+        *len = 2;
+    } else if (cp < 0x10000) {
+        b[0] = char(0xE0 | cp >> 12);
+        b[1] = char(0x80 | (cp >> 6 & 0x3F));
+        b[2] = char(0x80 | (cp & 0x3F));
+        *len = 3;
+    } else {
+        b[0] = char(0xF0 | cp >> 18);
+        b[1] = char(0x80 | (cp >> 12 & 0x3F));
+        b[2] = char(0x80 | (cp >> 6 & 0x3F));
+        b[3] = char(0x80 | (cp & 0x3F));
+        *len = 4;
+    }
+    return units;
+}
+
+const CodeTable* TableFor(TextEncoding e) {
+    if (e == TextEncoding::Cp932)
+        return &Table(false);
+    if (e == TextEncoding::EucJp)
+        return &Table(true);
+    return nullptr;
+}
+
+} // namespace
+
+bool EncodeLine(QStringView text, TextEncoding encoding, QByteArray* out,
+                std::vector<qsizetype>* offsets) {
+    const CodeTable* t = TableFor(encoding);
+    const qsizetype old = out->size();
+    out->reserve(old + text.size() * (t ? 2 : 3));
+    char b[8];
+    int len = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const int used = EncodeAt(text, i, encoding, t, b, &len);
+        if (used == 0) {
+            out->truncate(old);
+            return false;
+        }
+        if (offsets) {
+            offsets->push_back(out->size());
+            if (used == 2)
+                offsets->push_back(out->size() + 1);
+        }
+        out->append(b, len);
+        i += used;
+    }
+    return true;
+}
+
+qsizetype EncodedLength(QStringView text, TextEncoding encoding) {
+    const CodeTable* t = TableFor(encoding);
+    qsizetype total = 0;
+    char b[8];
+    int len = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80 && !IsUtf16(encoding)) {
+            ++total; // ASCII is one byte in every byte encoding here
+            ++i;
+            continue;
+        }
+        const int used = EncodeAt(text, i, encoding, t, b, &len);
+        if (used == 0)
+            return -1;
+        total += len;
+        i += used;
+    }
+    return total;
+}
+
+QByteArray LineEndBytes(LineEnd end, TextEncoding encoding) {
+    const char* ascii = end == LineEnd::Lf     ? "\n"
+                        : end == LineEnd::CrLf ? "\r\n"
+                        : end == LineEnd::Cr   ? "\r"
+                                               : "";
     QByteArray out;
-    if (preferred == TextEncoding::Cp932) {
-        bool ok = false;
-        out = platform::encodeCp932(text, &ok);
-        // A character CP932 takes only by a best fit would come back as another one.
-        if (ok && platform::decodeCp932(out) == text)
-            chosen = TextEncoding::Cp932;
-    } else if (preferred == TextEncoding::Utf8Bom) {
-        chosen = TextEncoding::Utf8Bom;
+    for (const char* p = ascii; *p; ++p) {
+        if (encoding == TextEncoding::Utf16Le)
+            out.append(*p).append('\0');
+        else if (encoding == TextEncoding::Utf16Be)
+            out.append('\0').append(*p);
+        else
+            out.append(*p);
     }
-    if (chosen != TextEncoding::Cp932) {
-        out = text.toUtf8();
-        if (chosen == TextEncoding::Utf8Bom)
-            out.prepend("\xEF\xBB\xBF");
-    }
-    if (used)
-        *used = chosen;
     return out;
 }
 
-QString EditorText(const QString& text) {
+QByteArray BomBytes(TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return QByteArray("\xEF\xBB\xBF");
+    case TextEncoding::Utf16Le:
+        return QByteArray("\xFF\xFE");
+    case TextEncoding::Utf16Be:
+        return QByteArray("\xFE\xFF");
+    default:
+        return {};
+    }
+}
+
+QString EncodingName(TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::Cp932:
+        return QStringLiteral("CP932");
+    case TextEncoding::EucJp:
+        return QStringLiteral("EUC-JP");
+    case TextEncoding::Utf16Le:
+        return QStringLiteral("UTF-16LE");
+    case TextEncoding::Utf16Be:
+        return QStringLiteral("UTF-16BE");
+    default:
+        return QStringLiteral("UTF-8");
+    }
+}
+
+bool HasByteEscapes(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (IsByteEscape(text, i))
+            return true;
+    return false;
+}
+
+QString WithoutEscapes(QStringView text, TextEncoding encoding) {
     QString out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\r') {
-            out += u'\n';
-            if (i + 1 < text.size() && text.at(i + 1) == u'\n')
-                ++i;
-        } else {
-            out += c;
+    for (qsizetype i = 0; i < text.size();) {
+        if (!IsByteEscape(text, i)) {
+            const char16_t c = text[i].unicode();
+            const bool paired =
+                (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+                 text[i + 1].isLowSurrogate()) ||
+                (QChar::isLowSurrogate(c) && i > 0 && text[i - 1].isHighSurrogate());
+            out.append(QChar::isSurrogate(c) && !paired ? QChar(QChar::ReplacementCharacter)
+                                                        : text[i]);
+            ++i;
+            continue;
         }
-    }
-    return out;
-}
-
-QString FileText(const QString& editorText, LineEnd lineEnd) {
-    const QString br = lineEnd == LineEnd::CrLf ? QStringLiteral("\r\n")
-                       : lineEnd == LineEnd::Cr ? QStringLiteral("\r")
-                                                : QStringLiteral("\n");
-    QString out;
-    out.reserve(editorText.size() + editorText.size() / 16);
-    for (const QChar c : editorText) {
-        if (c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
-            out += br;
+        QByteArray run;
+        while (i < text.size() && IsByteEscape(text, i))
+            run.append(char(text[i++].unicode() - 0xDC00));
+        // In a UTF-8 text the escaped bytes may be a reserved character, which other
+        // programs take as it is; bytes of no character become U+FFFD each.
+        const bool utf8 = encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom;
+        if (utf8 && platform::isValidUtf8(run))
+            out.append(QString::fromUtf8(run));
         else
-            out += c;
+            out.append(QString(run.size(), QChar::ReplacementCharacter));
     }
     return out;
 }

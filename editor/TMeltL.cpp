@@ -80,6 +80,18 @@ bool RichEditBox::event(QEvent* e) {
     return QTextEdit::event(e);
 }
 
+QMimeData* RichEditBox::createMimeDataFromSelection() const {
+    QMimeData* data = QTextEdit::createMimeDataFromSelection();
+    const QString text = data->text();
+    const QString clean = WithoutEscapes(text, Bytes ? Bytes->Encoding() : TextEncoding::Utf8);
+    if (clean == text)
+        return data;
+    delete data;
+    auto* plain = new QMimeData;
+    plain->setText(clean);
+    return plain;
+}
+
 void RichEditBox::inputMethodEvent(QInputMethodEvent* e) {
     // Qt hands the composition as formatted ranges of the preedit text; the clause being
     // converted is the one the input method highlights (a background of its own). That
@@ -186,8 +198,8 @@ void TMeltL::Build() {
     layout->addWidget(RichEdit1, 1);
     layout->addWidget(StatusBar1);
 
-    connect(RichEdit1->document(), &QTextDocument::contentsChanged, this,
-            [this] { ++textVersion_; });
+    bytes_ = new DocumentBytes(RichEdit1->document(), this);
+    RichEdit1->Bytes = bytes_;
     connect(RichEdit1, &RichEditBox::statusNeeded, this, &TMeltL::UpdateStatus);
     connect(RichEdit1, &QTextEdit::textChanged, this, &TMeltL::UpdateStatus);
     connect(RichEdit1, &RichEditBox::menusNeeded, this, &TMeltL::UpdateMenus);
@@ -333,15 +345,6 @@ void TMeltL::UpdateStatus() {
         --LineCount;
     SetPanel(0, QStringLiteral("%1 / %2 ").arg(CaretLine + 1).arg(LineCount));
     SetPanel(1, GroupThousands(TextBytes()) + QStringLiteral(" Bytes"));
-}
-
-qsizetype TMeltL::TextBytes() {
-    if (measuredVersion_ != textVersion_ || measuredEncoding_ != encoding_) {
-        measuredBytes_ = ByteLength(RichEdit1->toPlainText(), encoding_);
-        measuredVersion_ = textVersion_;
-        measuredEncoding_ = encoding_;
-    }
-    return measuredBytes_;
 }
 
 void TMeltL::UpdateMenus() {

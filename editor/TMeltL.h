@@ -4,6 +4,7 @@
 // settings section named after its class. TMeltL shows archive members; TMeltM, the
 // same window under its own class name, is the main window's editor. The caller loads
 // the content; closing only hides the window.
+#include "editor/DocumentBytes.h"
 #include "editor/DocumentFiles.h"
 #include "editor/TextSearch.h"
 
@@ -16,6 +17,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QInputMethodEvent;
+class QMimeData;
 
 namespace core {
 struct SharedState;
@@ -44,6 +46,9 @@ protected:
     bool event(QEvent* e) override;
 
 public:
+    // Copies carry real characters only: escaped bytes and lone surrogates never leave.
+    QMimeData* createMimeDataFromSelection() const override;
+    const editor::DocumentBytes* Bytes = nullptr; // for the escapes' encoding
     // Keys of the window's menu that the box must not take for its own (Ctrl+C is the
     // window's Copy, which copies the whole text when nothing is selected).
     QList<QKeySequence> MenuKeys;
@@ -78,8 +83,9 @@ public:
     bool PlainTextMode() const { return plainText_; }
     void SetPlainTextMode(bool on) { plainText_ = on; }
     // The encoding the document came in; saving and the byte measure use it.
-    editor::TextEncoding Encoding() const { return encoding_; }
-    void SetEncoding(editor::TextEncoding e) { encoding_ = e; }
+    editor::TextEncoding Encoding() const { return bytes_->Encoding(); }
+    void SetEncoding(editor::TextEncoding e) { bytes_->SetEncoding(e); }
+    const editor::DocumentBytes& Bytes() const { return *bytes_; }
     bool Modified() const;
     void SetModified(bool on);
     QString Panel(int index) const;
@@ -150,14 +156,14 @@ private:
     void BuildMenus();
     void SetPanel(int index, const QString& text);
     bool WriteDocument(const QString& path, bool plain);
+    void LoadPlainBytes(QByteArray bytes);
     void Restore();
     void FinishLoading();
 
     core::SharedState& state_;
     QLabel* panels_[3] = {};
     bool plainText_ = false;
-    editor::TextEncoding encoding_ = editor::TextEncoding::Utf8;
-    editor::LineEnd lineEnd_ = editor::LineEnd::Lf; // of the file read; new texts: LF
+    editor::DocumentBytes* bytes_ = nullptr; // the file behind the text, its byte count
     bool destroyed_ = false;
 
     int CaretLine = 0;
@@ -167,12 +173,7 @@ private:
     QString savedDirectory_;
     QString loadWarning_;
     QColor textColor_ = Qt::black;
-    // The byte count of the text as last measured, for the version of the text and the
-    // encoding it was measured in (the status is refreshed on every key).
-    quint64 textVersion_ = 0, measuredVersion_ = ~quint64(0);
-    editor::TextEncoding measuredEncoding_ = editor::TextEncoding::Utf8;
-    qsizetype measuredBytes_ = 0;
-    qsizetype TextBytes();
+    qsizetype TextBytes() const { return bytes_->Bytes(); }
     int colorValue_ = 0; // as kept in the settings file: 0x00BBGGRR or a system colour
 };
 

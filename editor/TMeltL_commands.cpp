@@ -15,6 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <memory>
 
 namespace editor {
 
@@ -44,6 +48,37 @@ QString DirectoryPart(const QString& path) {
     return slash < 0 ? QString() : slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
+// The document as RTF may hold only real characters: a copy with escaped bytes and lone
+// surrogates replaced (the document itself when it has none).
+std::shared_ptr<const QTextDocument> RtfReadyDocument(QTextDocument* doc, TextEncoding e) {
+    std::shared_ptr<QTextDocument> copy;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QString text = b.text();
+        if (WithoutEscapes(text, e) == text)
+            continue;
+        if (!copy)
+            copy.reset(doc->clone());
+        const QTextBlock cb = copy->findBlockByNumber(b.blockNumber());
+        QTextCursor c(copy.get());
+        // Each character apart, from the end, so the positions before stay put.
+        for (qsizetype i = text.size() - 1; i >= 0; --i) {
+            const QString one = WithoutEscapes(QStringView(text).mid(i, 1), e);
+            const bool paired = text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate();
+            if (paired || one == text.mid(i, 1)) {
+                if (paired)
+                    --i;
+                continue;
+            }
+            c.setPosition(cb.position() + int(i));
+            c.setPosition(cb.position() + int(i) + 1, QTextCursor::KeepAnchor);
+            c.insertText(one);
+        }
+    }
+    if (copy)
+        return copy;
+    return std::shared_ptr<const QTextDocument>(doc, [](const QTextDocument*) {});
+}
+
 void ShowError(const QString& text) {
     ui::MessageDlg(text, ui::MsgDlgType::Error, ui::mbOK);
 }
@@ -57,11 +92,17 @@ using namespace editor;
 
 void TMeltL::ClearForLoading(const QString& status) {
     RichEdit1->clear();
+    bytes_->ResetNew(); // a new text is UTF-8 with LF, whatever came before
     SetModified(false);
     SetPanel(0, QString());
     SetPanel(1, status);
     SetPanel(2, QString());
     StatusBar1->repaint(); // seen while the caller loads
+}
+
+void TMeltL::LoadPlainBytes(QByteArray bytes) {
+    bytes_->LoadPlain(SplitPlainFile(std::move(bytes)),
+                      [this](const QString& text) { RichEdit1->setPlainText(text); });
 }
 
 bool TMeltL::LoadFromFile(const QString& path) {
@@ -75,7 +116,7 @@ bool TMeltL::LoadFromFile(const QString& path) {
     if (!plainText_ && bytes->startsWith("{\\rtf")) {
         QString error;
         const bool ok = ReadRtf(*bytes, RichEdit1->document(), &error);
-        encoding_ = TextEncoding::Cp932;
+        bytes_->ResetRich();
         SetModified(false);
         UpdateStatus();
         FinishLoading();
@@ -88,10 +129,7 @@ bool TMeltL::LoadFromFile(const QString& path) {
         loadWarning_ = error; // shown by the caller once the text is on screen
         return true;
     }
-    const PlainText text = DecodePlainText(*bytes);
-    RichEdit1->setPlainText(EditorText(text.text));
-    encoding_ = text.encoding;
-    lineEnd_ = text.lineEnd;
+    LoadPlainBytes(*bytes);
     SetModified(false);
     UpdateStatus();
     FinishLoading();
@@ -100,10 +138,9 @@ bool TMeltL::LoadFromFile(const QString& path) {
 
 void TMeltL::LoadFromBuffer(const QByteArray& bytes) {
     loadWarning_.clear();
-    const PlainText text = DecodePlainText(bytes);
-    RichEdit1->setPlainText(EditorText(text.text));
-    encoding_ = text.encoding;
-    lineEnd_ = text.lineEnd;
+    // A member's text is a zero-terminated buffer: it ends at the first NUL.
+    const qsizetype nul = bytes.indexOf('\0');
+    LoadPlainBytes(nul < 0 ? bytes : bytes.left(nul));
     SetModified(false);
     UpdateStatus();
     FinishLoading();
@@ -195,9 +232,9 @@ void TMeltL::FontsSetO1Click() {
 
 bool TMeltL::SearchEditText(const QString& find, const SearchOptions& options) {
     const QTextCursor c = RichEdit1->textCursor();
-    const std::optional<TextHit> hit =
-        editor::SearchEditText(RichEdit1->toPlainText(), c.selectionStart(),
-                               c.selectionEnd() - c.selectionStart(), find, options, encoding_);
+    const std::optional<TextHit> hit = SearchDocument(RichEdit1->document(), c.selectionStart(),
+                                                      c.selectionEnd() - c.selectionStart(), find,
+                                                      options, bytes_->SearchEncoding());
     if (!hit)
         return false;
     RichEdit1->setFocus();
@@ -212,8 +249,8 @@ void TMeltL::FindClick() {
     FindCount = 0;
     ContinueHint = true;
     const QTextCursor c = RichEdit1->textCursor();
-    if (c.hasSelection())
-        FindDialog1->SetFindText(c.selectedText());
+    if (c.hasSelection()) // line breaks as the search sees them
+        FindDialog1->SetFindText(c.selectedText().replace(QChar::ParagraphSeparator, u'\n'));
     FindDialog1->ShowAt(QCursor::pos() - QPoint(10, 10));
     FindDialog1->raise();
     FindDialog1->activateWindow(); // typing goes to the find text
@@ -267,13 +304,29 @@ void TMeltL::FindNext1Click() {
 
 bool TMeltL::WriteDocument(const QString& path, bool plain) {
     QByteArray bytes;
+    TextEncoding used = bytes_->Encoding();
     if (plain) {
-        TextEncoding used = encoding_;
-        // The file keeps its own line ends (the edit box knows only paragraphs).
-        bytes = EncodePlainText(FileText(RichEdit1->toPlainText(), lineEnd_), encoding_, &used);
-        encoding_ = used;
+        bool keepEscapes = true;
+        // Characters the encoding lacks send the text to UTF-8; bytes that were no
+        // character in the old encoding would then sit among UTF-8: never silently.
+        if (!bytes_->Fits() && bytes_->HasEscapes()) {
+            const QString name = EncodingName(bytes_->Encoding());
+            const ui::MsgResult r = ui::MessageDlg(
+                QStringLiteral(
+                    "この文書には %1 で書けない文字があるため、UTF-8 で保存します。"
+                    "\r\n\r\nただし、%1 として読めなかったバイトが含まれています。"
+                    "\r\n\r\nはい ： そのバイトをそのまま書き込む（文字コードが混ざります）"
+                    "\r\nいいえ ： そのバイトを「\uFFFD」に置き換える"
+                    "\r\nｷｬﾝｾﾙ ： 保存しない")
+                    .arg(name),
+                ui::MsgDlgType::Warning, ui::mbYes | ui::mbNo | ui::mbCancel);
+            if (r != ui::MsgResult::Yes && r != ui::MsgResult::No)
+                return false;
+            keepEscapes = r == ui::MsgResult::Yes;
+        }
+        bytes = bytes_->Encode(keepEscapes, &used);
     } else {
-        bytes = WriteRtf(RichEdit1->document());
+        bytes = WriteRtf(RtfReadyDocument(RichEdit1->document(), bytes_->Encoding()).get());
     }
     QString error;
     if (!SaveFileBytes(path, bytes, &error)) {
@@ -282,6 +335,8 @@ bool TMeltL::WriteDocument(const QString& path, bool plain) {
                       : error);
         return false;
     }
+    if (used != bytes_->Encoding())
+        bytes_->Adopt(used); // from now on measured and saved as written
     return true;
 }
 

@@ -1,24 +1,28 @@
 #pragma once
 // The editor's search and size measures, without widgets. Both work on the bytes the
-// text would be saved in (CP932 when every character fits and the document came in
-// CP932, else UTF-8), so the byte count shown is the size the file gets, and a find
-// text matches byte for byte as the user typed it.
+// text would be saved in (CP932 or EUC-JP when every character fits and the document
+// came in it, else UTF-8; an escaped byte as itself), so a find text matches byte for
+// byte as the user typed it.
 #include "editor/DocumentFiles.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 #include <optional>
 #include <vector>
+
+class QTextDocument;
 
 namespace editor {
 
 // A text as the bytes of its measuring encoding, with where each character starts.
 class ByteImage {
 public:
-    ByteImage(const QString& text, TextEncoding preferred);
+    // In encoding (a byte encoding); UTF-8 when a character does not fit.
+    ByteImage(QStringView text, TextEncoding encoding);
 
     const QByteArray& bytes() const { return bytes_; }
-    bool cp932() const { return cp932_; }
+    TextEncoding encoding() const { return encoding_; }
     // Byte offset of character position pos (0..text length).
     qsizetype byteOf(qsizetype pos) const { return posToByte_[size_t(pos)]; }
     // Character position of a byte offset, or -1 when it lies inside a character.
@@ -26,13 +30,16 @@ public:
 
 private:
     QByteArray bytes_;
-    bool cp932_ = false;
+    TextEncoding encoding_ = TextEncoding::Utf8;
     // One entry per UTF-16 unit plus the end; the low half of a surrogate pair gets an
     // offset inside its sequence, so it never counts as a boundary.
     std::vector<qsizetype> posToByte_;
     std::vector<bool> lowSurrogate_;
 };
 
+// The encoding a text read in preferred is searched and measured in: its own byte
+// encoding when every character fits, else UTF-8.
+TextEncoding SearchEncodingFor(QStringView text, TextEncoding preferred);
 // The byte length of a text in its measuring encoding.
 qsizetype ByteLength(const QString& text, TextEncoding preferred);
 
@@ -68,6 +75,13 @@ struct TextHit {
 std::optional<TextHit> SearchEditText(const QString& text, qsizetype selStart, qsizetype selLength,
                                       const QString& find, const SearchOptions& options,
                                       TextEncoding preferred);
+// The same search on an edit box's document, in encoding (SearchEncodingFor of its text).
+// Down, it reads the lines from the selection on, in a window that doubles until it holds
+// a hit or the end, so a hit near the caret costs what the lines up to it cost; up, the
+// lines from the top to the selection.
+std::optional<TextHit> SearchDocument(const QTextDocument* doc, qsizetype selStart,
+                                      qsizetype selLength, const QString& find,
+                                      const SearchOptions& options, TextEncoding encoding);
 
 // ---- template body -------------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include "platform/FsName.h"
 
 #include <QDir>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -102,12 +103,28 @@ std::optional<QByteArray> readWholeFile(const QString& path, qsizetype maxBytes)
         ::close(fd);
         return std::nullopt;
     }
+    // The buffer takes the file's size, not the limit: a 6-byte file must not reserve
+    // a gigabyte. One byte more tells a file that grew since fstat; it is read on to
+    // the limit in steps.
     QByteArray out;
-    // One byte more than allowed tells a file that grew since fstat.
-    bool ok = readUpTo(fd, &out, maxBytes + 1);
+    qsizetype want = std::min<qsizetype>(qsizetype(st.st_size) + 1, maxBytes + 1);
+    bool ok = readUpTo(fd, &out, want);
+    while (ok && out.size() == want && want <= maxBytes) {
+        QByteArray more;
+        const qsizetype step =
+            std::min<qsizetype>(std::max<qsizetype>(want, 4096), maxBytes + 1 - want);
+        ok = readUpTo(fd, &more, step);
+        if (more.isEmpty())
+            break;
+        out += more;
+        want += step;
+        if (more.size() < step)
+            break;
+    }
     ::close(fd);
     if (!ok || out.size() > maxBytes)
         return std::nullopt;
+    out.squeeze();
     return out;
 }
 

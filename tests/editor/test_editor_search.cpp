@@ -1,6 +1,7 @@
 // The editor's byte-wise search and size measures, without a window.
 #include "editor/TextSearch.h"
 
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 using editor::SearchEditText;
@@ -89,4 +90,39 @@ TEST(EditorSearch, ByteMeasures) {
     EXPECT_EQ(editor::ExtensionKey(QStringLiteral("/d.x/a.rtfx")), QStringLiteral(".RTF"));
     EXPECT_EQ(editor::ExtensionKey(QStringLiteral("/d.x/a")), QString());
     EXPECT_EQ(editor::ExtensionKey(QStringLiteral("/d/a.lzh")), QStringLiteral(".LZH"));
+}
+
+// The editor's document search reads a window of lines from the caret that doubles until
+// it decides; it must find what the search over the whole text finds, wherever the window
+// edges fall.
+TEST(EditorSearch, DocumentSearchAgreesWithTheWholeTextSearch) {
+    QString text;
+    for (int i = 0; i < 900; ++i)
+        text += QStringLiteral("line %1 日本 ab%2 xab\n")
+                    .arg(i)
+                    .arg(i % 7 == 0 ? QStringLiteral(" ab") : QString());
+    text += QStringLiteral("last ab");
+    QTextDocument doc;
+    doc.setPlainText(text);
+    ASSERT_EQ(doc.toPlainText(), text);
+    for (const TextEncoding enc : {TextEncoding::Cp932, TextEncoding::Utf8}) {
+        for (const QString& find :
+             {QStringLiteral("ab"), QStringLiteral("日本 ab"), QStringLiteral("xab\nline"),
+              QStringLiteral("last ab"), QStringLiteral("AB")}) {
+            for (int o = 0; o < 8; ++o) {
+                const SearchOptions opts = Opts(o & 1, o & 2, o & 4);
+                for (qsizetype from :
+                     {qsizetype(0), qsizetype(3), text.size() / 2, text.size() - 3, text.size()}) {
+                    const auto whole = SearchEditText(text, from, 0, find, opts, enc);
+                    const auto windowed = editor::SearchDocument(&doc, from, 0, find, opts, enc);
+                    ASSERT_EQ(bool(whole), bool(windowed))
+                        << find.toStdString() << " " << o << " " << from;
+                    if (whole) {
+                        EXPECT_EQ(whole->start, windowed->start) << find.toStdString() << " " << o;
+                        EXPECT_EQ(whole->length, windowed->length);
+                    }
+                }
+            }
+        }
+    }
 }

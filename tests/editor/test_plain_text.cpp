@@ -1,89 +1,313 @@
-#include "editor/DocumentFiles.h"
+// Plain texts of every kind, written here as literal bytes, opened in the editor window and
+// saved: unchanged they come back byte for byte; with one line typed into, only that line
+// changes.
+#include "EditorTestUtil.h"
+#include "editor/FindDialog.h"
+#include "editor/TextSearch.h"
 
-#include "platform/TextCodec.h"
-
-#include <QTextDocument>
-#include <gtest/gtest.h>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTest>
+#include <QTextBlock>
 
 using namespace editor;
 
 namespace {
 
-// What the editor does with a file it opens and saves unchanged: decode, into the edit
-// box's document, out again with the file's line ends and encoding.
-QByteArray openAndSave(const QByteArray& bytes, TextEncoding* used) {
-    const PlainText p = DecodePlainText(bytes);
-    QTextDocument doc;
-    doc.setPlainText(EditorText(p.text));
-    return EncodePlainText(FileText(doc.toPlainText(), p.lineEnd), p.encoding, used);
+struct Case {
+    const char* name;
+    QByteArray bytes;
+    TextEncoding encoding; // as detected
+    int editLine;          // the line typed into
+};
+
+QByteArray B(const char* s, qsizetype n) {
+    return QByteArray(s, n);
 }
+#define LIT(s) B(s, sizeof(s) - 1)
+
+const std::vector<Case>& Cases() {
+    static const std::vector<Case> cases = {
+        {"ascii", LIT("hello\nworld\n"), TextEncoding::Utf8, 1},
+        {"empty", LIT(""), TextEncoding::Utf8, 0},
+        {"no final break", LIT("one\ntwo"), TextEncoding::Utf8, 1},
+        {"cp932 crlf", LIT("\x93\xfa\x96\x7b\x8c\xea\r\n\x82\xa0\x82\xa2\r\n"), TextEncoding::Cp932,
+         1},
+        {"utf-8 bom crlf",
+         LIT("\xEF\xBB\xBF"
+             "abc\r\n\xE3\x81\x82\r\n"),
+         TextEncoding::Utf8Bom, 0},
+        {"utf-16le bom",
+         LIT("\xFF\xFE"
+             "a\0b\0\r\0\n\0"
+             "\x42\x30\n\0"),
+         TextEncoding::Utf16Le, 1},
+        {"utf-16be bom", LIT("\xFE\xFF\0a\0\n\x30\x42"), TextEncoding::Utf16Be, 1},
+        {"euc-jp", LIT("\xC6\xFC\xCB\xDC\xB8\xEC\n\xA4\xA2\xA4\xA4\n"), TextEncoding::EucJp, 0},
+        {"latin-1", LIT("caf\xE9\nna\xEFve\n"), TextEncoding::Cp932, 0},
+        {"utf-8 cut at the end", LIT("\xE3\x81\x82\xE3\x81\x84\n\xE3\x81"), TextEncoding::Utf8, 1},
+        {"utf-8 stray byte",
+         LIT("\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88\xFF\n\xE3\x81\x8A\n"),
+         TextEncoding::Utf8, 0},
+        {"nul bytes", LIT("ab\0cd\nef\0\n"), TextEncoding::Utf8, 0},
+        {"cp932 nec row 13 and its jis twin", LIT("\x87\x90\x81\xE0\r\nx\r\n"), TextEncoding::Cp932,
+         1},
+        {"cp932 nec-selected and ibm", LIT("\xED\x40\xFA\x5C\r\nx"), TextEncoding::Cp932, 1},
+        {"cp932 nec-selected ibm and ibm", LIT("\xEE\xEF\xFA\x40\nx\n"), TextEncoding::Cp932, 1},
+        {"cp932 bytes of no character", LIT("\x82\xa0\x80\xA0\xFD\xFE\xFF\r\n\x82\xa2"),
+         TextEncoding::Cp932, 0},
+        {"no-break space",
+         LIT("a\xC2\xA0"
+             "b\n"),
+         TextEncoding::Utf8, 0},
+        {"line separator",
+         LIT("a\xE2\x80\xA8"
+             "b\nc"),
+         TextEncoding::Utf8, 0},
+        {"mixed line ends", LIT("a\r\nb\nc\rd"), TextEncoding::Utf8, 2},
+        {"reserved characters", LIT("x\xE2\x80\xA9y\xEF\xB7\x90\xEF\xB7\x91\xEF\xBF\xBC\n"),
+         TextEncoding::Utf8, 0},
+        {"cr only", LIT("a\rb\r"), TextEncoding::Utf8, 1},
+        {"utf-16le lone surrogate and odd byte",
+         LIT("\xFF\xFE"
+             "a\0\x00\xD8"
+             "b\0\n\0z"),
+         TextEncoding::Utf16Le, 0},
+        {"cp932 half-width katakana", LIT("\xB1\xB2\xB3\r\n"), TextEncoding::Cp932, 0},
+        {"utf-8 bom with a stray byte",
+         LIT("\xEF\xBB\xBF"
+             "a\xFF"
+             "b"),
+         TextEncoding::Utf8Bom, 0},
+        {"cp932 cut lead byte", LIT("\x82\xa0\x82"), TextEncoding::Cp932, 0},
+    };
+    return cases;
+}
+
+// Where line k's bytes start (after the BOM, after k line ends).
+qsizetype LineStart(const QByteArray& bytes, int k, bool utf16) {
+    const int unit = utf16 ? 2 : 1;
+    qsizetype i = bytes.startsWith("\xEF\xBB\xBF") ? 3 : utf16 ? 2 : 0;
+    auto at = [&](qsizetype p) { return utf16 ? (bytes[p] ? bytes[p] : bytes[p + 1]) : bytes[p]; };
+    for (int line = 0; line < k; ++line) {
+        while (at(i) != '\n' && at(i) != '\r')
+            i += unit;
+        if (at(i) == '\r' && i + unit < bytes.size() && at(i + unit) == '\n')
+            i += unit;
+        i += unit;
+    }
+    return i;
+}
+
+class PlainTextFixture : public EditorFixture {
+protected:
+    QByteArray openAndSave(const QByteArray& bytes, const std::function<void()>& edit = {}) {
+        const QString in = dir.filePath(QStringLiteral("in.txt"));
+        const QString out = dir.filePath(QStringLiteral("out.txt"));
+        write(in, bytes);
+        QFile::remove(out);
+        window->ClearForLoading(QString());
+        window->SetPlainTextMode(true);
+        EXPECT_TRUE(window->LoadFromFile(in));
+        if (edit)
+            edit();
+        saveAnswer = FileDialogAnswer{out, 1};
+        window->SaveClick();
+        return read(out);
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    static QByteArray read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void typeAtLineStart(int line, const QString& keys) {
+        QTextCursor c(window->RichEdit1->document()->findBlockByNumber(line));
+        window->RichEdit1->setTextCursor(c);
+        type(keys);
+    }
+    // Key presses carrying each character, as the keyboard (or the input method's
+    // commit) gives them; QTest's key clicks know ASCII only.
+    void type(const QString& keys) {
+        for (const QChar ch : keys) {
+            QKeyEvent press(QEvent::KeyPress,
+                            ch.unicode() < 0x80 ? QChar(ch).toUpper().unicode() : 0, Qt::NoModifier,
+                            QString(ch));
+            QApplication::sendEvent(window->RichEdit1, &press);
+            QKeyEvent release(QEvent::KeyRelease, press.key(), Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(window->RichEdit1, &release);
+        }
+    }
+};
 
 } // namespace
 
-TEST(PlainText, ShiftJisWithCrLfAndNoFinalBreakSavesBackByteIdentical) {
-    const QString text = QStringLiteral("吾輩は猫である。\r\n半角ｶﾅ、～＼①\r\n\r\n最後の行");
-    bool ok = false;
-    const QByteArray sjis = platform::encodeCp932(text, &ok);
-    ASSERT_TRUE(ok);
-    const PlainText p = DecodePlainText(sjis);
-    EXPECT_EQ(p.encoding, TextEncoding::Cp932);
-    EXPECT_EQ(p.text, text);
-    EXPECT_EQ(p.lineEnd, LineEnd::CrLf);
-    EXPECT_FALSE(p.finalBreak);
-    EXPECT_FALSE(p.cutAtNul);
-    TextEncoding used = TextEncoding::Utf8;
-    EXPECT_EQ(EncodePlainText(p.text, p.encoding, &used), sjis);
-    EXPECT_EQ(used, TextEncoding::Cp932);
-    EXPECT_EQ(openAndSave(sjis, &used), sjis);
-    EXPECT_EQ(used, TextEncoding::Cp932);
+TEST_F(PlainTextFixture, EveryKindOfTextSavesBackByteForByteAndEditsStayInTheirLine) {
+    ASSERT_GE(Cases().size(), 20u);
+    for (const Case& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        const bool utf16 =
+            c.encoding == TextEncoding::Utf16Le || c.encoding == TextEncoding::Utf16Be;
+        EXPECT_EQ(DetectEncoding(c.bytes), c.encoding);
 
-    // With a final break, LF only, and CR only, each comes back as it was.
-    for (const QByteArray& bytes :
-         {sjis + "\r\n", QByteArray("\x82\xa0\n\x82\xa2\n"), QByteArray("a\rb\r"),
-          QByteArray("\xEF\xBB\xBFutf-8 \xE3\x81\x82\r\n")}) {
-        EXPECT_EQ(openAndSave(bytes, &used), bytes) << bytes.toHex().toStdString();
+        EXPECT_EQ(openAndSave(c.bytes).toHex(' '), c.bytes.toHex(' '));
+        EXPECT_FALSE(window->Modified());
+        // Panel 1: the text's bytes, line ends as they are, without the BOM.
+        const qsizetype bom = c.bytes.startsWith("\xEF\xBB\xBF") ? 3 : utf16 ? 2 : 0;
+        EXPECT_EQ(window->Panel(1),
+                  GroupThousands(c.bytes.size() - bom) + QStringLiteral(" Bytes"));
+
+        // "Z" typed at the start of one line: that line gets the byte(s) of "Z", every
+        // other byte stays.
+        QByteArray expected = c.bytes;
+        const QByteArray z = c.encoding == TextEncoding::Utf16Le   ? B("Z\0", 2)
+                             : c.encoding == TextEncoding::Utf16Be ? B("\0Z", 2)
+                                                                   : QByteArray("Z");
+        expected.insert(LineStart(c.bytes, c.editLine, utf16), z);
+        EXPECT_EQ(openAndSave(c.bytes, [&] { typeAtLineStart(c.editLine, QStringLiteral("Z")); })
+                      .toHex(' '),
+                  expected.toHex(' '));
+        EXPECT_EQ(window->Panel(1),
+                  GroupThousands(expected.size() - bom) + QStringLiteral(" Bytes"));
+
+        // Typed and taken back: the line is what its bytes read as again, so it keeps them.
+        EXPECT_EQ(openAndSave(c.bytes,
+                              [&] {
+                                  typeAtLineStart(c.editLine, QStringLiteral("Q"));
+                                  QTest::keyClick(window->RichEdit1, Qt::Key_Backspace);
+                              })
+                      .toHex(' '),
+                  c.bytes.toHex(' '));
     }
 }
 
-TEST(PlainText, EncodingsAreDetectedAndTheBomKept) {
-    EXPECT_EQ(DecodePlainText("\xE3\x81\x82").encoding, TextEncoding::Utf8);
-    EXPECT_EQ(DecodePlainText("\xE3\x81\x82").text, QStringLiteral("あ"));
-    const PlainText bom = DecodePlainText("\xEF\xBB\xBF\xE3\x81\x82");
-    EXPECT_EQ(bom.encoding, TextEncoding::Utf8Bom);
-    EXPECT_EQ(bom.text, QStringLiteral("あ"));
-    TextEncoding used;
-    EXPECT_EQ(EncodePlainText(bom.text, bom.encoding, &used), "\xEF\xBB\xBF\xE3\x81\x82");
-    EXPECT_EQ(used, TextEncoding::Utf8Bom);
-    // Broken UTF-8 is CP932.
-    EXPECT_EQ(DecodePlainText("\x82\xa0\xE3\x81").encoding, TextEncoding::Cp932);
+// Lines moved down by a new line above them, or joined and split again, keep their bytes
+// (CP932's duplicate codes are where a new encoding would show).
+TEST_F(PlainTextFixture, LinesKeepTheirBytesWhenLinesAroundThemChange) {
+    const QByteArray sjis = LIT("\x87\x90\r\n\xED\x40\r\n\xEE\xEF");
+    EXPECT_EQ(openAndSave(sjis,
+                          [&] {
+                              typeAtLineStart(1, QString());
+                              QTest::keyClick(window->RichEdit1, Qt::Key_Return);
+                          }),
+              LIT("\x87\x90\r\n\r\n\xED\x40\r\n\xEE\xEF"));
+    EXPECT_EQ(openAndSave(sjis,
+                          [&] {
+                              typeAtLineStart(1, QString());
+                              QTest::keyClick(window->RichEdit1, Qt::Key_Backspace);
+                              QTest::keyClick(window->RichEdit1, Qt::Key_Return);
+                          }),
+              sjis);
+    // A new character CP932 lacks: the document goes to UTF-8 as a whole.
+    EXPECT_EQ(openAndSave(sjis, [&] { typeAtLineStart(0, QStringLiteral("한")); }),
+              QStringLiteral("한≒\r\n纊\r\nⅰ").toUtf8());
+    EXPECT_EQ(window->Encoding(), TextEncoding::Utf8);
 }
 
-TEST(PlainText, CharactersOutsideCp932AreNeverSavedLossily) {
-    // Read as CP932, then edited with characters CP932 has no place for: UTF-8.
-    const PlainText p = DecodePlainText("\x82\xa0\r\n");
-    ASSERT_EQ(p.encoding, TextEncoding::Cp932);
-    TextEncoding used = TextEncoding::Cp932;
-    const QString edited = p.text + QStringLiteral("😀 한국어 €");
-    const QByteArray out = EncodePlainText(edited, p.encoding, &used);
-    EXPECT_EQ(used, TextEncoding::Utf8);
-    EXPECT_EQ(QString::fromUtf8(out), edited);
-    // A UTF-8 file with such characters stays UTF-8, whatever is asked.
-    const QByteArray utf8 = QStringLiteral("Ω 😀 한\n").toUtf8();
-    EXPECT_EQ(openAndSave(utf8, &used), utf8);
-    EXPECT_EQ(used, TextEncoding::Utf8);
+TEST_F(PlainTextFixture, UndecodableBytesAndNewCharactersAskBeforeMixingEncodings) {
+    const QByteArray bytes = LIT("\x82\xa0\xFF\r\nx");
+    struct Answer {
+        ui::MsgResult answer;
+        QByteArray written;
+    };
+    for (const Answer& a :
+         {Answer{ui::MsgResult::Yes, LIT("\xE3\x81\x82\xFF\r\n\xED\x95\x9Cx")},
+          Answer{ui::MsgResult::No, LIT("\xE3\x81\x82\xEF\xBF\xBD\r\n\xED\x95\x9Cx")},
+          Answer{ui::MsgResult::Cancel, LIT("<missing>")}}) {
+        responder.clear();
+        responder.answer(a.answer);
+        const QByteArray out =
+            openAndSave(bytes, [&] { typeAtLineStart(1, QStringLiteral("한")); });
+        EXPECT_EQ(out.toHex(' '), a.written.toHex(' '));
+        ASSERT_FALSE(responder.calls().isEmpty());
+        EXPECT_EQ(
+            responder.calls()[0].text,
+            QStringLiteral("この文書には CP932 で書けない文字があるため、UTF-8 で保存します。"
+                           "\r\n\r\nただし、CP932 として読めなかったバイトが含まれています。"
+                           "\r\n\r\nはい ： そのバイトをそのまま書き込む（文字コードが混ざります）"
+                           "\r\nいいえ ： そのバイトを「\uFFFD」に置き換える"
+                           "\r\nｷｬﾝｾﾙ ： 保存しない"));
+        EXPECT_EQ(responder.calls()[0].type, ui::MsgDlgType::Warning);
+        EXPECT_EQ(window->Modified(), a.answer == ui::MsgResult::Cancel);
+    }
 }
 
-TEST(PlainText, NulEndsTheText) {
-    const PlainText p = DecodePlainText(QByteArray("ab\r\ncd\0ef\xff", 9));
-    EXPECT_EQ(p.text, QStringLiteral("ab\r\ncd"));
-    EXPECT_TRUE(p.cutAtNul);
-    EXPECT_EQ(p.encoding, TextEncoding::Utf8); // the bytes after the NUL do not count
-    EXPECT_EQ(DecodePlainText(QByteArray("\0x", 2)).text, QString());
+TEST_F(PlainTextFixture, NewDocumentsAreUtf8WithLfAndRichTextCountsCrLf) {
+    openAndSave(LIT("\x82\xa0\r\n\x82\xa2"));
+    ASSERT_EQ(window->Encoding(), TextEncoding::Cp932);
+    window->ClearForLoading(QString());
+    EXPECT_EQ(window->Encoding(), TextEncoding::Utf8);
+    type(QStringLiteral("あ"));
+    QTest::keyClick(window->RichEdit1, Qt::Key_Return);
+    type(QStringLiteral("い"));
+    window->UpdateStatus();
+    EXPECT_EQ(window->Panel(1), QStringLiteral("7 Bytes"));
+    const QString out = dir.filePath(QStringLiteral("new.txt"));
+    saveAnswer = FileDialogAnswer{out, 1};
+    window->SaveClick();
+    EXPECT_EQ(read(out), QByteArray("\xE3\x81\x82\n\xE3\x81\x84"));
+
+    // RTF: counted as its text in CP932 with each break as CR LF (\line too).
+    write(dir.filePath(QStringLiteral("d.rtf")),
+          "{\\rtf1\\ansi\\ansicpg932 ab\\par c\\line d\\par}");
+    window->ClearForLoading(QString());
+    window->SetPlainTextMode(false);
+    ASSERT_TRUE(window->LoadFromFile(dir.filePath(QStringLiteral("d.rtf"))));
+    EXPECT_EQ(window->Panel(1), QStringLiteral("8 Bytes")); // ab CRLF c CRLF d
 }
 
-TEST(PlainText, LineEndsBetweenFileAndEditBox) {
-    EXPECT_EQ(EditorText(QStringLiteral("a\r\nb\rc\nd\r\n")), QStringLiteral("a\nb\nc\nd\n"));
-    EXPECT_EQ(FileText(QStringLiteral("a\nb\u2029c\u2028d"), LineEnd::CrLf),
-              QStringLiteral("a\r\nb\r\nc\r\nd"));
-    EXPECT_EQ(FileText(QStringLiteral("a\n"), LineEnd::Cr), QStringLiteral("a\r"));
+// The archive member view: a zero-terminated buffer, its text ends at the first NUL.
+TEST_F(PlainTextFixture, MemberTextEndsAtTheFirstNul) {
+    window->LoadFromBuffer(LIT("ab\r\ncd\0ef"));
+    EXPECT_EQ(window->RichEdit1->toPlainText(), QStringLiteral("ab\ncd"));
+    EXPECT_EQ(window->Panel(1), QStringLiteral("6 Bytes"));
+}
+
+TEST_F(PlainTextFixture, EscapesCountAsBytesInFindAndNeverReachTheClipboard) {
+    openAndSave(LIT("\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88 x\xFFy\r\nline two\r\n"));
+    ASSERT_EQ(window->Encoding(), TextEncoding::Utf8);
+    // The selection of the stray byte and "y" as find text finds its own bytes.
+    QTextCursor c(window->RichEdit1->document());
+    c.setPosition(6);
+    c.setPosition(8, QTextCursor::KeepAnchor);
+    window->RichEdit1->setTextCursor(c);
+    window->FindClick();
+    EXPECT_EQ(window->FindDialog1->FindText(), QString(QChar(0xDCFF)) + u'y');
+    window->TopClick();
+    window->FindNext1Click();
+    EXPECT_EQ(selStart(), 6);
+    EXPECT_EQ(selLength(), 2);
+
+    // A selection over two lines finds itself: real line breaks in the find text.
+    select(6, 5);
+    window->FindClick();
+    EXPECT_EQ(window->FindDialog1->FindText(), QString(QChar(0xDCFF)) + QStringLiteral("y\nli"));
+    window->TopClick();
+    window->FindNext1Click();
+    EXPECT_EQ(selStart(), 6);
+    EXPECT_EQ(selLength(), 5);
+    // Panel 1 counts the stray byte as one byte.
+    EXPECT_EQ(window->Panel(1), QStringLiteral("28 Bytes"));
+
+    select(4, 3);
+    std::unique_ptr<QMimeData> mime(window->RichEdit1->createMimeDataFromSelection());
+    EXPECT_EQ(mime->text(), QStringLiteral(" x\uFFFD"));
+}
+
+// Lone surrogates (from RTF \uN) are measured as they are written (U+FFFD in UTF-8), so the
+// hits after them are where they are.
+TEST(EditorSearchBytes, LoneSurrogatesAndEscapesMeasureAsWritten) {
+    const QString lone = QString(QChar(0xD800)) + QStringLiteral("ab ab");
+    EXPECT_EQ(ByteLength(lone, TextEncoding::Utf8), 3 + 5);
+    const auto hit =
+        SearchEditText(lone, 2, 0, QStringLiteral("ab"), SearchOptions(), TextEncoding::Utf8);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->start, 4);
+    const QString escaped = QString(QChar(0xDC82)) + QStringLiteral("ab");
+    EXPECT_EQ(ByteLength(escaped, TextEncoding::Cp932), 3);
+    EXPECT_EQ(ByteLength(escaped, TextEncoding::Utf8), 3);
 }

@@ -1,6 +1,7 @@
 #include "platform/AppPaths.h"
 #include "platform/DirEnum.h"
 #include "platform/DirReader.h"
+#include "platform/FileProbe.h"
 #include "platform/FsName.h"
 #include "platform/TextCodec.h"
 
@@ -137,4 +138,23 @@ TEST(AppPaths, ExtensionIsReplacedOrAdded) {
     EXPECT_EQ(pathWithExtension("/opt/z/zelmo32", ".INI"), "/opt/z/zelmo32.INI");
     EXPECT_EQ(pathWithExtension("/opt/z.d/zelmo32.exe", ".hlp"), "/opt/z.d/zelmo32.hlp");
     EXPECT_EQ(pathWithExtension("/opt/z.d/.hidden", ".INI"), "/opt/z.d/.hidden.INI");
+}
+
+// A read takes memory for the file's size, not for the limit asked (the editor asks up
+// to 999 999 999 bytes for every file); a file that grows past its stat size is still
+// read whole, up to the limit.
+TEST(FileProbe, ReadWholeFileAllocatesTheFileSizeNotTheLimit) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("six");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("abcdef");
+    }
+    const std::optional<QByteArray> bytes = readWholeFile(path, 999999999);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(*bytes, QByteArray("abcdef"));
+    EXPECT_LT(bytes->capacity(), 4096);
+    EXPECT_FALSE(readWholeFile(path, 5)); // larger than the limit
+    EXPECT_EQ(readWholeFile(path, 6).value_or("?"), QByteArray("abcdef"));
 }

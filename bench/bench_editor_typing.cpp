@@ -1,0 +1,190 @@
+// Typing and F3 in the real editor window (TMeltM, shown on the offscreen platform) on
+// Shift-JIS texts of ordinary lines, 20 kB, 1 MB and 20 MB: a keystroke in the middle of the
+// text (key press and release through the window's own handlers, status bar included),
+// F3 to a hit about 1 kB below the caret, and a find over the whole text for a word that
+// only its last line holds (the hit selected and shown, as the window does), next to memmem
+// over the file's bytes (the floor). Keystrokes are also timed in a bare QTextEdit holding
+// the same text: Qt's own cost per key, which grows with the document. Medians.
+// Usage: bench_editor_typing
+#include "core/SharedState.h"
+#include "editor/FindDialog.h"
+#include "editor/TMeltL.h"
+#include "platform/AppPaths.h"
+#include "platform/TextCodec.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double timeMs(const std::function<void()>& work) {
+    QElapsedTimer t;
+    t.start();
+    work();
+    return t.nsecsElapsed() / 1e6;
+}
+
+// Lines of about 50 bytes; every 20th line holds the marker F3 looks for.
+QByteArray makeText(qsizetype size, const QString& marker, const QString& last) {
+    QString text;
+    for (int i = 0; text.size() * 1.5 < size; ++i) {
+        text += QStringLiteral("吾輩は猫である。名前はまだ無い。 line %1").arg(i);
+        if (i % 20 == 10)
+            text += marker;
+        text += QStringLiteral("\r\n");
+    }
+    QByteArray bytes = platform::encodeCp932(text);
+    bytes.truncate(bytes.lastIndexOf("\r\n", size - 64) + 2);
+    return bytes + platform::encodeCp932(last);
+}
+
+struct Figures {
+    double key, keyFloor, f3, find, floor;
+    bool found;
+};
+
+// The same keystrokes in a bare QTextEdit holding the same text: what Qt's own edit box
+// costs per key, the floor under the editor's.
+double keyFloor(const QString& text) {
+    QTextEdit box;
+    box.setLineWrapMode(QTextEdit::NoWrap);
+    box.setPlainText(text);
+    box.resize(494, 212);
+    box.show();
+    QTextCursor c(box.document()->findBlockByNumber(box.document()->blockCount() / 2));
+    box.setTextCursor(c);
+    std::vector<double> keys;
+    for (int i = 0; i < 60; ++i) {
+        const bool type = i % 2 == 0;
+        const int key = type ? Qt::Key_A : Qt::Key_Backspace;
+        const QString t = type ? QStringLiteral("a") : QString(QChar(8));
+        keys.push_back(timeMs([&] {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, t);
+            QApplication::sendEvent(&box, &press);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, t);
+            QApplication::sendEvent(&box, &release);
+        }));
+    }
+    return median(keys);
+}
+
+Figures measure(TMeltM& editor, const QString& path, const QByteArray& bytes, const QString& marker,
+                const QString& last) {
+    editor.ClearForLoading(QString());
+    editor.SetPlainTextMode(true);
+    editor.LoadFromFile(path);
+    QTextDocument* doc = editor.RichEdit1->document();
+    auto caretTo = [&](int block) {
+        QTextCursor c(doc->findBlockByNumber(block));
+        editor.RichEdit1->setTextCursor(c);
+    };
+    const int middle = doc->blockCount() / 2;
+
+    // Keystrokes: "a" typed and taken back, alternately, at the middle line's start.
+    caretTo(middle);
+    std::vector<double> keys;
+    for (int i = 0; i < 60; ++i) {
+        const bool type = i % 2 == 0;
+        const int key = type ? Qt::Key_A : Qt::Key_Backspace;
+        const QString text = type ? QStringLiteral("a") : QString(QChar(8));
+        keys.push_back(timeMs([&] {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+            QApplication::sendEvent(editor.RichEdit1, &press);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+            QApplication::sendEvent(editor.RichEdit1, &release);
+        }));
+    }
+
+    // F3 from the middle: each hit lies about 1 kB below the one before.
+    caretTo(middle);
+    editor.FindDialog1->SetFindText(marker);
+    std::vector<double> f3;
+    for (int i = 0; i < 30; ++i) {
+        if (i % 2 == 1) // with typing in between, as a user does
+            editor.RichEdit1->textCursor().insertText(QStringLiteral("b"));
+        f3.push_back(timeMs([&] { editor.FindNext1Click(); }));
+    }
+
+    // The whole text: from the top to the last line's word.
+    std::vector<double> finds, floors;
+    bool found = false;
+    const QByteArray needle = platform::encodeCp932(last);
+    for (int i = 0; i < 5; ++i) {
+        editor.TopClick();
+        editor.FindDialog1->SetFindText(last);
+        finds.push_back(timeMs([&] { found = editor.SearchEditText(last, {}); }));
+        const void* hit = nullptr;
+        floors.push_back(timeMs([&] {
+            hit = memmem(bytes.constData(), size_t(bytes.size()), needle.constData(),
+                         size_t(needle.size()));
+        }));
+        found = found && hit;
+    }
+    found = found && editor.RichEdit1->textCursor().selectionStart() ==
+                         doc->characterCount() - 1 - last.size();
+    const double floorKey = keyFloor(doc->toPlainText());
+    return {median(keys), floorKey, median(f3), median(finds), median(floors), found};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    platform::setSettingsFilePathOverride(dir.filePath(QStringLiteral("zelmo32.INI")));
+    core::SharedState state;
+    TMeltM editor(state);
+    editor.show();
+
+    const QString marker = QStringLiteral("目印");
+    const QString last = QStringLiteral("最後の単語XYZ");
+    struct Size {
+        const char* name;
+        qsizetype bytes;
+    };
+    std::vector<Figures> figures;
+    std::printf("%-8s %12s %14s %12s %14s %12s %10s\n", "text", "keystroke", "bare QTextEdit",
+                "F3 (1 kB)", "find to end", "memmem", "find/floor");
+    for (const Size s :
+         {Size{"20 kB", 20 * 1024}, Size{"1 MB", 1024 * 1024}, Size{"20 MB", 20 * 1024 * 1024}}) {
+        const QByteArray bytes = makeText(s.bytes, marker, last);
+        const QString path = dir.filePath(QStringLiteral("text.txt"));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(bytes);
+        f.close();
+        const Figures r = measure(editor, path, bytes, marker, last);
+        figures.push_back(r);
+        std::printf("%-8s %9.3f ms %11.3f ms %9.3f ms %11.1f ms %9.2f ms %9.0f x %s\n", s.name,
+                    r.key, r.keyFloor, r.f3, r.find, r.floor, r.find / r.floor,
+                    r.found ? "" : "NOT FOUND");
+    }
+    const double f3Ratio = figures[2].f3 / figures[0].f3;
+    // Typing is held against the bare edit box: the editor's own share must not grow.
+    const double ownShare = (figures[2].key - figures[2].keyFloor) / figures[2].keyFloor;
+    std::printf("\n20 MB / 20 kB: F3 %.2f x; the editor's keystroke over the bare box at 20 MB: "
+                "%+.0f %%\n",
+                f3Ratio, ownShare * 100);
+    const bool ok =
+        figures[2].f3 < 50 && ownShare < 0.5 &&
+        std::all_of(figures.begin(), figures.end(), [](const Figures& f) { return f.found; });
+    std::printf("%s\n", ok ? "all targets met" : "TARGET MISSED");
+    editor.SetModified(false);
+    return ok ? 0 : 1;
+}
