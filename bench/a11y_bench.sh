@@ -21,8 +21,8 @@ trap '[ -n "$reader" ] && kill "$reader"; [ -n "$bus" ] && kill "$bus"; rm -rf "
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 bus=$!
 for _ in $(seq 50); do
-  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
-    >/dev/null 2>&1 && break
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null | grep -q true && break
   sleep 0.2
 done
 py=/usr/bin/python3 # Debian's, with the GObject bindings

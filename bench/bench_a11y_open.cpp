@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
     settle(1500); // the reader meets the new window
     std::printf("accessible %d\n", QAccessible::isActive() ? 1 : 0);
     for (int i = 0; i < opens; ++i) {
-        std::printf("open %.1f %d\n", openFolder(form, flatQ), form.Files().ListBox1->Count());
+        const double ms = openFolder(form, flatQ);
+        std::printf("open %.1f %d\n", ms, form.Files().ListBox1->Count());
         std::fflush(stdout);
         form.Files().ListBox1->SetItemIndex(0); // a reader hears the first file
         settle(300);
