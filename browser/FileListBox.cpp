@@ -1,5 +1,6 @@
 #include "browser/FileListBox.h"
 
+#include "browser/FileListAccessible.h"
 #include "browser/SearchProgressWindow.h"
 #include "platform/FsName.h"
 
@@ -25,6 +26,7 @@ TFileListBoxS::TFileListBoxS(QWidget* parent)
     setHorizontalScrollMode(ScrollPerItem);
     setAutoScroll(false);
     resize(150, 300);
+    InstallBrowserAccessibility();
 }
 
 TFileListBoxS::~TFileListBoxS() {

@@ -8,6 +8,7 @@
 #include "core/SharedState.h"
 #include "launcher/PageNames.h"
 #include "launcher/SelectionSource.h"
+#include "launcher/SlotAccessible.h"
 #include "launcher/SlotControls.h"
 #include "launcher/TTabsetF.h"
 #include "ui/AlignLayout.h"
@@ -43,6 +44,7 @@ QStringList LauncherStrip::NotebookPageCaptions() {
 LauncherStrip::LauncherStrip(core::SharedState& state, QWidget* window, ui::AlignLayout* layout,
                              QMenu* contextMenu)
     : QObject(window), state_(state) {
+    InstallSlotAccessibility(this);
     const int width = window->width();
     Notebook1 = new QStackedWidget(window);
     Notebook1->setObjectName(QStringLiteral("Notebook1"));

@@ -4,6 +4,7 @@
 // and registration submenus. It registers files on slots and starts them; what the file
 // browser has selected it learns through a SelectionSource.
 #include "launcher/EntryTable.h"
+#include "launcher/LaunchRules.h"
 
 #include <QCursor>
 #include <QImage>
@@ -113,6 +114,8 @@ public:
     // A file double-clicked in a file list: shown on the current page's last slot (in
     // memory only) and started.
     void ShowLastLaunched(const QString& path);
+    // What a click on slot k of the current page would start now (nothing is started).
+    ShellRequest PlannedSlotClick(int slot) const;
 
 signals:
     void pageChanged(int page); // the notebook shows another page

@@ -96,6 +96,15 @@ void LauncherStrip::BP3SPiClick(QObject* sender) {
                    cursor + QPoint(10, 10));
 }
 
+ShellRequest LauncherStrip::PlannedSlotClick(int slot) const {
+    const int page = PageIndex();
+    if (!EntryTable::IsValid(page, slot))
+        return {};
+    const QString entry = Entries.at(page, slot);
+    const bool entryIsFile = !entry.isEmpty() && !state_.ViewerOpen && platform::pathIsFile(entry);
+    return DecideSlotClick(entry, state_.ViewerOpen, Selection, entryIsFile).request;
+}
+
 void LauncherStrip::BP3SPiMouseDown(QObject* /*sender*/, Qt::MouseButton button, QPoint /*pos*/) {
     // Enabled images take the release of this press, even with the viewer closed.
     if (button == Qt::RightButton)

@@ -2,6 +2,7 @@
 
 #include "ui/Hints.h"
 
+#include <QAccessible>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -23,6 +24,23 @@ bool ShowHint(QWidget* w, QEvent* e, const QString& hint) {
     QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), ui::PlainHintText(hint), w,
                        QRect(), w->toolTipDuration());
     return true;
+}
+
+// The hint changes with the entry: the slot's name and description change with it, on
+// the image and on the button beneath.
+void AnnounceSlotChange(SlotImage* image) {
+    QList<QObject*> controls{image};
+    if (QWidget* panel = image->parentWidget()) {
+        for (QObject* o : panel->children())
+            if (auto* b = qobject_cast<SlotButton*>(o); b && b->tag() == image->tag())
+                controls.append(b);
+    }
+    for (QObject* o : controls) {
+        QAccessibleEvent named(o, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&named);
+        QAccessibleEvent described(o, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&described);
+    }
 }
 
 } // namespace
@@ -89,6 +107,8 @@ void SlotImage::deliverMouseUp(Qt::MouseButton button, QPoint pos) {
 }
 
 bool SlotImage::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTipChange && QAccessible::isActive())
+        AnnounceSlotChange(this);
     if (e->type() == QEvent::ToolTip && ShowHint(this, e, toolTip()))
         return true;
     return QWidget::event(e);

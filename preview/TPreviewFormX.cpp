@@ -5,6 +5,7 @@
 #include "core/BusyCursor.h"
 #include "pictures/PictureService.h"
 #include "platform/Shell.h"
+#include "preview/PreviewAccessible.h"
 #include "preview/PreviewHost.h"
 #include "preview/PreviewRules.h"
 #include "ui/HelpWindow.h"
@@ -33,6 +34,7 @@ TPreviewFormX::TPreviewFormX(PreviewHost& host, QWidget* parent)
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     setFocusPolicy(Qt::StrongFocus); // the window sees the keys before its controls
     ui::SetHelpContext(this, kHelpContext);
+    InstallPreviewAccessibility(this);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

@@ -1,0 +1,89 @@
+// Opening a folder of 100 000 files in the running program, timed from choosing it in
+// the directory tree to its list painted and the events that followed handled. Run by
+// bench/a11y_bench.sh once with the accessibility bus active (and a reader listening)
+// and once without, in turns; the script compares the two.
+//
+// Usage: bench_a11y_open <work-dir> <opens>. Prints "open <ms>" per opening and
+// "accessible <0|1>" (whether the program spoke to the accessibility bus).
+#include "app/TForm1.h"
+#include "app/ZelmoApplication.h"
+#include "bench/BenchFolders.h"
+#include "browser/DirTreeViewS.h"
+#include "browser/FileListBox.h"
+#include "browser/FilePanel.h"
+#include "platform/AppPaths.h"
+#include "ui/MessageDialog.h"
+
+#include <QAccessible>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+
+using namespace browser;
+
+namespace {
+
+// Lets whatever is pending run: paints, the bus's questions and answers.
+void settle(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+double openFolder(TForm1& form, const QString& folder) {
+    TFileListBoxS* list = form.Files().ListBox1;
+    QElapsedTimer t;
+    t.start();
+    form.Files().DirList2->SelectPath(folder);
+    list->viewport()->repaint();
+    QEventLoop loop; // the events the opening caused, handled
+    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    loop.exec();
+    return t.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3)
+        return 2;
+    const std::string work = argv[1];
+    const int opens = std::atoi(argv[2]);
+    const std::string flat = work + "/flat", few = work + "/few";
+    bench::makeFlatFolder(flat);
+    ::mkdir(few.c_str(), 0755);
+    for (const char* name : {"/a.txt", "/b.exe", "/c.dat"})
+        bench::touch(few + name);
+    const QString flatQ = QString::fromStdString(flat), fewQ = QString::fromStdString(few);
+    const QString settings = QString::fromStdString(work + "/a11y-settings.INI");
+    QFile f(settings);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return 2;
+    f.write("[FormStyle]\r\nViewerStyle=1\r\nFilterCBox=1\r\noldDirPath=" +
+            QFile::encodeName(fewQ) + "\r\n");
+    f.close();
+
+    ZelmoApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    platform::setSettingsFilePathOverride(settings);
+    ui::ScriptedResponder quiet; // no dialog may wait for a click in a benchmark
+    TForm1 form;
+    form.setWindowState(Qt::WindowNoState);
+    form.show();
+    form.Files().ListBox1->setFocus();
+    settle(1500); // the reader meets the new window
+    std::printf("accessible %d\n", QAccessible::isActive() ? 1 : 0);
+    for (int i = 0; i < opens; ++i) {
+        const double ms = openFolder(form, flatQ);
+        std::printf("open %.1f %d\n", ms, form.Files().ListBox1->Count());
+        std::fflush(stdout);
+        form.Files().ListBox1->SetItemIndex(0); // a reader hears the first file
+        settle(300);
+        openFolder(form, fewQ);
+        settle(300);
+    }
+    return 0;
+}
