@@ -46,6 +46,7 @@ void TrayService::enter() {
     if (inTray_)
         return;
     inTray_ = true;
+    returning_ = false;
     if (!TrayAvailable()) {
         minimizedInstead_ = true;
         window_->showMinimized();
@@ -77,8 +78,10 @@ void TrayService::leave() {
             handle->setWindowStates(normal);
         window_->show();
         // The window manager may still map it as an icon (it kept the window's minimised
-        // state from before): it is brought back as soon as that shows.
+        // state from before): it is brought back as soon as that shows. Only until the
+        // window is active, or for two seconds: later minimising is the user's.
         returning_ = true;
+        QTimer::singleShot(2000, this, [this] { returning_ = false; });
     }
     window_->raise();
     window_->activateWindow();
