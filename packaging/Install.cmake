@@ -56,7 +56,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${ZELMO_STAGE}/changelog.g
 set(CPACK_PACKAGE_NAME zelmo32)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
-set(CPACK_PACKAGE_CONTACT "The Zelmo32 developers <zelmo32@zelmo32.org>")
+# A placeholder address in a domain reserved for examples, until the project has its own.
+set(CPACK_PACKAGE_CONTACT "The Zelmo32 developers <maintainer@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "launcher and file manager for one user")
 set(CPACK_PACKAGE_DESCRIPTION
   "Zelmo32 is a small desktop launcher with a Japanese user interface: a strip of
@@ -67,10 +68,11 @@ viewer and editor, an image preview and a search of a whole folder tree.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zelmo32.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Japanese text needs a CJK font; folders and documents open in the desktop's programs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, xdg-utils")
+# Qt's own dialogs and menus in the user's language; without it they stay English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

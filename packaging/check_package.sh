@@ -41,6 +41,20 @@ for need in fonts-noto-cjk xdg-utils libqt6widgets6 libqt6gui6 libqt6core6 libar
     tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$need" || fail "Depends lacks $need"
 done
 
+echo "== licence"
+# MIT, as the LICENSE file says; in Debian's machine-readable copyright file it is Expat.
+doc=$work/root/usr/share/doc/zelmo32
+grep -qx 'License: Expat' "$doc/copyright" || fail "copyright does not name the Expat licence"
+grep -qx 'Files: \*' "$doc/copyright" || fail "copyright has no paragraph for every file"
+grep -q '<project_license>MIT</project_license>' \
+    "$work/root/usr/share/metainfo/org.zelmo32.zelmo32.metainfo.xml" ||
+    fail "metainfo does not name the MIT licence"
+tr ',' '\n' <<<"$(dpkg-deb -f "$deb" Recommends)" | awk '{print $1}' |
+    grep -qxF qt6-translations-l10n || fail "Recommends lacks qt6-translations-l10n"
+# No invented addresses: the maintainer's is a placeholder in a domain reserved for examples.
+dpkg-deb -f "$deb" Maintainer | grep -Eq '<[^@>]+@example\.(org|com|net)>$' ||
+    fail "the maintainer's address is not the example.org placeholder"
+
 echo "== contents"
 lib=$work/root/usr/lib/zelmo32
 for f in zelmo32 libunlha32.so libunzip32.so ifgif.spi ifJpeg.spi; do

@@ -49,6 +49,11 @@ int contextOfObject(const QObject* object) {
 // parents, else the window under the key.
 int contextForKey(QObject* receiver) {
     QWidget* widget = QApplication::focusWidget();
+    // A window with nothing to focus (the information window, the preview) leaves the
+    // focus widget in the window active before it: the active window speaks for itself.
+    if (QWidget* active = QApplication::activeWindow();
+        active && (!widget || widget->window() != active))
+        widget = active;
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
         if (const QAction* item = menu->activeAction())
             if (const int c = contextOfObject(item))

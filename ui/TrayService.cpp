@@ -5,7 +5,9 @@
 #include <QCursor>
 #include <QEvent>
 #include <QMenu>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace ui {
 
@@ -44,6 +46,7 @@ void TrayService::enter() {
     if (inTray_)
         return;
     inTray_ = true;
+    returning_ = false;
     if (!TrayAvailable()) {
         minimizedInstead_ = true;
         window_->showMinimized();
@@ -63,10 +66,23 @@ void TrayService::leave() {
     minimizedInstead_ = false;
     delete icon_;
     icon_ = nullptr;
-    if (wasMinimized && window_->isMinimized())
+    if (wasMinimized && window_->isMinimized()) {
         window_->showNormal();
-    else
+    } else {
+        // A window minimised before it went to the tray, or minimised and restored by
+        // the window manager (Qt's window may still count itself minimised), would come
+        // back as an icon.
+        const Qt::WindowStates normal = window_->windowState() & ~Qt::WindowMinimized;
+        window_->setWindowState(normal);
+        if (QWindow* handle = window_->windowHandle())
+            handle->setWindowStates(normal);
         window_->show();
+        // The window manager may still map it as an icon (it kept the window's minimised
+        // state from before): it is brought back as soon as that shows. Only until the
+        // window is active, or for two seconds: later minimising is the user's.
+        returning_ = true;
+        QTimer::singleShot(2000, this, [this] { returning_ = false; });
+    }
     window_->raise();
     window_->activateWindow();
 }
@@ -84,6 +100,14 @@ void TrayService::handleActivation(QSystemTrayIcon::ActivationReason reason) {
 }
 
 bool TrayService::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_ && returning_) {
+        if (event->type() == QEvent::WindowActivate) {
+            returning_ = false;
+        } else if (event->type() == QEvent::WindowStateChange && window_->isMinimized()) {
+            returning_ = false;
+            QTimer::singleShot(0, window_, [w = window_] { w->showNormal(); });
+        }
+    }
     // Without a notification area the taskbar button is the way back: restoring the
     // minimised window ends the tray mode as a left press on the icon would.
     if (watched == window_ && event->type() == QEvent::WindowStateChange && inTray_ &&

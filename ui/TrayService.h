@@ -65,6 +65,7 @@ private:
     QSystemTrayIcon* icon_ = nullptr;
     bool inTray_ = false;
     bool minimizedInstead_ = false;
+    bool returning_ = false; // shown by leave(), not yet active
 };
 
 } // namespace ui

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTextBrowser>
@@ -110,6 +111,35 @@ TEST(Help, F1ShowsTheFocusedWidgetsContextEvenOverAShortcut) {
     // A plain key still reaches the widget.
     QTest::keyClick(other, Qt::Key_A);
     EXPECT_EQ(other->text(), QStringLiteral("a"));
+}
+
+TEST(Help, F1InAWindowWithoutFocusableControlsShowsThatWindowsContext) {
+    InstallHelpKey(qApp);
+    QWidget main;
+    SetHelpContext(&main, 1000);
+    auto* list = new QLineEdit(&main);
+    SetHelpContext(list, 1060);
+    main.show();
+    QApplication::setActiveWindow(&main);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    list->setFocus();
+
+    // A picture or a clock and labels: nothing in it takes the focus.
+    QWidget info;
+    SetHelpContext(&info, 1100);
+    new QLabel(QStringLiteral("各種情報"), &info);
+    info.show();
+    QApplication::setActiveWindow(&info);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&info));
+    QTest::keyClick(&info, Qt::Key_F1);
+    ASSERT_NE(HelpWindow(), nullptr);
+    EXPECT_EQ(HelpWindow()->currentContext(), 1100);
+
+    QApplication::setActiveWindow(&main);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_F1);
+    EXPECT_EQ(HelpWindow()->currentContext(), 1060);
 }
 
 TEST(Help, F1InAMenuShowsTheHighlightedItemsContext) {

@@ -67,6 +67,16 @@ TEST(TrayService, HidesBehindTheIconAndComesBackOnALeftPress) {
     EXPECT_TRUE(w.window->isVisible());
 }
 
+TEST(TrayService, AWindowMinimisedBeforeTheTrayComesBackNormal) {
+    TrayWindow w(true);
+    w.window->showMinimized();
+    w.tray->enter();
+    EXPECT_FALSE(w.window->isVisible());
+    w.tray->handleActivation(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(w.window->isVisible());
+    EXPECT_FALSE(w.window->isMinimized());
+}
+
 TEST(TrayService, RightPressOpensTheTrayMenuAboveRightOfTheCursor) {
     TrayWindow w(true);
     w.tray->enter();
