@@ -79,20 +79,19 @@ QSize ThumbnailFor(const TFileListBoxS& list, const QFontMetrics& fm, const QStr
 } // namespace
 
 ItemKind ItemKindOf(const QString& path) {
-    const QString ext = upperExtension(path);
-    if (ext.isEmpty())
-        return ItemKind::Other;
-    if (ext == QLatin1String(".ICO"))
+    // The picture service decides what a file is; the painter only groups its kinds.
+    switch (pictures::KindOf(path)) {
+    case pictures::FileKind::IconFile:
         return ItemKind::IconFile;
-    static const char* const pictures[] = {".BMP", ".GIF", ".JPG", ".JPEG", ".JPE"};
-    for (const char* e : pictures)
-        if (ext == QLatin1String(e))
-            return ItemKind::Picture;
-    static const char* const iconBearing[] = {".EXE", ".DLL", ".SCR", ".HLP", ".OCX", ".VBX",
-                                              ".CPL", ".DRV", ".SYS", ".LNK", ".CUR", ".ANI"};
-    for (const char* e : iconBearing)
-        if (ext == QLatin1String(e))
-            return ItemKind::IconBearing;
+    case pictures::FileKind::Bitmap:
+    case pictures::FileKind::Gif:
+    case pictures::FileKind::Jpeg:
+        return ItemKind::Picture;
+    case pictures::FileKind::IconBearing:
+        return ItemKind::IconBearing;
+    case pictures::FileKind::Other:
+        break;
+    }
     return ItemKind::Other;
 }
 

@@ -1,4 +1,5 @@
 #include "core/SettingsFile.h"
+#include "platform/UniqueFd.h"
 
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
@@ -308,13 +309,7 @@ bool SettingsFile::ReadBool(const QString& section, const QString& key, bool def
 
 namespace {
 
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd); // also lets go of the folder's lock
-    }
-};
+using Fd = platform::UniqueFd;
 
 // The file a write replaces: the settings file, or the target of a link of that name.
 QByteArray writeTarget(const QByteArray& path) {

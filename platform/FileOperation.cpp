@@ -1,4 +1,5 @@
 #include "platform/FileOperation.h"
+#include "platform/UniqueFd.h"
 
 #include "platform/FsName.h"
 #include "platform/Trash.h"
@@ -86,17 +87,7 @@ ZelmoFileId idOf(const FileFacts& f) {
     return id;
 }
 
-struct Fd {
-    int fd = -1;
-    Fd() = default;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
+using Fd = UniqueFd;
 
 // The temporary file of a copy, closed (and its temporary name removed) on every way out.
 struct Temp {

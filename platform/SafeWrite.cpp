@@ -1,4 +1,5 @@
 #include "platform/SafeWrite.h"
+#include "platform/UniqueFd.h"
 
 #include "platform/FsName.h"
 
@@ -52,18 +53,7 @@ bool fail(const QString& path, int err, QString* error) {
     return false;
 }
 
-struct Fd {
-    int fd = -1;
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    void reset(int f) {
-        if (fd >= 0)
-            ::close(fd);
-        fd = f;
-    }
-};
+using Fd = UniqueFd;
 
 void split(const QByteArray& path, QByteArray* folder, QByteArray* name) {
     const qsizetype slash = path.lastIndexOf('/');

@@ -1,4 +1,5 @@
 #include "platform/Trash.h"
+#include "platform/UniqueFd.h"
 
 #include "platform/FileOperation.h"
 #include "platform/FsName.h"
@@ -63,20 +64,7 @@ dev_t deviceOf(QByteArray path) {
     return st.st_dev;
 }
 
-struct Fd {
-    int fd = -1;
-    Fd() = default;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(Fd&& o) noexcept : fd(o.fd) { o.fd = -1; }
-    Fd& operator=(Fd&& o) noexcept {
-        std::swap(fd, o.fd);
-        return *this;
-    }
-};
+using Fd = UniqueFd;
 
 // A folder of the trash, opened without following a link: a real directory of ours on
 // the device, else -1.
