@@ -16,9 +16,9 @@
 #include "browser/DirTreeViewS.h"
 #include "browser/FileListBox.h"
 #include "browser/FilePanel.h"
-#include "platform/WildcardMask.h"
 #include "launcher/LauncherStrip.h"
 #include "platform/AppPaths.h"
+#include "platform/WildcardMask.h"
 #include "search/BulkSearch.h"
 #include "ui/MessageDialog.h"
 

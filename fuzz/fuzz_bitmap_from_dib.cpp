@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QImage image;
         if (image.loadFromData(file, "BMP") &&
             (image.size() != direct.size() || image.convertToFormat(QImage::Format_RGB32) !=
-                                                   direct.convertToFormat(QImage::Format_RGB32)))
+                                                  direct.convertToFormat(QImage::Format_RGB32)))
             std::abort();
     }
     std::free(info);

@@ -215,8 +215,9 @@ TEST_F(ArchiveFixtures, ListingViewAndExtractionAgreeOnEveryMember) {
             if (!listed.empty() && listed.back() == '/')
                 continue; // a folder
             const auto shown = f.shown.find(listed);
-            if (shown != f.shown.end())
+            if (shown != f.shown.end()) {
                 EXPECT_EQ(row.texts[0], shown->second);
+            }
             const std::string name = diskName(row.nameBytes);
             const QByteArray viewed = view(f, row.nameBytes);
             if (f.broken.count(listed)) {

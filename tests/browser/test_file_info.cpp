@@ -1,7 +1,7 @@
 #include "BrowserTestUtil.h"
 #include "browser/FileInfo.h"
-#include "platform/WildcardMask.h"
 #include "platform/FsName.h"
+#include "platform/WildcardMask.h"
 
 #include <QDateTime>
 #include <QDir>

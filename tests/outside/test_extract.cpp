@@ -184,7 +184,7 @@ TEST(ExtractAll, ExistingFilesAreKept) {
 // archive's size.
 TEST(ExtractAll, CapsStopTheExtraction) {
     TempTree tree;
-    ZelmoExtractLimits small = {1 << 20, 1000, 1000000};
+    ZelmoExtractLimits small = {1 << 20, 1000, 1000000, 0};
     std::string dest = tree.mkdir("bomb");
     Result r = ExtractAll(Archive("bomb.zip"), dest, 0, &small);
     EXPECT_EQ(r.code, ZELMO_EXTRACT_CAP);
@@ -200,7 +200,7 @@ TEST(ExtractAll, CapsStopTheExtraction) {
     EXPECT_EQ(Listing(dest), std::vector<std::string>{});
 
     dest = tree.mkdir("many");
-    ZelmoExtractLimits tenMembers = {1 << 20, 10, 1000000};
+    ZelmoExtractLimits tenMembers = {1 << 20, 10, 1000000, 0};
     r = ExtractAll(Archive("many.zip"), dest, 0, &tenMembers);
     EXPECT_EQ(r.code, ZELMO_EXTRACT_CAP);
     EXPECT_EQ(r.report, "stopped: more than 10 files\n10 extracted, 0 refused, 10 bytes\n");
@@ -210,7 +210,7 @@ TEST(ExtractAll, CapsStopTheExtraction) {
     // takes the shared member once, so only one file of zeros (about 1 000 to 1, as honest
     // as an archive gets) arrives under the default caps.
     dest = tree.mkdir("overlap-total");
-    ZelmoExtractLimits total = {12 << 20, 1000, 1000000};
+    ZelmoExtractLimits total = {12 << 20, 1000, 1000000, 0};
     r = ExtractAll(Archive("overlap.zip"), dest, 0, &total);
     EXPECT_EQ(Listing(dest), std::vector<std::string>{"zeros0.bin"});
     dest = tree.mkdir("overlap-default");
@@ -219,7 +219,7 @@ TEST(ExtractAll, CapsStopTheExtraction) {
     EXPECT_EQ(Listing(dest), std::vector<std::string>{"zeros0.bin"});
     // A lower ratio cap stops it before anything is written.
     dest = tree.mkdir("overlap-ratio");
-    ZelmoExtractLimits ratio = {UINT64_C(1) << 30, 1000, 500};
+    ZelmoExtractLimits ratio = {UINT64_C(1) << 30, 1000, 500, 0};
     r = ExtractAll(Archive("overlap.zip"), dest, 0, &ratio);
     EXPECT_EQ(r.code, ZELMO_EXTRACT_CAP);
     EXPECT_EQ(Listing(dest), std::vector<std::string>{});
