@@ -152,22 +152,46 @@ void DocumentBytes::LoadPlain(PlainFile file, const std::function<void(const QSt
     bytesUsable_ = true;
     rich_ = false;
     defaultEnd_ = file_.firstEnd == LineEnd::None ? LineEnd::Lf : file_.firstEnd;
+    // What each line counts is known while it is decoded: its bytes are the file's (a
+    // line decodes and encodes back to them), the rest is measured on its text here.
+    struct Measure {
+        qsizetype utf8, escapes;
+    };
+    std::vector<Measure> measures;
+    measures.reserve(file_.lines.size());
     QString text;
     text.reserve(file_.bytes.size());
     for (size_t i = 0; i < file_.lines.size(); ++i) {
         if (i > 0)
             text += QLatin1Char('\n');
         const LineSpan& l = file_.lines[i];
-        text += DecodeLine(file_.bytes.constData() + l.start, l.length, encoding_);
+        const QString line = DecodeLine(file_.bytes.constData() + l.start, l.length, encoding_);
+        const bool utf8 = encoding_ == TextEncoding::Utf8 || encoding_ == TextEncoding::Utf8Bom;
+        measures.push_back(
+            {utf8 ? l.length : EncodedLength(line, TextEncoding::Utf8), CountEscapes(line)});
+        text += line;
     }
     loading_ = true;
     setText(text);
     loading_ = false;
     text.clear();
+    if (size_t(doc_->blockCount()) != file_.lines.size()) { // a text Qt cut otherwise
+        for (QTextBlock b = doc_->begin(); b.isValid(); b = b.next())
+            Attach(b, -1);
+        return;
+    }
     int i = 0;
-    const bool aligned = size_t(doc_->blockCount()) == file_.lines.size();
-    for (QTextBlock b = doc_->begin(); b.isValid(); b = b.next(), ++i)
-        Attach(b, aligned ? i : -1);
+    for (QTextBlock b = doc_->begin(); b.isValid(); b = b.next(), ++i) {
+        auto* d = new LineData;
+        d->totals = totals_;
+        d->origin = i;
+        d->bytes = file_.lines[size_t(i)].length;
+        d->utf8 = measures[size_t(i)].utf8;
+        d->end = LineEndLength(EndOf(i), encoding_);
+        d->escapes = measures[size_t(i)].escapes;
+        d->add(+1);
+        b.setUserData(d);
+    }
 }
 
 void DocumentBytes::RecountAll() {

@@ -434,24 +434,46 @@ const CodeTable* TableFor(TextEncoding e) {
 bool EncodeLine(QStringView text, TextEncoding encoding, QByteArray* out,
                 std::vector<qsizetype>* offsets) {
     const CodeTable* t = TableFor(encoding);
+    const bool utf8 = !t && !IsUtf16(encoding);
     const qsizetype old = out->size();
-    out->reserve(old + text.size() * (t ? 2 : 3));
-    char b[8];
+    // At most 3 bytes a unit (a pair's 4 bytes take two units): written in place, cut to
+    // what was written at the end.
+    out->resize(old + text.size() * 3);
+    char* const start = out->data() + old;
+    char* w = start;
     int len = 0;
     for (qsizetype i = 0; i < text.size();) {
-        const int used = EncodeAt(text, i, encoding, t, b, &len);
+        const char16_t c = text[i].unicode();
+        if (offsets)
+            offsets->push_back(old + (w - start));
+        if (c < 0x80 && utf8) {
+            *w++ = char(c);
+            ++i;
+            continue;
+        }
+        if (t && !QChar::isSurrogate(c)) { // the common case of a table, inline
+            const uint32_t code = t->encode[c];
+            if (code == 0 && c != 0) {
+                out->truncate(old);
+                return false;
+            }
+            const int n = c == 0 ? 1 : int(code >> 24);
+            for (int k = 0; k < n; ++k)
+                *w++ = char(code >> (8 * (n - 1 - k)));
+            ++i;
+            continue;
+        }
+        const int used = EncodeAt(text, i, encoding, t, w, &len);
         if (used == 0) {
             out->truncate(old);
             return false;
         }
-        if (offsets) {
-            offsets->push_back(out->size());
-            if (used == 2)
-                offsets->push_back(out->size() + 1);
-        }
-        out->append(b, len);
+        if (offsets && used == 2)
+            offsets->push_back(old + (w - start) + 1);
+        w += len;
         i += used;
     }
+    out->truncate(old + (w - start));
     return true;
 }
 

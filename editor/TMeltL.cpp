@@ -25,13 +25,12 @@ namespace editor {
 
 // ---- The edit box ----------------------------------------------------------------------
 
-RichEditBox::RichEditBox(QWidget* parent) : QTextEdit(parent) {
+RichEditBox::RichEditBox(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName(QStringLiteral("RichEdit1"));
-    setLineWrapMode(QTextEdit::NoWrap);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setContextMenuPolicy(Qt::NoContextMenu); // the window shows its own PopupMenu1
-    setAcceptRichText(true);
     setUndoRedoEnabled(true);
     // The selection stays visible without focus.
     QPalette p = palette();
@@ -45,25 +44,24 @@ RichEditBox::RichEditBox(QWidget* parent) : QTextEdit(parent) {
 void RichEditBox::keyPressEvent(QKeyEvent* e) {
     if (e->modifiers() == Qt::ControlModifier &&
         (e->key() == Qt::Key_Down || e->key() == Qt::Key_Up)) {
-        const int step = fontMetrics().lineSpacing();
-        QScrollBar* bar = verticalScrollBar();
-        bar->setValue(bar->value() + (e->key() == Qt::Key_Down ? step : -step));
+        QScrollBar* bar = verticalScrollBar(); // counts lines
+        bar->setValue(bar->value() + (e->key() == Qt::Key_Down ? 1 : -1));
         emit statusNeeded();
         return;
     }
-    QTextEdit::keyPressEvent(e);
+    QPlainTextEdit::keyPressEvent(e);
     emit statusNeeded();
 }
 
 void RichEditBox::keyReleaseEvent(QKeyEvent* e) {
-    QTextEdit::keyReleaseEvent(e);
+    QPlainTextEdit::keyReleaseEvent(e);
     emit statusNeeded();
 }
 
 void RichEditBox::mousePressEvent(QMouseEvent* e) {
     if (e->button() == Qt::RightButton)
         emit menusNeeded();
-    QTextEdit::mousePressEvent(e);
+    QPlainTextEdit::mousePressEvent(e);
     emit statusNeeded();
 }
 
@@ -77,11 +75,11 @@ bool RichEditBox::event(QEvent* e) {
             return true;
         }
     }
-    return QTextEdit::event(e);
+    return QPlainTextEdit::event(e);
 }
 
 QMimeData* RichEditBox::createMimeDataFromSelection() const {
-    QMimeData* data = QTextEdit::createMimeDataFromSelection();
+    QMimeData* data = QPlainTextEdit::createMimeDataFromSelection();
     const QString text = data->text();
     const QString clean = WithoutEscapes(text, Bytes ? Bytes->Encoding() : TextEncoding::Utf8);
     if (clean == text)
@@ -111,12 +109,12 @@ void RichEditBox::inputMethodEvent(QInputMethodEvent* e) {
         changed = true;
     }
     if (!changed) {
-        QTextEdit::inputMethodEvent(e);
+        QPlainTextEdit::inputMethodEvent(e);
         return;
     }
     QInputMethodEvent copy(e->preeditString(), attrs);
     copy.setCommitString(e->commitString(), e->replacementStart(), e->replacementLength());
-    QTextEdit::inputMethodEvent(&copy);
+    QPlainTextEdit::inputMethodEvent(&copy);
 }
 
 } // namespace editor
@@ -201,7 +199,7 @@ void TMeltL::Build() {
     bytes_ = new DocumentBytes(RichEdit1->document(), this);
     RichEdit1->Bytes = bytes_;
     connect(RichEdit1, &RichEditBox::statusNeeded, this, &TMeltL::UpdateStatus);
-    connect(RichEdit1, &QTextEdit::textChanged, this, &TMeltL::UpdateStatus);
+    connect(RichEdit1, &QPlainTextEdit::textChanged, this, &TMeltL::UpdateStatus);
     connect(RichEdit1, &RichEditBox::menusNeeded, this, &TMeltL::UpdateMenus);
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(RichEdit1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -361,7 +359,7 @@ void TMeltL::UpdateMenus() {
     const bool canUndo = RichEdit1->document()->isUndoAvailable();
     Undo->setEnabled(canUndo);
     UndoM->setEnabled(canUndo);
-    WordRapM->setChecked(RichEdit1->lineWrapMode() != QTextEdit::NoWrap);
+    WordRapM->setChecked(RichEdit1->lineWrapMode() != QPlainTextEdit::NoWrap);
 }
 
 // ---- Editing -------------------------------------------------------------------------
@@ -411,16 +409,16 @@ void TMeltL::LastClick() {
 
 void TMeltL::ScrollLines(int lines) {
     QScrollBar* bar = RichEdit1->verticalScrollBar();
-    bar->setValue(bar->value() + lines * RichEdit1->fontMetrics().lineSpacing());
+    bar->setValue(bar->value() + lines); // the box scrolls by lines
     UpdateStatus();
 }
 
 void TMeltL::WordRapMClick() {
     core::BusyCursor busy;
-    RichEdit1->setLineWrapMode(RichEdit1->lineWrapMode() == QTextEdit::NoWrap
-                                   ? QTextEdit::WidgetWidth
-                                   : QTextEdit::NoWrap);
-    WordRapM->setChecked(RichEdit1->lineWrapMode() != QTextEdit::NoWrap);
+    RichEdit1->setLineWrapMode(RichEdit1->lineWrapMode() == QPlainTextEdit::NoWrap
+                                   ? QPlainTextEdit::WidgetWidth
+                                   : QPlainTextEdit::NoWrap);
+    WordRapM->setChecked(RichEdit1->lineWrapMode() != QPlainTextEdit::NoWrap);
 }
 
 void TMeltL::K1Click() {

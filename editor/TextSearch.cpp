@@ -3,32 +3,82 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace editor {
 
-ByteImage::ByteImage(QStringView text, TextEncoding encoding) {
-    const qsizetype n = text.size();
-    encoding_ = encoding == TextEncoding::Cp932 || encoding == TextEncoding::EucJp
-                    ? encoding
-                    : TextEncoding::Utf8;
-    posToByte_.reserve(size_t(n) + 1);
-    if (!EncodeLine(text, encoding_, &bytes_, &posToByte_)) {
-        encoding_ = TextEncoding::Utf8;
-        posToByte_.clear();
-        EncodeLine(text, encoding_, &bytes_, &posToByte_);
+namespace {
+constexpr qsizetype kCheckpointUnits = 64;
+}
+
+ByteImage::ByteImage(QStringView text, TextEncoding encoding) : text_(text) {
+    if (!Build(encoding == TextEncoding::Cp932 || encoding == TextEncoding::EucJp
+                   ? encoding
+                   : TextEncoding::Utf8))
+        Build(TextEncoding::Utf8);
+}
+
+bool ByteImage::Build(TextEncoding encoding) {
+    encoding_ = encoding;
+    bytes_.clear();
+    checkpoints_.clear();
+    const qsizetype n = text_.size();
+    // The most it can take, so it is never moved (pages never written cost nothing).
+    bytes_.reserve(n * 3 + 16);
+    checkpoints_.reserve(size_t(n / kCheckpointUnits) + 2);
+    for (qsizetype pos = 0; pos < n;) {
+        qsizetype len = std::min(kCheckpointUnits, n - pos);
+        // A pair is never cut: each piece encodes as it does within the whole text.
+        if (pos + len < n && text_[pos + len - 1].isHighSurrogate() &&
+            text_[pos + len].isLowSurrogate())
+            ++len;
+        checkpoints_.push_back({pos, bytes_.size()});
+        if (!EncodeLine(text_.mid(pos, len), encoding_, &bytes_))
+            return false;
+        pos += len;
     }
-    posToByte_.push_back(bytes_.size());
-    lowSurrogate_.assign(size_t(n) + 1, false);
-    for (qsizetype pos = 1; pos < n; ++pos)
-        lowSurrogate_[size_t(pos)] = text[pos].isLowSurrogate() && text[pos - 1].isHighSurrogate();
+    checkpoints_.push_back({n, bytes_.size()});
+    return true;
+}
+
+std::vector<qsizetype> ByteImage::OffsetsFrom(size_t c) const {
+    std::vector<qsizetype> offsets;
+    const Checkpoint& from = checkpoints_[c];
+    const qsizetype to = c + 1 < checkpoints_.size() ? checkpoints_[c + 1].pos : from.pos;
+    QByteArray scratch;
+    EncodeLine(text_.mid(from.pos, to - from.pos), encoding_, &scratch, &offsets);
+    for (qsizetype& o : offsets)
+        o += from.byte;
+    return offsets;
+}
+
+qsizetype ByteImage::byteOf(qsizetype pos) const {
+    auto it = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), pos,
+                               [](qsizetype p, const Checkpoint& c) { return p < c.pos; });
+    const size_t c = size_t(it - checkpoints_.begin()) - 1;
+    if (checkpoints_[c].pos == pos)
+        return checkpoints_[c].byte;
+    return OffsetsFrom(c)[size_t(pos - checkpoints_[c].pos)];
 }
 
 qsizetype ByteImage::posOf(qsizetype byte) const {
-    auto it = std::lower_bound(posToByte_.begin(), posToByte_.end(), byte);
-    if (it == posToByte_.end() || *it != byte)
+    auto it = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), byte,
+                               [](qsizetype b, const Checkpoint& c) { return b < c.byte; });
+    if (it == checkpoints_.begin())
         return -1;
-    const size_t pos = size_t(it - posToByte_.begin());
-    return lowSurrogate_[pos] ? -1 : qsizetype(pos);
+    // The last checkpoint at or before the byte: the end, or a piece that holds it.
+    const size_t c = size_t(it - checkpoints_.begin()) - 1;
+    if (checkpoints_[c].byte == byte)
+        return checkpoints_[c].pos;
+    if (c + 1 >= checkpoints_.size())
+        return -1;
+    const std::vector<qsizetype> offsets = OffsetsFrom(c);
+    auto at = std::lower_bound(offsets.begin(), offsets.end(), byte);
+    if (at == offsets.end() || *at != byte)
+        return -1;
+    const qsizetype pos = checkpoints_[c].pos + (at - offsets.begin());
+    const bool lowHalf = pos > 0 && text_[pos].isLowSurrogate() && text_[pos - 1].isHighSurrogate();
+    return lowHalf ? -1 : pos;
 }
 
 QString ExtensionKey(const QString& path) {
@@ -89,6 +139,41 @@ std::optional<TextHit> SearchEditText(const QString& text, qsizetype selStart, q
     return TextHit{start, image.posOf(hit + key->size()) - start};
 }
 
+namespace {
+
+// A window of a document's text, its line breaks as '\n'. Short ones are gathered from
+// their lines; past the first long window the document's whole text is copied once (Qt's
+// one fast way out) and later windows are views of it.
+class DocumentText {
+public:
+    explicit DocumentText(const QTextDocument* doc) : doc_(doc) {}
+    QStringView Window(qsizetype base, qsizetype stop) {
+        if (whole_.isNull() && stop - base > kLongWindow) {
+            whole_ = doc_->toRawText();
+            whole_.replace(QChar::ParagraphSeparator, u'\n');
+        }
+        if (!whole_.isNull())
+            return QStringView(whole_).mid(base, stop - base);
+        QTextCursor range(const_cast<QTextDocument*>(doc_));
+        range.setPosition(int(base));
+        range.setPosition(int(stop), QTextCursor::KeepAnchor);
+        part_ = range.selectedText().replace(QChar::ParagraphSeparator, u'\n');
+        return part_;
+    }
+
+    static constexpr qsizetype kLongWindow = 1 << 16;
+
+private:
+    const QTextDocument* doc_;
+    QString whole_, part_;
+};
+
+// A window's lines hold about this many characters at most (a longer line is whole): the
+// byte image of a long text is made a window at a time in the same memory.
+constexpr qsizetype kWindowChars = 1 << 18;
+
+} // namespace
+
 std::optional<TextHit> SearchDocument(const QTextDocument* doc, qsizetype selStart,
                                       qsizetype selLength, const QString& find,
                                       const SearchOptions& options, TextEncoding encoding) {
@@ -97,46 +182,58 @@ std::optional<TextHit> SearchDocument(const QTextDocument* doc, qsizetype selSta
     const std::optional<QByteArray> key = Key(find, encoding);
     if (!key)
         return std::nullopt;
+    const qsizetype F = key->size();
     const qsizetype end = doc->characterCount() - 1; // the text's length
     selStart = qBound<qsizetype>(0, selStart, end);
     selLength = qBound<qsizetype>(0, selLength, end - selStart);
-    // Down, the window starts at the line of the selection's end and grows downward. Up,
-    // it runs from the top to the line of the selection's start (and the break after it,
-    // for the byte after a hit): the upward count of the byte-wise search depends on the
-    // bytes above, so only the whole part above gives its result.
+    // Up, one window runs from the top to the line of the selection's start (and the
+    // break after it, for the byte after a hit): the upward count of the byte-wise search
+    // depends on the bytes above, so only the whole part above gives its result.
+    // Down, a window of whole lines starts at the line of the selection's end and grows
+    // (a hit near the caret costs what the lines up to it cost), then slides: the next
+    // window starts at the line of the first byte the last one could not settle.
     const qsizetype from = options.down ? selStart + selLength : selStart;
     QTextBlock first = options.down ? doc->findBlock(int(from)) : doc->begin();
     QTextBlock last = doc->findBlock(int(from));
+    qsizetype startChar = from; // where this window's search starts, in the document
+    qsizetype startByte = -1;   // or there, as a byte of this window (resumed windows)
     qsizetype want = 4096;
+    DocumentText source(doc);
     for (;;) {
-        // The window's text in one pass over the document (QTextBlock::text per line
-        // looks each line up again); its line breaks come as U+2029.
         const qsizetype base = first.position();
         const qsizetype stop = last.position() + last.length() - (last.next().isValid() ? 0 : 1);
-        QTextCursor range(const_cast<QTextDocument*>(doc));
-        range.setPosition(int(base));
-        range.setPosition(int(stop), QTextCursor::KeepAnchor);
-        const QString text = range.selectedText().replace(QChar::ParagraphSeparator, u'\n');
-        const qsizetype chars = text.size();
+        const QStringView text = source.Window(base, stop);
         const ByteImage image(text, encoding);
-        const qsizetype s = image.byteOf(from - base);
+        const qsizetype size = image.bytes().size();
+        const qsizetype s = startByte >= 0 ? startByte : image.byteOf(startChar - base);
         const qsizetype hit = SearchBytes(image.bytes(), s, 0, *key, options,
                                           [&](qsizetype b) { return image.posOf(b) >= 0; });
         // A hit that needs nothing past the window is the hit of the whole text.
         const bool whole = !options.down || !last.next().isValid();
-        if (hit >= 0 && (whole || hit + key->size() < image.bytes().size())) {
+        if (hit >= 0 && (whole || hit + F < size)) {
             const qsizetype start = image.posOf(hit);
-            return TextHit{base + start, image.posOf(hit + key->size()) - start};
+            return TextHit{base + start, image.posOf(hit + F) - start};
         }
         if (whole)
             return std::nullopt;
-        // Double the window.
-        want = std::max(want * 2, chars * 2);
-        qsizetype grown = chars;
-        while (grown < want && last.next().isValid()) {
+        // Every start before r is settled. Whole words resume a byte earlier, where the
+        // word-by-word walk would stand when it reaches r.
+        const qsizetype r = std::max(s, hit >= 0 ? hit : size - F);
+        const qsizetype resume = options.wholeWord && r > s ? r - 1 : r;
+        QTextBlock line = last;
+        qsizetype lineByte = image.byteOf(line.position() - base);
+        while (lineByte > resume) {
+            line = line.previous();
+            lineByte = image.byteOf(line.position() - base);
+        }
+        first = line;
+        startByte = resume - lineByte;
+        want = std::min(want * 2, kWindowChars);
+        qsizetype grown = last.position() + last.length() - first.position();
+        do {
             last = last.next();
             grown += last.length();
-        }
+        } while (grown < want && last.next().isValid());
     }
 }
 

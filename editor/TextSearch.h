@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -15,7 +16,9 @@ class QTextDocument;
 
 namespace editor {
 
-// A text as the bytes of its measuring encoding, with where each character starts.
+// A text as the bytes of its measuring encoding. Where each character starts is found on
+// demand from checkpoints every few dozen characters, so a long text costs its bytes and
+// little more; the text must outlive the image.
 class ByteImage {
 public:
     // In encoding (a byte encoding); UTF-8 when a character does not fit.
@@ -23,18 +26,24 @@ public:
 
     const QByteArray& bytes() const { return bytes_; }
     TextEncoding encoding() const { return encoding_; }
-    // Byte offset of character position pos (0..text length).
-    qsizetype byteOf(qsizetype pos) const { return posToByte_[size_t(pos)]; }
+    // Byte offset of character position pos (0..text length); the low half of a
+    // surrogate pair lies one byte inside its sequence, so it never counts as a start.
+    qsizetype byteOf(qsizetype pos) const;
     // Character position of a byte offset, or -1 when it lies inside a character.
     qsizetype posOf(qsizetype byte) const;
 
 private:
+    struct Checkpoint {
+        qsizetype pos, byte;
+    };
+    bool Build(TextEncoding encoding);
+    // The offsets of the units from checkpoint c to the next one (EncodeLine's form).
+    std::vector<qsizetype> OffsetsFrom(size_t c) const;
+
+    QStringView text_;
     QByteArray bytes_;
     TextEncoding encoding_ = TextEncoding::Utf8;
-    // One entry per UTF-16 unit plus the end; the low half of a surrogate pair gets an
-    // offset inside its sequence, so it never counts as a boundary.
-    std::vector<qsizetype> posToByte_;
-    std::vector<bool> lowSurrogate_;
+    std::vector<Checkpoint> checkpoints_; // the first at 0; never inside a surrogate pair
 };
 
 // The encoding a text read in preferred is searched and measured in: its own byte
@@ -132,6 +141,46 @@ qsizetype SearchBytes(const QByteArray& buffer, qsizetype s, qsizetype n, const 
             ++p;
         return count >= 0;
     };
+
+    if (!o.wholeWord) {
+        // Without whole words every position is a candidate: let the C library find the
+        // next one that matches (over a folded copy when case does not matter).
+        QByteArray folded;
+        if (!o.matchCase) {
+            folded = buffer;
+            for (char& c : folded)
+                c = char(map[(unsigned char)c]);
+            buf = reinterpret_cast<const unsigned char*>(folded.constData());
+        }
+        while (count >= 0) {
+            const unsigned char* at;
+            if (o.down) {
+                at = static_cast<const unsigned char*>(
+                    memmem(buf + p, size_t(count + F), k, size_t(F)));
+            } else {
+                at = nullptr;
+                for (qsizetype q = p + 1; q > 0;) {
+                    const auto* first =
+                        static_cast<const unsigned char*>(memrchr(buf, k[0], size_t(q)));
+                    if (!first || first < buf + p - count)
+                        break;
+                    if (std::memcmp(first, k, size_t(F)) == 0) {
+                        at = first;
+                        break;
+                    }
+                    q = first - buf;
+                }
+            }
+            if (!at)
+                return -1;
+            const qsizetype q = at - buf;
+            if (isBoundary(q) && isBoundary(q + F))
+                return q;
+            count -= (q - p) * dir + 1;
+            p = q + dir;
+        }
+        return -1;
+    }
 
     while (count >= 0) {
         if (o.wholeWord && !nextWordStart())

@@ -126,3 +126,72 @@ TEST(EditorSearch, DocumentSearchAgreesWithTheWholeTextSearch) {
         }
     }
 }
+
+// Over a text longer than a window the document search slides; every hit of a run of
+// finds (each from the end of the last, as F3 goes) must be the one a single byte image
+// of the whole text gives, including hits across a line break at a window's edge. A
+// naive comparison at every byte checks the library-backed scan of the byte search.
+TEST(EditorSearch, SlidingWindowsAndTheFastScanFindWhatTheWholeImageFinds) {
+    QString text;
+    quint32 seed = 12345;
+    auto next = [&seed](quint32 n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    const QString pieces[] = {QStringLiteral("ab "), QStringLiteral("日本"), QStringLiteral("x"),
+                              QStringLiteral("ｱ"),   QStringLiteral("Zy "),  QStringLiteral(" ")};
+    // Long lines (a window holds a few) that end " QZ", each followed by a line "Q": a
+    // find over the line breaks often ends exactly at a window's end, or past it.
+    while (text.size() < 700000) {
+        text += QStringLiteral(" Z ");
+        for (qsizetype end = text.size() + 50000 + next(40000); text.size() < end;)
+            text += pieces[next(6)];
+        text += QStringLiteral(" QZ\nQ\n");
+    }
+    QTextDocument doc;
+    doc.setPlainText(text);
+    for (const TextEncoding enc : {TextEncoding::Cp932, TextEncoding::Utf8}) {
+        const editor::ByteImage image(text, enc);
+        const auto boundary = [&](qsizetype b) { return image.posOf(b) >= 0; };
+        for (const QString& find :
+             {QStringLiteral("QZ\nQ\n Z"), QStringLiteral("qz\nq\n"), QStringLiteral("QZ")}) {
+            QByteArray key;
+            ASSERT_TRUE(editor::EncodeLine(find, enc, &key));
+            for (int o = 0; o < 8; ++o) {
+                const SearchOptions opts = Opts(o & 1, o & 2, o & 4);
+                qsizetype from = opts.down ? 0 : text.size();
+                for (int run = 0; run < 12; ++run) {
+                    const qsizetype s = image.byteOf(from);
+                    const qsizetype want =
+                        editor::SearchBytes(image.bytes(), s, 0, key, opts, boundary);
+                    const auto got = editor::SearchDocument(&doc, from, 0, find, opts, enc);
+                    ASSERT_EQ(want >= 0, bool(got)) << o << " from " << from;
+                    if (!got)
+                        break;
+                    ASSERT_EQ(image.posOf(want), got->start) << o << " from " << from;
+                    ASSERT_EQ(image.posOf(want + key.size()) - got->start, got->length);
+                    if (!opts.wholeWord) { // the first match at a boundary, byte by byte
+                        qsizetype naive = -1;
+                        for (qsizetype p = opts.down ? s : s - key.size();
+                             naive < 0 && p >= 0 && p + key.size() <= image.bytes().size();
+                             p += opts.down ? 1 : -1) {
+                            bool same = true;
+                            for (qsizetype i = 0; same && i < key.size(); ++i) {
+                                char a = image.bytes()[p + i], b = key[i];
+                                if (!opts.matchCase && a >= 'a' && a <= 'z')
+                                    a = char(a - 32);
+                                if (!opts.matchCase && b >= 'a' && b <= 'z')
+                                    b = char(b - 32);
+                                same = a == b;
+                            }
+                            if (same && boundary(p) && boundary(p + key.size()))
+                                naive = p;
+                        }
+                        EXPECT_EQ(naive, want) << o << " from " << from;
+                    }
+                    from = opts.down ? got->start + got->length : got->start;
+                }
+            }
+        }
+    }
+}
