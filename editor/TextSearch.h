@@ -85,9 +85,9 @@ std::optional<TextHit> SearchEditText(const QString& text, qsizetype selStart, q
                                       const QString& find, const SearchOptions& options,
                                       TextEncoding preferred);
 // The same search on an edit box's document, in encoding (SearchEncodingFor of its text).
-// Down, it reads the lines from the selection on, in a window that doubles until it holds
-// a hit or the end, so a hit near the caret costs what the lines up to it cost; up, the
-// lines from the top to the selection.
+// Down, it reads the lines from the selection on, in a window that doubles (so a hit near
+// the caret costs what the lines up to it cost) and then slides over the rest a few
+// hundred thousand characters at a time; up, the lines from the top to the selection.
 std::optional<TextHit> SearchDocument(const QTextDocument* doc, qsizetype selStart,
                                       qsizetype selLength, const QString& find,
                                       const SearchOptions& options, TextEncoding encoding);

@@ -1,10 +1,14 @@
 // libFuzzer target: the editor's plain-text codec on any bytes. Detected or forced, every
 // encoding takes the bytes into a document and gives them back unchanged when saved
 // without an edit, counted to the byte; each line's text encodes in the measured length;
-// the export form holds no lone surrogate.
+// the export form holds no lone surrogate; the search's byte image of the text is its
+// encoding, and maps every character start to its byte and back.
 #include "editor/DocumentBytes.h"
+#include "editor/TextSearch.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <cstdint>
 #include <cstdlib>
@@ -13,9 +17,45 @@ namespace {
 
 using namespace editor;
 
+// A layout that lays out nothing: the document tells of its changes (which the byte count
+// follows) without shaping any text, so no font is ever looked for.
+class NoLayout : public QAbstractTextDocumentLayout {
+public:
+    using QAbstractTextDocumentLayout::QAbstractTextDocumentLayout;
+    void draw(QPainter*, const PaintContext&) override {}
+    int hitTest(const QPointF&, Qt::HitTestAccuracy) const override { return -1; }
+    int pageCount() const override { return 1; }
+    QSizeF documentSize() const override { return {}; }
+    QRectF frameBoundingRect(QTextFrame*) const override { return {}; }
+    QRectF blockBoundingRect(const QTextBlock&) const override { return {}; }
+
+protected:
+    void documentChanged(int, int, int) override {}
+};
+
+void CheckImage(const QString& text, TextEncoding encoding) {
+    const ByteImage image(text, encoding);
+    QByteArray bytes;
+    std::vector<qsizetype> offsets;
+    if (!EncodeLine(text, image.encoding(), &bytes, &offsets) || bytes != image.bytes())
+        std::abort();
+    offsets.push_back(bytes.size());
+    for (qsizetype pos = 0; pos <= text.size(); ++pos) {
+        const bool lowHalf = pos > 0 && pos < text.size() && text[pos].isLowSurrogate() &&
+                             text[pos - 1].isHighSurrogate();
+        if (image.byteOf(pos) != offsets[size_t(pos)] ||
+            image.posOf(offsets[size_t(pos)]) != (lowHalf ? -1 : pos))
+            std::abort();
+    }
+}
+
 void Check(const PlainFile& f) {
+    QString whole;
     for (const LineSpan& l : f.lines) {
         const QString text = DecodeLine(f.bytes.constData() + l.start, l.length, f.encoding);
+        if (!whole.isEmpty() || &l != &f.lines.front())
+            whole += u'\n';
+        whole += text;
         QByteArray line;
         // Without escapes the text reads back from its encoding (CP932's duplicate codes
         // may come back as their twins); an escaped byte next to a re-encoded character
@@ -34,12 +74,24 @@ void Check(const PlainFile& f) {
                 std::abort();
         }
     }
+    CheckImage(whole, f.encoding);
+    if (!whole.isEmpty()) // over several of the image's checkpoints, pairs cut anywhere
+        CheckImage(whole.repeated(int(200 / whole.size()) + 2), f.encoding);
     QTextDocument doc;
+    doc.setDocumentLayout(new NoLayout(&doc));
     DocumentBytes bytes(&doc);
     bytes.LoadPlain(f, [&](const QString& text) { doc.setPlainText(text); });
     TextEncoding used;
     if (bytes.Encode(true, &used) != f.bytes || used != f.encoding ||
         bytes.Bytes() != f.bytes.size() - f.bomSize)
+        std::abort();
+    // The counts the load took while decoding are those of measuring each line anew, in
+    // UTF-8 too: neither CP932 nor EUC-JP has the euro sign, which sends the count there.
+    QTextCursor(&doc).insertText(QString::fromUtf8("\xE2\x82\xAC"));
+    const qsizetype counted = bytes.Bytes();
+    const bool escapes = bytes.HasEscapes();
+    bytes.SetEncoding(f.encoding); // measures every line again
+    if (bytes.Bytes() != counted || bytes.HasEscapes() != escapes)
         std::abort();
 }
 
