@@ -92,6 +92,9 @@ using namespace editor;
 
 void TMeltL::ClearForLoading(const QString& status) {
     RichEdit1->clear();
+    // What comes next (a text, or what the user types) takes no format from what the
+    // box held: the box keeps the caret's last format across clear() and setPlainText.
+    RichEdit1->setCurrentCharFormat(QTextCharFormat());
     bytes_->ResetNew(); // a new text is UTF-8 with LF, whatever came before
     SetModified(false);
     SetPanel(0, QString());
@@ -101,6 +104,7 @@ void TMeltL::ClearForLoading(const QString& status) {
 }
 
 void TMeltL::LoadPlainBytes(QByteArray bytes) {
+    RichEdit1->setCurrentCharFormat(QTextCharFormat()); // as in ClearForLoading
     bytes_->LoadPlain(SplitPlainFile(std::move(bytes)),
                       [this](const QString& text) { RichEdit1->setPlainText(text); });
 }

@@ -412,3 +412,27 @@ TEST_F(EditorFixture, ConvertingClauseShowsYellowOnBlue) {
     EXPECT_TRUE(sawConverting);
     EXPECT_TRUE(sawRest);
 }
+
+// A plain text opened after an RTF document shows in the box's own font and colour,
+// whatever format the caret stood in at the end of the RTF document.
+TEST_F(EditorFixture, PlainTextAfterRtfTakesNoFormatFromIt) {
+    const QString rtf = dir.filePath(QStringLiteral("red.rtf"));
+    const QString txt = dir.filePath(QStringLiteral("plain.txt"));
+    QFile r(rtf), t(txt);
+    ASSERT_TRUE(r.open(QIODevice::WriteOnly) && t.open(QIODevice::WriteOnly));
+    r.write("{\\rtf1\\ansi{\\colortbl;\\red255\\green0\\blue0;}plain \\b\\cf1\\fs48 red bold}");
+    t.write("just text\n");
+    r.close();
+    t.close();
+    window->ClearForLoading(QString());
+    ASSERT_TRUE(window->LoadFromFile(rtf));
+    window->LastClick(); // the caret in the red bold run
+    window->ClearForLoading(QString());
+    window->SetPlainTextMode(true);
+    ASSERT_TRUE(window->LoadFromFile(txt));
+    const QTextCharFormat f =
+        window->RichEdit1->document()->firstBlock().begin().fragment().charFormat();
+    EXPECT_FALSE(f.font().bold());
+    EXPECT_FALSE(f.hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_FALSE(f.hasProperty(QTextFormat::FontPointSize));
+}
