@@ -61,6 +61,24 @@ struct Figures {
     bool found;
 };
 
+// Keystrokes at the caret, key press and release: "a" typed and taken back, alternately.
+// The median time of one.
+double typeKeys(QWidget* box) {
+    std::vector<double> keys;
+    for (int i = 0; i < 60; ++i) {
+        const bool type = i % 2 == 0;
+        const int key = type ? Qt::Key_A : Qt::Key_Backspace;
+        const QString text = type ? QStringLiteral("a") : QString(QChar(8));
+        keys.push_back(timeMs([&] {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+            QApplication::sendEvent(box, &press);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+            QApplication::sendEvent(box, &release);
+        }));
+    }
+    return median(keys);
+}
+
 // The same keystrokes in a bare edit box holding the same text: what Qt's own box costs
 // per key.
 template <typename Box> double keyFloor(const QString& text) {
@@ -71,19 +89,7 @@ template <typename Box> double keyFloor(const QString& text) {
     box.show();
     QTextCursor c(box.document()->findBlockByNumber(box.document()->blockCount() / 2));
     box.setTextCursor(c);
-    std::vector<double> keys;
-    for (int i = 0; i < 60; ++i) {
-        const bool type = i % 2 == 0;
-        const int key = type ? Qt::Key_A : Qt::Key_Backspace;
-        const QString t = type ? QStringLiteral("a") : QString(QChar(8));
-        keys.push_back(timeMs([&] {
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, t);
-            QApplication::sendEvent(&box, &press);
-            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, t);
-            QApplication::sendEvent(&box, &release);
-        }));
-    }
-    return median(keys);
+    return typeKeys(&box);
 }
 
 Figures measure(TMeltM& editor, const QString& path, const QByteArray& bytes, const QString& marker,
@@ -98,20 +104,9 @@ Figures measure(TMeltM& editor, const QString& path, const QByteArray& bytes, co
     };
     const int middle = doc->blockCount() / 2;
 
-    // Keystrokes: "a" typed and taken back, alternately, at the middle line's start.
+    // Keystrokes at the middle line's start.
     caretTo(middle);
-    std::vector<double> keys;
-    for (int i = 0; i < 60; ++i) {
-        const bool type = i % 2 == 0;
-        const int key = type ? Qt::Key_A : Qt::Key_Backspace;
-        const QString text = type ? QStringLiteral("a") : QString(QChar(8));
-        keys.push_back(timeMs([&] {
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-            QApplication::sendEvent(editor.RichEdit1, &press);
-            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-            QApplication::sendEvent(editor.RichEdit1, &release);
-        }));
-    }
+    const double key = typeKeys(editor.RichEdit1);
 
     // F3 from the middle: each hit lies about 1 kB below the one before.
     caretTo(middle);
@@ -142,7 +137,7 @@ Figures measure(TMeltM& editor, const QString& path, const QByteArray& bytes, co
                          doc->characterCount() - 1 - last.size();
     const QString text = doc->toPlainText();
     return {load,
-            median(keys),
+            key,
             keyFloor<QPlainTextEdit>(text),
             keyFloor<QTextEdit>(text),
             median(f3),

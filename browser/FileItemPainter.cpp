@@ -23,14 +23,6 @@ constexpr int kHeadersKept = 20000;
 // What an entry costs besides its pixels.
 constexpr qsizetype kEntryOverhead = 256;
 
-QString upperExtension(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || dot < slash)
-        return QString();
-    return path.mid(dot).toUpper();
-}
-
 QString fileNameOf(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
@@ -204,8 +196,9 @@ void FileItemPainter::PaintIconBearing(QPainter& painter, const QString& path, c
     const core::BusyCursor busy;
     const TextColours c = coloursFor(ItemKind::IconBearing, painter, selected);
     // A shortcut shows the icon of what it points to; one that cannot be resolved, its own.
-    const QString source =
-        upperExtension(path) == QLatin1String(".LNK") ? platform::ResolveShortcut(path) : path;
+    const QString source = platform::upperExtension(path) == QLatin1String(".LNK")
+                               ? platform::ResolveShortcut(path)
+                               : path;
     const QPixmap icon = IconOf(source);
     if (!icon.isNull())
         painter.drawPixmap(

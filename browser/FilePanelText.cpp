@@ -149,11 +149,7 @@ bool SplitterWidthAllowed(int x, int windowWidth) {
 }
 
 QString WholeExtensionKey(const QString& fileName) {
-    const qsizetype slash = fileName.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || dot < slash)
-        return {};
-    return fileName.mid(dot).toUpper();
+    return platform::upperExtension(fileName);
 }
 
 QString ExtensionKey(const QString& fileName) {

@@ -358,6 +358,18 @@ QString DecodeLine(const char* data, qsizetype size, TextEncoding encoding) {
 
 namespace {
 
+// A character's bytes in a table's encoding, written to b; their number, 0 when the
+// encoding has none for it.
+int TableBytes(const CodeTable& t, char16_t c, char* b) {
+    const uint32_t code = t.encode[c];
+    if (code == 0 && c != 0)
+        return 0;
+    const int n = c == 0 ? 1 : int(code >> 24);
+    for (int k = 0; k < n; ++k)
+        b[k] = char(code >> (8 * (n - 1 - k)));
+    return n;
+}
+
 // The bytes of one character (or pair) at text[i] in encoding; returns the units used,
 // 0 when it does not fit. Writes at most 4 bytes to b, their number to *len.
 int EncodeAt(QStringView text, qsizetype i, TextEncoding e, const CodeTable* t, char* b, int* len) {
@@ -383,13 +395,8 @@ int EncodeAt(QStringView text, qsizetype i, TextEncoding e, const CodeTable* t, 
     if (t) {
         if (QChar::isSurrogate(c))
             return 0;
-        const uint32_t code = t->encode[c];
-        if (code == 0 && c != 0)
-            return 0;
-        *len = c == 0 ? 1 : int(code >> 24);
-        for (int k = 0; k < *len; ++k)
-            b[k] = char(code >> (8 * (*len - 1 - k)));
-        return 1;
+        *len = TableBytes(*t, c, b);
+        return *len > 0 ? 1 : 0;
     }
     char32_t cp = c;
     int units = 1;
@@ -451,15 +458,13 @@ bool EncodeLine(QStringView text, TextEncoding encoding, QByteArray* out,
             ++i;
             continue;
         }
-        if (t && !QChar::isSurrogate(c)) { // the common case of a table, inline
-            const uint32_t code = t->encode[c];
-            if (code == 0 && c != 0) {
+        if (t && !QChar::isSurrogate(c)) { // the common case of a table, without the rest
+            const int n = TableBytes(*t, c, w);
+            if (n == 0) {
                 out->truncate(old);
                 return false;
             }
-            const int n = c == 0 ? 1 : int(code >> 24);
-            for (int k = 0; k < n; ++k)
-                *w++ = char(code >> (8 * (n - 1 - k)));
+            w += n;
             ++i;
             continue;
         }

@@ -8,7 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
-#include <cstring>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -73,9 +73,8 @@ inline bool IsWordByte(unsigned char b) {
 // The byte-wise search of the edit box: from the selection (start s, length n, bytes)
 // for find, down or up. A match is taken only where isBoundary holds at its start and
 // its end. The byte offset of the hit, or -1.
-template <typename Boundary>
 qsizetype SearchBytes(const QByteArray& buffer, qsizetype s, qsizetype n, const QByteArray& find,
-                      const SearchOptions& o, Boundary isBoundary);
+                      const SearchOptions& o, const std::function<bool(qsizetype)>& isBoundary);
 
 // The search on a text: the hit as a character range (start, length), or none.
 struct TextHit {
@@ -91,111 +90,5 @@ std::optional<TextHit> SearchEditText(const QString& text, qsizetype selStart, q
 std::optional<TextHit> SearchDocument(const QTextDocument* doc, qsizetype selStart,
                                       qsizetype selLength, const QString& find,
                                       const SearchOptions& options, TextEncoding encoding);
-
-// ---- template body -------------------------------------------------------------------
-
-template <typename Boundary>
-qsizetype SearchBytes(const QByteArray& buffer, qsizetype s, qsizetype n, const QByteArray& find,
-                      const SearchOptions& o, Boundary isBoundary) {
-    const qsizetype L = buffer.size(), F = find.size();
-    if (F == 0 || L == 0)
-        return -1;
-    qsizetype p, count;
-    const int dir = o.down ? 1 : -1;
-    if (o.down) {
-        p = s + n;
-        count = L - p - F;
-        if (count < 0)
-            return -1;
-    } else {
-        p = s - F;
-        count = p;
-    }
-    if (p < 0 || p > L)
-        return -1;
-
-    // Without match case, ASCII letters compare upper-cased (what the ANSI upper-casing
-    // knows of the bytes of either encoding).
-    unsigned char map[256];
-    for (int i = 0; i < 256; ++i)
-        map[i] =
-            (!o.matchCase && i >= 'a' && i <= 'z') ? (unsigned char)(i - 32) : (unsigned char)i;
-    QByteArray key = find;
-    for (char& c : key)
-        c = char(map[(unsigned char)c]);
-    const auto* buf = reinterpret_cast<const unsigned char*>(buffer.constData());
-    const auto* k = reinterpret_cast<const unsigned char*>(key.constData());
-
-    // The next word start: down skips the word, then the delimiters; up skips the
-    // delimiters, then the word, and steps back onto the word's first byte.
-    auto nextWordStart = [&]() {
-        while (count > 0 && (o.down == IsWordByte(buf[p]))) {
-            p += dir;
-            --count;
-        }
-        while (count > 0 && (o.down != IsWordByte(buf[p]))) {
-            p += dir;
-            --count;
-        }
-        if (!o.down && count > 0 && !IsWordByte(buf[p]))
-            ++p;
-        return count >= 0;
-    };
-
-    if (!o.wholeWord) {
-        // Without whole words every position is a candidate: let the C library find the
-        // next one that matches (over a folded copy when case does not matter).
-        QByteArray folded;
-        if (!o.matchCase) {
-            folded = buffer;
-            for (char& c : folded)
-                c = char(map[(unsigned char)c]);
-            buf = reinterpret_cast<const unsigned char*>(folded.constData());
-        }
-        while (count >= 0) {
-            const unsigned char* at;
-            if (o.down) {
-                at = static_cast<const unsigned char*>(
-                    memmem(buf + p, size_t(count + F), k, size_t(F)));
-            } else {
-                at = nullptr;
-                for (qsizetype q = p + 1; q > 0;) {
-                    const auto* first =
-                        static_cast<const unsigned char*>(memrchr(buf, k[0], size_t(q)));
-                    if (!first || first < buf + p - count)
-                        break;
-                    if (std::memcmp(first, k, size_t(F)) == 0) {
-                        at = first;
-                        break;
-                    }
-                    q = first - buf;
-                }
-            }
-            if (!at)
-                return -1;
-            const qsizetype q = at - buf;
-            if (isBoundary(q) && isBoundary(q + F))
-                return q;
-            count -= (q - p) * dir + 1;
-            p = q + dir;
-        }
-        return -1;
-    }
-
-    while (count >= 0) {
-        if (o.wholeWord && !nextWordStart())
-            return -1;
-        qsizetype i = 0;
-        while (i < F && map[buf[p + i]] == k[i])
-            ++i;
-        if (i == F && isBoundary(p) && isBoundary(p + F)) {
-            if (!o.wholeWord || count == 0 || !IsWordByte(buf[p + F]))
-                return p;
-        }
-        p += dir;
-        --count;
-    }
-    return -1;
-}
 
 } // namespace editor

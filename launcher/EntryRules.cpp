@@ -1,6 +1,7 @@
 #include "launcher/EntryRules.h"
 
 #include "platform/FileProbe.h"
+#include "platform/FsName.h"
 #include "platform/Shortcut.h"
 
 namespace launcher {
@@ -14,9 +15,7 @@ QString EntryFileName(const QString& path) {
 }
 
 QString ExtensionKey(const QString& path) {
-    const QString name = EntryFileName(path);
-    const qsizetype dot = name.lastIndexOf('.');
-    return dot < 0 ? QString() : name.mid(dot).toUpper();
+    return platform::upperExtension(path);
 }
 
 QString ExtensionKey4(const QString& path) {

@@ -2,26 +2,15 @@
 
 #include "pictures/BmpFile.h"
 #include "pictures/PluginPictures.h"
+#include "platform/FsName.h"
 #include "platform/Shortcut.h"
 
 #include <algorithm>
 
 namespace pictures {
 
-namespace {
-
-QString upperExtension(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || dot < slash)
-        return QString();
-    return path.mid(dot).toUpper();
-}
-
-} // namespace
-
 FileKind KindOf(const QString& path) {
-    const QString ext = upperExtension(path);
+    const QString ext = platform::upperExtension(path);
     if (ext.isEmpty())
         return FileKind::Other;
     if (ext == QLatin1String(".ICO"))
@@ -88,7 +77,7 @@ Picture LoadPicture(const QString& path, const PictureRequest& request) {
 
 platform::ExtractedIcon FileIcon(const QString& path) {
     // A shortcut that cannot be resolved gives the link file itself.
-    const bool shortcut = upperExtension(path) == QLatin1String(".LNK");
+    const bool shortcut = platform::upperExtension(path) == QLatin1String(".LNK");
     return platform::ExtractIcon(shortcut ? platform::ResolveShortcut(path) : path);
 }
 

@@ -22,11 +22,7 @@ namespace {
 enum class Plugin { None, Gif, Jpeg };
 
 Plugin PluginFor(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || dot < slash)
-        return Plugin::None;
-    const QString ext = path.mid(dot).toUpper();
+    const QString ext = platform::upperExtension(path);
     if (ext == QLatin1String(".GIF"))
         return Plugin::Gif;
     if (ext == QLatin1String(".JPG") || ext == QLatin1String(".JPEG") ||

@@ -67,4 +67,12 @@ QString displayName(const QString& name) {
     return decodeCp932(toFsBytes(name));
 }
 
+QString upperExtension(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < slash)
+        return QString();
+    return path.mid(dot).toUpper();
+}
+
 } // namespace platform

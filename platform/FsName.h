@@ -9,7 +9,9 @@
 namespace platform {
 
 QString fromFsBytes(const char* data, qsizetype size);
-inline QString fromFsBytes(const QByteArray& bytes) { return fromFsBytes(bytes.constData(), bytes.size()); }
+inline QString fromFsBytes(const QByteArray& bytes) {
+    return fromFsBytes(bytes.constData(), bytes.size());
+}
 QByteArray toFsBytes(const QString& name);
 
 // True when the name holds escaped bytes (its bytes were not valid UTF-8).
@@ -17,5 +19,9 @@ bool hasEscapedBytes(const QString& name);
 
 // The name as shown to the user: escaped names are decoded as CP932 as a whole.
 QString displayName(const QString& name);
+
+// The extension of a path's file name with its dot, upper-cased (".JPEG"); empty when the
+// name has no dot. What the program's extension rules compare.
+QString upperExtension(const QString& path);
 
 } // namespace platform
