@@ -328,6 +328,12 @@ TEST(Unlha32Walk, DamagedArchivesEndTheWalkWithAnError) {
     EXPECT_EQ(lib().open(nullptr, (dir.path + "/text.lzh").c_str(), UNLHA_OPEN_MODE), nullptr);
     EXPECT_EQ(lib().open(nullptr, dir.path.c_str(), UNLHA_OPEN_MODE), nullptr);
     EXPECT_FALSE(lib().check((dir.path + "/long.lzh").c_str(), 0));
+    // A damaged header between whole ones: the walk lists the member after it, the check
+    // and the count still say the archive is damaged.
+    const std::string damaged = ZELMO_TEST_DATA "/archive/damaged_header.lzh";
+    EXPECT_EQ(walk(damaged).size(), 2u);
+    EXPECT_FALSE(lib().check(damaged.c_str(), 0));
+    EXPECT_EQ(lib().fileCount(damaged.c_str()), -1);
 }
 
 namespace {
