@@ -5,6 +5,7 @@
 
 #include <errno.h>
 #include <lha_decoder.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -17,6 +18,8 @@
 
 struct LhaData {
     int fd;
+    int stored;        /* a method that stores the data as it is: no decoder */
+    uint16_t crcSoFar; /* of a stored member's bytes read */
     uint64_t pos, end; /* compressed bytes still to read: [pos, end) of the file */
     LHADecoder* decoder;
     uint64_t original;  /* bytes the decoder gives in all */
@@ -61,6 +64,61 @@ static size_t feed(void* buf, size_t len, void* user) {
     return n;
 }
 
+/* CRC-16 (polynomial 0xA001, reflected) eight bytes at a step: stored members are read
+ * at the speed of a copy. */
+static uint16_t crcTable[8][256];
+static pthread_once_t crcOnce = PTHREAD_ONCE_INIT;
+
+static void makeCrcTable(void) {
+    for (unsigned i = 0; i < 256; ++i) {
+        uint16_t c = (uint16_t)i;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? (uint16_t)((c >> 1) ^ 0xA001) : (uint16_t)(c >> 1);
+        crcTable[0][i] = c;
+    }
+    for (unsigned i = 0; i < 256; ++i)
+        for (int t = 1; t < 8; ++t)
+            crcTable[t][i] =
+                (uint16_t)((crcTable[t - 1][i] >> 8) ^ crcTable[0][crcTable[t - 1][i] & 0xFF]);
+}
+
+static uint16_t crc16(uint16_t crc, const unsigned char* p, size_t n) {
+    for (; n >= 8; p += 8, n -= 8) {
+        crc ^= (uint16_t)(p[0] | (p[1] << 8));
+        crc = crcTable[7][crc & 0xFF] ^ crcTable[6][crc >> 8] ^ crcTable[5][p[2]] ^
+              crcTable[4][p[3]] ^ crcTable[3][p[4]] ^ crcTable[2][p[5]] ^ crcTable[1][p[6]] ^
+              crcTable[0][p[7]];
+    }
+    while (n--)
+        crc = (uint16_t)((crc >> 8) ^ crcTable[0][(crc ^ *p++) & 0xFF]);
+    return crc;
+}
+
+static int isStored(const LhaHeader* h) {
+    return memcmp(h->method, "-lh0-", 5) == 0 || memcmp(h->method, "-lz4-", 5) == 0 ||
+           memcmp(h->method, "-pm0-", 5) == 0;
+}
+
+/* A stored member's bytes straight from the file, as many as asked while there are any. */
+static size_t readStored(LhaData* d, unsigned char* out, size_t len) {
+    size_t got = 0;
+    while (got < len && d->pos < d->end) {
+        const uint64_t left = d->end - d->pos;
+        const size_t want = len - got < left ? len - got : (size_t)left;
+        const ssize_t n = pread(d->fd, out + got, want, (off_t)d->pos);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            d->readFailed = n < 0 ? errno : EIO;
+            break;
+        }
+        d->pos += (uint64_t)n;
+        got += (size_t)n;
+    }
+    d->crcSoFar = crc16(d->crcSoFar, out, got);
+    return got;
+}
+
 static LHADecoderType* decoderFor(const LhaHeader* h) {
     char method[6];
     memcpy(method, h->method, 5);
@@ -85,6 +143,12 @@ static int allZero(const unsigned char* p, size_t len) {
 
 /* Decodes up to len bytes, counting them; fewer only at the stream's end or damage. */
 static size_t decode(LhaData* d, unsigned char* out, size_t len) {
+    if (d->stored) {
+        const uint64_t left = d->original - d->decoded;
+        const size_t got = readStored(d, out, len < left ? len : (size_t)left);
+        d->decoded += got;
+        return got;
+    }
     size_t got = 0;
     while (got < len) {
         const size_t n = lha_decoder_read(d->decoder, out + got, len - got);
@@ -136,8 +200,12 @@ LhaData* lha_data_open(int fd, const LhaHeader* h, const char** why) {
     d->original = h->original;
     d->remaining = h->original;
     d->crc = h->crc;
-    d->decoder = lha_decoder_new(type, feed, d, (size_t)h->original);
-    if (!d->decoder) {
+    d->stored = isStored(h);
+    if (d->stored)
+        pthread_once(&crcOnce, makeCrcTable);
+    else
+        d->decoder = lha_decoder_new(type, feed, d, (size_t)h->original);
+    if (!d->stored && !d->decoder) {
         free(d);
         *why = "no memory";
         return NULL;
@@ -194,7 +262,7 @@ ssize_t lha_data_read(LhaData* d, void* buf, size_t n) {
         }
         if (d->decoded < d->original)
             return fail(d, "damaged (data ends early)");
-        if (lha_decoder_get_crc(d->decoder) != d->crc)
+        if ((d->stored ? d->crcSoFar : lha_decoder_get_crc(d->decoder)) != d->crc)
             return fail(d, "damaged (CRC)");
     }
     return (ssize_t)given;
@@ -207,6 +275,7 @@ const char* lha_data_fault(const LhaData* d) {
 void lha_data_close(LhaData* d) {
     if (!d)
         return;
-    lha_decoder_free(d->decoder);
+    if (d->decoder)
+        lha_decoder_free(d->decoder);
     free(d);
 }
