@@ -45,6 +45,7 @@ typedef struct Extraction {
     uint64_t extracted;
     uint64_t refused;
     int capHit;
+    int diskFull;
     iconv_t cp932;        /* for names our own list does not give */
     ZelmoLzhMembers* lzh; /* an LZH archive's members: the data comes from there */
     char name[16384];
@@ -131,10 +132,13 @@ static int enterFolders(Extraction* x, char** parts, int count) {
     int dir = x->root;
     for (int i = 0; i < count; ++i) {
         int next = enterFolder(dir, parts[i]);
+        const int err = errno;
         if (dir != x->root)
             close(dir);
-        if (next < 0)
+        if (next < 0) {
+            errno = err;
             return -1;
+        }
         dir = next;
     }
     return dir;
@@ -161,32 +165,65 @@ static int placeFile(ZelmoTempFile* t, const char* name) {
     return err;
 }
 
+/* Why a member could not be written: an errno value, or DAMAGED for data the reader
+ * refused (a CRC or method error). */
+enum { DAMAGED = -1 };
+
+/* The reason the report gives for a member that failed with err. */
+static const char* failureText(int err) {
+    switch (err) {
+    case DAMAGED:
+        return "damaged data";
+    case ENOSPC:
+    case EDQUOT:
+        return "the disk is full";
+    case EFBIG:
+        return "too large for this file system or limit";
+    case ENAMETOOLONG:
+        return "name too long for this file system";
+    case EACCES:
+    case EPERM:
+        return "no permission";
+    case EROFS:
+        return "read-only file system";
+    case EIO:
+        return "input/output error";
+    default:
+        return "cannot be written";
+    }
+}
+
+static int isDiskFull(int err) {
+    return err == ENOSPC || err == EDQUOT;
+}
+
 /* Copies the member's data into fd, within the byte budget. 0 written, 1 cap hit, -1 read
- * or write failure. */
-static int copyData(Extraction* x, struct archive* a, int fd) {
+ * or write failure (*err: why). */
+static int copyData(Extraction* x, struct archive* a, int fd, int* err) {
     unsigned char* chunk = x->chunk;
     for (;;) {
         la_ssize_t n =
             x->lzh ? zelmo_lzh_read(x->lzh, chunk, CHUNK) : archive_read_data(a, chunk, CHUNK);
-        if (n < 0)
+        if (n < 0) {
+            *err = DAMAGED;
             return -1;
+        }
         if (n == 0)
             return 0;
         if ((uint64_t)n > budget(x))
             return 1;
-        int err = zelmo_write_all(fd, chunk, (size_t)n);
-        if (err) {
-            errno = err;
+        *err = zelmo_write_all(fd, chunk, (size_t)n);
+        if (*err)
             return -1;
-        }
         x->totalWritten += (uint64_t)n;
     }
 }
 
 /* Writes one regular file into dir under name: a new file of the folder's own (unnamed where
- * the file system allows), named only when whole. 0 done, 1 cap hit, -1 failure. */
+ * the file system allows), named only when whole. 0 done, 1 cap hit, -1 failure (*err:
+ * why; the file is gone). */
 static int writeFile(Extraction* x, struct archive* a, struct archive_entry* entry, int dir,
-                     const char* name) {
+                     const char* name, int* err) {
     /* A killed extraction before this one may have left temporaries: ours whose writer is
      * gone are cleared, once per extraction. */
     if (x->serial++ == 0)
@@ -195,27 +232,48 @@ static int writeFile(Extraction* x, struct archive* a, struct archive_entry* ent
      * set-id; the umask applies as to any new file. */
     mode_t perm = archive_entry_perm(entry) & 0777;
     perm = perm ? perm | 0600 : 0644;
+    /* A name this file system cannot hold is known before any byte is written. */
+    const long nameMax = fpathconf(dir, _PC_NAME_MAX);
+    if (nameMax > 0 && strlen(name) > (size_t)nameMax) {
+        *err = ENAMETOOLONG;
+        return -1;
+    }
     ZelmoTempFile t;
-    if (zelmo_temp_create(dir, 1, perm, &t) != 0)
+    if ((*err = zelmo_temp_create(dir, 1, perm, &t)) != 0)
         return -1;
     uint64_t before = x->totalWritten;
-    int r = copyData(x, a, t.fd);
+    int r = copyData(x, a, t.fd, err);
     if (r == 0 && archive_entry_mtime_is_set(entry)) {
         struct timespec times[2] = {{0, UTIME_OMIT}, {0, 0}};
         times[1].tv_sec = archive_entry_mtime(entry);
         times[1].tv_nsec = archive_entry_mtime_nsec(entry);
         futimens(t.fd, times);
     }
-    if (r == 0 && placeFile(&t, name) != 0)
+    if (r == 0 && (*err = placeFile(&t, name)) != 0)
         r = -1;
-    if (zelmo_temp_close(&t) != 0 && r == 0)
-        r = -1; /* a late write error: the name stands, but the report says it failed */
+    const int closeErr = zelmo_temp_close(&t);
+    if (closeErr && r == 0) {
+        *err = closeErr; /* a late write error: the name stands, but the report says it failed */
+        r = -1;
+    }
     if (r == 0)
         x->keptBytes += x->totalWritten - before;
     return r;
 }
 
-/* One member. Returns 0 to go on, 1 when a cap stops the extraction. */
+/* A member that could not be written: reported with its reason; a full disk stops the
+ * extraction (1), anything else lets the others go on (0). */
+static int failed(Extraction* x, const char* name, int err, const char* folderText) {
+    if (isDiskFull(err)) {
+        refuse(x, name, failureText(err));
+        x->diskFull = 1;
+        return 1;
+    }
+    refuse(x, name, folderText && err != ENAMETOOLONG ? folderText : failureText(err));
+    return 0;
+}
+
+/* One member. Returns 0 to go on, 1 when a cap or a full disk stops the extraction. */
 static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* entry,
                         const char* name) {
     mode_t type = archive_entry_filetype(entry);
@@ -233,7 +291,7 @@ static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* 
     } else if (type == AE_IFDIR) {
         int dir = x->flat ? x->root : enterFolders(x, parts, count);
         if (dir < 0)
-            refuse(x, name, "cannot make the folder");
+            result = failed(x, name, errno, "cannot make the folder");
         else if (dir != x->root)
             close(dir);
         if (dir >= 0)
@@ -247,17 +305,17 @@ static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* 
         result = 1;
     } else {
         int dir = x->flat ? x->root : enterFolders(x, parts, count - 1);
-        int r = dir < 0 ? -1 : writeFile(x, a, entry, dir, parts[count - 1]);
+        int err = dir < 0 ? errno : 0;
+        int r = dir < 0 ? -1 : writeFile(x, a, entry, dir, parts[count - 1], &err);
         if (dir >= 0 && dir != x->root)
             close(dir);
         if (r == 1) {
             note(x, "stopped at \"%s\": the byte cap was reached\n", name);
             result = 1;
+        } else if (r < 0 && err == DAMAGED && x->lzh && x->lzh->why) {
+            refuse(x, name, x->lzh->why); /* the decoder's reason: its CRC, data cut short */
         } else if (r < 0) {
-            refuse(x, name,
-                   dir < 0                 ? "cannot make its folder"
-                   : x->lzh && x->lzh->why ? x->lzh->why
-                                           : "damaged or cannot be written");
+            result = failed(x, name, err, dir < 0 ? "cannot make its folder" : NULL);
         } else {
             x->extracted++;
         }
@@ -341,6 +399,10 @@ static int runLzhExtraction(Extraction* x, const char* path) {
     zelmo_lzh_close(m);
     free(m);
     x->lzh = NULL;
+    if (x->diskFull) {
+        note(x, "stopped: the disk is full\n");
+        return ZELMO_EXTRACT_DISK_FULL;
+    }
     if (seen == 0 && x->refused == 0) {
         /* Nothing but an end mark (or zeros): no archive to extract. */
         note(x, "cannot open the archive\n");
@@ -463,6 +525,10 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
         x->refused += list.count - next;
     }
     zelmo_member_list_free(&list);
+    if (x->diskFull) {
+        note(x, "stopped: the disk is full\n");
+        return ZELMO_EXTRACT_DISK_FULL;
+    }
     if (x->capHit)
         return ZELMO_EXTRACT_CAP;
     if (result == 0 && x->refused > 0)

@@ -355,3 +355,36 @@ TEST(ExtractMember, ReadsFromMemory) {
 }
 
 } // namespace
+
+// A 255-byte CP932 name becomes 382 bytes of UTF-8, more than a Linux file system takes:
+// that member is skipped with its reason, the others extract.
+TEST(ExtractAll, ANameTooLongForTheFileSystemIsSkippedWithItsReason) {
+    TempTree tree;
+    std::string longName;
+    for (int i = 0; i < 127; ++i)
+        longName += "\x83\x81"; // メ
+    longName += "a";
+    ASSERT_EQ(longName.size(), 255u);
+    std::string shown;
+    for (int i = 0; i < 127; ++i)
+        shown += "メ";
+    shown += "a";
+    std::vector<lzhtest::Member> members(3);
+    members[0].name = "first.txt";
+    members[0].data = "one";
+    members[1].name = longName;
+    members[1].data = "lost";
+    members[2].name = "last.txt";
+    members[2].data = "three";
+    const std::string path = tree.root() + "/long.lzh";
+    ASSERT_TRUE(lzhtest::writeFile(path, lzhtest::archive(members, 2)));
+    const std::string dest = tree.mkdir("out");
+    char report[2048];
+    EXPECT_EQ(zelmo_extract_all(path.c_str(), ZELMO_ARCHIVE_LZH, dest.c_str(), 0, nullptr, report,
+                                sizeof report),
+              ZELMO_EXTRACT_REFUSED);
+    EXPECT_EQ(std::string(report), "refused \"" + shown +
+                                       "\": name too long for this file system\n"
+                                       "2 extracted, 1 refused, 8 bytes\n");
+    EXPECT_EQ(Listing(dest), Sorted({"first.txt", "last.txt"}));
+}
