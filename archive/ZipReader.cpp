@@ -1,4 +1,5 @@
 #include "archive/ZipReader.h"
+#include "outside/archive/MemberName.h"
 
 #include "platform/FileProbe.h"
 #include "platform/ReadOnlyFile.h"
@@ -213,13 +214,22 @@ int ZipReader::convert(const unsigned char* h, ArchiveMemberInfo* info) {
         return kNone;
     info->fileName[nameLen] = 0;
 
+    QByteArray extra(qsizetype(extraLen), Qt::Uninitialized);
+    if (extraLen > 0 && !readFull(nameAt + nameLen, extra.data(), extraLen))
+        return kNone;
+    const auto* e = reinterpret_cast<const unsigned char*>(extra.constData());
+    // A name in the Unicode path field (its CRC that of the stored name) is the member's
+    // name when it fits the record.
+    const unsigned char* unicode = nullptr;
+    size_t unicodeLen = 0;
+    if (zelmo_zip_unicode_name(reinterpret_cast<const unsigned char*>(info->fileName), nameLen, e,
+                               extraLen, sizeof info->fileName - 1, &unicode, &unicodeLen)) {
+        std::memcpy(info->fileName, unicode, unicodeLen);
+        info->fileName[unicodeLen] = 0;
+    }
     if (original == UINT32_MAX || compressed == UINT32_MAX) {
         // ZIP64: the full sizes stand in the extra field, in this order, each only when
         // its 32-bit field is all ones.
-        QByteArray extra(qsizetype(extraLen), Qt::Uninitialized);
-        if (!readFull(nameAt + nameLen, extra.data(), extraLen))
-            return kNone;
-        const auto* e = reinterpret_cast<const unsigned char*>(extra.constData());
         for (uint32_t at = 0; at + 4 <= extraLen;) {
             const uint32_t id = le16(e + at);
             const uint32_t len = le16(e + at + 2);

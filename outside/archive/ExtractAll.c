@@ -4,6 +4,7 @@
 #define _GNU_SOURCE
 #include "outside/archive/ArchiveExtract.h"
 #include "outside/archive/ArchiveInternal.h"
+#include "outside/archive/LzhMembers.h"
 #include "outside/files/TempFile.h"
 
 #include <archive.h>
@@ -45,7 +46,8 @@ typedef struct Extraction {
     uint64_t refused;
     int capHit;
     int diskFull;
-    iconv_t cp932; /* for names our own list does not give */
+    iconv_t cp932;        /* for names our own list does not give */
+    ZelmoLzhMembers* lzh; /* an LZH archive's members: the data comes from there */
     char name[16384];
     unsigned serial;
     unsigned char* chunk;
@@ -86,12 +88,11 @@ static uint64_t budget(const Extraction* x) {
 }
 
 /* Splits name into its folder parts at "/" and "\" (names are UTF-8 by now, where a
- * backslash byte is always a backslash). Empty and "." parts vanish. NULL reason: parts
- * (pointing into buffer) and count filled. When flat, only the last part is used, so an
- * absolute name or ".." cannot lead anywhere: they are dropped like the folder parts. */
+ * backslash byte is always a backslash). Empty and "." parts vanish, so a leading
+ * separator (folders stored from the root, as some archivers do) leads below the
+ * destination. NULL reason: parts (pointing into buffer) and count filled. When flat, only
+ * the last part is used, so ".." cannot lead anywhere: it is dropped like the folders. */
 static const char* splitName(const char* name, int flat, char* buffer, char** parts, int* count) {
-    if (!flat && (name[0] == '/' || name[0] == '\\'))
-        return "absolute path";
     if (!flat && ((name[0] | 0x20) >= 'a' && (name[0] | 0x20) <= 'z') && name[1] == ':')
         return "drive path";
     strcpy(buffer, name);
@@ -201,7 +202,8 @@ static int isDiskFull(int err) {
 static int copyData(Extraction* x, struct archive* a, int fd, int* err) {
     unsigned char* chunk = x->chunk;
     for (;;) {
-        la_ssize_t n = archive_read_data(a, chunk, CHUNK);
+        la_ssize_t n =
+            x->lzh ? zelmo_lzh_read(x->lzh, chunk, CHUNK) : archive_read_data(a, chunk, CHUNK);
         if (n < 0) {
             *err = DAMAGED;
             return -1;
@@ -310,6 +312,8 @@ static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* 
         if (r == 1) {
             note(x, "stopped at \"%s\": the byte cap was reached\n", name);
             result = 1;
+        } else if (r < 0 && err == DAMAGED && x->lzh && x->lzh->why) {
+            refuse(x, name, x->lzh->why); /* the decoder's reason: its CRC, data cut short */
         } else if (r < 0) {
             result = failed(x, name, err, dir < 0 ? "cannot make its folder" : NULL);
         } else {
@@ -357,6 +361,60 @@ static int countEntry(Extraction* x, int file) {
     return 0;
 }
 
+/* Every member of an LZH archive, by our own walk with lhasa's decoders. A damaged header is
+ * reported and the walk goes on at the next whole one. */
+static int runLzhExtraction(Extraction* x, const char* path) {
+    ZelmoLzhMembers* m = malloc(sizeof *m);
+    if (!m || zelmo_lzh_open(m, path) != 0) {
+        free(m);
+        note(x, "cannot open the archive\n");
+        return ZELMO_EXTRACT_BAD_ARCHIVE;
+    }
+    x->lzh = m;
+    x->archiveSize = m->walk.size;
+    int result = 0;
+    uint64_t seen = 0;
+    for (;; ++seen) {
+        uint64_t damaged;
+        const int r = zelmo_lzh_next(m, &damaged);
+        if (damaged != UINT64_MAX) {
+            note(x, "damaged header at byte %llu skipped\n", (unsigned long long)damaged);
+            x->refused++;
+        }
+        if (r <= 0)
+            break;
+        if (countEntry(x, m->kind == ZELMO_MEMBER_FILE)) {
+            x->capHit = 1;
+            break;
+        }
+        if (m->kind == ZELMO_MEMBER_OTHER)
+            refuse(x, m->name, "not a plain file or folder");
+        else if (m->why)
+            refuse(x, m->name, m->why);
+        else if (extractEntry(x, NULL, m->entry, m->name) != 0) {
+            x->capHit = 1;
+            break;
+        }
+    }
+    zelmo_lzh_close(m);
+    free(m);
+    x->lzh = NULL;
+    if (x->diskFull) {
+        note(x, "stopped: the disk is full\n");
+        return ZELMO_EXTRACT_DISK_FULL;
+    }
+    if (seen == 0 && x->refused == 0) {
+        /* Nothing but an end mark (or zeros): no archive to extract. */
+        note(x, "cannot open the archive\n");
+        return ZELMO_EXTRACT_BAD_ARCHIVE;
+    }
+    if (x->capHit)
+        return ZELMO_EXTRACT_CAP;
+    if (result == 0 && x->refused > 0)
+        result = ZELMO_EXTRACT_REFUSED;
+    return result;
+}
+
 /* Every member, read by libarchive and named by our own list. A member libarchive cannot
  * read is reported and skipped: the reader starts again at the next member of the list
  * (for a ZIP from its local header on), so one bad member never costs the others. */
@@ -366,6 +424,8 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
         note(x, "cannot open the archive\n");
         return ZELMO_EXTRACT_BAD_ARCHIVE;
     }
+    if (kind == ZELMO_ARCHIVE_LZH)
+        return runLzhExtraction(x, path);
     x->archiveSize = (uint64_t)st.st_size;
     ZelmoMemberList list;
     memset(&list, 0, sizeof list);

@@ -4,6 +4,7 @@
  * A comment holding an end record of its own therefore does not hide the archive. */
 #define _GNU_SOURCE
 #include "outside/archive/ArchiveInternal.h"
+#include "outside/archive/ArchiveMemberInfo.h"
 #include "outside/archive/MemberName.h"
 
 #include <errno.h>
@@ -161,10 +162,18 @@ int zelmo_list_zip(const char* path, ZelmoMemberList* list, size_t max) {
             }
             i += 4 + len;
         }
-        const size_t n = zelmo_decode_name(cp932, var, nameLen, name, 4 * 65536);
+        /* A name in the Unicode path field is the member's name, as the listing gives it. */
+        const unsigned char* unicode;
+        size_t unicodeLen;
+        const int hasUnicode =
+            zelmo_zip_unicode_name(var, nameLen, var + nameLen, extraLen,
+                                   ARCHIVE_MEMBER_NAME_SIZE - 1, &unicode, &unicodeLen);
+        const unsigned char* raw = hasUnicode ? unicode : var;
+        const size_t rawLen = hasUnicode ? unicodeLen : nameLen;
+        const size_t n = zelmo_decode_name(cp932, raw, rawLen, name, 4 * 65536);
         if (n == (size_t)-1 ||
             zelmo_member_list_add(list, local + shift, original, kindOf(h, var, nameLen),
-                                  (const char*)var, nameLen, name, n) != 0)
+                                  (const char*)raw, rawLen, name, n) != 0)
             break;
         at += HEADER_BYTES + nameLen + extraLen + commentLen;
     }
