@@ -1,6 +1,5 @@
 #include "ui/MenuKeys.h"
 
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -21,10 +20,9 @@ MenuKey MenuKeyOf(const QKeyEvent* e) {
 }
 
 void PopupByKey(QMenu* menu, QPoint globalPos) {
-    menu->popup(globalPos); // its opening handler sets the items' states first
-    // As the Down key does: the first item lights up, a submenu stays closed until asked.
-    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QCoreApplication::sendEvent(menu, &down);
+    // Its opening handler sets the items' states first. No item is lit yet: Down lights
+    // the first, and a submenu opens only when asked for (Right or Enter).
+    menu->popup(globalPos);
 }
 
 } // namespace ui

@@ -13,9 +13,8 @@ enum class MenuKey {
 };
 MenuKey MenuKeyOf(const QKeyEvent* e);
 
-// Opens the menu at globalPos with its first usable item highlighted, so that the arrow
-// keys, Enter and the items' accelerators work at once and a screen reader has an item
-// to read.
+// Opens the menu at globalPos for the keyboard: the arrow keys, Enter, Esc and the items'
+// accelerators work at once.
 void PopupByKey(QMenu* menu, QPoint globalPos);
 
 } // namespace ui
