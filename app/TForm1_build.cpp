@@ -3,14 +3,17 @@
 #include "app/TForm1.h"
 
 #include "app/ControlPage.h"
+#include "app/KeyboardMenus.h"
 #include "app/WindowModes.h"
 #include "browser/FilePanel.h"
 #include "launcher/LauncherStrip.h"
+#include "launcher/StripKeys.h"
 #include "search/BulkSearch.h"
 #include "ui/AlignLayout.h"
 #include "ui/HelpWindow.h"
 #include "ui/Resources.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QMenu>
 #include <QToolButton>
@@ -68,6 +71,9 @@ void TForm1::BuildDesign() {
     connect(PopupVer, &QAction::triggered, this, [this] { SBPClick(); });
 
     ConnectParts();
+    new KeyboardMenus(this, *files_, PopupMenu1);
+    launcher_->Keys->AddButtons(launcher_->ControlPanel->findChildren<QAbstractButton*>(
+        QString(), Qt::FindDirectChildrenOnly));
 }
 
 void TForm1::ConnectParts() {

@@ -6,7 +6,6 @@
 
 #include <QFont>
 #include <QLibraryInfo>
-#include <QLocale>
 
 ZelmoApplication::ZelmoApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // The name alone, no display name: with one set, the window system would add
@@ -20,13 +19,11 @@ ZelmoApplication::ZelmoApplication(int& argc, char** argv) : QApplication(argc, 
                               QStringLiteral("Noto Sans Mono CJK JP"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"),
                               QStringLiteral("Noto Sans CJK JP"));
-    InstallQtTranslation(QLocale());
+    InstallQtTranslation();
 }
 
-bool ZelmoApplication::InstallQtTranslation(const QLocale& locale) {
-    removeTranslator(&qtTranslation_);
-    // Qt's own choice: the locale's UI languages in turn, "qtbase_ja_JP", then "qtbase_ja".
-    if (!qtTranslation_.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+bool ZelmoApplication::InstallQtTranslation() {
+    if (!qtTranslation_.load(QStringLiteral("qtbase_ja"),
                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
     return installTranslator(&qtTranslation_);

@@ -6,20 +6,12 @@
 #include <QTranslator>
 #include <exception>
 
-class QLocale;
-
 class ZelmoApplication : public QApplication {
     Q_OBJECT
 public:
     // Sets the application title "Zelmo32" and the program icon, and installs Qt's own
-    // translation for the user's locale before any widget exists.
+    // Japanese translation before any widget exists.
     ZelmoApplication(int& argc, char** argv);
-
-    // Qt's translation of its own texts (file and font dialogs, edit-box menus) for the
-    // locale, chosen among Qt's translations as Qt does; it replaces the one installed
-    // before. False when there is none for the locale: Qt's texts stay English. The
-    // program's own texts never pass through a translator.
-    bool InstallQtTranslation(const QLocale& locale);
 
     bool notify(QObject* receiver, QEvent* event) override;
 
@@ -28,5 +20,12 @@ public:
     static void ShowException(const std::exception& error);
 
 private:
+    // Qt's Japanese translation of its own texts (file and font dialogs, edit-box menus,
+    // dialog buttons), whatever the locale: the program speaks Japanese everywhere, and
+    // an English dialog inside it would be the odd one out. False when Qt's translations
+    // are not installed: Qt's texts then stay English. The program's own texts never
+    // pass through a translator.
+    bool InstallQtTranslation();
+
     QTranslator qtTranslation_; // kept for the run
 };

@@ -9,6 +9,7 @@
 #include "launcher/SelectionSource.h"
 #include "ui/AlignLayout.h"
 #include "ui/CaptionPanel.h"
+#include "ui/MenuKeys.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -164,6 +165,9 @@ public:
     // Set by the window: shows the preview window and moves the window to the tray.
     std::function<void()> ShowPreview;
     void DirMakeClick(); // the make-directory dialog on the tree's folder
+    // The menu key or Shift(+Ctrl)+F10 on a list or the tree (receiver): the menu of a
+    // right press at the selected item, without changing it. False: another control's.
+    bool OpenMenuByKey(QObject* receiver, ui::MenuKey key);
     // What SelectImage shows for a file; by default the picture service.
     std::function<pictures::FileImage(const QString&, const pictures::PictureRequest&)>
         LoadFileImage;
@@ -182,6 +186,8 @@ private:
     void BuildControls(QWidget* window, ui::AlignLayout* layout);
     void BuildMenus(QWidget* window, QMenu* contextMenu);
     void Connect();
+    void ColourPanelsForSelection(TFileListBoxS* list); // a press on a list
+    QPoint ListMenuAt(TFileListBoxS* list, QMenu* menu, QPoint cursor) const;
 
     core::SharedState& state_;
     QWidget* window_;

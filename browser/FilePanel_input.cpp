@@ -204,13 +204,8 @@ bool FilePanel::ListBox1KeyPress(TFileListBoxS* /*list*/, QKeyEvent* e) {
 void FilePanel::ListBox1MouseDown(TFileListBoxS* list, Qt::MouseButton button,
                                   Qt::KeyboardModifiers modifiers, QPoint pos) {
     const QPoint cursor = QCursor::pos();
-    // 1. Programs show their texts in blue.
-    if (list->ItemIndex() >= 0) {
-        const bool program = ExtensionKey(list->GetSelectedPath()) == QLatin1String(".EXE");
-        const QColor colour = program ? QColor(0, 0, 255) : QColor(0, 0, 0);
-        PanelR->setTextColor(colour);
-        PanelL->setTextColor(colour);
-    }
+    // 1.
+    ColourPanelsForSelection(list);
     const bool shiftOrCtrl = modifiers & (Qt::ShiftModifier | Qt::ControlModifier);
     QMenu* menu = nullptr;
     if (button == Qt::LeftButton) {
@@ -235,10 +230,23 @@ void FilePanel::ListBox1MouseDown(TFileListBoxS* list, Qt::MouseButton button,
         ListBox1Click(list);
         menu = contextMenu_;
     }
-    if (!menu)
+    if (menu)
+        menu->popup(ListMenuAt(list, menu, cursor));
+}
+
+void FilePanel::ColourPanelsForSelection(TFileListBoxS* list) {
+    if (list->ItemIndex() < 0)
         return;
+    // Programs show their texts in blue.
+    const bool program = ExtensionKey(list->GetSelectedPath()) == QLatin1String(".EXE");
+    const QColor colour = program ? QColor(0, 0, 255) : QColor(0, 0, 0);
+    PanelR->setTextColor(colour);
+    PanelL->setTextColor(colour);
+}
+
+QPoint FilePanel::ListMenuAt(TFileListBoxS* list, QMenu* menu, QPoint cursor) const {
     const bool centred = (ControlPageShown && ControlPageShown()) || list->ItemIndex() < 0;
-    menu->popup(ListMenuPosition(cursor, centred, menu->sizeHint().width()));
+    return ListMenuPosition(cursor, centred, menu->sizeHint().width());
 }
 
 void FilePanel::ListBox1MouseUp() {

@@ -5,6 +5,7 @@
 #include "core/Placement.h"
 #include "platform/FsName.h"
 #include "platform/MakeDirectory.h"
+#include "ui/Composition.h"
 #include "ui/HelpWindow.h"
 #include "ui/MessageDialog.h"
 
@@ -116,6 +117,7 @@ void TDirMakeForm::Build() {
     Edit1->setGeometry(5, 17, 173, 23);
     SetEdit1Colour(kWhite);
     Edit1->installEventFilter(this);
+    ui::TrackComposition(Edit1);
 
     auto makeButton = [this](const char* name, const QString& text, const QString& hint, int x) {
         auto* b = new QPushButton(text, this);
@@ -208,10 +210,12 @@ bool TDirMakeForm::MakeDirectory() {
 }
 
 void TDirMakeForm::STButtonClick() {
+    ui::SettleComposition(Edit1); // the name as the box shows it
     MakeDirectory();
 }
 
 void TDirMakeForm::EndButtonClick() {
+    ui::SettleComposition(Edit1); // nothing arrives later in the hidden box
     close();
 }
 

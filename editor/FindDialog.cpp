@@ -1,5 +1,7 @@
 #include "editor/FindDialog.h"
 
+#include "ui/Composition.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -49,8 +51,16 @@ FindDialog::FindDialog(QWidget* parent) : QDialog(parent) {
     FindNextButton->setEnabled(false);
     connect(TextEdit, &QLineEdit::textChanged, this,
             [this](const QString& t) { FindNextButton->setEnabled(!t.isEmpty()); });
-    connect(FindNextButton, &QPushButton::clicked, this, &FindDialog::find);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::close);
+    ui::TrackComposition(TextEdit);
+    // The search and the closing take the find text with what is still being composed.
+    connect(FindNextButton, &QPushButton::clicked, this, [this] {
+        ui::SettleComposition(TextEdit);
+        emit find();
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        ui::SettleComposition(TextEdit);
+        close();
+    });
 }
 
 QString FindDialog::FindText() const {

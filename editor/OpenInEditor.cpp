@@ -4,6 +4,7 @@
 #include "core/SharedState.h"
 #include "editor/TMeltL.h"
 #include "platform/FsName.h"
+#include "ui/Composition.h"
 #include "ui/MessageDialog.h"
 
 #include <QApplication>
@@ -16,6 +17,8 @@ TMeltM* EditPopClick(core::SharedState& state, const EditorOpenFacts& facts) {
 
     // Guard: an editor with changed text asks before it is replaced; a hidden one is shown
     // first, so the user sees what the question is about.
+    if (editor)
+        ui::SettleComposition(editor->RichEdit1); // the guard sees the final text
     if (editor && editor->Modified()) {
         if (!editor->isVisible())
             editor->show();

@@ -5,6 +5,7 @@
 #include "core/SettingsFile.h"
 #include "core/SharedState.h"
 #include "editor/FindDialog.h"
+#include "ui/Composition.h"
 #include "ui/HelpWindow.h"
 
 #include <QApplication>
@@ -163,6 +164,7 @@ void TMeltL::Build() {
 
     RichEdit1 = new RichEditBox(this);
     RichEdit1->setFont(QFont(QStringLiteral("ＭＳ ゴシック"), 9));
+    ui::TrackComposition(RichEdit1);
     ui::SetHelpContext(RichEdit1, kHelpContext);
 
     StatusBar1 = new QWidget(this);

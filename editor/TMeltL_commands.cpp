@@ -7,6 +7,7 @@
 #include "editor/TMeltL.h"
 #include "platform/FileProbe.h"
 #include "platform/FsName.h"
+#include "ui/Composition.h"
 #include "ui/MessageDialog.h"
 
 #include <QCloseEvent>
@@ -209,6 +210,7 @@ void TMeltL::SaveFontSettings() {
 }
 
 void TMeltL::FontsSetO1Click() {
+    ui::SettleComposition(RichEdit1); // the dialog takes the keyboard
     showMinimized();
     // The dialog starts on the family the font resolves to ("ＭＳ ゴシック" is a name the
     // font database knows only as a substitution); kept, the stored name stays as it was.
@@ -250,6 +252,7 @@ bool TMeltL::SearchEditText(const QString& find, const SearchOptions& options) {
 }
 
 void TMeltL::FindClick() {
+    ui::SettleComposition(RichEdit1); // the dialog takes the keyboard
     FindCount = 0;
     ContinueHint = true;
     const QTextCursor c = RichEdit1->textCursor();
@@ -349,6 +352,7 @@ void TMeltL::SaveClick() {
 }
 
 TMeltL::SaveResult TMeltL::SaveAs() {
+    ui::SettleComposition(RichEdit1); // what is saved is what the box shows
     savedDirectory_ = platform::currentDirectory();
     showMinimized();
 
@@ -418,6 +422,7 @@ TMeltL::SaveResult TMeltL::SaveAs() {
 // ---- Opening and closing ---------------------------------------------------------------
 
 void TMeltL::FileOpenClick() {
+    ui::SettleComposition(RichEdit1); // the question sees the final text
     showMinimized();
     if (RichEdit1->document()->isEmpty()) {
         SetModified(false);
@@ -457,6 +462,8 @@ void TMeltL::CloseBClick() {
 }
 
 void TMeltL::closeEvent(QCloseEvent* e) {
+    // The question sees the final text, and nothing arrives later in the hidden window.
+    ui::SettleComposition(RichEdit1);
     if (Modified()) {
         showMinimized();
         const ui::MsgResult r = ui::MessageDlg(

@@ -10,6 +10,7 @@
 #include "launcher/SelectionSource.h"
 #include "launcher/SlotAccessible.h"
 #include "launcher/SlotControls.h"
+#include "launcher/StripKeys.h"
 #include "launcher/TTabsetF.h"
 #include "ui/AlignLayout.h"
 #include "ui/HelpWindow.h"
@@ -45,6 +46,7 @@ LauncherStrip::LauncherStrip(core::SharedState& state, QWidget* window, ui::Alig
                              QMenu* contextMenu)
     : QObject(window), state_(state) {
     InstallSlotAccessibility(this);
+    Keys = new StripKeys(*this);
     const int width = window->width();
     Notebook1 = new QStackedWidget(window);
     Notebook1->setObjectName(QStringLiteral("Notebook1"));
@@ -144,6 +146,7 @@ void LauncherStrip::BuildSlotControls(int page, const std::function<void()>& aft
         if (afterEach)
             afterEach();
     }
+    Keys->AddButtons({SlotButtons[page].begin(), SlotButtons[page].end()});
 }
 
 int LauncherStrip::PageIndex() const {

@@ -32,6 +32,7 @@ namespace launcher {
 
 class SelectionSource;
 class SlotButton;
+class StripKeys;
 class SlotImage;
 class TTabsetF;
 enum class PictureRule;
@@ -70,6 +71,7 @@ public:
     std::array<QAction*, 12> PageItems{}; // Page1, page2..page4, Page5..Page11, Control
     QAction* TabSetPMenu = nullptr;       // opens the page tab-name dialog
     QPointer<TTabsetF> TabsetF;           // the tab-name dialog while it is open
+    StripKeys* Keys = nullptr;            // the pages' buttons by keyboard
     QMenu* PopButton = nullptr;
     std::array<QAction*, kSlots> ButtonItems{}; // Button1 .. Button14, tags 1..14
 

@@ -2,6 +2,7 @@
 
 #include "launcher/LauncherStrip.h"
 #include "launcher/PageNames.h"
+#include "ui/Composition.h"
 #include "ui/HelpWindow.h"
 #include "ui/Hints.h"
 
@@ -78,6 +79,7 @@ void TTabsetF::Build() {
     Edit1->setGeometry(16, 24, 201, 23);
     Edit1->setToolTip(QStringLiteral("貴方の好きな名称を、漢字・英数字で入力"));
     Edit1->installEventFilter(this);
+    ui::TrackComposition(Edit1);
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
 
     auto makeButton = [this](const QString& caption, const char* name, QRect geometry) {
@@ -141,6 +143,7 @@ bool TTabsetF::Edit1KeyPress(int key) {
 }
 
 void TTabsetF::SpeedButton1Click() {
+    ui::SettleComposition(Edit1); // the page's name as the box shows it
     QStringList names;
     for (QLabel* label : Labels)
         names.append(label->text());
@@ -151,6 +154,7 @@ void TTabsetF::SpeedButton1Click() {
 }
 
 void TTabsetF::SpeedButton2Click() {
+    ui::SettleComposition(Edit1); // nothing arrives later in the closed dialog
     close();
 }
 

@@ -209,6 +209,40 @@ if file_text(marker).strip() != os.path.join(docs, "report.txt"):
     fail("the script received %r" % file_text(marker))
 print("a11y: the slot started its script with %s" % file_text(marker).strip())
 
+# Qt's own dialogs read Japanese in this C.UTF-8 session, as the rest of the program does:
+# the editor's Save as, opened by F2 and Ctrl+S.
+def window_of(name):
+    """The program's visible window whose caption is name, or begins with it ("...")."""
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
+                         capture_output=True, text=True, check=False).stdout.split()
+    for wid in ids:
+        caption = subprocess.run(["xdotool", "getwindowname", wid], capture_output=True,
+                                 text=True, check=False).stdout.rstrip("\n")
+        if caption == name or (name.endswith("...") and caption.startswith(name[:-3])):
+            return wid
+    return None
+
+
+SAVE_AS = "名前を付けて保存"
+main_window = window_of("Zelmo32")
+xdotool("key", "F2")
+editor_window = wait_for("the editor", lambda: window_of("ゼル君..."))
+xdotool("windowfocus", "--sync", editor_window)
+xdotool("key", "ctrl+s")
+# The dialog's window is named by Qt's own text ("Save As" untranslated).
+save_window = wait_for("the Save as dialog named %s" % SAVE_AS,
+                       lambda: window_of(SAVE_AS))
+if window_of("Save As"):
+    fail("a Save as dialog reads English")
+print("a11y: the editor's Save as dialog reads %s" % SAVE_AS)
+xdotool("windowfocus", "--sync", save_window)
+xdotool("key", "Escape")
+wait_for("the Save as dialog to close", lambda: window_of(SAVE_AS) is None)
+xdotool("windowfocus", "--sync", editor_window)
+xdotool("key", "F4")  # the cancelled Save as cleared the flag: no question
+wait_for("the editor to close", lambda: window_of("ゼル君...") is None)
+xdotool("windowfocus", "--sync", main_window)
+
 # A picture: the selection image is named by its hint; a click on it opens the preview,
 # whose picture is named by the window's caption.
 pic = next(i for i in children(file_list) if i.get_name() == "pic.bmp")

@@ -2,8 +2,9 @@
 # The real program on the accessibility bus: a private D-Bus session with the AT-SPI bus,
 # a virtual X display, and a folder holding a Shift-JIS name and a name with a line break.
 # tests/e2e/a11y_check.py reads the file list's items, moves through them with the
-# keyboard, activates a text file, presses a registered launcher slot and opens a picture
-# in the preview window through the selection image.
+# keyboard, activates a text file, presses a registered launcher slot, reads the editor's
+# Save as dialog (Qt's texts in Japanese under LANG=C.UTF-8) and opens a picture in the
+# preview window through the selection image.
 #
 #   tests/e2e/a11y_e2e.sh [path/to/zelmo32]
 #

@@ -1,8 +1,9 @@
 #!/bin/bash
 # Qt's own dialogs and menus in the program, photographed under a window manager in one
 # locale: the editor's Save as, Open file and font dialogs and an edit box's context menu
-# (the find dialog's), in Japanese under ja_JP.UTF-8 and in English under C.UTF-8.
-#   tests/e2e/locale_shots.sh build/zelmo32 build/locale-shots ja_JP.UTF-8
+# (the find dialog's). They read Japanese in every locale, C.UTF-8 and en_US.UTF-8 as
+# much as ja_JP.UTF-8: the program installs Qt's Japanese translation whatever the locale.
+#   tests/e2e/locale_shots.sh build/zelmo32 build/locale-shots C.UTF-8
 # Needs xvfb-run, openbox, xdotool and ImageMagick's import; the Japanese locale must be
 # generated (locale-gen or localedef -i ja_JP -f UTF-8 ja_JP.UTF-8). A look, not a test.
 set -u
