@@ -4,12 +4,14 @@
 #include "EditorTestUtil.h"
 #include "editor/FindDialog.h"
 #include "editor/TextSearch.h"
+#include "platform/TextCodec.h"
 
 #include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
+#include <random>
 
 using namespace editor;
 
@@ -325,6 +327,66 @@ TEST_F(PlainTextFixture, Iso2022JpTextsShowAsJapaneseAndChangedLinesStayInTheCod
               LIT("\x1B$B\x7F\x7F"
                   "0!\x1B(B\nyx"));
     EXPECT_EQ(DetectEncoding(LIT("plain \x1B(B ascii")), TextEncoding::Utf8);
+}
+
+// Lines still as read carry no data of their own; whatever removes them (joined, cut,
+// deleted with others, undone) the count stays the bytes a save writes, and the lines
+// left keep their bytes.
+TEST_F(PlainTextFixture, TheCountFollowsEditsThatRemoveLinesStillAsRead) {
+    QByteArray cp932, utf8;
+    for (int i = 0; i < 60; ++i) {
+        cp932 += platform::encodeCp932(QStringLiteral("行%1 あいう").arg(i)) +
+                 (i % 7 == 3 ? QByteArray("\xFF\xFD") : QByteArray()) +
+                 (i % 5 == 4 ? "\n" : "\r\n");
+        utf8 += QStringLiteral("line %1 ü").arg(i).toUtf8() + (i % 9 == 2 ? "\xC0" : "") + "\n";
+    }
+    for (const QByteArray& bytes : {cp932, utf8}) {
+        const QString in = dir.filePath(QStringLiteral("edits.txt"));
+        write(in, bytes);
+        window->ClearForLoading(QString());
+        window->SetPlainTextMode(true);
+        ASSERT_TRUE(window->LoadFromFile(in));
+        QTextDocument* doc = window->RichEdit1->document();
+        std::mt19937 random(7);
+        auto at = [&](int n) { return int(random() % unsigned(n)); };
+        for (int step = 0; step < 150; ++step) {
+            SCOPED_TRACE(step);
+            const int size = doc->characterCount() - 1;
+            QTextCursor c(doc);
+            c.setPosition(at(size + 1));
+            switch (at(6)) {
+            case 0: // a selection over several lines removed
+                c.setPosition(qMin(size, c.position() + at(80)), QTextCursor::KeepAnchor);
+                c.removeSelectedText();
+                break;
+            case 1: // lines joined
+                c.movePosition(QTextCursor::StartOfBlock);
+                c.deletePreviousChar();
+                break;
+            case 2:
+                c.insertText(QStringLiteral("x\n"));
+                break;
+            case 3:
+                doc->undo();
+                break;
+            case 4: // cut and pasted elsewhere
+                c.setPosition(qMin(size, c.position() + at(60)), QTextCursor::KeepAnchor);
+                window->RichEdit1->setTextCursor(c);
+                window->CutClick();
+                c.setPosition(at(doc->characterCount()));
+                window->RichEdit1->setTextCursor(c);
+                window->PasteClick();
+                break;
+            default:
+                doc->redo();
+                break;
+            }
+            TextEncoding used;
+            const QByteArray saved = window->Bytes().Encode(true, &used);
+            ASSERT_EQ(window->Bytes().Bytes(), saved.size());
+            ASSERT_EQ(window->Bytes().HasEscapes(), HasByteEscapes(doc->toPlainText()));
+        }
+    }
 }
 
 TEST_F(PlainTextFixture, NewDocumentsAreUtf8WithLfAndRichTextCountsCrLf) {
