@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
     const double decode = medianMs([&](QTextDocument&) {
         const editor::PlainFile f = editor::SplitPlainFile(plain);
         editorText.clear();
-        for (const editor::LineSpan& l : f.lines) {
+        for (int k = 0; k < f.LineCount(); ++k) {
+            const editor::LineSpan l = f.Line(k);
             if (!editorText.isEmpty())
                 editorText += QLatin1Char('\n');
             editorText += editor::DecodeLine(f.bytes.constData() + l.start, l.length, f.encoding);

@@ -2,7 +2,9 @@
 // The bytes behind an edit box's document: the file a plain text came from (each block
 // knows the line it was read from, and is written with that line's bytes while its text
 // is what those bytes decode to), the encoding and line ends, and the document's size in
-// bytes, kept up to date line by line as the user types.
+// bytes, kept up to date line by line as the user types. A block still as it was read
+// costs nothing of its own: its line's number sits in the block's user state and its
+// measures come from the file's compact line arrays; only a changed block carries data.
 #include "editor/PlainText.h"
 
 #include <QObject>
@@ -50,12 +52,25 @@ public:
     QByteArray Encode(bool keepEscapes, TextEncoding* used) const;
     // After a save in another encoding: the document is measured and kept in it.
     void Adopt(TextEncoding e);
+    // After a save that wrote escaped bytes as U+FFFD: the text says so too, and no undo
+    // brings the bytes back, so no later save writes what the user declined.
+    void ReplaceEscapes();
 
     // The encoding the search works in: the document's own byte encoding while the text
     // fits it, else UTF-8.
     TextEncoding SearchEncoding() const;
 
 private:
+    struct PlainTotals {
+        qsizetype bytes = 0, utf8 = 0, ends = 0, escapes = 0;
+    };
+    bool IsPlain(const QTextBlock& b, int* line) const;
+    int OriginOf(const QTextBlock& b, int none) const;
+    PlainTotals PlainMeasure(int line) const;
+    void DropPlain(int line);
+    void DropVanished(const QTextBlock& first, const QTextBlock& last);
+    void ConvertPlain();
+    void ForgetPlain();
     void Attach(QTextBlock block, int origin);
     void RecountAll();
     void ForgetOrigins();
@@ -66,7 +81,11 @@ private:
     int Resolve(const QTextBlock& block, const QString& text) const;
 
     QTextDocument* doc_;
-    std::shared_ptr<ByteTotals> totals_;
+    std::shared_ptr<ByteTotals> totals_; // of the blocks that carry data
+    PlainTotals plain_;                  // of the blocks still as read
+    std::vector<uint64_t> alive_;        // a bit per line: its block is still as read
+    int plainLeft_ = 0;
+    int blockCount_ = 1;
     PlainFile file_;
     TextEncoding encoding_ = TextEncoding::Utf8;
     LineEnd defaultEnd_ = LineEnd::Lf;

@@ -3,7 +3,11 @@
 // character, not an iconv call).
 #include "editor/PlainText.h"
 
+#include "editor/Iso2022Jp.h"
+
 #include "platform/TextCodec.h"
+
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstring>
@@ -224,6 +228,8 @@ TextEncoding DetectEncoding(const QByteArray& bytes) {
         return TextEncoding::Utf16Le;
     if (bytes.startsWith("\xFE\xFF"))
         return TextEncoding::Utf16Be;
+    if (LooksIso2022Jp(bytes))
+        return TextEncoding::Iso2022Jp;
     const Reading u = ReadUtf8(bytes);
     // Clean UTF-8, or UTF-8 with a few stray bytes among plenty of its own sequences
     // (another code page's text is hardly ever valid UTF-8 for long).
@@ -268,7 +274,8 @@ PlainFile SplitPlainFile(QByteArray bytes, TextEncoding encoding) {
                 end = LineEnd::CrLf;
                 len = 4;
             }
-            f.lines.push_back({start, i - start, end});
+            f.starts.push_back(start);
+            f.ends.push_back(end);
             i += len - 2;
             start = i + 2;
         }
@@ -280,14 +287,17 @@ PlainFile SplitPlainFile(QByteArray bytes, TextEncoding encoding) {
             LineEnd end = c == '\n' ? LineEnd::Lf : LineEnd::Cr;
             if (c == '\r' && i + 1 < n && s[i + 1] == '\n')
                 end = LineEnd::CrLf;
-            f.lines.push_back({start, i - start, end});
+            f.starts.push_back(start);
+            f.ends.push_back(end);
             if (end == LineEnd::CrLf)
                 ++i;
             start = i + 1;
         }
     }
-    f.lines.push_back({start, n - start, LineEnd::None});
-    f.firstEnd = f.lines.front().end;
+    f.starts.push_back(start);
+    f.ends.push_back(LineEnd::None);
+    f.starts.push_back(n);
+    f.firstEnd = f.ends.front();
     return f;
 }
 
@@ -316,6 +326,8 @@ QString DecodeLine(const char* data, qsizetype size, TextEncoding encoding) {
         AppendEscapes(&out, data + i, size - i);
         return out;
     }
+    if (encoding == TextEncoding::Iso2022Jp)
+        return DecodeIso2022JpLine(data, size);
     if (encoding == TextEncoding::Cp932 || encoding == TextEncoding::EucJp) {
         const CodeTable& t = Table(encoding == TextEncoding::EucJp);
         for (qsizetype i = 0; i < size;) {
@@ -354,6 +366,63 @@ QString DecodeLine(const char* data, qsizetype size, TextEncoding encoding) {
         }
     }
     return out;
+}
+
+QString DecodeText(const PlainFile& f, qsizetype* utf8, qsizetype* escapes) {
+    const char* body = f.bytes.constData() + f.bomSize;
+    const qsizetype size = f.bytes.size() - f.bomSize;
+    qsizetype endUnits = 0; // the line ends' characters in the text
+    for (const LineEnd e : f.ends)
+        endUnits += LineEndLength(e, TextEncoding::Utf8);
+    if (f.encoding == TextEncoding::Utf8 || f.encoding == TextEncoding::Utf8Bom) {
+        // Valid UTF-8 without the characters the document keeps for itself reads in one
+        // call, each line's bytes being its UTF-8.
+        QStringDecoder utf8Decoder(QStringConverter::Utf8,
+                                   QStringConverter::Flag::Stateless |
+                                       QStringConverter::Flag::ConvertInitialBom);
+        QString text = utf8Decoder(QByteArrayView(body, size));
+        if (!utf8Decoder.hasError() && !text.contains(QChar(0x2029)) &&
+            !text.contains(QChar(0xFDD0)) && !text.contains(QChar(0xFDD1)) &&
+            !text.contains(QChar(0xFFFC))) {
+            *utf8 = size - endUnits;
+            *escapes = 0;
+            return text;
+        }
+    }
+    QString text;
+    if (f.encoding == TextEncoding::Iso2022Jp) { // every line starts in ASCII
+        text.reserve(size);
+        for (int k = 0; k < f.LineCount(); ++k) {
+            const LineSpan l = f.Line(k);
+            text += DecodeLine(f.bytes.constData() + l.start, l.length, f.encoding);
+            text += QLatin1String(LineEndBytes(l.end, TextEncoding::Utf8));
+        }
+    } else {
+        // Line ends are single bytes (units) no character of these encodings holds, so
+        // the whole reads as its lines do.
+        text = DecodeLine(body, size, f.encoding);
+    }
+    qsizetype bytes = 0, escaped = 0;
+    const char16_t* u = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = u[i];
+        if (c < 0x80)
+            bytes += 1;
+        else if (c < 0x800)
+            bytes += 2;
+        else if (c >= 0xDC00 && c <= 0xDCFF && !(i > 0 && QChar::isHighSurrogate(u[i - 1]))) {
+            bytes += 1; // an escape is its byte
+            ++escaped;
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(u[i + 1])) {
+            bytes += 4;
+            ++i;
+        } else
+            bytes += 3; // a lone surrogate that is no escape is written as U+FFFD
+    }
+    *utf8 = bytes - endUnits;
+    *escapes = escaped;
+    return text;
 }
 
 namespace {
@@ -438,8 +507,25 @@ const CodeTable* TableFor(TextEncoding e) {
 
 } // namespace
 
+char16_t JisX0208Char(unsigned char a, unsigned char b) {
+    if (a < 0x21 || a > 0x7E || b < 0x21 || b > 0x7E)
+        return kNone;
+    return Table(true).pair[size_t((a | 0x80) << 8 | (b | 0x80))];
+}
+
+bool JisX0208Bytes(char16_t c, char* ab) {
+    const uint32_t code = Table(true).encode[c];
+    if (code >> 24 != 2 || (code >> 8 & 0xFF) < 0xA1)
+        return false; // none, or EUC-JP's half-width kana
+    ab[0] = char(code >> 8 & 0x7F);
+    ab[1] = char(code & 0x7F);
+    return true;
+}
+
 bool EncodeLine(QStringView text, TextEncoding encoding, QByteArray* out,
                 std::vector<qsizetype>* offsets) {
+    if (encoding == TextEncoding::Iso2022Jp)
+        return EncodeIso2022JpLine(text, out, offsets);
     const CodeTable* t = TableFor(encoding);
     const bool utf8 = !t && !IsUtf16(encoding);
     const qsizetype old = out->size();
@@ -483,6 +569,10 @@ bool EncodeLine(QStringView text, TextEncoding encoding, QByteArray* out,
 }
 
 qsizetype EncodedLength(QStringView text, TextEncoding encoding) {
+    if (encoding == TextEncoding::Iso2022Jp) { // the escape sequences count too
+        QByteArray bytes;
+        return EncodeIso2022JpLine(text, &bytes, nullptr) ? bytes.size() : -1;
+    }
     const CodeTable* t = TableFor(encoding);
     qsizetype total = 0;
     char b[8];
@@ -539,6 +629,8 @@ QString EncodingName(TextEncoding encoding) {
         return QStringLiteral("CP932");
     case TextEncoding::EucJp:
         return QStringLiteral("EUC-JP");
+    case TextEncoding::Iso2022Jp:
+        return QStringLiteral("ISO-2022-JP");
     case TextEncoding::Utf16Le:
         return QStringLiteral("UTF-16LE");
     case TextEncoding::Utf16Be:

@@ -4,8 +4,10 @@
 #include "core/Placement.h"
 #include "core/SettingsFile.h"
 #include "core/SharedState.h"
+#include "editor/EditorAccessible.h"
 #include "editor/FindDialog.h"
 #include "ui/Composition.h"
+#include "editor/RichPaste.h"
 #include "ui/HelpWindow.h"
 
 #include <QApplication>
@@ -91,6 +93,21 @@ QMimeData* RichEditBox::createMimeDataFromSelection() const {
     return plain;
 }
 
+bool RichEditBox::canInsertFromMimeData(const QMimeData* source) const {
+    return (RichPaste && source->hasHtml()) || QPlainTextEdit::canInsertFromMimeData(source);
+}
+
+void RichEditBox::insertFromMimeData(const QMimeData* source) {
+    if (!RichPaste || !source->hasHtml()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QTextCursor c = textCursor();
+    InsertFormattedHtml(c, source->html());
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
 void RichEditBox::inputMethodEvent(QInputMethodEvent* e) {
     // Qt hands the composition as formatted ranges of the preedit text; the clause being
     // converted is the one the input method highlights (a background of its own). That
@@ -162,6 +179,7 @@ void TMeltL::Build() {
     move(263, 141);
     ui::SetHelpContext(this, kHelpContext);
 
+    InstallEditorAccessibility();
     RichEdit1 = new RichEditBox(this);
     RichEdit1->setFont(QFont(QStringLiteral("ＭＳ ゴシック"), 9));
     ui::TrackComposition(RichEdit1);
@@ -349,7 +367,7 @@ void TMeltL::UpdateStatus() {
 
 void TMeltL::UpdateMenus() {
     const QMimeData* clip = QApplication::clipboard()->mimeData();
-    const bool canPaste = clip && clip->hasText();
+    const bool canPaste = clip && (clip->hasText() || (RichEdit1->RichPaste && clip->hasHtml()));
     Paste->setEnabled(canPaste);
     PasteM->setEnabled(canPaste);
     const bool selected = RichEdit1->textCursor().hasSelection();

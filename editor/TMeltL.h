@@ -50,6 +50,11 @@ protected:
 public:
     // Copies carry real characters only: escaped bytes and lone surrogates never leave.
     QMimeData* createMimeDataFromSelection() const override;
+    // In an RTF document a paste keeps the clipboard's formatting (RichPaste).
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+    // True while the box holds a document read as RTF or last saved as RTF.
+    bool RichPaste = false;
     const editor::DocumentBytes* Bytes = nullptr; // for the escapes' encoding
     // Keys of the window's menu that the box must not take for its own (Ctrl+C is the
     // window's Copy, which copies the whole text when nothing is selected).

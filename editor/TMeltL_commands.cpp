@@ -97,6 +97,7 @@ void TMeltL::ClearForLoading(const QString& status) {
     // box held: the box keeps the caret's last format across clear() and setPlainText.
     RichEdit1->setCurrentCharFormat(QTextCharFormat());
     bytes_->ResetNew(); // a new text is UTF-8 with LF, whatever came before
+    RichEdit1->RichPaste = false;
     SetModified(false);
     SetPanel(0, QString());
     SetPanel(1, status);
@@ -106,6 +107,7 @@ void TMeltL::ClearForLoading(const QString& status) {
 
 void TMeltL::LoadPlainBytes(QByteArray bytes) {
     RichEdit1->setCurrentCharFormat(QTextCharFormat()); // as in ClearForLoading
+    RichEdit1->RichPaste = false;
     bytes_->LoadPlain(SplitPlainFile(std::move(bytes)),
                       [this](const QString& text) { RichEdit1->setPlainText(text); });
 }
@@ -122,6 +124,7 @@ bool TMeltL::LoadFromFile(const QString& path) {
         QString error;
         const bool ok = ReadRtf(*bytes, RichEdit1->document(), &error);
         bytes_->ResetRich();
+        RichEdit1->RichPaste = true;
         SetModified(false);
         UpdateStatus();
         FinishLoading();
@@ -312,8 +315,8 @@ void TMeltL::FindNext1Click() {
 bool TMeltL::WriteDocument(const QString& path, bool plain) {
     QByteArray bytes;
     TextEncoding used = bytes_->Encoding();
+    bool keepEscapes = true;
     if (plain) {
-        bool keepEscapes = true;
         // Characters the encoding lacks send the text to UTF-8; bytes that were no
         // character in the old encoding would then sit among UTF-8: never silently.
         if (!bytes_->Fits() && bytes_->HasEscapes()) {
@@ -342,8 +345,12 @@ bool TMeltL::WriteDocument(const QString& path, bool plain) {
                       : error);
         return false;
     }
+    // From now on the text is what was written, measured and saved as written.
+    if (plain && !keepEscapes)
+        bytes_->ReplaceEscapes();
     if (used != bytes_->Encoding())
-        bytes_->Adopt(used); // from now on measured and saved as written
+        bytes_->Adopt(used);
+    RichEdit1->RichPaste = !plain; // what the file on disk now keeps
     return true;
 }
 
@@ -396,6 +403,7 @@ TMeltL::SaveResult TMeltL::SaveAs() {
         const QString caption = windowTitle();
         setWindowTitle(platform::displayName(FileNamePart(path)));
         if (WriteDocument(path, plainText_)) {
+            UpdateStatus(); // the count of the text as written
             const QString text = platform::displayName(path) +
                                  QStringLiteral("\r\n\r\nFile Size  :  ") +
                                  GroupThousands(TextBytes()) +

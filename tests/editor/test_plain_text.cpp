@@ -4,12 +4,14 @@
 #include "EditorTestUtil.h"
 #include "editor/FindDialog.h"
 #include "editor/TextSearch.h"
+#include "platform/TextCodec.h"
 
 #include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
+#include <random>
 
 using namespace editor;
 
@@ -26,6 +28,12 @@ QByteArray B(const char* s, qsizetype n) {
     return QByteArray(s, n);
 }
 #define LIT(s) B(s, sizeof(s) - 1)
+
+// A text made by iconv (tests/data/text/make_iso2022jp.sh).
+QByteArray Fixture(const char* name) {
+    QFile f(QStringLiteral(ZELMO_TEST_DATA "/text/") + QLatin1String(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 const std::vector<Case>& Cases() {
     static const std::vector<Case> cases = {
@@ -81,6 +89,9 @@ const std::vector<Case>& Cases() {
              "b"),
          TextEncoding::Utf8Bom, 0},
         {"cp932 cut lead byte", LIT("\x82\xa0\x82"), TextEncoding::Cp932, 0},
+        {"iso-2022-jp mail", Fixture("iso2022jp-mail.txt"), TextEncoding::Iso2022Jp, 2},
+        {"iso-2022-jp mixed", Fixture("iso2022jp-mixed.txt"), TextEncoding::Iso2022Jp, 1},
+        {"iso-2022-jp kana and roman", Fixture("iso2022jp-kana.txt"), TextEncoding::Iso2022Jp, 0},
     };
     return cases;
 }
@@ -233,6 +244,148 @@ TEST_F(PlainTextFixture, UndecodableBytesAndNewCharactersAskBeforeMixingEncoding
                            "\r\nｷｬﾝｾﾙ ： 保存しない"));
         EXPECT_EQ(responder.calls()[0].type, ui::MsgDlgType::Warning);
         EXPECT_EQ(window->Modified(), a.answer == ui::MsgResult::Cancel);
+    }
+}
+
+// The answer holds for the document: after いいえ the text shows U+FFFD where the bytes
+// were (and counts its 3 bytes); after はい the bytes stay. Neither asks again.
+TEST_F(PlainTextFixture, AnAnswerAboutUndecodableBytesHoldsForLaterSaves) {
+    struct Answer {
+        ui::MsgResult answer;
+        QByteArray first, second;
+    };
+    for (const Answer& a :
+         {Answer{ui::MsgResult::Yes, LIT("\xE3\x81\x82\xFF\r\n\xED\x95\x9Cx"),
+                 LIT("\xE3\x81\x82\xFF\r\nb\xED\x95\x9Cx")},
+          Answer{ui::MsgResult::No, LIT("\xE3\x81\x82\xEF\xBF\xBD\r\n\xED\x95\x9Cx"),
+                 LIT("\xE3\x81\x82\xEF\xBF\xBD\r\nb\xED\x95\x9Cx")}}) {
+        SCOPED_TRACE(int(a.answer));
+        auto questions = [&] {
+            int n = 0;
+            for (const auto& call : responder.calls())
+                n += call.text.startsWith(QStringLiteral("この文書には"));
+            return n;
+        };
+        responder.clear();
+        responder.answer(a.answer);
+        EXPECT_EQ(
+            openAndSave(LIT("\x82\xA0\xFF\r\nx"), [&] { typeAtLineStart(1, QStringLiteral("한")); })
+                .toHex(' '),
+            a.first.toHex(' '));
+        EXPECT_EQ(questions(), 1);
+        EXPECT_EQ(window->Panel(1), GroupThousands(a.first.size()) + QStringLiteral(" Bytes"));
+        EXPECT_EQ(window->RichEdit1->document()->firstBlock().text(),
+                  a.answer == ui::MsgResult::Yes ? QStringLiteral("あ") + ByteEscape(0xFF)
+                                                 : QStringLiteral("あ\uFFFD"));
+
+        typeAtLineStart(1, QStringLiteral("b"));
+        EXPECT_EQ(window->Panel(1), GroupThousands(a.second.size()) + QStringLiteral(" Bytes"));
+        if (a.answer == ui::MsgResult::No) { // no undo brings the declined bytes back
+            window->UndoClick();
+            window->UndoClick();
+            EXPECT_EQ(window->RichEdit1->toPlainText(), QStringLiteral("あ\uFFFD\n한x"));
+            typeAtLineStart(1, QStringLiteral("b"));
+        }
+        const QString out = dir.filePath(QStringLiteral("again.txt"));
+        saveAnswer = FileDialogAnswer{out, 1};
+        window->SaveClick();
+        EXPECT_EQ(questions(), 1); // nothing asked the second time
+        const QByteArray second = read(out);
+        EXPECT_EQ(second.toHex(' '), a.second.toHex(' '));
+        EXPECT_EQ(window->Panel(1), GroupThousands(second.size()) + QStringLiteral(" Bytes"));
+    }
+}
+
+// ISO-2022-JP shows as Japanese; a changed line is written in the code, in its sets, back
+// in ASCII at its end; a character JIS X 0208 lacks sends the text to UTF-8.
+TEST_F(PlainTextFixture, Iso2022JpTextsShowAsJapaneseAndChangedLinesStayInTheCode) {
+    const QByteArray mail = Fixture("iso2022jp-mail.txt");
+    ASSERT_FALSE(mail.isEmpty());
+    QByteArray out = openAndSave(mail, [&] {
+        EXPECT_EQ(window->RichEdit1->toPlainText(),
+                  QStringLiteral("吾輩は猫である。名前はまだ無い。\nSubject: test 1\n"
+                                 "（旧称）〒100-0001 ※東京都\n"));
+        typeAtLineStart(1, QStringLiteral("猫ｱ¥"));
+    });
+    QByteArray expected = mail;
+    expected.insert(mail.indexOf("Subject"), "\x1B$BG-\x1B(I1\x1B(J\\\x1B(B");
+    EXPECT_EQ(out, expected);
+    EXPECT_EQ(window->Encoding(), TextEncoding::Iso2022Jp);
+    EXPECT_EQ(window->Panel(1), GroupThousands(expected.size()) + QStringLiteral(" Bytes"));
+
+    out = openAndSave(mail, [&] { typeAtLineStart(1, QStringLiteral("한")); });
+    EXPECT_EQ(QString::fromUtf8(out),
+              QStringLiteral("吾輩は猫である。名前はまだ無い。\r\n한Subject: test 1\r\n"
+                             "（旧称）〒100-0001 ※東京都\r\n"));
+    EXPECT_EQ(window->Encoding(), TextEncoding::Utf8);
+
+    // Bytes of no character in JIS X 0208 stay, in the set they stood in.
+    const QByteArray odd = LIT("\x1B$B\x7F\x7F"
+                               "0!\x1B(B\nx");
+    EXPECT_EQ(DetectEncoding(odd), TextEncoding::Iso2022Jp);
+    EXPECT_EQ(openAndSave(odd, [&] { typeAtLineStart(1, QStringLiteral("y")); }),
+              LIT("\x1B$B\x7F\x7F"
+                  "0!\x1B(B\nyx"));
+    EXPECT_EQ(DetectEncoding(LIT("plain \x1B(B ascii")), TextEncoding::Utf8);
+}
+
+// Lines still as read carry no data of their own; whatever removes them (joined, cut,
+// deleted with others, undone) the count stays the bytes a save writes, and the lines
+// left keep their bytes.
+TEST_F(PlainTextFixture, TheCountFollowsEditsThatRemoveLinesStillAsRead) {
+    QByteArray cp932, utf8;
+    for (int i = 0; i < 60; ++i) {
+        cp932 += platform::encodeCp932(QStringLiteral("行%1 あいう").arg(i)) +
+                 (i % 7 == 3 ? QByteArray("\xFF\xFD") : QByteArray()) +
+                 (i % 5 == 4 ? "\n" : "\r\n");
+        utf8 += QStringLiteral("line %1 ü").arg(i).toUtf8() + (i % 9 == 2 ? "\xC0" : "") + "\n";
+    }
+    for (const QByteArray& bytes : {cp932, utf8}) {
+        const QString in = dir.filePath(QStringLiteral("edits.txt"));
+        write(in, bytes);
+        window->ClearForLoading(QString());
+        window->SetPlainTextMode(true);
+        ASSERT_TRUE(window->LoadFromFile(in));
+        QTextDocument* doc = window->RichEdit1->document();
+        std::mt19937 random(7);
+        auto at = [&](int n) { return int(random() % unsigned(n)); };
+        for (int step = 0; step < 150; ++step) {
+            SCOPED_TRACE(step);
+            const int size = doc->characterCount() - 1;
+            QTextCursor c(doc);
+            c.setPosition(at(size + 1));
+            switch (at(6)) {
+            case 0: // a selection over several lines removed
+                c.setPosition(qMin(size, c.position() + at(80)), QTextCursor::KeepAnchor);
+                c.removeSelectedText();
+                break;
+            case 1: // lines joined
+                c.movePosition(QTextCursor::StartOfBlock);
+                c.deletePreviousChar();
+                break;
+            case 2:
+                c.insertText(QStringLiteral("x\n"));
+                break;
+            case 3:
+                doc->undo();
+                break;
+            case 4: // cut and pasted elsewhere
+                c.setPosition(qMin(size, c.position() + at(60)), QTextCursor::KeepAnchor);
+                window->RichEdit1->setTextCursor(c);
+                window->CutClick();
+                c.setPosition(at(doc->characterCount()));
+                window->RichEdit1->setTextCursor(c);
+                window->PasteClick();
+                break;
+            default:
+                doc->redo();
+                break;
+            }
+            TextEncoding used;
+            const QByteArray saved = window->Bytes().Encode(true, &used);
+            ASSERT_EQ(window->Bytes().Bytes(), saved.size());
+            ASSERT_EQ(window->Bytes().HasEscapes(), HasByteEscapes(doc->toPlainText()));
+        }
     }
 }
 
