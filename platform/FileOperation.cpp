@@ -2,6 +2,7 @@
 #include "platform/UniqueFd.h"
 
 #include "platform/FsName.h"
+#include "platform/KernelCopy.h"
 #include "platform/Trash.h"
 
 #include "outside/files/TempFile.h"
@@ -24,8 +25,6 @@ FileOpFaults& faults() {
     static FileOpFaults f;
     return f;
 }
-
-constexpr size_t kChunk = 1 << 20;
 
 QByteArray join(const QByteArray& dir, const QByteArray& name) {
     return dir.endsWith('/') ? dir + name : dir + '/' + name;
@@ -63,15 +62,6 @@ FileOpResult failure(FileOpKind kind, const QString& path, int err) {
 
 const FileOpResult kDone{FileOpOutcome::Done, {}};
 const FileOpResult kCancelled{FileOpOutcome::Cancelled, {}};
-
-bool writeAll(int fd, const char* data, size_t size, int* err) {
-    if (faults().copyWriteError) {
-        *err = faults().copyWriteError;
-        return false;
-    }
-    *err = zelmo_write_all(fd, data, size);
-    return *err == 0;
-}
 
 bool sameInode(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -217,29 +207,26 @@ FileOpResult copyFile(const Job& job, std::optional<ZelmoFileId> agreed, struct 
     Temp out;
     if (const int err = zelmo_temp_create(job.destDir, 1, 0600, &out.t))
         return failure(job.kind, job.source, Side::Destination, err);
-    std::vector<char> buffer(kChunk);
     const int64_t total = int64_t(st.st_size);
-    int64_t done = 0;
     QElapsedTimer clock;
     clock.start();
-    for (;;) {
-        const ssize_t n = ::read(in.fd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return failure(job.kind, job.source, Side::Source, errno);
-        if (n == 0)
-            break;
-        int err = 0;
-        if (!writeAll(out.t.fd, buffer.data(), size_t(n), &err))
-            return failure(job.kind, job.source, Side::Destination, err);
-        done += n;
+    const DataCopy data = CopyFileData(in.fd, out.t.fd, [&](int64_t done) {
         if (faults().duringCopy)
             faults().duringCopy(done);
-        if (job.callbacks.progress && clock.elapsed() >= faults().progressDelayMs &&
-            !job.callbacks.progress(done, total))
-            return kCancelled;
+        return !job.callbacks.progress || clock.elapsed() < faults().progressDelayMs ||
+               job.callbacks.progress(done, total);
+    });
+    switch (data.end) {
+    case DataCopy::End::Whole:
+        break;
+    case DataCopy::End::Stopped:
+        return kCancelled;
+    case DataCopy::End::SourceFailed:
+        return failure(job.kind, job.source, Side::Source, data.err);
+    case DataCopy::End::DestinationFailed:
+        return failure(job.kind, job.source, Side::Destination, data.err);
     }
+    const int64_t done = data.done;
     // The owner first: changing it clears the set-id bits that the mode then restores.
     mode_t mode = st.st_mode & 07777;
     if (::fchown(out.t.fd, st.st_uid, st.st_gid) != 0)
@@ -542,6 +529,7 @@ FileFacts FileFactsOf(const QString& path, const struct stat& st) {
 
 void SetFileOpFaults(const FileOpFaults& f) {
     faults() = f;
+    SetDataCopyFaults({f.cloneError, f.copyRangeError, f.copyRangeEndsAt, f.copyWriteError});
 }
 
 FileOpResult RunFileOperation(FileOpKind kind, const QString& source,
