@@ -26,15 +26,20 @@ convert -size 64x64 xc:none -fill blue -draw "circle 32,32 32,4" -fill white \
   -draw "text 14,38 'ICO'" \( +clone -resize 32x32 \) icon.ico 2>/dev/null ||
   convert -size 64x64 xc:blue icon.ico
 export XDG_CACHE_HOME="$work/cache"
+printf '[FormStyle]\r\nViewerStyle=1\r\noldDirPath=%s\r\n' "$work/data" >"$work/app/zelmo32.INI"
 openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1
 for dpi in $dpis; do
   echo "Xft.dpi: $dpi" | xrdb -override -
   zelmo_start
-  # The photo selected: the selection image shows it.
-  xdotool key --window "$win" Home; sleep 0.3
-  xdotool key --window "$win" Down; sleep 3
+  sleep 2
+  # The main window (the first one found may have been the splash screen).
+  win=$(xdotool search --onlyvisible --pid "$pid" --name '^Zelmo32$' 2>/dev/null | tail -1)
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  # The first picture clicked (at 200, 130 logical pixels into the window): the selection
+  # image shows it.
+  xdotool mousemove $((X + 200 * dpi / 96)) $((Y + 130 * dpi / 96)) click 1; sleep 3
   import -window root "$shots/dpi-$dpi.png"
   kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
 done
