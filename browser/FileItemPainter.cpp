@@ -60,6 +60,17 @@ qsizetype costOf(const QPixmap& pixmap) {
     return kEntryOverhead + qsizetype(pixmap.width()) * pixmap.height() * 4;
 }
 
+// The list's screen: pictures are made at its resolution.
+qreal ratioOf(const TFileListBoxS& list) {
+    return std::max<qreal>(1.0, list.devicePixelRatioF());
+}
+
+// Whether a thumbnail made earlier is the one to draw at thumbnail's size on the list now.
+bool madeFor(const QPixmap& pixmap, QSize thumbnail, qreal ratio) {
+    return pixmap.size() == pictures::DeviceSize(thumbnail, ratio) &&
+           std::max<qreal>(1.0, pixmap.devicePixelRatio()) == ratio;
+}
+
 // The thumbnail of an item: the picture's size against the list and the item's texts.
 QSize ThumbnailFor(const TFileListBoxS& list, const QFontMetrics& fm, const QString& name,
                    QSize picture) {
@@ -182,7 +193,7 @@ void FileItemPainter::PaintFileItem(TFileListBoxS& list, QPainter& painter, cons
 void FileItemPainter::PaintIconFile(QPainter& painter, const QString& path, const QString& name,
                                     const QRect& rect, int itemHeight, int fontHeight,
                                     bool selected) {
-    const QPixmap icon = IconOf(path);
+    const QPixmap icon = IconOf(path, painter.device()->devicePixelRatioF());
     const TextColours c = coloursFor(ItemKind::IconFile, painter, selected);
     if (!icon.isNull())
         painter.drawPixmap(
@@ -199,7 +210,7 @@ void FileItemPainter::PaintIconBearing(QPainter& painter, const QString& path, c
     const QString source = platform::upperExtension(path) == QLatin1String(".LNK")
                                ? platform::ResolveShortcut(path)
                                : path;
-    const QPixmap icon = IconOf(source);
+    const QPixmap icon = IconOf(source, painter.device()->devicePixelRatioF());
     if (!icon.isNull())
         painter.drawPixmap(
             QRect(ItemIconPos(rect, itemHeight), QSize(kItemIconSize, kItemIconSize)), icon);
@@ -223,10 +234,11 @@ void FileItemPainter::PaintPicture(TFileListBoxS& list, QPainter& painter, const
         picture = HeaderSize(path, *stamp);
     }
     const QSize thumbnail = ThumbnailFor(list, fm, name, picture);
+    const qreal ratio = ratioOf(list);
     const bool final = decoded && (picture.isEmpty() || thumbnail.isEmpty() ||
-                                   decoded->pixmap.size() == thumbnail);
+                                   madeFor(decoded->pixmap, thumbnail, ratio));
     if (stamp && !final)
-        painted_.push_back(ThumbnailJob{path, thumbnail, picture, *stamp});
+        painted_.push_back(ThumbnailJob{path, thumbnail, picture, *stamp, ratio});
     const TextColours c = coloursFor(ItemKind::Picture, painter, selected);
     const PictureItemLayout l = LayoutPictureItem(rect, itemHeight, thumbnail, fm.height());
     if (!shown.isNull() && !thumbnail.isEmpty())
@@ -263,15 +275,16 @@ std::optional<ThumbnailJob> FileItemPainter::JobFor(TFileListBoxS& list, const Q
     if (!stamp)
         return std::nullopt;
     const QString name = platform::displayName(fileNameOf(path));
+    const qreal ratio = ratioOf(list);
     if (const Entry* decoded = Decoded(path, *stamp)) {
         const QSize thumbnail = ThumbnailFor(list, fm, name, decoded->picture);
         if (decoded->picture.isEmpty() || thumbnail.isEmpty() ||
-            decoded->pixmap.size() == thumbnail)
+            madeFor(decoded->pixmap, thumbnail, ratio))
             return std::nullopt; // as it ends
-        return ThumbnailJob{path, thumbnail, decoded->picture, *stamp};
+        return ThumbnailJob{path, thumbnail, decoded->picture, *stamp, ratio};
     }
     const QSize header = HeaderSize(path, *stamp);
-    return ThumbnailJob{path, ThumbnailFor(list, fm, name, header), header, *stamp};
+    return ThumbnailJob{path, ThumbnailFor(list, fm, name, header), header, *stamp, ratio};
 }
 
 void FileItemPainter::NotePainted(TFileListBoxS& list) {
@@ -307,7 +320,8 @@ void FileItemPainter::Deliver(const ThumbnailJob& job, const Thumbnail& thumbnai
     ++counters_.pictureLoads;
     const QString key = QLatin1Char('P') + job.path;
     Entry entry{job.stamp, thumbnail.picture,
-                thumbnail.image.isNull() ? QPixmap() : QPixmap::fromImage(thumbnail.image)};
+                thumbnail.image.isNull() ? QPixmap() : QPixmap::fromImage(thumbnail.image),
+                job.deviceRatio};
     if (costOf(entry.pixmap) + key.size() * 2 > cache_.maxCost())
         unkept_.emplace(key, std::move(entry));
     else
@@ -354,20 +368,26 @@ bool FileItemPainter::WaitForThumbnails(int timeoutMs) {
     }
 }
 
-QPixmap FileItemPainter::IconOf(const QString& source) {
+QPixmap FileItemPainter::IconOf(const QString& source, qreal ratio) {
+    ratio = std::max<qreal>(1.0, ratio);
     const QString key = QLatin1Char('I') + source;
     const std::optional<platform::FileStamp> stamp = platform::fileStamp(source);
     if (stamp)
-        if (const Entry* cached = cache_.object(key); cached && cached->stamp == *stamp)
+        if (const Entry* cached = cache_.object(key);
+            cached && cached->stamp == *stamp && cached->ratio == ratio)
             return cached->pixmap;
     ++counters_.iconExtractions;
-    const platform::ExtractedIcon icon = platform::ExtractIcon(source);
+    // At the screen's resolution: the icon size that covers 32 logical pixels.
+    const int side = pictures::DeviceSize(QSize(kItemIconSize, kItemIconSize), ratio).width();
+    const platform::ExtractedIcon icon = platform::ExtractIcon(source, side);
     QPixmap pixmap;
     // No icon source and no icon alike draw nothing.
-    if (icon.outcome == platform::IconOutcome::Icon && !icon.image.isNull())
+    if (icon.outcome == platform::IconOutcome::Icon && !icon.image.isNull()) {
         pixmap = QPixmap::fromImage(icon.image);
+        pixmap.setDevicePixelRatio(ratio);
+    }
     if (stamp)
-        Remember(key, Entry{*stamp, QSize(), pixmap});
+        Remember(key, Entry{*stamp, QSize(), pixmap, ratio});
     return pixmap;
 }
 

@@ -116,8 +116,9 @@ public:
 private:
     struct Entry {
         platform::FileStamp stamp;
-        QSize picture;  // the picture's own size (thumbnails)
-        QPixmap pixmap; // the thumbnail at its drawn size, or the icon
+        QSize picture;     // the picture's own size (thumbnails)
+        QPixmap pixmap;    // the thumbnail at its drawn size, or the icon
+        qreal ratio = 1.0; // the screen's pixel ratio it was made for (icons)
     };
 
     void PaintIconFile(QPainter& painter, const QString& path, const QString& name,
@@ -135,8 +136,9 @@ private:
     void Deliver(const ThumbnailJob& job, const Thumbnail& thumbnail);
     void PaintIconBearing(QPainter& painter, const QString& path, const QString& name,
                           const QRect& rect, int itemHeight, int fontHeight, bool selected);
-    // The icon of source (its outcome Icon only), from the cache or the icon service.
-    QPixmap IconOf(const QString& source);
+    // The icon of source (its outcome Icon only) for a screen of that pixel ratio, from
+    // the cache or the icon service.
+    QPixmap IconOf(const QString& source, qreal ratio);
     void Remember(const QString& key, Entry entry);
 
     QCache<QString, Entry> cache_;

@@ -254,10 +254,12 @@ void FilePanel::ListBox1Click(TFileListBoxS* list) {
     CountLabel->setText(LineText(index, list->FileCount()));
     CountLabel->adjustSize();
     // 3.6 - 3.7
-    // Decoded at the size it is drawn: the selection image's box.
+    // Decoded at the size it is drawn: the selection image's box, at the screen's
+    // resolution.
     const pictures::FileImage shown =
         LoadFileImage ? LoadFileImage(path, {QSize(kSelectImageBox, kSelectImageBox),
-                                             pictures::Fit::KeepAspect, nullptr})
+                                             pictures::Fit::KeepAspect, nullptr,
+                                             SelectImage->devicePixelRatioF()})
                       : pictures::FileImage{};
     switch (shown.shownAs) {
     case pictures::ShownAs::Picture:

@@ -13,7 +13,8 @@ namespace browser {
 namespace {
 
 bool sameJob(const ThumbnailJob& a, const ThumbnailJob& b) {
-    return a.drawn == b.drawn && a.stamp == b.stamp && a.path == b.path;
+    return a.drawn == b.drawn && a.deviceRatio == b.deviceRatio && a.stamp == b.stamp &&
+           a.path == b.path;
 }
 
 } // namespace
@@ -23,27 +24,31 @@ Thumbnail MakeThumbnail(const ThumbnailJob& job, const std::atomic<bool>& stop) 
     // Only for the plug-ins' pictures, whose outcome such a thumbnail cannot contradict
     // (a cut bitmap has no picture, whatever another program made of it).
     const pictures::FileKind kind = pictures::KindOf(job.path);
+    const qreal ratio = std::max<qreal>(1.0, job.deviceRatio);
+    const QSize device = pictures::DeviceSize(job.drawn, ratio);
+    const auto drawnAtRatio = [&](QImage image) {
+        if (image.size() != device)
+            image = image.scaled(device, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        image.setDevicePixelRatio(ratio);
+        return image;
+    };
     if ((kind == pictures::FileKind::Gif || kind == pictures::FileKind::Jpeg) &&
         !job.header.isEmpty()) {
-        QImage shared = pictures::LoadSharedThumbnail(job.path, job.drawn);
+        QImage shared = pictures::LoadSharedThumbnail(job.path, job.header, device);
         if (!shared.isNull())
-            return {std::move(shared), job.header, true};
+            return {drawnAtRatio(std::move(shared)), job.header, true};
     }
     if (stop.load())
         return {QImage(), QSize(0, 0), false};
     // Without a drawn size only the picture's own size is wanted: the smallest decode.
-    const QSize ask = job.drawn.isEmpty() ? QSize(1, 1) : job.drawn;
+    const QSize ask = job.drawn.isEmpty() ? QSize(1, 1) : device;
     pictures::Picture picture =
         pictures::LoadPicture(job.path, {ask, pictures::Fit::EachSide, &stop});
     if (stop.load())
         return {QImage(), QSize(0, 0), false};
     if (picture.image.isNull() || job.drawn.isEmpty())
         return {QImage(), picture.image.isNull() ? QSize(0, 0) : picture.size, true};
-    QImage image =
-        picture.image.size() == job.drawn
-            ? std::move(picture.image)
-            : picture.image.scaled(job.drawn, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    return {std::move(image), picture.size, true};
+    return {drawnAtRatio(std::move(picture.image)), picture.size, true};
 }
 
 ThumbnailQueue::ThumbnailQueue(int workers, QObject* parent)

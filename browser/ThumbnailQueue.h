@@ -21,14 +21,16 @@ namespace browser {
 
 struct ThumbnailJob {
     QString path;
-    QSize drawn;               // the size the item stretches the picture to
+    QSize drawn;               // the size the item stretches the picture to (logical)
     QSize header;              // the picture's size as its header declares it
     platform::FileStamp stamp; // the file as it was when the job was asked for
+    qreal deviceRatio = 1.0;   // the list's screen: the picture is made at its resolution
 };
 
 // What a worker made of a job.
 struct Thumbnail {
-    QImage image;     // at the drawn size; null when no picture can be made
+    QImage image;     // the drawn size in device pixels, carrying the job's ratio; null
+                      // when no picture can be made
     QSize picture;    // the picture's own pixel size (0x0 without a picture)
     bool done = true; // false when the job was stopped before it finished
 };

@@ -6,6 +6,7 @@
 #include "platform/Shortcut.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace pictures {
 
@@ -56,7 +57,17 @@ QImage Reduced(const QImage& image, QSize maxSize, Fit fit) {
     return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-Picture LoadPicture(const QString& path, const PictureRequest& request) {
+QSize DeviceSize(QSize logical, qreal ratio) {
+    if (ratio <= 1.0)
+        return logical;
+    // A hair below the exact product, so 1.25 x 108 stays 135 despite rounding errors.
+    const auto side = [ratio](int v) { return int(std::ceil(v * ratio - 1e-6)); };
+    return QSize(side(logical.width()), side(logical.height()));
+}
+
+namespace {
+
+Picture loadAtDeviceSize(const QString& path, const PictureRequest& request) {
     switch (KindOf(path)) {
     case FileKind::Bitmap: {
         Picture picture;
@@ -75,10 +86,22 @@ Picture LoadPicture(const QString& path, const PictureRequest& request) {
     }
 }
 
-platform::ExtractedIcon FileIcon(const QString& path) {
+} // namespace
+
+Picture LoadPicture(const QString& path, const PictureRequest& request) {
+    if (request.deviceRatio <= 1.0)
+        return loadAtDeviceSize(path, request);
+    PictureRequest device = request;
+    device.maxSize = DeviceSize(request.maxSize, request.deviceRatio);
+    Picture picture = loadAtDeviceSize(path, device);
+    picture.image.setDevicePixelRatio(request.deviceRatio);
+    return picture;
+}
+
+platform::ExtractedIcon FileIcon(const QString& path, int size) {
     // A shortcut that cannot be resolved gives the link file itself.
     const bool shortcut = platform::upperExtension(path) == QLatin1String(".LNK");
-    return platform::ExtractIcon(shortcut ? platform::ResolveShortcut(path) : path);
+    return platform::ExtractIcon(shortcut ? platform::ResolveShortcut(path) : path, size);
 }
 
 FileImage LoadFileImage(const QString& path, const PictureRequest& request) {
@@ -91,14 +114,17 @@ FileImage LoadFileImage(const QString& path, const PictureRequest& request) {
         shown.size = picture.size;
         return shown;
     }
+    const int side = DeviceSize(QSize(platform::kStandardIconSize, 1), request.deviceRatio).width();
     const platform::ExtractedIcon icon =
-        kind == FileKind::IconFile ? platform::ExtractIcon(path) : FileIcon(path);
+        kind == FileKind::IconFile ? platform::ExtractIcon(path, side) : FileIcon(path, side);
     if (kind != FileKind::IconFile && icon.outcome == platform::IconOutcome::NoIconSource)
         return shown;
     shown.shownAs = ShownAs::Icon;
-    if (icon.outcome == platform::IconOutcome::Icon && !icon.image.isNull())
+    if (icon.outcome == platform::IconOutcome::Icon && !icon.image.isNull()) {
         shown.image = icon.image;
-    shown.size = shown.image.size();
+        shown.image.setDevicePixelRatio(std::max<qreal>(1.0, request.deviceRatio));
+    }
+    shown.size = shown.image.deviceIndependentSize().toSize();
     if (shown.image.isNull())
         shown.size = QSize(0, 0);
     return shown;

@@ -47,12 +47,21 @@ QSize ReducedSize(QSize own, QSize maxSize, Fit fit);
 // The image reduced so (smoothly); the image itself when it already fits.
 QImage Reduced(const QImage& image, QSize maxSize, Fit fit);
 
+// The device pixels a logical size covers on a screen of that pixel ratio: each side
+// rounded up, so a picture made at this size is drawn without a second resampling.
+QSize DeviceSize(QSize logical, qreal ratio);
+
 struct PictureRequest {
     QSize maxSize; // no larger than this; an empty size: the picture's own size
     Fit fit = Fit::EachSide;
     // Set (from any thread) when the picture is no longer wanted: the decoding stops
     // early and no picture is made.
     const std::atomic<bool>* cancel = nullptr;
+    // The screen's device pixel ratio: maxSize is in logical pixels, the picture is made
+    // at up to DeviceSize(maxSize) device pixels and carries the ratio, so drawn into a
+    // logical rectangle it shows the screen's detail. Icons are taken at the size that
+    // covers 32 logical pixels.
+    qreal deviceRatio = 1.0;
 };
 
 struct Picture {
@@ -67,7 +76,7 @@ struct Picture {
 // kind give no picture; never a message.
 Picture LoadPicture(const QString& path, const PictureRequest& request = {});
 inline Picture LoadPicture(const QString& path, QSize maxSize, Fit fit = Fit::EachSide) {
-    return LoadPicture(path, PictureRequest{maxSize, fit, nullptr});
+    return LoadPicture(path, PictureRequest{maxSize, fit});
 }
 
 // The icon of a file as a list item shows it: a shortcut (".LNK") gives its target's

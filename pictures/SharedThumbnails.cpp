@@ -1,5 +1,6 @@
 #include "pictures/SharedThumbnails.h"
 
+#include "pictures/PictureService.h"
 #include "platform/FileProbe.h"
 #include "platform/FsName.h"
 #include "platform/Shortcut.h"
@@ -31,8 +32,14 @@ QString cacheHome() {
     return cache;
 }
 
-// The thumbnail in file when it belongs to uri at mtime and covers drawn.
-QImage readThumbnail(const QString& file, const QByteArray& uri, qint64 mtime, QSize drawn) {
+// The detail a picture drawn into drawn shows: itself fitted in its own proportions.
+QSize fittedSize(QSize picture, QSize drawn) {
+    return picture.isEmpty() ? drawn : ReducedSize(picture, drawn, Fit::KeepAspect);
+}
+
+// The thumbnail in file when it belongs to uri at mtime and covers the picture drawn.
+QImage readThumbnail(const QString& file, const QByteArray& uri, qint64 mtime, QSize picture,
+                     QSize drawn) {
     const std::optional<QByteArray> bytes = platform::readWholeFile(file, kMaxThumbnailBytes);
     if (!bytes)
         return {};
@@ -40,8 +47,7 @@ QImage readThumbnail(const QString& file, const QByteArray& uri, qint64 mtime, Q
     buffer.setData(*bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "PNG");
-    const QSize size = reader.size();
-    if (size.width() < drawn.width() || size.height() < drawn.height())
+    if (!ThumbnailCovers(reader.size(), picture, drawn))
         return {};
     const QImage image = reader.read();
     if (image.isNull() || image.text(QStringLiteral("Thumb::URI")).toLatin1() != uri)
@@ -84,7 +90,13 @@ QList<ThumbnailFolder> SharedThumbnailFolders() {
             {base + QStringLiteral("xx-large"), 1024}};
 }
 
-QImage LoadSharedThumbnail(const QString& path, QSize drawn) {
+bool ThumbnailCovers(QSize thumb, QSize picture, QSize drawn) {
+    const QSize needed = fittedSize(picture, drawn);
+    // One thumbnailer rounds 128 x 72.6 down, we round it up: the same detail.
+    return thumb.width() + 1 >= needed.width() && thumb.height() + 1 >= needed.height();
+}
+
+QImage LoadSharedThumbnail(const QString& path, QSize picture, QSize drawn) {
     if (drawn.isEmpty())
         return {};
     const std::optional<platform::FileStamp> stamp = platform::fileStamp(path);
@@ -98,13 +110,15 @@ QImage LoadSharedThumbnail(const QString& path, QSize drawn) {
     if (platform::pathIsSymlink(absolute))
         if (const QString target = platform::ResolveShortcut(absolute); target != absolute)
             uris.append(FileUri(platform::toFsBytes(target)));
-    const int side = std::max(drawn.width(), drawn.height());
+    const QSize fitted = fittedSize(picture, drawn);
+    const int side = std::max(fitted.width(), fitted.height()) - 1;
     for (const QByteArray& uri : uris) {
         const QString name = QString::fromLatin1(SharedThumbnailName(uri));
         for (const ThumbnailFolder& folder : SharedThumbnailFolders()) {
             if (folder.side < side)
-                continue; // too small for the drawn rectangle whatever the picture
-            QImage image = readThumbnail(folder.path + QLatin1Char('/') + name, uri, mtime, drawn);
+                continue; // too small for the picture as drawn, whatever its proportions
+            QImage image =
+                readThumbnail(folder.path + QLatin1Char('/') + name, uri, mtime, picture, drawn);
             if (!image.isNull())
                 return image.size() == drawn
                            ? image

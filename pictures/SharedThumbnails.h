@@ -3,7 +3,7 @@
 // ($XDG_CACHE_HOME/thumbnails): read only, never written (the settings file stays the
 // only file the program writes on its own). A thumbnail is taken only when it names the
 // file by its URI and carries the file's modification time, and when it has at least the
-// pixels the item draws.
+// pixels of the picture as it is drawn.
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
@@ -27,10 +27,18 @@ struct ThumbnailFolder {
 };
 QList<ThumbnailFolder> SharedThumbnailFolders();
 
-// The shared thumbnail of the file at path, scaled to drawn (the rectangle the item
-// stretches it into); a null image when there is none that is current and covers it.
-// Looked up in the smallest folder whose size reaches the drawn rectangle, then larger
-// ones; a symbolic link by its own URI, then by its target's.
-QImage LoadSharedThumbnail(const QString& path, QSize drawn);
+// Whether a thumbnail of size thumb holds the detail of a picture of size picture drawn
+// into drawn (device pixels): at least the picture fitted into drawn in its own
+// proportions, less a pixel a side for the thumbnailers' rounding. The rectangle itself
+// may be of other proportions (the item stretches the picture into it). An empty picture
+// size (unknown): the rectangle itself.
+bool ThumbnailCovers(QSize thumb, QSize picture, QSize drawn);
+
+// The shared thumbnail of the file at path (a picture of size picture, as its header
+// declares it), scaled to drawn (the rectangle in device pixels the item stretches it
+// into); a null image when there is none that is current and covers it. Taken from the
+// smallest folder of the four whose thumbnail covers it; a symbolic link by its own URI,
+// then by its target's.
+QImage LoadSharedThumbnail(const QString& path, QSize picture, QSize drawn);
 
 } // namespace pictures

@@ -2,6 +2,7 @@
 #include "platform/UniqueFd.h"
 
 #include "platform/FsName.h"
+#include "platform/KernelCopy.h"
 #include "platform/Trash.h"
 
 #include "outside/files/MoveRecord.h"
@@ -26,8 +27,6 @@ FileOpFaults& faults() {
     static FileOpFaults f;
     return f;
 }
-
-constexpr size_t kChunk = 1 << 20;
 
 QByteArray join(const QByteArray& dir, const QByteArray& name) {
     return dir.endsWith('/') ? dir + name : dir + '/' + name;
@@ -65,15 +64,6 @@ FileOpResult failure(FileOpKind kind, const QString& path, int err) {
 
 const FileOpResult kDone{FileOpOutcome::Done, {}};
 const FileOpResult kCancelled{FileOpOutcome::Cancelled, {}};
-
-bool writeAll(int fd, const char* data, size_t size, int* err) {
-    if (faults().copyWriteError) {
-        *err = faults().copyWriteError;
-        return false;
-    }
-    *err = zelmo_write_all(fd, data, size);
-    return *err == 0;
-}
 
 bool sameInode(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -222,32 +212,35 @@ FileOpResult copyFile(const Job& job, std::optional<ZelmoFileId> agreed, struct 
     job.copySum = 0;
     if (const int err = zelmo_temp_create(job.destDir, 1, 0600, &out.t))
         return failure(job.kind, job.source, Side::Destination, err);
-    std::vector<char> buffer(kChunk);
     const int64_t total = int64_t(st.st_size);
-    int64_t done = 0;
     QElapsedTimer clock;
     clock.start();
-    for (;;) {
-        if (const int fault = zelmo_write_step("read"))
-            return failure(job.kind, job.source, Side::Source, fault);
-        const ssize_t n = ::read(in.fd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return failure(job.kind, job.source, Side::Source, errno);
-        if (n == 0)
-            break;
-        int err = 0;
-        if (!writeAll(out.t.fd, buffer.data(), size_t(n), &err))
-            return failure(job.kind, job.source, Side::Destination, err);
-        job.copySum = zelmo_checksum(job.copySum, buffer.data(), size_t(n));
-        done += n;
-        if (faults().duringCopy)
-            faults().duringCopy(done);
-        if (job.callbacks.progress && clock.elapsed() >= faults().progressDelayMs &&
-            !job.callbacks.progress(done, total))
-            return kCancelled;
+    // A move records a checksum of the bytes it copied (its recovery checks the copy by
+    // it): the bytes then pass through the buffer.
+    const DataCopy data = CopyFileData(
+        in.fd, out.t.fd,
+        [&](int64_t done) {
+            if (faults().duringCopy)
+                faults().duringCopy(done);
+            return !job.callbacks.progress || clock.elapsed() < faults().progressDelayMs ||
+                   job.callbacks.progress(done, total);
+        },
+        job.kind == FileOpKind::Move
+            ? std::function<void(const char*, size_t)>([&job](const char* bytes, size_t n) {
+                  job.copySum = zelmo_checksum(job.copySum, bytes, n);
+              })
+            : nullptr);
+    switch (data.end) {
+    case DataCopy::End::Whole:
+        break;
+    case DataCopy::End::Stopped:
+        return kCancelled;
+    case DataCopy::End::SourceFailed:
+        return failure(job.kind, job.source, Side::Source, data.err);
+    case DataCopy::End::DestinationFailed:
+        return failure(job.kind, job.source, Side::Destination, data.err);
     }
+    const int64_t done = data.done;
     // The owner first: changing it clears the set-id bits that the mode then restores.
     mode_t mode = st.st_mode & 07777;
     if (::fchown(out.t.fd, st.st_uid, st.st_gid) != 0)
@@ -627,6 +620,7 @@ FileFacts FileFactsOf(const QString& path, const struct stat& st) {
 
 void SetFileOpFaults(const FileOpFaults& f) {
     faults() = f;
+    SetDataCopyFaults({f.cloneError, f.copyRangeError, f.copyRangeEndsAt, f.copyWriteError});
 }
 
 FileOpResult RunFileOperation(FileOpKind kind, const QString& source,

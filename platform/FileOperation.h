@@ -69,8 +69,11 @@ QString FileErrorText(int err);
 // Test seam: failures as the system would report them, where a test cannot cause them,
 // and the time a copy runs before its progress is shown. Defaults: none, 500 ms.
 struct FileOpFaults {
-    int moveRenameError = 0; // errno of the rename that moves a file (EXDEV: other disk)
-    int copyWriteError = 0;  // errno of the writes of a copy (ENOSPC: disk full)
+    int moveRenameError = 0;      // errno of the rename that moves a file (EXDEV: other disk)
+    int copyWriteError = 0;       // errno of the writes of a copy (ENOSPC: disk full)
+    int cloneError = 0;           // errno of a copy's clone (EOPNOTSUPP: ext4, tmpfs)
+    int copyRangeError = 0;       // errno of a copy's copy_file_range (EXDEV, ENOSYS ...)
+    int64_t copyRangeEndsAt = -1; // copy_file_range returns 0 from this many bytes on
     int progressDelayMs = 500;
     // Called after each block a copy writes: another program acting meanwhile.
     std::function<void(int64_t done)> duringCopy;

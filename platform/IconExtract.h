@@ -6,18 +6,22 @@
 
 namespace platform {
 
+// The system's icon size in logical pixels.
+constexpr int kStandardIconSize = 32;
+
 enum class IconOutcome { NoIconSource, NoIcon, Icon };
 
 struct ExtractedIcon {
     IconOutcome outcome = IconOutcome::NoIconSource;
-    QImage image; // set for Icon: 32 x 32 where the source offers that size
+    QImage image; // set for Icon: size x size where the source offers that size
 };
 
 // ".ICO" / ".CUR" files give their own image; Windows programs and libraries (files
 // starting with "MZ") the first icon group of their resources; ".desktop" files the
 // icon their Icon= names; ELF executables the desktop theme's icon for programs.
-// Anything else is no icon source.
-ExtractedIcon ExtractIcon(const QString& path);
+// Anything else is no icon source. size is in device pixels: at the standard size the
+// image closest to it, above it (a HiDPI screen) the smallest that covers it.
+ExtractedIcon ExtractIcon(const QString& path, int size = kStandardIconSize);
 
 // The picture shown for a program when the icon theme has none.
 QImage fallbackProgramIcon();

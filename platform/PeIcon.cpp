@@ -169,10 +169,19 @@ private:
     uint32_t rsrcRva_ = 0;
 };
 
+// How far an image of w x h is from size x size, lower is better. At the standard icon
+// size (32) the closest; above it (a HiDPI screen) any image that covers the size beats
+// every one that does not, so an icon is never enlarged when a larger one is there.
+int sizeScore(int w, int h, int size) {
+    const int distance = std::abs(w - size) + std::abs(h - size);
+    if (size <= 32 || (w >= size && h >= size))
+        return distance;
+    return (1 << 20) + distance;
+}
+
 int sizeDistance(uint32_t w, uint32_t h, int size) {
     // 0 in a directory entry stands for 256.
-    const int ww = w ? int(w) : 256, hh = h ? int(h) : 256;
-    return std::abs(ww - size) + std::abs(hh - size);
+    return sizeScore(w ? int(w) : 256, h ? int(h) : 256, size);
 }
 } // namespace
 
@@ -263,7 +272,7 @@ QImage bestIconImage(const QByteArray& iconFile, int size) {
         QImage img = reader.read();
         if (img.isNull())
             continue;
-        const int d = std::abs(img.width() - size) + std::abs(img.height() - size);
+        const int d = sizeScore(img.width(), img.height(), size);
         if (d < bestDistance || (d == bestDistance && img.depth() > best.depth())) {
             best = img;
             bestDistance = d;

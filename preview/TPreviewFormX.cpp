@@ -116,10 +116,11 @@ void TPreviewFormX::LoadPreviewPicture(const QString& path) {
     std::optional<core::BusyCursor> busy;
     if (pictures::IsPictureKind(pictures::KindOf(path)))
         busy.emplace();
-    // Never decoded larger than the screen it is fitted to.
+    // Never decoded larger than the screen it is fitted to, in the screen's own pixels.
     const ui::ScreenMetrics m = ui::ReadScreenMetrics();
     const pictures::FileImage shown = pictures::LoadFileImage(
-        path, {QSize(m.screenWidth, m.screenHeight), pictures::Fit::KeepAspect, nullptr});
+        path, {QSize(m.screenWidth, m.screenHeight), pictures::Fit::KeepAspect, nullptr,
+               Image1->devicePixelRatioF()});
     // An unreadable picture or icon file shows nothing rather than the file shown before.
     PictureSize = shown.size;
     if (shown.image.isNull())

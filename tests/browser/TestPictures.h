@@ -104,8 +104,11 @@ inline browser::Thumbnail qtMaker(const browser::ThumbnailJob& job, const std::a
         return {QImage(), QSize(0, 0), true};
     if (job.drawn.isEmpty())
         return {QImage(), image.size(), true};
-    return {image.scaled(job.drawn, Qt::IgnoreAspectRatio, Qt::FastTransformation), image.size(),
-            true};
+    const qreal ratio = std::max<qreal>(1.0, job.deviceRatio);
+    QImage drawn = image.scaled(pictures::DeviceSize(job.drawn, ratio), Qt::IgnoreAspectRatio,
+                                Qt::FastTransformation);
+    drawn.setDevicePixelRatio(ratio);
+    return {drawn, image.size(), true};
 }
 
 } // namespace testpictures

@@ -92,31 +92,35 @@ TEST(SharedThumbnails, TakenOnlyWhenCurrentAndLargeEnough) {
     }
     const QByteArray uri = FileUri(fileBytes);
     ASSERT_TRUE(uri.endsWith("/photo%20%FF.jpg"));
-    const QSize drawn(299, 56);
+    // A 16:9 photograph stretched into a box of other proportions: 299 x 150 shows it at
+    // 267 x 150.
+    const QSize picture(1920, 1080);
+    const QSize drawn(299, 150);
 
     // Nothing in the cache.
-    EXPECT_TRUE(LoadSharedThumbnail(file, drawn).isNull());
+    EXPECT_TRUE(LoadSharedThumbnail(file, picture, drawn).isNull());
 
-    // Too small for the drawn rectangle: not taken.
+    // Too small for the picture as drawn: not taken.
     writeThumbnail(cache, "normal", uri, kMtime, QSize(128, 72), Qt::green);
-    EXPECT_TRUE(LoadSharedThumbnail(file, drawn).isNull());
-    // ... but taken for a rectangle it covers.
-    const QImage small = LoadSharedThumbnail(file, QSize(100, 56));
+    EXPECT_TRUE(LoadSharedThumbnail(file, picture, drawn).isNull());
+    // ... but taken for a rectangle it covers, stretched to it.
+    const QImage small = LoadSharedThumbnail(file, picture, QSize(100, 76));
     ASSERT_FALSE(small.isNull());
+    EXPECT_EQ(small.size(), QSize(100, 76));
     EXPECT_EQ(small.pixelColor(50, 28), QColor(Qt::green));
 
     // A stale one (the file changed since) is not taken.
     writeThumbnail(cache, "x-large", uri, kMtime - 1, QSize(512, 288), Qt::blue);
-    EXPECT_TRUE(LoadSharedThumbnail(file, drawn).isNull());
+    EXPECT_TRUE(LoadSharedThumbnail(file, picture, drawn).isNull());
     // Nor one made for another file under this name.
     writeThumbnail(cache, "x-large", uri + "x", kMtime, QSize(512, 288), Qt::blue);
     QFile::rename(cache + "/thumbnails/x-large/" + SharedThumbnailName(uri + "x"),
                   cache + "/thumbnails/x-large/" + SharedThumbnailName(uri));
-    EXPECT_TRUE(LoadSharedThumbnail(file, drawn).isNull());
+    EXPECT_TRUE(LoadSharedThumbnail(file, picture, drawn).isNull());
 
     // A current one that covers it is used as it is, stretched to the rectangle.
     writeThumbnail(cache, "x-large", uri, kMtime, QSize(512, 288), Qt::red);
-    const QImage used = LoadSharedThumbnail(file, drawn);
+    const QImage used = LoadSharedThumbnail(file, picture, drawn);
     ASSERT_FALSE(used.isNull());
     EXPECT_EQ(used.size(), drawn);
     EXPECT_EQ(used.pixelColor(150, 28), QColor(Qt::red));
@@ -127,7 +131,104 @@ TEST(SharedThumbnails, TakenOnlyWhenCurrentAndLargeEnough) {
     // A link finds the thumbnail of its target.
     const QByteArray linkBytes = QFile::encodeName(dir.path()) + "/link.jpg";
     ASSERT_EQ(::symlink(fileBytes.constData(), linkBytes.constData()), 0);
-    EXPECT_FALSE(LoadSharedThumbnail(platform::fromFsBytes(linkBytes), drawn).isNull());
+    EXPECT_FALSE(LoadSharedThumbnail(platform::fromFsBytes(linkBytes), picture, drawn).isNull());
     ::unlink(linkBytes.constData());
     ::unlink(fileBytes.constData()); // the temporary folder cannot remove such names
+}
+
+// Each picture shape with thumbnails in one folder at a time, then in all three, at the
+// list's box at scale 1 and 2 (and a wider box at scale 2): the smallest folder whose
+// thumbnail holds the picture as drawn is used, a stale one never.
+TEST(SharedThumbnails, SmallestFolderThatCoversThePictureAsDrawn) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString cache = dir.path() + QStringLiteral("/cache");
+    const CacheHome home(cache);
+    struct Shape {
+        const char* name;
+        QSize picture;
+    };
+    const Shape shapes[] = {{"wide", {1920, 1080}},
+                            {"four-three", {1600, 1200}},
+                            {"portrait", {1080, 1920}},
+                            {"square", {1000, 1000}}};
+    struct Folder {
+        const char* name;
+        int side;
+        QRgb colour;
+    };
+    const Folder folders[] = {
+        {"normal", 128, 0xff00ff00}, {"large", 256, 0xff0000ff}, {"x-large", 512, 0xffff0000}};
+    // The box a list item stretches a picture into, in device pixels.
+    struct Box {
+        QSize device;
+        // Per shape, whether only normal, only large is used (x-large always is), and
+        // the folder used when all three are there.
+        bool onlyNormal[4];
+        bool onlyLarge[4];
+        const char* all[4];
+    };
+    const Box boxes[] = {
+        // Scale 1, the list's 108 x 76 box: normal holds every shape.
+        {{108, 76}, {1, 1, 1, 1}, {1, 1, 1, 1}, {"normal", "normal", "normal", "normal"}},
+        // Scale 2: 216 x 152 shows 216 x 122, 203 x 152, 86 x 152, 152 x 152.
+        {{216, 152}, {0, 0, 0, 0}, {1, 1, 1, 1}, {"large", "large", "large", "large"}},
+        // Scale 2 in a wide list: 400 x 152 shows 270 x 152 of a wide picture.
+        {{400, 152}, {0, 0, 0, 0}, {0, 1, 1, 1}, {"x-large", "large", "large", "large"}},
+    };
+    for (int s = 0; s < 4; ++s) {
+        const Shape& shape = shapes[s];
+        const QByteArray fileBytes =
+            QFile::encodeName(dir.path()) + "/" + shape.name + "\x83\x5c.jpg";
+        const QString file = platform::fromFsBytes(fileBytes);
+        FILE* f = std::fopen(fileBytes.constData(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+        const timeval times[2] = {{kMtime, 0}, {kMtime, 0}};
+        ASSERT_EQ(::utimes(fileBytes.constData(), times), 0);
+        const QByteArray uri = FileUri(fileBytes);
+        const QString name = QString::fromLatin1(SharedThumbnailName(uri));
+        const auto thumbSize = [&](int side) {
+            return shape.picture.scaled(side, side, Qt::KeepAspectRatio);
+        };
+        const auto clear = [&] {
+            for (const Folder& folder : folders)
+                QFile::remove(cache + "/thumbnails/" + folder.name + "/" + name);
+        };
+        // Which folder the thumbnail came from ("" none), by its colour.
+        const auto used = [&](QSize device) -> std::string {
+            const QImage image = LoadSharedThumbnail(file, shape.picture, device);
+            if (image.isNull())
+                return "";
+            EXPECT_EQ(image.size(), device);
+            for (const Folder& folder : folders)
+                if (image.pixel(device.width() / 2, device.height() / 2) == folder.colour)
+                    return folder.name;
+            return "?";
+        };
+        for (const Box& box : boxes) {
+            SCOPED_TRACE(std::string(shape.name) + " in " + std::to_string(box.device.width()) +
+                         "x" + std::to_string(box.device.height()));
+            for (const Folder& folder : folders) {
+                clear();
+                writeThumbnail(cache, folder.name, uri, kMtime, thumbSize(folder.side),
+                               QColor::fromRgb(folder.colour));
+                const bool covers = folder.side == 128   ? box.onlyNormal[s]
+                                    : folder.side == 256 ? box.onlyLarge[s]
+                                                         : true;
+                EXPECT_EQ(used(box.device), covers ? folder.name : "");
+                // Stale: the file changed after the thumbnail was made.
+                writeThumbnail(cache, folder.name, uri, kMtime - 60, thumbSize(folder.side),
+                               QColor::fromRgb(folder.colour));
+                EXPECT_EQ(used(box.device), "");
+            }
+            clear();
+            for (const Folder& folder : folders)
+                writeThumbnail(cache, folder.name, uri, kMtime, thumbSize(folder.side),
+                               QColor::fromRgb(folder.colour));
+            EXPECT_EQ(used(box.device), box.all[s]);
+        }
+        clear();
+        ::unlink(fileBytes.constData());
+    }
 }
