@@ -624,6 +624,13 @@ def make_odd():
     note(path, "level 2: `bad.bin` (-lh5-, 256 bytes, its 200 bytes of data no lh5 stream) "
          "between `before.txt` and `after.txt`")
 
+    # Bytes after the last member that are no header: the walk ends there, libarchive
+    # calls them damage.
+    path = os.path.join(HERE, "junk_tail.lzh")
+    write(path, lzh([before, after], 2)[:-1] + b"JUNK" * 8)
+    note(path, "level 2: `before.txt` and `after.txt`, then 32 bytes `JUNK...` where the end "
+         "mark would stand")
+
     ms = [LzhMember(b"level3.txt", b"a level-3 member\n"),
           LzhMember(b"folder/inner.txt", b"in a folder\n")]
     old = LzhMember(b"old.txt", b"from 1970\n", date=(1980, 1, 1, 0, 0, 0))
@@ -663,6 +670,10 @@ def make_odd():
     note(path, "1000 zero bytes, then a ZIP (offsets not adjusted) whose second member "
          "`lost.txt` has its local header signature overwritten with `XXXX`: "
          "`before.txt` and `after.txt` (stored, deflated) are whole")
+
+    path = os.path.join(HERE, "not_a_zip.zip")
+    write(path, b"This is a plain text file, no archive at all.\n")
+    note(path, "a line of text under a ZIP's name: no reader can open it")
 
     ms = [ZipMember(b"real.txt", b"the only real member\n")]
     fake = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 0, 0, 0, 0, 0)
