@@ -138,6 +138,7 @@ private:
     GroupState& st() { return stack_.last(); }
     void pushGroup();
     void popGroup();
+    void escape();
     void controlWord(const QByteArray& word, bool hasParam, int param);
     void colorTableWord(const WordEntry& e, int param);
     void fontTableWord(const WordEntry& e, int param);
@@ -647,6 +648,56 @@ void Reader::textWord(const WordEntry& e, bool hasParam, int param) {
     formatDirty_ = true;
 }
 
+// After a backslash: a code page byte (\'hh), a control symbol or a control word.
+void Reader::escape() {
+    const char* d = in_.constData();
+    const qsizetype size = in_.size();
+    if (pos_ >= size)
+        return;
+    const char n = d[pos_];
+    if (n == '\'') {
+        // \'hh: one byte of the current code page.
+        ++pos_;
+        int v = 0, digits = 0;
+        while (digits < 2 && pos_ < size && isxdigit(static_cast<unsigned char>(d[pos_]))) {
+            const char h = d[pos_++];
+            v = v * 16 + (h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
+            ++digits;
+        }
+        if (digits > 0)
+            codePageByte(static_cast<unsigned char>(v));
+        return;
+    }
+    if (!isalpha(static_cast<unsigned char>(n))) {
+        ++pos_;
+        controlSymbol(n);
+        return;
+    }
+    const qsizetype wordStart = pos_;
+    while (pos_ < size && isalpha(static_cast<unsigned char>(d[pos_])))
+        ++pos_;
+    const QByteArray word(d + wordStart, qMin<qsizetype>(pos_ - wordStart, kMaxWordLength));
+    bool hasParam = false, negative = false;
+    qint64 value = 0;
+    if (pos_ < size && d[pos_] == '-' && pos_ + 1 < size &&
+        isdigit(static_cast<unsigned char>(d[pos_ + 1]))) {
+        negative = true;
+        ++pos_;
+    }
+    while (pos_ < size && isdigit(static_cast<unsigned char>(d[pos_]))) {
+        if (value < 100000000000LL)
+            value = value * 10 + (d[pos_] - '0');
+        hasParam = true;
+        ++pos_;
+    }
+    if (negative)
+        value = -value;
+    value = std::clamp<qint64>(value, INT_MIN, INT_MAX);
+    if (pos_ < size && d[pos_] == ' ')
+        ++pos_; // the delimiting space belongs to the control word
+    controlWord(word, hasParam, int(value));
+}
+
 bool Reader::run(QString* error) {
     const char* d = in_.constData();
     const qsizetype size = in_.size();
@@ -674,53 +725,9 @@ bool Reader::run(QString* error) {
             if (stack_.isEmpty() && skippedDepth_ == 0)
                 ended = true; // the document's group is closed
             break;
-        case '\\': {
-            if (pos_ >= size)
-                break;
-            const char n = d[pos_];
-            if (n == '\'') {
-                // \'hh: one byte of the current code page.
-                ++pos_;
-                int v = 0, digits = 0;
-                while (digits < 2 && pos_ < size && isxdigit(static_cast<unsigned char>(d[pos_]))) {
-                    const char h = d[pos_++];
-                    v = v * 16 + (h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
-                    ++digits;
-                }
-                if (digits > 0)
-                    codePageByte(static_cast<unsigned char>(v));
-                break;
-            }
-            if (!isalpha(static_cast<unsigned char>(n))) {
-                ++pos_;
-                controlSymbol(n);
-                break;
-            }
-            const qsizetype wordStart = pos_;
-            while (pos_ < size && isalpha(static_cast<unsigned char>(d[pos_])))
-                ++pos_;
-            const QByteArray word(d + wordStart, qMin<qsizetype>(pos_ - wordStart, kMaxWordLength));
-            bool hasParam = false, negative = false;
-            qint64 value = 0;
-            if (pos_ < size && d[pos_] == '-' && pos_ + 1 < size &&
-                isdigit(static_cast<unsigned char>(d[pos_ + 1]))) {
-                negative = true;
-                ++pos_;
-            }
-            while (pos_ < size && isdigit(static_cast<unsigned char>(d[pos_]))) {
-                if (value < 100000000000LL)
-                    value = value * 10 + (d[pos_] - '0');
-                hasParam = true;
-                ++pos_;
-            }
-            if (negative)
-                value = -value;
-            value = std::clamp<qint64>(value, INT_MIN, INT_MAX);
-            if (pos_ < size && d[pos_] == ' ')
-                ++pos_; // the delimiting space belongs to the control word
-            controlWord(word, hasParam, int(value));
+        case '\\':
+            escape();
             break;
-        }
         case '\r':
         case '\n':
             break;
