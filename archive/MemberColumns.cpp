@@ -78,21 +78,17 @@ QString MemberNameText(const QByteArray& nameBytes) {
     const QString cp932 = platform::decodeCp932(nameBytes);
     if (!cp932.contains(QChar::ReplacementCharacter))
         return cp932;
-    // Bytes neither decodes are shown in the escape form, each "\xHH"; the name stays
-    // these bytes for the library.
+    // A name neither decodes is shown in the escape form throughout, every byte past
+    // ASCII as "\xHH" (one name, one reading: no run of it taken for UTF-8); the name
+    // stays these bytes for the library.
     QString shown;
-    const auto* s = reinterpret_cast<const unsigned char*>(nameBytes.constData());
-    for (qsizetype i = 0; i < nameBytes.size();) {
-        char32_t cp = 0;
-        const int n = platform::utf8SequenceAt(s, i, nameBytes.size(), &cp);
-        if (n > 0) {
-            shown += QString::fromUcs4(&cp, 1);
-            i += n;
-        } else {
+    for (const char c : nameBytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80)
+            shown += QLatin1Char(c);
+        else
             shown += QStringLiteral("\\x") +
-                     QString::number(s[i], 16).toUpper().rightJustified(2, QLatin1Char('0'));
-            ++i;
-        }
+                     QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
     }
     return shown;
 }

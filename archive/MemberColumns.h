@@ -37,8 +37,8 @@ QString ZipRatioText(uint64_t originalSize, uint64_t compressedSize);
 QString DosDateText(uint16_t date);
 QString DosTimeText(uint16_t time);
 
-// The member name as text: UTF-8 when valid, else CP932, else the escape form ("\xHH"
-// for each byte that is no UTF-8).
+// The member name as text, decoded as a whole: UTF-8 when valid, else CP932, else the
+// escape form ("\xHH" for every byte past ASCII).
 QString MemberNameText(const QByteArray& nameBytes);
 // The row of one record; the name ends at its first NUL or at the end of its field.
 MemberRow MemberRowFrom(const ArchiveMemberInfo& info, ArchiveKind kind, const QLocale& locale);

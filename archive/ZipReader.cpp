@@ -1,6 +1,7 @@
 #include "archive/ZipReader.h"
 
 #include "base/ZipFinder.h"
+#include "outside/archive/MemberName.h"
 
 #include "platform/FileProbe.h"
 #include "platform/ReadOnlyFile.h"
@@ -108,13 +109,22 @@ int ZipReader::convert(ZelmoZipEntry& e, ArchiveMemberInfo* info) {
         return kNone;
     info->fileName[e.nameLen] = 0;
 
-    if (e.original == UINT32_MAX || e.compressed == UINT32_MAX) {
-        QByteArray extra(qsizetype(e.extraLen), Qt::Uninitialized);
-        if (!readFull(nameAt + e.nameLen, extra.data(), e.extraLen))
-            return kNone;
-        zelmo_zip64_entry(reinterpret_cast<const unsigned char*>(extra.constData()), e.extraLen,
-                          &e);
+    QByteArray extra(qsizetype(e.extraLen), Qt::Uninitialized);
+    if (e.extraLen > 0 && !readFull(nameAt + e.nameLen, extra.data(), e.extraLen))
+        return kNone;
+    const auto* fields = reinterpret_cast<const unsigned char*>(extra.constData());
+    // A name in the Unicode path field (its CRC that of the stored name) is the member's
+    // name when it fits the record.
+    const unsigned char* unicode = nullptr;
+    size_t unicodeLen = 0;
+    if (zelmo_zip_unicode_name(reinterpret_cast<const unsigned char*>(info->fileName), e.nameLen,
+                               fields, e.extraLen, sizeof info->fileName - 1, &unicode,
+                               &unicodeLen)) {
+        std::memcpy(info->fileName, unicode, unicodeLen);
+        info->fileName[unicodeLen] = 0;
     }
+    if (e.original == UINT32_MAX || e.compressed == UINT32_MAX)
+        zelmo_zip64_entry(fields, e.extraLen, &e);
     uint64_t compressed = e.compressed;
     // The 12-byte encryption header is not part of the member's data.
     if (e.flags & 1)

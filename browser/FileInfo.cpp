@@ -3,11 +3,14 @@
 #include "platform/DirReader.h"
 #include "platform/FsName.h"
 #include "platform/TextCodec.h"
+#include "platform/UniqueFd.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <array>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace browser {
 
@@ -348,31 +351,52 @@ void TFileInfoList::scanDir(const TDirInfo* dir, platform::DirReader& reader,
         seen->complete = true;
 }
 
+// A folder of the scan held open for opening its subfolders, and what identifies it.
+struct TFileInfoList::HeldFolder {
+    platform::UniqueFd fd;
+    dev_t dev = 0;
+    ino_t ino = 0;
+};
+
 // Depth first; returns false when the scan has to stop because the list was cleared
-// or destroyed while pending events ran. A folder stays open while its subfolders are
-// scanned, so they are opened relative to it without looking up the whole path again;
-// below kHeldDepth levels they are opened by path, so a deep tree cannot use up the
-// process' file descriptors.
-bool TFileInfoList::scanSubtree(const QByteArray& dirBytes, const platform::DirReader* parent,
-                                int depth, SubtreeScan& scan) {
+// or destroyed while pending events ran. Every folder is opened relative to its parent's
+// descriptor, never by a path (which a deep tree makes longer than PATH_MAX). The first
+// kHeldDepth levels stay open while their subfolders are scanned; a deeper folder lets
+// its parent go while it is scanned and opens it again as its own ".." (the same folder
+// by device and inode, else the parent's remaining subfolders are left), so a tree of
+// any depth holds about kHeldDepth descriptors.
+bool TFileInfoList::scanSubtree(const QByteArray& dirBytes, HeldFolder* parent, int depth,
+                                SubtreeScan& scan) {
     const TDirInfo* dir = addDir(dirBytes);
-    platform::DirReader reader;
-    int err;
-    if (parent) {
-        const qsizetype end = dirBytes.size() - 1; // before the trailing "/"
-        const qsizetype start = dirBytes.lastIndexOf('/', end - 1) + 1;
-        err = reader.openAt(*parent, dirBytes.mid(start, end - start).constData());
-    } else {
-        err = reader.open(dirBytes, depth > 0);
-    }
-    if (err != 0)
-        return true;
+    HeldFolder self;
     std::vector<QByteArray> subdirs;
-    scanDir(dir, reader, scan.times, &subdirs);
-    if (depth >= kHeldDepth)
-        reader.close();
+    {
+        platform::DirReader reader;
+        int err;
+        if (parent) {
+            const qsizetype end = dirBytes.size() - 1; // before the trailing "/"
+            const qsizetype start = dirBytes.lastIndexOf('/', end - 1) + 1;
+            err = reader.openAt(parent->fd.fd, dirBytes.mid(start, end - start).constData(),
+                                dirBytes);
+        } else {
+            err = reader.open(dirBytes, depth > 0);
+        }
+        if (err != 0)
+            return true;
+        struct stat st;
+        self.fd.reset(::fstat(reader.fd(), &st) == 0 ? ::fcntl(reader.fd(), F_DUPFD_CLOEXEC, 0)
+                                                     : -1);
+        self.dev = st.st_dev;
+        self.ino = st.st_ino;
+        scanDir(dir, reader, scan.times, &subdirs);
+    } // the reader and its buffer go: only the descriptor is held below
+    const bool letParentGo = parent && depth >= kHeldDepth;
+    if (letParentGo)
+        parent->fd.reset(-1);
     for (const QByteArray& sub : subdirs) {
-        if (!scanSubtree(sub, reader.isOpen() ? &reader : nullptr, depth + 1, scan))
+        if (self.fd.fd < 0)
+            break; // lost on the way back from a subfolder: moved meanwhile
+        if (!scanSubtree(sub, &self, depth + 1, scan))
             return false;
         if (eventIntervalMs_ < 0 || !QCoreApplication::instance())
             continue;
@@ -384,6 +408,13 @@ bool TFileInfoList::scanSubtree(const QByteArray& dirBytes, const platform::DirR
         if (!*scan.alive || generation_ != scan.generation)
             return false;
         scan.sinceEvents.restart();
+    }
+    if (letParentGo && self.fd.fd >= 0) {
+        parent->fd.reset(::openat(self.fd.fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat st;
+        if (parent->fd.fd >= 0 && (::fstat(parent->fd.fd, &st) != 0 || st.st_dev != parent->dev ||
+                                   st.st_ino != parent->ino))
+            parent->fd.reset(-1);
     }
     return true;
 }

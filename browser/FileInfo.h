@@ -145,8 +145,8 @@ private:
     const char* storeName(const char* name, int length);
     void scanDir(const TDirInfo* dir, platform::DirReader& reader, PackedTimeCache& times,
                  std::vector<QByteArray>* subdirs, SeenSubdirs* seen = nullptr);
-    bool scanSubtree(const QByteArray& dirBytes, const platform::DirReader* parent, int depth,
-                     SubtreeScan& scan);
+    struct HeldFolder;
+    bool scanSubtree(const QByteArray& dirBytes, HeldFolder* parent, int depth, SubtreeScan& scan);
 
     std::vector<TFileInfo*> items_;
     std::unique_ptr<Arena> arena_;

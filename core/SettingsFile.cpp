@@ -4,6 +4,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
 #include "platform/FsName.h"
+#include "platform/SafeWrite.h"
 #include "platform/TextCodec.h"
 
 #include "outside/files/TempFile.h"
@@ -15,23 +16,51 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <limits>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Identity of the file's current version: device, inode, size, modification time.
-void fileStamp(const QString& path, int64_t out[4]) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
-        out[0] = out[1] = out[2] = out[3] = -1;
-        return;
+// Reads the whole regular file at dir/name (dir AT_FDCWD: a path): 0 with its bytes, the
+// descriptor and its fstat; ENOENT when there is none, EINVAL for a FIFO, a device or a
+// folder there (whose read could block), EIO for fewer bytes than fstat gives, or the
+// errno value of the failed call.
+int readWhole(int dir, const QByteArray& name, QByteArray* bytes, platform::UniqueFd* fd,
+              struct stat* st) {
+    if (const int fault = zelmo_write_step("read"))
+        return fault;
+    fd->reset(::openat(dir, name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd->fd < 0)
+        return errno;
+    if (::fstat(fd->fd, st) != 0)
+        return errno;
+    if (!S_ISREG(st->st_mode))
+        return EINVAL;
+    if (st->st_size > off_t(std::numeric_limits<qsizetype>::max() / 2))
+        return EFBIG;
+    bytes->resize(qsizetype(st->st_size));
+    qsizetype done = 0;
+    while (done < bytes->size()) {
+        if (const int fault = zelmo_write_step("read"))
+            return fault;
+        const ssize_t n = ::read(fd->fd, bytes->data() + done, size_t(bytes->size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return EIO; // shorter than it said: not the whole file
+        done += n;
     }
-    out[0] = int64_t(st.st_ino);
-    out[1] = int64_t(st.st_size);
-    out[2] = int64_t(st.st_mtim.tv_sec);
-    out[3] = int64_t(st.st_mtim.tv_nsec);
+    return 0;
+}
+
+bool sameVersion(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 
 // "[name]" with optional spaces around; returns the trimmed name or a null string.
@@ -217,56 +246,84 @@ QStringList decodeLines(const QByteArray& bytes, bool crlf, QList<QByteArray>* r
 SettingsFile::SettingsFile() : path_(platform::settingsFilePath()) {}
 SettingsFile::SettingsFile(const QString& path) : path_(path) {}
 
-void SettingsFile::refresh() const {
-    int64_t now[4];
-    fileStamp(path_, now);
-    if (loaded_ && std::equal(now, now + 4, stamp_))
-        return;
+bool SettingsFile::isVersion(const struct stat& st) const {
+    return loaded_ && version_ && sameVersion(st, versionSt_);
+}
+
+void SettingsFile::forget() const {
     lines_.clear();
     raw_.clear();
     crlf_ = false;
-    QFile f(path_);
-    // A FIFO or a device in the file's place would block the read: only a regular file.
-    struct stat st {};
-    if (::stat(QFile::encodeName(path_).constData(), &st) == 0 && S_ISREG(st.st_mode) &&
-        f.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = f.readAll();
-        crlf_ = bytes.contains("\r\n");
-        lines_ = decodeLines(bytes, crlf_, &raw_);
-    }
-    std::copy(now, now + 4, stamp_);
+    version_.reset();
+    indexed_ = false;
     loaded_ = true;
+}
+
+void SettingsFile::adopt(const QByteArray& bytes, int fd, const struct stat& st) const {
+    forget();
+    crlf_ = bytes.contains("\r\n");
+    lines_ = decodeLines(bytes, crlf_, &raw_);
+    version_ = std::make_shared<platform::UniqueFd>(fd);
+    versionSt_ = st;
+}
+
+void SettingsFile::refresh() const {
+    const QByteArray path = QFile::encodeName(path_);
+    struct stat now {};
+    if (::stat(path.constData(), &now) == 0 && isVersion(now))
+        return;
+    QByteArray bytes;
+    platform::UniqueFd fd;
+    struct stat st {};
+    // What cannot be read reads as empty: the defaults. A write never replaces it (it
+    // reads again and fails the same way).
+    if (readWhole(AT_FDCWD, path, &bytes, &fd, &st) != 0) {
+        forget();
+        return;
+    }
+    adopt(bytes, fd.fd, st);
+    fd.fd = -1;
+}
+
+void SettingsFile::index() const {
+    if (indexed_)
+        return;
+    keys_.clear();
+    sections_.clear();
+    QString section;
+    bool first = false; // in the first section of its name, the one findKey uses
+    for (qsizetype i = 0; i < lines_.size(); ++i) {
+        const QString& line = lines_.at(i);
+        qsizetype at = 0;
+        while (at < line.size() && line.at(at).isSpace())
+            ++at;
+        const QString name =
+            at < line.size() && line.at(at) == QLatin1Char('[') ? sectionName(line) : QString();
+        if (!name.isNull()) {
+            section = name.toCaseFolded();
+            first = !sections_.contains(section);
+            if (first)
+                sections_.insert(section, i);
+            continue;
+        }
+        const qsizetype eq = first ? line.indexOf(QLatin1Char('=')) : -1;
+        if (eq < 0)
+            continue;
+        const QString key = section + QLatin1Char('\n') +
+                            QStringView(line).left(eq).trimmed().toString().toCaseFolded();
+        if (!keys_.contains(key))
+            keys_.insert(key, i);
+    }
+    indexed_ = true;
 }
 
 bool SettingsFile::findKey(const QString& section, const QString& key, qsizetype* sectionLine,
                            qsizetype* keyLine) const {
-    *sectionLine = -1;
-    *keyLine = -1;
-    const QString wantSection = section.trimmed();
-    const QString wantKey = key.trimmed();
-    bool inSection = false;
-    for (qsizetype i = 0; i < lines_.size(); ++i) {
-        const QString& line = lines_.at(i);
-        const QString name = sectionName(line);
-        if (!name.isNull()) {
-            if (inSection)
-                return false; // the first matching section is the one used
-            inSection = name.compare(wantSection, Qt::CaseInsensitive) == 0;
-            if (inSection)
-                *sectionLine = i;
-            continue;
-        }
-        if (!inSection)
-            continue;
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            continue;
-        if (QStringView(line).left(eq).trimmed().compare(wantKey, Qt::CaseInsensitive) == 0) {
-            *keyLine = i;
-            return true;
-        }
-    }
-    return false;
+    index();
+    const QString folded = section.trimmed().toCaseFolded();
+    *sectionLine = sections_.value(folded, -1);
+    *keyLine = keys_.value(folded + QLatin1Char('\n') + key.trimmed().toCaseFolded(), -1);
+    return *keyLine >= 0;
 }
 
 QString SettingsFile::ReadString(const QString& section, const QString& key,
@@ -311,48 +368,62 @@ namespace {
 
 using Fd = platform::UniqueFd;
 
-// The file a write replaces: the settings file, or the target of a link of that name.
-QByteArray writeTarget(const QByteArray& path) {
-    struct stat st;
-    if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return path;
-    Fd target{::open(path.constData(), O_PATH | O_CLOEXEC)};
-    char real[PATH_MAX + 1];
-    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(target.fd);
-    const ssize_t n = target.fd < 0 ? -1 : ::readlink(proc.constData(), real, PATH_MAX);
-    return n > 0 ? QByteArray(real, n) : path; // a dangling link is replaced by the file
+// The folder (held open) and name of the file a write replaces: the settings file, or the
+// target of a link of that name where the editor's save would follow it. A dangling link
+// is replaced by the file; a folder missing on a first run is made. False: refused.
+bool writeTarget(const QByteArray& path, Fd* dir, QByteArray* name) {
+    int err = platform::locateWriteTarget(path, dir, name);
+    if (err == ENOENT) {
+        const qsizetype slash = path.lastIndexOf('/');
+        if (slash > 0 && QDir().mkpath(QFile::decodeName(path.left(slash))))
+            err = platform::locateWriteTarget(path, dir, name);
+    }
+    return err == 0 || err == ENOLINK;
 }
 
 } // namespace
 
 void SettingsFile::WriteString(const QString& section, const QString& key, const QString& value) {
     zelmo_catch_file_size_signal(); // a file over ulimit -f fails with EFBIG, reported
-    const QByteArray target = writeTarget(QFile::encodeName(path_));
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder =
-        slash < 0 ? QByteArray(".") : target.left(std::max<qsizetype>(slash, 1));
-    const QByteArray name = target.mid(slash + 1);
-    struct stat st {};
-    const bool exists = ::stat(target.constData(), &st) == 0;
-    // A read-only settings file stays untouched, although its folder would allow
-    // replacing it (and even for root, whom access() would let through).
-    if (exists && ((st.st_mode & S_IWUSR) == 0 || ::access(target.constData(), W_OK) != 0))
+    Fd dir;
+    QByteArray name;
+    if (!writeTarget(QFile::encodeName(path_), &dir, &name))
         throw EWriteError(path_);
-    if (!exists && !QFileInfo::exists(QFile::decodeName(folder)))
-        QDir().mkpath(QFile::decodeName(folder)); // the per-user config folder on a first run
     // Each write is one key: two programs writing at once must not lose each other's keys,
-    // so the file is read again and replaced under a lock on its folder (no lock file
-    // beside the program). Where the folder cannot be locked (NFS) it is written unlocked.
-    Fd dir{::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (dir.fd < 0)
-        throw EWriteError(path_);
+    // so the file is taken as it is now and replaced under a lock on its folder (no lock
+    // file beside the program). Where the folder cannot be locked (NFS) it is written
+    // unlocked.
     while (::flock(dir.fd, LOCK_EX) != 0 && errno == EINTR)
         ;
-    loaded_ = false;
-    refresh();
+    struct stat st {};
+    const int statErr =
+        ::fstatat(dir.fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+    if (statErr && statErr != ENOENT)
+        throw EWriteError(path_);
+    const bool exists = !statErr && !S_ISLNK(st.st_mode); // a dangling link is replaced
+    // A read-only settings file stays untouched, although its folder would allow
+    // replacing it (and even for root, whom access() would let through).
+    if (exists && ((st.st_mode & S_IWUSR) == 0 ||
+                   ::faccessat(dir.fd, name.constData(), W_OK, AT_EACCESS) != 0))
+        throw EWriteError(path_);
+    if (!exists) {
+        forget(); // only a missing file is made anew
+    } else if (!isVersion(st)) {
+        // Read again; what cannot be read whole is never replaced.
+        QByteArray bytes;
+        Fd fd;
+        struct stat readSt {};
+        if (readWhole(dir.fd, name, &bytes, &fd, &readSt) != 0 || !sameVersion(readSt, st)) {
+            loaded_ = false;
+            throw EWriteError(path_);
+        }
+        adopt(bytes, fd.fd, readSt);
+        fd.fd = -1;
+    }
 
     QStringList lines = lines_;
     QList<QByteArray> raw = raw_;
+    bool moved = false; // lines inserted: the index is built again
     const QString stored = storedForm(value);
     const QString entry = key + QLatin1Char('=') + stored;
     qsizetype s, k;
@@ -372,6 +443,7 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
         lines.insert(insertAt, entry);
         if (!raw.isEmpty())
             raw.insert(insertAt, QByteArray());
+        moved = true;
     } else {
         if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) {
             lines.append(QString());
@@ -382,12 +454,19 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
         lines.append(entry);
         if (!raw.isEmpty())
             raw << QByteArray() << QByteArray();
+        moved = true;
     }
 
     const QByteArray eol = crlf_ ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
     QByteArray bytes;
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        bytes += (i < raw.size() && !raw.at(i).isNull() ? raw.at(i) : lines.at(i).toUtf8()) + eol;
+    bytes.reserve(exists ? qsizetype(st.st_size) + entry.size() * 3 + 64 : 256);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i < raw.size() && !raw.at(i).isNull())
+            bytes += raw.at(i);
+        else
+            bytes += lines.at(i).toUtf8();
+        bytes += eol;
+    }
 
     zelmo_remove_stale_temps(dir.fd);
     ZelmoTempFile t;
@@ -398,18 +477,32 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
     err = zelmo_write_all(t.fd, bytes.constData(), size_t(bytes.size()));
     if (!err && ::fchmod(t.fd, exists ? (st.st_mode & 07777) : 0644) != 0)
         err = errno;
-    zelmo_write_step("sync");
+    if (!err)
+        err = zelmo_write_step("sync");
     if (!err && ::fsync(t.fd) != 0)
         err = errno;
+    // The new version, kept open so the next write knows it without reading it.
+    Fd written(err ? -1 : ::fcntl(t.fd, F_DUPFD_CLOEXEC, 0));
     if (!err)
         err = zelmo_temp_replace(&t, name.constData());
     const int closeErr = zelmo_temp_close(&t);
-    if (err || closeErr)
+    if (err || closeErr) {
+        loaded_ = false;
         throw EWriteError(path_);
+    }
     ::fsync(dir.fd);
     lines_ = lines;
     raw_ = raw;
-    fileStamp(path_, stamp_);
+    if (moved)
+        indexed_ = false;
+    struct stat now {};
+    if (written.fd >= 0 && ::fstat(written.fd, &now) == 0) {
+        version_ = std::make_shared<Fd>(written.fd);
+        written.fd = -1;
+        versionSt_ = now;
+    } else {
+        version_.reset();
+    }
     loaded_ = true;
 }
 

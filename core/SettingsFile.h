@@ -7,13 +7,25 @@
 // cannot carry is stored in an escape form (README, "How odd names are stored"), while
 // the file stays UTF-8. Every read sees the file as it is on disk now, and every write
 // reaches the disk before it returns (atomically, through a temporary file and a
-// rename), so nothing needs flushing at exit. A write reads the file again under a lock on
-// its folder, so two programs writing different keys keep both.
+// rename), so nothing needs flushing at exit. A write works on the file as it is under a
+// lock on its folder, so two programs writing different keys keep both: it reads the file
+// again unless it is provably the version last read (its descriptor held open, so its
+// inode cannot be reused; device, inode, size, modification and change time the same).
+// A write whose reading fails writes nothing and raises the write error; a file that
+// cannot be read reads as empty and is never replaced. A link as the file is followed
+// only where platform::mayFollowLink allows.
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
+#include <sys/stat.h>
+
+namespace platform {
+struct UniqueFd;
+}
 
 class SettingsFile {
 public:
@@ -38,6 +50,11 @@ public:
 
 private:
     void refresh() const;
+    // Takes bytes (read from fd, whose fstat is st) as the version last read.
+    void adopt(const QByteArray& bytes, int fd, const struct stat& st) const;
+    void forget() const;
+    bool isVersion(const struct stat& st) const;
+    void index() const;
     bool findKey(const QString& section, const QString& key, qsizetype* sectionLine,
                  qsizetype* keyLine) const;
 
@@ -50,5 +67,11 @@ private:
     mutable QList<QByteArray> raw_;
     mutable bool crlf_ = false;
     mutable bool loaded_ = false;
-    mutable int64_t stamp_[4] = {-1, -1, -1, -1};
+    // The version last read: held open, and what identified it then.
+    mutable std::shared_ptr<platform::UniqueFd> version_;
+    mutable struct stat versionSt_ {};
+    // Folded "section\nkey" and folded section names to their first lines, as findKey
+    // would find them; rebuilt when lines move.
+    mutable QHash<QString, qsizetype> keys_, sections_;
+    mutable bool indexed_ = false;
 };

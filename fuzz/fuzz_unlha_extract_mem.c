@@ -1,15 +1,43 @@
 /* libFuzzer target: the LZH library's memory extraction on any bytes. Each member the walk
  * finds (at most four) is read into a buffer of exactly the size asked for, so the address
- * sanitizer sees any byte written past it. */
+ * sanitizer sees any byte written past it. One input in eight (the first byte's low three
+ * bits all set) is also extracted whole with "x" into a fresh folder, which must end up
+ * holding nothing but plain files and folders. */
+#define _GNU_SOURCE
 #include "outside/archive/CommandLine.h"
 #include "outside/archive/Unlha32.h"
 
+#include <ftw.h>
 #include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int unlha_fuzz_file(const uint8_t* data, size_t size, char* path, size_t cap);
+
+static int removeEntry(const char* path, const struct stat* st, int type, struct FTW* f) {
+    (void)f;
+    if (type == FTW_SL || (type == FTW_F && !S_ISREG(st->st_mode)))
+        abort(); /* extraction made a link or a device */
+    return remove(path);
+}
+
+static void extractWhole(const char* path) {
+    char dir[] = "/tmp/fuzz-unlha-x-XXXXXX";
+    if (!mkdtemp(dir))
+        return;
+    char command[256];
+    size_t len = 2;
+    memcpy(command, "x ", 2);
+    len += zelmo_command_quote(path, strlen(path), command + len, sizeof command - len);
+    command[len++] = ' ';
+    zelmo_command_quote(dir, strlen(dir), command + len, sizeof command - len);
+    char report[512];
+    Unlha(NULL, command, report, sizeof report);
+    nftw(dir, removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
 
 int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1)
@@ -39,6 +67,8 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             free(buffer);
         }
         UnlhaCloseArchive(h);
+        if ((data[0] & 7) == 7)
+            extractWhole(path);
     }
     close(fd);
     return 0;

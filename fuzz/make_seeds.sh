@@ -68,25 +68,31 @@ with zipfile.ZipFile(buf, 'w', zipfile.ZIP_DEFLATED) as z:
     z.writestr('a.txt', b'hello ' * 100)
 open(f'{out}/deflated.zip', 'wb').write(b'\x00\x02' + buf.getvalue())
 PY
-if command -v lha >/dev/null; then
+if command -v jlha >/dev/null; then
   work="$(mktemp -d)"
   (cd "$work" && mkdir d && printf 'lzh text %.0s' $(seq 50) > d/a.txt && printf 'x' > b.txt &&
-   lha -aq0 stored.lzh b.txt && lha -aq one.lzh d/a.txt b.txt) >/dev/null
+   jlha -aq0 stored.lzh b.txt && jlha -aq one.lzh d/a.txt b.txt) >/dev/null
   for f in "$work"/*.lzh; do
     { printf '\x01\x04'; cat "$f"; } > "$out/unzip/$(basename "$f")"
   done
   rm -rf "$work"
 fi
-# LZH: compressed members of each method and header level when the lha tool is there, and
-# stored members with CP932 names and folders written by hand.
-if command -v lha >/dev/null; then
+# LZH: the committed archive fixtures (every method lhasa's decoders know, the header kinds
+# of the old archivers, damaged and odd members), compressed members of each method and
+# header level when jLHA's tool is there, and stored members with CP932 names and folders
+# written by hand.
+data="$(dirname "$0")/../tests/data/archive"
+for f in "$data"/*.lzh "$data"/lzh-old/*.lzh "$data"/lzh-old/*.lzs "$data"/lzh-old/*.pma; do
+  cp "$f" "$out/lzh/fixture-$(basename "$f")"
+done
+if command -v jlha >/dev/null; then
   work=$(mktemp -d)
   mkdir -p "$work/d"
   seq 1 400 > "$work/d/n.txt"
   printf 'hi\n' > "$work/a.txt"
   for m in 5 6 7; do
     for l in 0 1 2; do
-      (cd "$work" && lha -a${l}o${m} "lh$m-$l.lzh" a.txt d/n.txt >/dev/null 2>&1) &&
+      (cd "$work" && jlha -a${l}o${m} "lh$m-$l.lzh" a.txt d/n.txt >/dev/null 2>&1) &&
         mv "$work/lh$m-$l.lzh" "$out/lzh/"
     done
   done

@@ -36,7 +36,7 @@ grep -v 'running with root privileges' "$work/lintian.txt" || true
 echo "== dependencies"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "$depends"
-for need in fonts-noto-cjk xdg-utils libqt6widgets6 libqt6gui6 libqt6core6 libarchive13 \
+for need in fonts-noto-cjk xdg-utils libqt6widgets6 libqt6gui6 libqt6core6 libarchive13 liblhasa0 \
             libgif7 libjpeg62-turbo libc6 libstdc++6; do
     tr ',' '\n' <<<"$depends" | awk '{print $1}' | grep -qxF "$need" || fail "Depends lacks $need"
 done

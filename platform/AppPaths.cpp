@@ -1,4 +1,5 @@
 #include "platform/AppPaths.h"
+#include "platform/SafeWrite.h"
 
 #include "platform/FsName.h"
 #include "platform/LibraryDirs.h"
@@ -51,8 +52,14 @@ QString chooseSettingsFile(const QString& beside, const QString& configHome, uid
     const qsizetype slash = beside.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash > 0 ? beside.left(slash) : QStringLiteral("/");
     struct stat st {};
+    struct stat link {};
+    struct stat folderSt {};
     if (!installFolder.isEmpty() && sameFolder(folder, installFolder)) {
         // The package's folder: never the user's, even for root.
+    } else if (::lstat(file.constData(), &link) == 0 && S_ISLNK(link.st_mode) &&
+               ::stat(toFsBytes(folder).constData(), &folderSt) == 0 &&
+               !mayFollowLink(link, folderSt, uid)) {
+        // A link someone else left in a shared folder: not where our settings go.
     } else if (::stat(file.constData(), &st) == 0) {
         // The user's own file, even read-only (a failed write is then reported). A file
         // of another user is left alone, writable or not: each write replaces the file,

@@ -94,6 +94,11 @@ int DirReader::openAt(const DirReader& parent, const char* name) {
                  parent.observed_ ? parent.path_ + '/' + name : QByteArray(name));
 }
 
+int DirReader::openAt(int parentFd, const char* name, const QByteArray& path) {
+    close();
+    return adopt(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW), path);
+}
+
 int DirReader::adopt(int fd, const QByteArray& path) {
     if (fd < 0)
         return errno;

@@ -54,6 +54,8 @@ public:
     // Opens the directory `name` (one component) inside the directory `parent` has open,
     // never through a symbolic link; the path up to it is not looked up again.
     int openAt(const DirReader& parent, const char* name);
+    // The same inside the directory open as parentFd; path is what observers are told.
+    int openAt(int parentFd, const char* name, const QByteArray& path);
     void close();
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; } // for *at() calls on the entries; -1 when closed

@@ -4,9 +4,11 @@
 #include "platform/FsName.h"
 #include "platform/Trash.h"
 
+#include "outside/files/MoveRecord.h"
 #include "outside/files/TempFile.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -124,6 +126,8 @@ struct Job {
     QByteArray name;
     QString destShown;
     const FileOpCallbacks& callbacks;
+    // The checksum of the bytes a copy wrote, taken while copying (a move's record).
+    mutable uint32_t copySum = 0;
 };
 
 // The file standing at the destination's name: refused when it is the source itself
@@ -215,6 +219,7 @@ FileOpResult copyFile(const Job& job, std::optional<ZelmoFileId> agreed, struct 
     zelmo_file_id(&st, &start);
 
     Temp out;
+    job.copySum = 0;
     if (const int err = zelmo_temp_create(job.destDir, 1, 0600, &out.t))
         return failure(job.kind, job.source, Side::Destination, err);
     std::vector<char> buffer(kChunk);
@@ -223,6 +228,8 @@ FileOpResult copyFile(const Job& job, std::optional<ZelmoFileId> agreed, struct 
     QElapsedTimer clock;
     clock.start();
     for (;;) {
+        if (const int fault = zelmo_write_step("read"))
+            return failure(job.kind, job.source, Side::Source, fault);
         const ssize_t n = ::read(in.fd, buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
@@ -233,6 +240,7 @@ FileOpResult copyFile(const Job& job, std::optional<ZelmoFileId> agreed, struct 
         int err = 0;
         if (!writeAll(out.t.fd, buffer.data(), size_t(n), &err))
             return failure(job.kind, job.source, Side::Destination, err);
+        job.copySum = zelmo_checksum(job.copySum, buffer.data(), size_t(n));
         done += n;
         if (faults().duringCopy)
             faults().duringCopy(done);
@@ -245,9 +253,12 @@ FileOpResult copyFile(const Job& job, std::optional<ZelmoFileId> agreed, struct 
     if (::fchown(out.t.fd, st.st_uid, st.st_gid) != 0)
         mode &= ~mode_t(S_ISUID | S_ISGID);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    zelmo_write_step("sync");
-    if (::fchmod(out.t.fd, mode) != 0 || ::futimens(out.t.fd, times) != 0 || ::fsync(out.t.fd) != 0)
-        return failure(job.kind, job.source, Side::Destination, errno);
+    int err = zelmo_write_step("sync");
+    if (!err && (::fchmod(out.t.fd, mode) != 0 || ::futimens(out.t.fd, times) != 0 ||
+                 ::fsync(out.t.fd) != 0))
+        err = errno;
+    if (err)
+        return failure(job.kind, job.source, Side::Destination, err);
     struct stat written;
     if (::fstat(out.t.fd, &written) != 0 || written.st_size != off_t(done))
         return failure(job.kind, job.source,
@@ -280,12 +291,14 @@ FileOpResult copyLink(const Job& job, std::optional<ZelmoFileId> agreed) {
     link.t.dir = job.destDir;
     for (int attempt = 0;; ++attempt) {
         zelmo_random_name(ZELMO_TEMP_PREFIX, link.t.name, sizeof link.t.name);
-        zelmo_write_step("create");
-        if (::symlinkat(target.data(), job.destDir, link.t.name) == 0)
+        int err = zelmo_write_step("create");
+        if (!err && ::symlinkat(target.data(), job.destDir, link.t.name) == 0)
             break;
-        if (errno != EEXIST || attempt == 100) {
+        if (!err)
+            err = errno;
+        if (err != EEXIST || attempt == 100) {
             link.t.name[0] = '\0';
-            return failure(job.kind, job.source, Side::Destination, errno);
+            return failure(job.kind, job.source, Side::Destination, err);
         }
     }
     if (!folderStillThere(job))
@@ -293,52 +306,94 @@ FileOpResult copyLink(const Job& job, std::optional<ZelmoFileId> agreed) {
     return publish(job, &link.t, agreed);
 }
 
+// The source's folder, held open, and its name there.
+struct SourcePlace {
+    Fd dir;
+    QByteArray folder;
+    QByteArray name;
+};
+
+int openSource(const Job& job, SourcePlace* place) {
+    const qsizetype slash = job.src.lastIndexOf('/');
+    place->folder = slash < 0    ? QByteArray(".")
+                    : slash == 0 ? QByteArray("/")
+                                 : job.src.left(slash);
+    place->name = job.src.mid(slash + 1);
+    place->dir.reset(::open(place->folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return place->dir.fd < 0 ? errno : 0;
+}
+
+// The record of a move that sets the source aside (written before the first rename): a
+// move cut short is then finished or undone by the next write into the source's folder.
+int beginRecord(const Job& job, const SourcePlace& place, const struct stat& source,
+                const struct stat* replaced, int64_t copySize, ZelmoMoveRecord* record) {
+    char real[PATH_MAX + 1];
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(job.destDir);
+    const ssize_t n = ::readlink(proc.constData(), real, PATH_MAX);
+    if (n <= 0)
+        return n < 0 ? errno : ENOENT;
+    const QByteArray folder(real, n);
+    const ZelmoMoveFacts facts{place.name.constData(),
+                               &source,
+                               folder.constData(),
+                               job.name.constData(),
+                               replaced,
+                               copySize >= 0,
+                               uint64_t(std::max<int64_t>(copySize, 0)),
+                               job.copySum};
+    return zelmo_move_record_begin(place.dir.fd, &facts, record);
+}
+
 // Renames the source aside (so nothing can take its name meanwhile), checks it is still the
 // file that was copied, unchanged, and only then removes it; else puts it back.
 FileOpResult removeMovedSource(const Job& job, const struct stat& copied) {
-    const qsizetype slash = job.src.lastIndexOf('/');
-    const QByteArray srcFolder = slash < 0    ? QByteArray(".")
-                                 : slash == 0 ? QByteArray("/")
-                                              : job.src.left(slash);
-    const QByteArray srcName = job.src.mid(slash + 1);
     const QString copiedTo =
         QStringLiteral("\r\n%1 にはコピーされています。").arg(displayName(job.destShown));
-    Fd dir(::open(srcFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd < 0)
-        return failure(job.kind, job.source, Side::Source, FileErrorText(errno) + copiedTo);
-    char aside[64];
-    int err = EEXIST;
-    for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-        zelmo_random_name(ZELMO_ASIDE_PREFIX, aside, sizeof aside);
-        err = zelmo_rename_noreplace(dir.fd, srcName.constData(), dir.fd, aside);
-    }
-    if (err != 0)
+    SourcePlace place;
+    if (const int err = openSource(job, &place))
         return failure(job.kind, job.source, Side::Source, FileErrorText(err) + copiedTo);
+    ZelmoMoveRecord record;
+    int err = beginRecord(job, place, copied, nullptr,
+                          S_ISLNK(copied.st_mode) ? 0 : int64_t(copied.st_size), &record);
+    if (err == 0)
+        err = zelmo_rename_noreplace(place.dir.fd, place.name.constData(), place.dir.fd,
+                                     record.aside);
+    if (err != 0) {
+        zelmo_move_record_end(&record, 0);
+        return failure(job.kind, job.source, Side::Source, FileErrorText(err) + copiedTo);
+    }
+    const char* aside = record.aside;
     struct stat now;
     ZelmoFileId was;
     zelmo_file_id(&copied, &was);
-    if (::fstatat(dir.fd, aside, &now, AT_SYMLINK_NOFOLLOW) == 0 && sameInode(now, copied) &&
+    if (::fstatat(place.dir.fd, aside, &now, AT_SYMLINK_NOFOLLOW) == 0 && sameInode(now, copied) &&
         (S_ISLNK(now.st_mode) || zelmo_file_id_matches(&was, &now, 0))) {
-        zelmo_write_step("unlink");
-        if (::unlinkat(dir.fd, aside, 0) == 0) {
-            ::fsync(dir.fd);
+        err = zelmo_write_step("unlink");
+        if (!err && ::unlinkat(place.dir.fd, aside, 0) == 0) {
+            zelmo_move_record_end(&record, 0);
+            ::fsync(place.dir.fd);
             return kDone;
         }
-        err = errno;
+        if (!err)
+            err = errno;
     }
     // Another file, or the same one changed: it stays, under its own name again.
-    const int back = zelmo_rename_noreplace(dir.fd, aside, dir.fd, srcName.constData());
+    const int back =
+        zelmo_rename_noreplace(place.dir.fd, aside, place.dir.fd, place.name.constData());
     QString cause = err ? FileErrorText(err)
                         : QStringLiteral("コピーの後で変更されたため、削除しませんでした。");
     if (back != 0)
         cause += QStringLiteral("\r\n元のファイルは %1 として残っています。")
-                     .arg(displayName(fromFsBytes(join(srcFolder, aside))));
+                     .arg(displayName(fromFsBytes(join(place.folder, aside))));
+    zelmo_move_record_end(&record, back != 0);
     return failure(job.kind, job.source, Side::Source, cause + copiedTo);
 }
 
-// Moves the source over the agreed file within one file system: exchanged, then what now
-// stands at the source's name must be the agreed file (else it is swapped back: ESTALE),
-// and it is removed. 0 or an errno value (EXDEV: another file system).
+// Moves the source over the agreed file within one file system. The source is set aside
+// first (with its record), then exchanged with the destination; what then stands at the
+// aside name must be the agreed file (else it is swapped back: ESTALE), and it is removed.
+// A kill at any point leaves each name its old file or the moved one once the record is
+// acted on. 0 or an errno value (EXDEV: another file system).
 int exchangeMove(const Job& job, const ZelmoFileId& agreed) {
     Fd old(::openat(job.destDir, job.name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     if (old.fd < 0)
@@ -346,35 +401,63 @@ int exchangeMove(const Job& job, const ZelmoFileId& agreed) {
     struct stat before;
     if (::fstat(old.fd, &before) != 0 || !zelmo_file_id_matches(&agreed, &before, 1))
         return ESTALE;
-    zelmo_write_step("exchange");
-    if (::renameat2(AT_FDCWD, job.src.constData(), job.destDir, job.name.constData(),
-                    RENAME_EXCHANGE) != 0) {
-        const int err = errno;
-        if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP)
-            return err;
+    if (before.st_dev != job.srcSt.st_dev)
+        return EXDEV;
+    SourcePlace place;
+    if (const int err = openSource(job, &place))
+        return err;
+    ZelmoMoveRecord record;
+    if (const int err = beginRecord(job, place, job.srcSt, &before, -1, &record))
+        return err;
+    const int srcDir = place.dir.fd;
+    const char* aside = record.aside;
+    int err = zelmo_rename_noreplace(srcDir, place.name.constData(), srcDir, aside);
+    if (err) {
+        zelmo_move_record_end(&record, 0);
+        return err;
+    }
+    err = zelmo_write_step("exchange");
+    if (!err && ::renameat2(srcDir, aside, job.destDir, job.name.constData(), RENAME_EXCHANGE) != 0)
+        err = errno;
+    if (err == EINVAL || err == ENOSYS || err == EOPNOTSUPP) {
         // No exchange on this file system: look, then rename over at once.
         struct stat now;
         if (::fstatat(job.destDir, job.name.constData(), &now, AT_SYMLINK_NOFOLLOW) != 0)
-            return errno;
-        if (!sameInode(now, before) || !zelmo_file_id_matches(&agreed, &now, 0))
-            return ESTALE;
-        zelmo_write_step("rename");
-        return ::renameat(AT_FDCWD, job.src.constData(), job.destDir, job.name.constData()) == 0
-                   ? 0
-                   : errno;
+            err = errno;
+        else if (!sameInode(now, before) || !zelmo_file_id_matches(&agreed, &now, 0))
+            err = ESTALE;
+        else if (!(err = zelmo_write_step("rename")) &&
+                 ::renameat(srcDir, aside, job.destDir, job.name.constData()) != 0)
+            err = errno;
+        if (!err) {
+            zelmo_move_record_end(&record, 0);
+            return 0;
+        }
+    } else if (!err) {
+        struct stat out;
+        if (::fstatat(srcDir, aside, &out, AT_SYMLINK_NOFOLLOW) == 0 && sameInode(out, before) &&
+            zelmo_file_id_matches(&agreed, &out, 0)) {
+            // The agreed file, replaced: removed (a failed removal is left to the record).
+            const bool removed =
+                zelmo_write_step("unlink") == 0 && ::unlinkat(srcDir, aside, 0) == 0;
+            zelmo_move_record_end(&record, !removed);
+            ::fsync(srcDir);
+            return 0;
+        }
+        err = zelmo_write_step("exchange");
+        if (!err &&
+            ::renameat2(job.destDir, job.name.constData(), srcDir, aside, RENAME_EXCHANGE) != 0)
+            err = errno;
+        if (err) {
+            zelmo_move_record_end(&record, 1);
+            return err;
+        }
+        err = ESTALE;
     }
-    struct stat out;
-    if (::lstat(job.src.constData(), &out) != 0 || !sameInode(out, before) ||
-        !zelmo_file_id_matches(&agreed, &out, 0)) {
-        zelmo_write_step("exchange");
-        return ::renameat2(job.destDir, job.name.constData(), AT_FDCWD, job.src.constData(),
-                           RENAME_EXCHANGE) == 0
-                   ? ESTALE
-                   : errno;
-    }
-    zelmo_write_step("unlink");
-    ::unlink(job.src.constData());
-    return 0;
+    // Not moved: the source goes back under its name (else the record does it later).
+    const int back = zelmo_rename_noreplace(srcDir, aside, srcDir, place.name.constData());
+    zelmo_move_record_end(&record, back != 0);
+    return err;
 }
 
 // A rename within one file system: never onto a name it was not allowed to replace.
@@ -501,8 +584,10 @@ QString FileErrorText(int err) {
     switch (err) {
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: // also a write past the size limit (ulimit -f)
         return QStringLiteral("ディスクの空き容量が足りません。");
+    case EFBIG: // past the file system's largest file, or the size limit (ulimit -f)
+        return QStringLiteral(
+            "このファイルシステム（またはサイズの制限）には大きすぎるファイルです。");
     case EACCES:
     case EPERM:
         return QStringLiteral("アクセスが拒否されました。");

@@ -21,8 +21,13 @@ QString causeText(int err) {
     switch (err) {
     case ENOSPC:
     case EDQUOT:
-    case EFBIG:
         return QStringLiteral("ディスクの空きが足りません");
+    case EFBIG:
+        return QStringLiteral("このファイルシステム（またはサイズの制限）には大きすぎます");
+    case EIO:
+        return QStringLiteral("読み書きのエラーです");
+    case ENAMETOOLONG:
+        return QStringLiteral("ファイル名が長すぎます");
     case EACCES:
     case EPERM:
         return QStringLiteral("書き込みの権限がありません");
@@ -61,45 +66,6 @@ void split(const QByteArray& path, QByteArray* folder, QByteArray* name) {
     *name = path.mid(slash + 1);
 }
 
-// The folder and name of the file to replace: a link as the last part is followed only
-// where the kernel's own rule would follow it in any folder (the link belongs to us or to
-// the folder's owner), and then by the kernel, never by joining its text to a path.
-// 0 or an errno value.
-int locate(const QByteArray& path, Fd* dir, QByteArray* name) {
-    QByteArray folder;
-    split(path, &folder, name);
-    if (name->isEmpty() || *name == "." || *name == "..")
-        return EISDIR;
-    dir->reset(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir->fd < 0)
-        return errno;
-    struct stat st, folderSt;
-    if (::fstatat(dir->fd, name->constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISLNK(st.st_mode))
-        return 0;
-    if (::fstat(dir->fd, &folderSt) != 0)
-        return errno;
-    if (st.st_uid != ::geteuid() && st.st_uid != folderSt.st_uid)
-        return EACCES;
-    Fd target;
-    target.reset(::openat(dir->fd, name->constData(), O_PATH | O_CLOEXEC));
-    if (target.fd < 0)
-        return errno == ENOENT ? ENOLINK : errno; // a dangling link names no file to replace
-    char real[PATH_MAX + 1];
-    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(target.fd);
-    const ssize_t n = ::readlink(proc.constData(), real, PATH_MAX);
-    if (n <= 0)
-        return n < 0 ? errno : ENOENT;
-    split(QByteArray(real, n), &folder, name);
-    dir->reset(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    struct stat found, wanted;
-    if (dir->fd < 0 || ::fstatat(dir->fd, name->constData(), &found, AT_SYMLINK_NOFOLLOW) != 0 ||
-        ::fstat(target.fd, &wanted) != 0 || found.st_dev != wanted.st_dev ||
-        found.st_ino != wanted.st_ino)
-        return ESTALE; // moved while we looked
-    return 0;
-}
-
 // Reserves room for size bytes; file systems without the call count as done.
 int reserve(int fd, qsizetype size) {
     if (size == 0)
@@ -116,6 +82,50 @@ mode_t newFileMode() {
 
 } // namespace
 
+bool mayFollowLink(const struct stat& link, const struct stat& folder, uid_t user) {
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    return !shared || link.st_uid == user || link.st_uid == folder.st_uid;
+}
+
+int locateWriteTarget(const QByteArray& path, UniqueFd* dir, QByteArray* name) {
+    QByteArray folder;
+    split(path, &folder, name);
+    if (name->isEmpty() || *name == "." || *name == "..")
+        return EISDIR;
+    dir->reset(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir->fd < 0)
+        return errno;
+    struct stat st, folderSt;
+    if (::fstatat(dir->fd, name->constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISLNK(st.st_mode))
+        return 0;
+    if (::fstat(dir->fd, &folderSt) != 0)
+        return errno;
+    if (!mayFollowLink(st, folderSt, ::geteuid()))
+        return EACCES;
+    UniqueFd target;
+    target.reset(::openat(dir->fd, name->constData(), O_PATH | O_CLOEXEC));
+    if (target.fd < 0)
+        return errno == ENOENT ? ENOLINK : errno; // a dangling link names no file to replace
+    char real[PATH_MAX + 1];
+    const QByteArray proc = "/proc/self/fd/" + QByteArray::number(target.fd);
+    const ssize_t n = ::readlink(proc.constData(), real, PATH_MAX);
+    if (n <= 0)
+        return n < 0 ? errno : ENOENT;
+    QByteArray targetName;
+    split(QByteArray(real, n), &folder, &targetName);
+    UniqueFd targetDir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat found, wanted;
+    if (targetDir.fd < 0 ||
+        ::fstatat(targetDir.fd, targetName.constData(), &found, AT_SYMLINK_NOFOLLOW) != 0 ||
+        ::fstat(target.fd, &wanted) != 0 || found.st_dev != wanted.st_dev ||
+        found.st_ino != wanted.st_ino)
+        return ESTALE; // moved while we looked
+    *dir = std::move(targetDir);
+    *name = targetName;
+    return 0;
+}
+
 bool replaceFileContents(const QString& path, const QByteArray& bytes, QString* error) {
     zelmo_catch_file_size_signal();
     const QByteArray bytesPath = toFsBytes(path);
@@ -123,7 +133,7 @@ bool replaceFileContents(const QString& path, const QByteArray& bytes, QString* 
         return fail(path, ENOENT, error);
     Fd dir;
     QByteArray name;
-    if (const int err = locate(bytesPath, &dir, &name))
+    if (const int err = locateWriteTarget(bytesPath, &dir, &name))
         return fail(path, err, error);
 
     struct stat old;
@@ -153,7 +163,8 @@ bool replaceFileContents(const QString& path, const QByteArray& bytes, QString* 
     }
     if (!err && fchmod(t.fd, exists ? old.st_mode & 07777 : newFileMode()) != 0)
         err = errno;
-    zelmo_write_step("sync");
+    if (!err)
+        err = zelmo_write_step("sync");
     if (!err && fsync(t.fd) != 0)
         err = errno;
     if (!err) {

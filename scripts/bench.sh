@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${ZELMO_BUILD_DIR:-build}"
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-# The archive listings compare with lhasa (LZH), which the tests do not need.
+# The archive listings compare with lhasa (LZH), which the set-up installs for the tests.
 command -v lhasa >/dev/null || { [ "$(id -u)" = 0 ] && apt-get install -y lhasa >/dev/null || sudo apt-get install -y lhasa >/dev/null; }
 # The thumbnails compare with PCManFM-Qt on an X display (Xvfb when there is none).
 command -v pcmanfm-qt >/dev/null || { [ "$(id -u)" = 0 ] && apt-get -o DPkg::Lock::Timeout=600 install -y pcmanfm-qt >/dev/null || sudo apt-get -o DPkg::Lock::Timeout=600 install -y pcmanfm-qt >/dev/null; }

@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-          libarchive-dev libjpeg62-turbo-dev libgif-dev libgtest-dev libbenchmark-dev
+          libarchive-dev liblhasa-dev lhasa zlib1g-dev libjpeg62-turbo-dev libgif-dev
+          libgtest-dev libbenchmark-dev
           fonts-noto-cjk xdg-utils xvfb xauth xdotool imagemagick x11-utils zip unzip
           dpkg-dev file desktop-file-utils appstream lintian weston xwayland qt6-wayland
           at-spi2-core gir1.2-atspi-2.0 python3-gi dbus-daemon dbus-bin

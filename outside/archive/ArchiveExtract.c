@@ -3,6 +3,7 @@
 #define _GNU_SOURCE
 #include "outside/archive/ArchiveExtract.h"
 #include "outside/archive/ArchiveInternal.h"
+#include "outside/archive/LzhMembers.h"
 #include "outside/unlha32/LhaWalk.h"
 
 #include <archive.h>
@@ -323,7 +324,40 @@ int zelmo_read_member(struct archive* reader, const char* member, unsigned char*
     return r;
 }
 
-/* Member i of our own list: an LZH reader starts at its header; a ZIP is read by its
+/* The LZH member whose header begins at offset, by lhasa's decoders, never past size. */
+static int readLzh(const char* path, uint64_t offset, unsigned char* buffer, uint32_t size,
+                   uint32_t* written, int64_t* mtime, uint16_t* attributes) {
+    ZelmoLzhMembers* m = malloc(sizeof *m);
+    if (!m || zelmo_lzh_open(m, path) != 0) {
+        free(m);
+        return ZELMO_EXTRACT_BAD_ARCHIVE;
+    }
+    int r = ZELMO_EXTRACT_BAD_ARCHIVE;
+    const int found = zelmo_lzh_at(m, offset) == 1;
+    if (found && m->kind != ZELMO_MEMBER_FILE) {
+        r = ZELMO_EXTRACT_NOT_FOUND;
+    } else if (found && m->data) {
+        if (mtime)
+            *mtime = lha_member_time(&m->header);
+        if (attributes)
+            *attributes = (uint16_t)lha_attributes(&m->header);
+        uint32_t filled = 0;
+        ssize_t n = 1;
+        while (filled < size && (n = zelmo_lzh_read(m, buffer + filled, size - filled)) > 0)
+            filled += (uint32_t)n;
+        /* A member that fills the buffer exactly is read to its end: its CRC is checked. */
+        unsigned char past;
+        if (n > 0 && filled == size)
+            n = zelmo_lzh_read(m, &past, 1);
+        *written = filled;
+        r = n < 0 ? ZELMO_EXTRACT_BAD_ARCHIVE : 0;
+    }
+    zelmo_lzh_close(m);
+    free(m);
+    return r;
+}
+
+/* Member i of our own list: an LZH member is decoded from its header on; a ZIP is read by its
  * directory up to the member (libarchive walks the members in the list's order), and
  * from its local header when that reader does not get there. */
 static int readListed(const char* path, enum ZelmoArchiveKind kind, const ZelmoMemberList* list,
@@ -332,6 +366,8 @@ static int readListed(const char* path, enum ZelmoArchiveKind kind, const ZelmoM
     const ZelmoMember* m = &list->items[i];
     if (m->kind != ZELMO_MEMBER_FILE)
         return ZELMO_EXTRACT_NOT_FOUND;
+    if (kind == ZELMO_ARCHIVE_LZH)
+        return readLzh(path, m->offset, buffer, size, written, mtime, attributes);
     struct archive_entry* entry;
     if (kind == ZELMO_ARCHIVE_ZIP) {
         struct archive* a = openAt(path, kind, DECODE_LATIN1, 0, 0);

@@ -50,7 +50,8 @@ enum {
     ZELMO_EXTRACT_BAD_ARCHIVE = 3, /* cannot open or read the archive */
     ZELMO_EXTRACT_BAD_FOLDER = 4,  /* the destination cannot be opened as a folder */
     ZELMO_EXTRACT_NOT_FOUND = 5,   /* no member of that name */
-    ZELMO_EXTRACT_BAD_ARGUMENT = 6
+    ZELMO_EXTRACT_BAD_ARGUMENT = 6,
+    ZELMO_EXTRACT_DISK_FULL = 7 /* the disk (or the user's quota) filled: the rest not tried */
 };
 
 /* Extracts every member into the folder destination, each named by the libraries' own
@@ -61,7 +62,11 @@ enum {
  * a "\" there is part of its name: a command's trailing "\" is the library's to strip).
  * An existing file is kept: the new one goes beside it as "name (2).ext", "name (3).ext".
  * flat != 0 drops the members' folder parts. Returns 0 when everything was extracted,
- * else an error code; a short report in report (NUL-terminated when reportSize > 0).
+ * else an error code; a short report in report (NUL-terminated when reportSize > 0),
+ * where each member left out is named with its reason: the disk is full (the member is
+ * removed and the extraction stops there), too large for this file system or limit, name
+ * too long for this file system, no permission, damaged data, not a plain file or folder;
+ * the others go on.
  * limits NULL: the defaults. */
 int zelmo_extract_all(const char* path, enum ZelmoArchiveKind kind, const char* destination,
                       int flat, const ZelmoExtractLimits* limits, char* report, size_t reportSize);

@@ -4,6 +4,7 @@
 #define _GNU_SOURCE
 #include "outside/archive/ArchiveExtract.h"
 #include "outside/archive/ArchiveInternal.h"
+#include "outside/archive/LzhMembers.h"
 #include "outside/files/TempFile.h"
 
 #include <archive.h>
@@ -44,7 +45,9 @@ typedef struct Extraction {
     uint64_t extracted;
     uint64_t refused;
     int capHit;
-    iconv_t cp932; /* for names our own list does not give */
+    int diskFull;
+    iconv_t cp932;        /* for names our own list does not give */
+    ZelmoLzhMembers* lzh; /* an LZH archive's members: the data comes from there */
     char name[16384];
     unsigned serial;
     unsigned char* chunk;
@@ -85,12 +88,11 @@ static uint64_t budget(const Extraction* x) {
 }
 
 /* Splits name into its folder parts at "/" and "\" (names are UTF-8 by now, where a
- * backslash byte is always a backslash). Empty and "." parts vanish. NULL reason: parts
- * (pointing into buffer) and count filled. When flat, only the last part is used, so an
- * absolute name or ".." cannot lead anywhere: they are dropped like the folder parts. */
+ * backslash byte is always a backslash). Empty and "." parts vanish, so a leading
+ * separator (folders stored from the root, as some archivers do) leads below the
+ * destination. NULL reason: parts (pointing into buffer) and count filled. When flat, only
+ * the last part is used, so ".." cannot lead anywhere: it is dropped like the folders. */
 static const char* splitName(const char* name, int flat, char* buffer, char** parts, int* count) {
-    if (!flat && (name[0] == '/' || name[0] == '\\'))
-        return "absolute path";
     if (!flat && ((name[0] | 0x20) >= 'a' && (name[0] | 0x20) <= 'z') && name[1] == ':')
         return "drive path";
     strcpy(buffer, name);
@@ -130,10 +132,13 @@ static int enterFolders(Extraction* x, char** parts, int count) {
     int dir = x->root;
     for (int i = 0; i < count; ++i) {
         int next = enterFolder(dir, parts[i]);
+        const int err = errno;
         if (dir != x->root)
             close(dir);
-        if (next < 0)
+        if (next < 0) {
+            errno = err;
             return -1;
+        }
         dir = next;
     }
     return dir;
@@ -160,31 +165,65 @@ static int placeFile(ZelmoTempFile* t, const char* name) {
     return err;
 }
 
+/* Why a member could not be written: an errno value, or DAMAGED for data the reader
+ * refused (a CRC or method error). */
+enum { DAMAGED = -1 };
+
+/* The reason the report gives for a member that failed with err. */
+static const char* failureText(int err) {
+    switch (err) {
+    case DAMAGED:
+        return "damaged data";
+    case ENOSPC:
+    case EDQUOT:
+        return "the disk is full";
+    case EFBIG:
+        return "too large for this file system or limit";
+    case ENAMETOOLONG:
+        return "name too long for this file system";
+    case EACCES:
+    case EPERM:
+        return "no permission";
+    case EROFS:
+        return "read-only file system";
+    case EIO:
+        return "input/output error";
+    default:
+        return "cannot be written";
+    }
+}
+
+static int isDiskFull(int err) {
+    return err == ENOSPC || err == EDQUOT;
+}
+
 /* Copies the member's data into fd, within the byte budget. 0 written, 1 cap hit, -1 read
- * or write failure. */
-static int copyData(Extraction* x, struct archive* a, int fd) {
+ * or write failure (*err: why). */
+static int copyData(Extraction* x, struct archive* a, int fd, int* err) {
     unsigned char* chunk = x->chunk;
     for (;;) {
-        la_ssize_t n = archive_read_data(a, chunk, CHUNK);
-        if (n < 0)
+        la_ssize_t n =
+            x->lzh ? zelmo_lzh_read(x->lzh, chunk, CHUNK) : archive_read_data(a, chunk, CHUNK);
+        if (n < 0) {
+            *err = DAMAGED;
             return -1;
+        }
         if (n == 0)
             return 0;
         if ((uint64_t)n > budget(x))
             return 1;
-        int err = zelmo_write_all(fd, chunk, (size_t)n);
-        if (err) {
-            errno = err;
+        *err = zelmo_write_all(fd, chunk, (size_t)n);
+        if (*err)
             return -1;
-        }
         x->totalWritten += (uint64_t)n;
     }
 }
 
 /* Writes one regular file into dir under name: a new file of the folder's own (unnamed where
- * the file system allows), named only when whole. 0 done, 1 cap hit, -1 failure. */
+ * the file system allows), named only when whole. 0 done, 1 cap hit, -1 failure (*err:
+ * why; the file is gone). */
 static int writeFile(Extraction* x, struct archive* a, struct archive_entry* entry, int dir,
-                     const char* name) {
+                     const char* name, int* err) {
     /* A killed extraction before this one may have left temporaries: ours whose writer is
      * gone are cleared, once per extraction. */
     if (x->serial++ == 0)
@@ -193,27 +232,48 @@ static int writeFile(Extraction* x, struct archive* a, struct archive_entry* ent
      * set-id; the umask applies as to any new file. */
     mode_t perm = archive_entry_perm(entry) & 0777;
     perm = perm ? perm | 0600 : 0644;
+    /* A name this file system cannot hold is known before any byte is written. */
+    const long nameMax = fpathconf(dir, _PC_NAME_MAX);
+    if (nameMax > 0 && strlen(name) > (size_t)nameMax) {
+        *err = ENAMETOOLONG;
+        return -1;
+    }
     ZelmoTempFile t;
-    if (zelmo_temp_create(dir, 1, perm, &t) != 0)
+    if ((*err = zelmo_temp_create(dir, 1, perm, &t)) != 0)
         return -1;
     uint64_t before = x->totalWritten;
-    int r = copyData(x, a, t.fd);
+    int r = copyData(x, a, t.fd, err);
     if (r == 0 && archive_entry_mtime_is_set(entry)) {
         struct timespec times[2] = {{0, UTIME_OMIT}, {0, 0}};
         times[1].tv_sec = archive_entry_mtime(entry);
         times[1].tv_nsec = archive_entry_mtime_nsec(entry);
         futimens(t.fd, times);
     }
-    if (r == 0 && placeFile(&t, name) != 0)
+    if (r == 0 && (*err = placeFile(&t, name)) != 0)
         r = -1;
-    if (zelmo_temp_close(&t) != 0 && r == 0)
-        r = -1; /* a late write error: the name stands, but the report says it failed */
+    const int closeErr = zelmo_temp_close(&t);
+    if (closeErr && r == 0) {
+        *err = closeErr; /* a late write error: the name stands, but the report says it failed */
+        r = -1;
+    }
     if (r == 0)
         x->keptBytes += x->totalWritten - before;
     return r;
 }
 
-/* One member. Returns 0 to go on, 1 when a cap stops the extraction. */
+/* A member that could not be written: reported with its reason; a full disk stops the
+ * extraction (1), anything else lets the others go on (0). */
+static int failed(Extraction* x, const char* name, int err, const char* folderText) {
+    if (isDiskFull(err)) {
+        refuse(x, name, failureText(err));
+        x->diskFull = 1;
+        return 1;
+    }
+    refuse(x, name, folderText && err != ENAMETOOLONG ? folderText : failureText(err));
+    return 0;
+}
+
+/* One member. Returns 0 to go on, 1 when a cap or a full disk stops the extraction. */
 static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* entry,
                         const char* name) {
     mode_t type = archive_entry_filetype(entry);
@@ -231,7 +291,7 @@ static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* 
     } else if (type == AE_IFDIR) {
         int dir = x->flat ? x->root : enterFolders(x, parts, count);
         if (dir < 0)
-            refuse(x, name, "cannot make the folder");
+            result = failed(x, name, errno, "cannot make the folder");
         else if (dir != x->root)
             close(dir);
         if (dir >= 0)
@@ -245,14 +305,17 @@ static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* 
         result = 1;
     } else {
         int dir = x->flat ? x->root : enterFolders(x, parts, count - 1);
-        int r = dir < 0 ? -1 : writeFile(x, a, entry, dir, parts[count - 1]);
+        int err = dir < 0 ? errno : 0;
+        int r = dir < 0 ? -1 : writeFile(x, a, entry, dir, parts[count - 1], &err);
         if (dir >= 0 && dir != x->root)
             close(dir);
         if (r == 1) {
             note(x, "stopped at \"%s\": the byte cap was reached\n", name);
             result = 1;
+        } else if (r < 0 && err == DAMAGED && x->lzh && x->lzh->why) {
+            refuse(x, name, x->lzh->why); /* the decoder's reason: its CRC, data cut short */
         } else if (r < 0) {
-            refuse(x, name, dir < 0 ? "cannot make its folder" : "damaged or cannot be written");
+            result = failed(x, name, err, dir < 0 ? "cannot make its folder" : NULL);
         } else {
             x->extracted++;
         }
@@ -298,6 +361,60 @@ static int countEntry(Extraction* x, int file) {
     return 0;
 }
 
+/* Every member of an LZH archive, by our own walk with lhasa's decoders. A damaged header is
+ * reported and the walk goes on at the next whole one. */
+static int runLzhExtraction(Extraction* x, const char* path) {
+    ZelmoLzhMembers* m = malloc(sizeof *m);
+    if (!m || zelmo_lzh_open(m, path) != 0) {
+        free(m);
+        note(x, "cannot open the archive\n");
+        return ZELMO_EXTRACT_BAD_ARCHIVE;
+    }
+    x->lzh = m;
+    x->archiveSize = m->walk.size;
+    int result = 0;
+    uint64_t seen = 0;
+    for (;; ++seen) {
+        uint64_t damaged;
+        const int r = zelmo_lzh_next(m, &damaged);
+        if (damaged != UINT64_MAX) {
+            note(x, "damaged header at byte %llu skipped\n", (unsigned long long)damaged);
+            x->refused++;
+        }
+        if (r <= 0)
+            break;
+        if (countEntry(x, m->kind == ZELMO_MEMBER_FILE)) {
+            x->capHit = 1;
+            break;
+        }
+        if (m->kind == ZELMO_MEMBER_OTHER)
+            refuse(x, m->name, "not a plain file or folder");
+        else if (m->why)
+            refuse(x, m->name, m->why);
+        else if (extractEntry(x, NULL, m->entry, m->name) != 0) {
+            x->capHit = 1;
+            break;
+        }
+    }
+    zelmo_lzh_close(m);
+    free(m);
+    x->lzh = NULL;
+    if (x->diskFull) {
+        note(x, "stopped: the disk is full\n");
+        return ZELMO_EXTRACT_DISK_FULL;
+    }
+    if (seen == 0 && x->refused == 0) {
+        /* Nothing but an end mark (or zeros): no archive to extract. */
+        note(x, "cannot open the archive\n");
+        return ZELMO_EXTRACT_BAD_ARCHIVE;
+    }
+    if (x->capHit)
+        return ZELMO_EXTRACT_CAP;
+    if (result == 0 && x->refused > 0)
+        result = ZELMO_EXTRACT_REFUSED;
+    return result;
+}
+
 /* Every member, read by libarchive and named by our own list. A member libarchive cannot
  * read is reported and skipped: the reader starts again at the next member of the list
  * (for a ZIP from its local header on), so one bad member never costs the others. */
@@ -307,6 +424,8 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
         note(x, "cannot open the archive\n");
         return ZELMO_EXTRACT_BAD_ARCHIVE;
     }
+    if (kind == ZELMO_ARCHIVE_LZH)
+        return runLzhExtraction(x, path);
     x->archiveSize = (uint64_t)st.st_size;
     ZelmoMemberList list;
     memset(&list, 0, sizeof list);
@@ -406,6 +525,10 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
         x->refused += list.count - next;
     }
     zelmo_member_list_free(&list);
+    if (x->diskFull) {
+        note(x, "stopped: the disk is full\n");
+        return ZELMO_EXTRACT_DISK_FULL;
+    }
     if (x->capHit)
         return ZELMO_EXTRACT_CAP;
     if (result == 0 && x->refused > 0)

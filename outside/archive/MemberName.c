@@ -1,5 +1,6 @@
 /* Member names decoded one by one; see MemberName.h. */
 #include "outside/archive/MemberName.h"
+#include "base/ByteOrder.h"
 
 #include <errno.h>
 #include <stdint.h>
@@ -148,6 +149,40 @@ size_t zelmo_decode_utf16_name(const unsigned char* in, size_t len, char* out, s
         return (size_t)-1;
     out[at] = '\0';
     return at;
+}
+
+static uint32_t crc32Of(const unsigned char* p, size_t len) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < len; ++i) {
+        crc ^= p[i];
+        for (int b = 0; b < 8; ++b)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+int zelmo_zip_unicode_name(const unsigned char* name, size_t nameLen, const unsigned char* extra,
+                           size_t extraLen, size_t max, const unsigned char** utf8,
+                           size_t* utf8Len) {
+    for (size_t i = 0; i + 4 <= extraLen;) {
+        const unsigned id = zelmo_le16(extra + i);
+        const size_t len = zelmo_le16(extra + i + 2);
+        if (i + 4 + len > extraLen)
+            return 0;
+        const unsigned char* f = extra + i + 4;
+        if (id == 0x7075 && len > 5 && f[0] == 1) {
+            const uint32_t crc = zelmo_le32(f + 1);
+            const size_t n = len - 5;
+            if (crc != crc32Of(name, nameLen) || n > max || memchr(f + 5, 0, n) ||
+                !zelmo_valid_utf8(f + 5, n))
+                return 0;
+            *utf8 = f + 5;
+            *utf8Len = n;
+            return 1;
+        }
+        i += 4 + len;
+    }
+    return 0;
 }
 
 static size_t addText(ZelmoMemberList* l, const char* s, size_t len) {

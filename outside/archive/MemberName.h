@@ -26,6 +26,15 @@ size_t zelmo_decode_name(iconv_t cp932, const unsigned char* in, size_t len, cha
  * (size_t)-1 when it does not fit. */
 size_t zelmo_decode_utf16_name(const unsigned char* in, size_t len, char* out, size_t cap);
 
+/* The name a ZIP member carries in an Info-ZIP Unicode Path extra field (0x7075), found
+ * in extra (extraLen bytes) of a member whose stored name is name: 1 with *utf8 and
+ * *utf8Len (pointing into extra) when the field is of version 1, its CRC-32 is that of the
+ * stored name (else the name was renamed since), and its name is valid UTF-8 without NUL of
+ * 1 to max bytes; else 0 (the stored name stands). */
+int zelmo_zip_unicode_name(const unsigned char* name, size_t nameLen, const unsigned char* extra,
+                           size_t extraLen, size_t max, const unsigned char** utf8,
+                           size_t* utf8Len);
+
 /* The members of an archive as our own reading of its headers (LZH) or directory (ZIP)
  * finds them, in the order of their data in the file. libarchive reads the data; the
  * names come from here, so a name libarchive cannot convert costs nothing. */

@@ -4,6 +4,7 @@
 #define _GNU_SOURCE
 #include "base/ZipFinder.h"
 #include "outside/archive/ArchiveInternal.h"
+#include "outside/archive/ArchiveMemberInfo.h"
 #include "outside/archive/MemberName.h"
 
 #include <errno.h>
@@ -76,10 +77,18 @@ int zelmo_list_zip(const char* path, ZelmoMemberList* list, size_t max) {
         if (readAt(&fd, at + sizeof h, var, e.nameLen + e.extraLen) != 0)
             break;
         zelmo_zip64_entry(var + e.nameLen, e.extraLen, &e);
-        const size_t n = zelmo_decode_name(cp932, var, e.nameLen, name, 4 * 65536);
+        /* A name in the Unicode path field is the member's name, as the listing gives it. */
+        const unsigned char* unicode;
+        size_t unicodeLen;
+        const int hasUnicode =
+            zelmo_zip_unicode_name(var, e.nameLen, var + e.nameLen, e.extraLen,
+                                   ARCHIVE_MEMBER_NAME_SIZE - 1, &unicode, &unicodeLen);
+        const unsigned char* raw = hasUnicode ? unicode : var;
+        const size_t rawLen = hasUnicode ? unicodeLen : e.nameLen;
+        const size_t n = zelmo_decode_name(cp932, raw, rawLen, name, 4 * 65536);
         if (n == (size_t)-1 || zelmo_member_list_add(list, e.local + (uint64_t)dir.shift,
                                                      e.original, kindOf(&e, var, e.nameLen),
-                                                     (const char*)var, e.nameLen, name, n) != 0)
+                                                     (const char*)raw, rawLen, name, n) != 0)
             break;
     }
     free(var);

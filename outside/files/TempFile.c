@@ -1,5 +1,6 @@
 #define _GNU_SOURCE
 #include "outside/files/TempFile.h"
+#include "outside/files/MoveRecord.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 static void (*gStepHook)(const char*) = NULL;
+static int (*gFaultHook)(const char*) = NULL;
 static int gNamedOnly = 0;
 
 void zelmo_set_named_temporaries(int named) {
@@ -23,9 +25,14 @@ void zelmo_set_write_step_hook(void (*hook)(const char* step)) {
     gStepHook = hook;
 }
 
-void zelmo_write_step(const char* step) {
+void zelmo_set_write_fault_hook(int (*fault)(const char* step)) {
+    gFaultHook = fault;
+}
+
+int zelmo_write_step(const char* step) {
     if (gStepHook)
         gStepHook(step);
+    return gFaultHook ? gFaultHook(step) : 0;
 }
 
 static void emptyHandler(int signal) {
@@ -95,7 +102,9 @@ void zelmo_random_name(const char* prefix, char* out, size_t cap) {
 int zelmo_write_all(int fd, const void* data, size_t size) {
     const char* p = data;
     while (size > 0) {
-        zelmo_write_step("write");
+        int fault = zelmo_write_step("write");
+        if (fault)
+            return fault;
         ssize_t n = write(fd, p, size);
         if (n < 0 && errno == EINTR)
             continue;
@@ -127,7 +136,9 @@ int zelmo_temp_create(int dir, int allowUnnamed, mode_t mode, ZelmoTempFile* t) 
     t->unnamed = 0;
     t->name[0] = '\0';
     if (allowUnnamed && !gNamedOnly && procAvailable()) {
-        zelmo_write_step("create");
+        int fault = zelmo_write_step("create");
+        if (fault)
+            return fault;
         int fd = openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
         if (fd >= 0) {
             t->fd = fd;
@@ -138,7 +149,11 @@ int zelmo_temp_create(int dir, int allowUnnamed, mode_t mode, ZelmoTempFile* t) 
     }
     for (int tries = 0; tries < 100; ++tries) {
         zelmo_random_name(ZELMO_TEMP_PREFIX, t->name, sizeof t->name);
-        zelmo_write_step("create");
+        int fault = zelmo_write_step("create");
+        if (fault) {
+            t->name[0] = '\0';
+            return fault;
+        }
         int fd = openat(dir, t->name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd < 0) {
             if (errno == EEXIST)
@@ -168,8 +183,9 @@ int zelmo_temp_create(int dir, int allowUnnamed, mode_t mode, ZelmoTempFile* t) 
 static int giveName(ZelmoTempFile* t) {
     for (int tries = 0; tries < 100; ++tries) {
         zelmo_random_name(ZELMO_TEMP_PREFIX, t->name, sizeof t->name);
-        zelmo_write_step("link");
-        int err = linkUnnamed(t->fd, t->dir, t->name);
+        int err = zelmo_write_step("link");
+        if (!err)
+            err = linkUnnamed(t->fd, t->dir, t->name);
         if (err == 0) {
             t->unnamed = 0;
             /* Locked as a named temporary is: the clean-up leaves it alone. */
@@ -187,7 +203,9 @@ static int giveName(ZelmoTempFile* t) {
 }
 
 int zelmo_rename_noreplace(int fromDir, const char* from, int toDir, const char* to) {
-    zelmo_write_step("rename");
+    int fault = zelmo_write_step("rename");
+    if (fault)
+        return fault;
     if (renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE) == 0)
         return 0;
     int err = errno;
@@ -202,8 +220,9 @@ int zelmo_rename_noreplace(int fromDir, const char* from, int toDir, const char*
 
 int zelmo_temp_publish(ZelmoTempFile* t, const char* name) {
     if (t->unnamed) {
-        zelmo_write_step("link");
-        int err = linkUnnamed(t->fd, t->dir, name);
+        int err = zelmo_write_step("link");
+        if (!err)
+            err = linkUnnamed(t->fd, t->dir, name);
         if (err == 0)
             t->unnamed = 0;
         return err;
@@ -220,7 +239,9 @@ int zelmo_temp_replace(ZelmoTempFile* t, const char* name) {
         if (err)
             return err;
     }
-    zelmo_write_step("rename");
+    int fault = zelmo_write_step("rename");
+    if (fault)
+        return fault;
     if (renameat(t->dir, t->name, t->dir, name) != 0)
         return errno;
     t->name[0] = '\0';
@@ -254,7 +275,11 @@ int zelmo_temp_exchange(ZelmoTempFile* t, const char* name, const ZelmoFileId* a
         close(old);
         return err;
     }
-    zelmo_write_step("exchange");
+    err = zelmo_write_step("exchange");
+    if (err) {
+        close(old);
+        return err;
+    }
     if (renameat2(t->dir, t->name, t->dir, name, RENAME_EXCHANGE) != 0) {
         err = errno;
         if (err == EINVAL || err == ENOSYS || err == EOPNOTSUPP) {
@@ -275,14 +300,16 @@ int zelmo_temp_exchange(ZelmoTempFile* t, const char* name, const ZelmoFileId* a
     struct stat out;
     if (fstatat(t->dir, t->name, &out, AT_SYMLINK_NOFOLLOW) != 0 || !sameInode(&out, &before) ||
         !zelmo_file_id_matches(agreed, &out, 0)) {
-        zelmo_write_step("exchange");
-        err = renameat2(t->dir, t->name, t->dir, name, RENAME_EXCHANGE) == 0 ? ESTALE : errno;
+        err = zelmo_write_step("exchange");
+        if (!err)
+            err = renameat2(t->dir, t->name, t->dir, name, RENAME_EXCHANGE) == 0 ? ESTALE : errno;
         close(old);
         return err;
     }
-    zelmo_write_step("unlink");
-    unlinkat(t->dir, t->name, 0);
-    t->name[0] = '\0';
+    /* Done. The old file, now under our temporary name, goes; where that fails the name is
+     * kept, so closing tries again. */
+    if (zelmo_write_step("unlink") == 0 && unlinkat(t->dir, t->name, 0) == 0)
+        t->name[0] = '\0';
     close(old);
     return 0;
 }
@@ -290,8 +317,8 @@ int zelmo_temp_exchange(ZelmoTempFile* t, const char* name, const ZelmoFileId* a
 int zelmo_temp_close(ZelmoTempFile* t) {
     int err = 0;
     if (t->name[0]) {
-        zelmo_write_step("unlink");
-        unlinkat(t->dir, t->name, 0);
+        if (zelmo_write_step("unlink") == 0)
+            unlinkat(t->dir, t->name, 0);
         t->name[0] = '\0';
         if (t->fd >= 0)
             close(t->fd);
@@ -313,9 +340,14 @@ int zelmo_remove_stale_temps(int dir) {
         return 0;
     }
     const size_t prefixLength = strlen(ZELMO_TEMP_PREFIX);
+    const size_t asideLength = strlen(ZELMO_ASIDE_PREFIX);
     int removed = 0;
     struct dirent* e;
     while ((e = readdir(d)) != NULL) {
+        if (strncmp(e->d_name, ZELMO_ASIDE_PREFIX, asideLength) == 0) {
+            removed += zelmo_recover_move(dir, e->d_name);
+            continue;
+        }
         if (strncmp(e->d_name, ZELMO_TEMP_PREFIX, prefixLength) != 0)
             continue;
         int fd = openat(dir, e->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -325,8 +357,7 @@ int zelmo_remove_stale_temps(int dir) {
         if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
             flock(fd, LOCK_EX | LOCK_NB) == 0 &&
             fstatat(dir, e->d_name, &there, AT_SYMLINK_NOFOLLOW) == 0 && sameInode(&st, &there)) {
-            zelmo_write_step("unlink");
-            if (unlinkat(dir, e->d_name, 0) == 0)
+            if (zelmo_write_step("unlink") == 0 && unlinkat(dir, e->d_name, 0) == 0)
                 ++removed;
         }
         close(fd);

@@ -19,8 +19,8 @@ extern "C" {
 #endif
 
 #define ZELMO_TEMP_PREFIX ".zelmo32-tmp-"
-/* A moved file's source set aside before it is removed: never cleared by anyone, since it
- * may be the only copy of changed data. */
+/* A moved file's source set aside before it is removed, and the record of that move
+ * (MoveRecord.h): put right by the next write into the folder, never simply cleared. */
 #define ZELMO_ASIDE_PREFIX ".zelmo32-move-"
 
 typedef struct ZelmoTempFile {
@@ -75,16 +75,21 @@ int zelmo_rename_noreplace(int fromDir, const char* from, int toDir, const char*
 void zelmo_random_name(const char* prefix, char* out, size_t cap);
 
 /* Removes the program's stale temporaries in dir: ours by name and owner, and no writer
- * holds them. Returns how many were removed. */
+ * holds them; and puts right the moves cut short whose records lie there (MoveRecord.h).
+ * Returns how many were removed or put right. */
 int zelmo_remove_stale_temps(int dir);
 
 /* Writes all bytes (a step for the test hook before each write). 0 or an errno value. */
 int zelmo_write_all(int fd, const void* data, size_t size);
 
 /* Test seam: called with a word naming each step that changes the disk ("create", "write",
- * "sync", "link", "rename", "exchange", "unlink"); a test kills its driver there. */
-void zelmo_write_step(const char* step);
+ * "sync", "link", "rename", "exchange", "unlink") and each read a write depends on
+ * ("read"); a test kills its driver there. The fault hook, when set, may make the step
+ * fail: it returns 0 to go on or an errno value, which the step then reports as its system
+ * call would have (every caller treats it as that call's failure). */
+int zelmo_write_step(const char* step);
 void zelmo_set_write_step_hook(void (*hook)(const char* step));
+void zelmo_set_write_fault_hook(int (*fault)(const char* step));
 /* Test seam: a temporary name even where O_TMPFILE works (the path of FAT, NFS ...). */
 void zelmo_set_named_temporaries(int named);
 

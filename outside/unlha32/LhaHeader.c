@@ -22,6 +22,12 @@ static int want(size_t len, size_t avail, uint64_t remaining, size_t* needed) {
     return LHA_HEADER_NEED_MORE;
 }
 
+/* A narrow name ends at its first NUL: some archivers keep a comment after it. */
+static size_t narrowLength(const unsigned char* name, size_t len) {
+    const unsigned char* nul = memchr(name, 0, len);
+    return nul ? (size_t)(nul - name) : len;
+}
+
 static int copyName(unsigned char* to, size_t* toLen, const unsigned char* from, size_t len) {
     if (len > LHA_RAW_NAME_MAX)
         return LHA_HEADER_BROKEN;
@@ -39,11 +45,11 @@ static int readExtension(const unsigned char* e, size_t len, LhaHeader* h) {
     case 0x01:
         if (h->wideName)
             return 0; /* the wide name wins */
-        return copyName(h->name, &h->nameLen, d, n);
+        return copyName(h->name, &h->nameLen, d, narrowLength(d, n));
     case 0x02:
         if (h->wideDir)
             return 0;
-        return copyName(h->dir, &h->dirLen, d, n);
+        return copyName(h->dir, &h->dirLen, d, narrowLength(d, n));
     case 0x44:
         h->wideName = 1;
         return copyName(h->name, &h->nameLen, d, n & ~(size_t)1);
@@ -68,7 +74,8 @@ static int readExtension(const unsigned char* e, size_t len, LhaHeader* h) {
         }
         return 0;
     case 0x50:
-        if (n >= 2) {
+        /* OS-9/68000's writer puts its own permission bits here. */
+        if (n >= 2 && h->os != 'K') {
             h->hasUnixMode = 1;
             h->unixMode = zelmo_le16(d);
         }
@@ -81,6 +88,21 @@ static int readExtension(const unsigned char* e, size_t len, LhaHeader* h) {
         return 0;
     default:
         return 0;
+    }
+}
+
+/* The area of a level-0 header after its CRC: the system byte, and on Unix and OS-9/68000
+ * the file's Unix time and mode (its last six bytes: mode, user, group; the OS-9 writer
+ * puts the time in twice). Other writers (PMarc's comments among them) keep their own. */
+static void readLevel0Area(const unsigned char* a, size_t len, LhaHeader* h) {
+    h->os = a[0];
+    if (memcmp(h->method, "-pm", 3) == 0 || (a[0] != 'U' && a[0] != 'K') || len < 12 || a[1] != 0)
+        return;
+    h->hasUnixTime = 1;
+    h->unixTime = zelmo_le32(a + 2);
+    if (a[0] == 'U') {
+        h->hasUnixMode = 1;
+        h->unixMode = zelmo_le16(a + len - 6);
     }
 }
 
@@ -100,8 +122,8 @@ static int parseLevel01(const unsigned char* p, size_t avail, uint64_t remaining
     const size_t fixedEnd = 22 + nameLen + 2; /* name and data CRC */
     if (fixedEnd > base || (h->level == 1 && fixedEnd + 3 > base))
         return LHA_HEADER_BROKEN;
-    memcpy(h->name, p + 22, nameLen);
-    h->nameLen = nameLen;
+    h->nameLen = narrowLength(p + 22, nameLen);
+    memcpy(h->name, p + 22, h->nameLen);
     h->crc = zelmo_le16(p + 22 + nameLen);
     h->hasDosTime = 1;
     h->dosTime = zelmo_le16(p + 15);
@@ -110,7 +132,7 @@ static int parseLevel01(const unsigned char* p, size_t avail, uint64_t remaining
     const uint32_t skip = zelmo_le32(p + 7);
     if (h->level == 0) {
         if (base > fixedEnd)
-            h->os = p[fixedEnd];
+            readLevel0Area(p + fixedEnd, base - fixedEnd, h);
         h->compressed = skip;
         h->headerLength = base;
         return 1;
@@ -161,7 +183,10 @@ static int parseLevel23(const unsigned char* p, size_t avail, uint64_t remaining
         return rc;
     if (three && zelmo_le16(p) != 4)
         return LHA_HEADER_BROKEN;
-    const uint64_t total64 = three ? zelmo_le32(p + 24) : zelmo_le16(p);
+    uint64_t total64 = three ? zelmo_le32(p + 24) : zelmo_le16(p);
+    /* The OS-9/68000 writer counts its level-2 header without the size field itself. */
+    if (!three && p[23] == 'K')
+        total64 += 2;
     if (total64 < base + field || total64 > LHA_HEADER_MAX)
         return LHA_HEADER_BROKEN;
     const size_t total = (size_t)total64;

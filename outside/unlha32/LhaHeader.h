@@ -37,6 +37,7 @@ typedef struct LhaHeader {
     unsigned char dir[LHA_RAW_NAME_MAX];
     size_t dirLen;
     int wideName, wideDir;
+    uint64_t offset; /* where the header begins in the file (set by the walk) */
 } LhaHeader;
 
 enum {

@@ -2,6 +2,7 @@
 #include "outside/unlha32/LhaWalk.h"
 
 #include "outside/archive/MemberName.h"
+#include "outside/unlha32/LhaData.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -130,20 +131,47 @@ void lha_walk_close(LhaWalk* w) {
 
 void lha_walk_rewind(LhaWalk* w) {
     w->next = w->first;
+    w->damaged = 0;
+}
+
+/* The next whole header after a damaged one, searched byte by byte: 1 with *h read and
+ * *at its offset, 0 when none follows. */
+static int resync(LhaWalk* w, uint64_t from, LhaHeader* h, uint64_t* at) {
+    for (uint64_t p = from; p + 22 <= w->size; ++p) {
+        const size_t avail = fill(w, p, 22);
+        if (avail < 22)
+            return 0;
+        if (lha_looks_like_header(w->buf + (p - w->bufStart), avail) && headerAt(w, p, h) == 1) {
+            *at = p;
+            return 1;
+        }
+    }
+    return 0;
 }
 
 int lha_walk_next(LhaWalk* w, LhaHeader* h) {
     if (w->next == UINT64_MAX)
         return LHA_WALK_DAMAGED;
-    const int rc = headerAt(w, w->next, h);
+    uint64_t at = w->next;
+    const int rc = headerAt(w, at, h);
     if (rc == LHA_HEADER_END)
         return LHA_WALK_END;
     if (rc != 1) {
-        w->next = UINT64_MAX;
-        return LHA_WALK_DAMAGED;
+        /* One damaged header never hides the members after it. */
+        w->damaged++;
+        w->damagedAt = at;
+        if (!resync(w, at + 1, h, &at)) {
+            w->next = UINT64_MAX;
+            return LHA_WALK_DAMAGED;
+        }
     }
-    w->next += h->headerLength + h->compressed;
+    h->offset = at;
+    w->next = at + h->headerLength + h->compressed;
     return LHA_WALK_MEMBER;
+}
+
+void lha_walk_seek(LhaWalk* w, uint64_t offset) {
+    w->next = offset;
 }
 
 int lha_walk_name(LhaWalk* w, const LhaHeader* h, char* out, size_t cap) {
@@ -254,7 +282,8 @@ int lha_walk_record(LhaWalk* w, const LhaHeader* h, ArchiveMemberInfo* info) {
     memset(info, 0, sizeof *info);
     if (lha_walk_name(w, h, info->fileName, sizeof info->fileName) != 0)
         return -1;
-    info->originalSize = h->original > UINT32_MAX ? UINT32_MAX : (uint32_t)h->original;
+    const uint64_t original = lha_member_size(w, h);
+    info->originalSize = original > UINT32_MAX ? UINT32_MAX : (uint32_t)original;
     info->compressedSize = h->compressed > UINT32_MAX ? UINT32_MAX : (uint32_t)h->compressed;
     info->crc = h->crc;
     info->osType = h->os;
@@ -263,14 +292,8 @@ int lha_walk_record(LhaWalk* w, const LhaHeader* h, ArchiveMemberInfo* info) {
             h->compressed >= UINT64_MAX / 1000 ? UINT16_MAX : h->compressed * 1000 / h->original;
         info->ratio = r > UINT16_MAX ? UINT16_MAX : (uint16_t)r;
     }
-    /* A Unix time (level 2 and 3, or an extension of levels 0 and 1) is the member's
-     * own; the DOS stamp of levels 0 and 1 may be a writer's guess at it. */
-    if (h->hasUnixTime)
-        lha_dos_time(h->unixTime, &info->date, &info->time);
-    else {
-        info->date = h->dosDate;
-        info->time = h->dosTime;
-    }
+    /* The instant extraction gives the file, as the list shows dates. */
+    lha_dos_time(lha_member_time(h), &info->date, &info->time);
     lha_attribute_text(lha_attributes(h), info->attribute);
     memcpy(info->method, h->method, 5);
     return 0;
@@ -283,22 +306,47 @@ int lha_list_members(const char* path, ZelmoMemberList* list, size_t max) {
     LhaHeader h;
     char name[4 * LHA_RAW_NAME_MAX];
     for (;;) {
-        const uint64_t at = w.next;
         if (lha_walk_next(&w, &h) != LHA_WALK_MEMBER || list->count >= max)
             break;
         if (lha_walk_name(&w, &h, name, sizeof name) != 0)
             strcpy(name, "?");
-        int kind = h.directory ? ZELMO_MEMBER_FOLDER : ZELMO_MEMBER_FILE;
-        if (h.hasUnixMode && (h.unixMode & 0170000) != 0) {
-            const unsigned type = h.unixMode & 0170000;
-            kind = type == 0040000   ? ZELMO_MEMBER_FOLDER
-                   : type == 0100000 ? kind
-                                     : ZELMO_MEMBER_OTHER;
-        }
         const size_t len = strlen(name);
-        if (zelmo_member_list_add(list, at, h.original, kind, name, len, name, len) != 0)
+        if (zelmo_member_list_add(list, h.offset, h.original, lha_member_kind(&h), name, len, name,
+                                  len) != 0)
             break;
     }
     lha_walk_close(&w);
     return 0;
+}
+
+int lha_member_kind(const LhaHeader* h) {
+    int kind = h->directory ? ZELMO_MEMBER_FOLDER : ZELMO_MEMBER_FILE;
+    if (h->hasUnixMode && (h->unixMode & 0170000) != 0) {
+        const unsigned type = h->unixMode & 0170000;
+        kind = type == 0040000 ? ZELMO_MEMBER_FOLDER : type == 0100000 ? kind : ZELMO_MEMBER_OTHER;
+    }
+    return kind;
+}
+
+int64_t lha_member_time(const LhaHeader* h) {
+    if (h->hasUnixTime)
+        return h->unixTime;
+    const unsigned month = (h->dosDate >> 5) & 15, day = h->dosDate & 31;
+    /* A stamp without a month or a day (PMarc leaves it all zero) is no date: the first
+     * one the stamps can hold. */
+    if (month < 1 || month > 12 || day < 1)
+        return lha_from_dos_time((1 << 5) | 1, 0);
+    return lha_from_dos_time(h->dosDate, h->dosTime);
+}
+
+uint64_t lha_member_size(LhaWalk* w, const LhaHeader* h) {
+    if (h->os != 'm' || h->original < LHA_MACBINARY_BYTES)
+        return h->original;
+    uint64_t size = h->original;
+    LhaData* d = lha_data_open(w->fd, h, NULL);
+    if (d) {
+        lha_data_macbinary_size(d, &size);
+        lha_data_close(d);
+    }
+    return size;
 }

@@ -25,7 +25,9 @@ typedef struct LhaWalk {
     unsigned char* buf; /* a window of the file: bufLen bytes from bufStart */
     size_t bufCap, bufLen;
     uint64_t bufStart;
-    iconv_t cp932; /* narrow names; wide (UTF-16) names are decoded by hand */
+    iconv_t cp932;      /* narrow names; wide (UTF-16) names are decoded by hand */
+    unsigned damaged;   /* damaged headers passed over since the first member */
+    uint64_t damagedAt; /* where the last of them began */
 } LhaWalk;
 
 enum { LHA_WALK_MEMBER = 1, LHA_WALK_END = 0, LHA_WALK_DAMAGED = -1 };
@@ -37,8 +39,11 @@ void lha_walk_close(LhaWalk* w);
 /* Back to the first member. */
 void lha_walk_rewind(LhaWalk* w);
 /* The next header: LHA_WALK_MEMBER with *h filled, LHA_WALK_END or LHA_WALK_DAMAGED
- * (after which the walk stays at the damage). */
+ * (after which the walk stays at the damage). A damaged header with a whole one after it
+ * is passed over (counted in damaged) and the next member given. */
 int lha_walk_next(LhaWalk* w, LhaHeader* h);
+/* The next header read from offset on. */
+void lha_walk_seek(LhaWalk* w, uint64_t offset);
 
 /* The member's name in UTF-8, its folder part joined with "/": 0, or -1 when it does not
  * fit in cap bytes with its NUL. */
@@ -47,8 +52,16 @@ int lha_walk_name(LhaWalk* w, const LhaHeader* h, char* out, size_t cap);
 int lha_walk_record(LhaWalk* w, const LhaHeader* h, ArchiveMemberInfo* info);
 
 /* Every member of the LZH archive at path (at most max), names as the walk gives them:
- * 0, or -1 when it is no LZH archive. A damaged header ends the list there. */
+ * 0, or -1 when it is no LZH archive. Damaged headers are passed over. */
 int lha_list_members(const char* path, ZelmoMemberList* list, size_t max);
+
+/* ZELMO_MEMBER_FILE, _FOLDER or _OTHER (links, devices) by the header's method and mode. */
+int lha_member_kind(const LhaHeader* h);
+/* The member's time, seconds since 1970: its Unix time when it has one, else its DOS
+ * stamp in the local zone; a stamp without a month or day counts as 1980-01-01 00:00. */
+int64_t lha_member_time(const LhaHeader* h);
+/* The member's size as extracted: a MacBinary wrapper's data fork, else the stored size. */
+uint64_t lha_member_size(LhaWalk* w, const LhaHeader* h);
 
 /* MS-DOS date and time of a time in the local zone (clamped to 1980..2107). */
 void lha_dos_time(int64_t t, uint16_t* date, uint16_t* time);

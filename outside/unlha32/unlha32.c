@@ -122,8 +122,9 @@ int UnlhaCheckArchive(const char* path, int mode) {
     int rc;
     while ((rc = lha_walk_next(&w, &h)) == LHA_WALK_MEMBER) {
     }
+    const unsigned damaged = w.damaged;
     lha_walk_close(&w);
-    return rc == LHA_WALK_END;
+    return rc == LHA_WALK_END && damaged == 0;
 }
 
 int UnlhaGetFileCount(const char* path) {
@@ -136,8 +137,9 @@ int UnlhaGetFileCount(const char* path) {
     int count = 0, rc;
     while ((rc = lha_walk_next(&w, &h)) == LHA_WALK_MEMBER)
         ++count;
+    const unsigned damaged = w.damaged;
     lha_walk_close(&w);
-    return rc == LHA_WALK_END ? count : -1;
+    return rc == LHA_WALK_END && damaged == 0 ? count : -1;
 }
 
 HARC UnlhaOpenArchive(void* owner, const char* path, uint32_t mode) {
@@ -190,7 +192,7 @@ static int findMatching(UnlhaHandle* h, ArchiveMemberInfo* info) {
         if (rc != LHA_WALK_MEMBER)
             return UNLHA_ERR_HEADER_BROKEN;
         if (lha_walk_record(&h->walk, &header, &record) != 0)
-            return UNLHA_ERR_LONG_NAME;
+            continue; /* a name longer than the record: the members after it still list */
         if (!unlha_wildcard_match(h->wildcard, record.fileName))
             continue;
         h->last = header;

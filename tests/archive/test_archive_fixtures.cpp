@@ -11,6 +11,7 @@
 #include "archive/ZipReader.h"
 #include "outside/archive/MemberName.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <dirent.h>
 #include <fstream>
@@ -45,7 +46,28 @@ const std::vector<Fixture>& fixtures() {
         {"japanese.Lzh5", true, 5, {}, {}},
         {"many301.lzh", true, 301, {}, {}},
         {"ratio.lzh", true, 2, {}, {}},
-        {"absolute.lzh", true, 2, {"/zelmo_absolute/evil.txt"}, {}},
+        {"absolute.lzh", true, 2, {}, {}},
+        {"rooted_l2.lzh", true, 1, {}, {}},
+        {"symlink_no_target.lzh", true, 2, {"link"}, {}},
+        {"unsupported_lh2.lzh", true, 3, {"old.bin"}, {}},
+        {"time1970_l0.lzh", true, 2, {}, {}},
+        {"lzh-old/generated-lzs-lzs.lzs", true, 1, {}, {}},
+        {"lzh-old/larc333-lz5.lzs", true, 1, {}, {}},
+        {"lzh-old/pmarc124-pm1.pma", true, 1, {}, {}},
+        {"lzh-old/pmarc2-pm2.pma", true, 1, {}, {}},
+        {"lzh-old/lharc113-lh1.lzh", true, 1, {}, {}},
+        {"lzh-old/lha_amiga_122-lh4.lzh", true, 1, {}, {}},
+        {"lzh-old/lha_amiga_122-level2.lzh", true, 1, {}, {}},
+        {"lzh-old/lha_osk_201-h2_lh5.lzh", true, 1, {}, {}},
+        {"lzh-old/lhmelt_16536-h1_subdir.lzh", true, 2, {}, {}},
+        {"lzh-old/maclha_224-l1_lh5.lzh", true, 1, {}, {}},
+        {"lzh-old/morphos_lha_2717-h0_metadata.lzh",
+         true,
+         1,
+         {},
+         {{"metadata.txt", QStringLiteral("metadata.txt")}}},
+        {"lzh-old/morphos_lha_2717-h2_lh5.lzh", true, 1, {}, {}},
+        {"lzh-old/unlha32-h2_lhx.lzh", true, 1, {}, {}},
         {"names_latin1.lzh",
          true,
          4,
@@ -67,7 +89,7 @@ const std::vector<Fixture>& fixtures() {
         {"bad_member.lzh", true, 3, {"bad.bin"}, {}},
         {"level3.lzh", true, 3, {}, {{"folder/inner.txt", QStringLiteral("folder/inner.txt")}}},
         {"time1970.lzh", true, 2, {}, {}},
-        // libarchive reads a header where the walk saw the end.
+        // Bytes where the end mark would stand: extraction reports them as a damaged header.
         {"junk_tail.lzh", true, 2, {}, {}, true},
         {"japanese_utf8.zip", false, 5, {}, {}},
         {"japanese_cp932.zip", false, 5, {}, {}},
@@ -93,14 +115,31 @@ const std::vector<Fixture>& fixtures() {
          false,
          3,
          {},
-         {{"caf\x82.txt", QStringLiteral("caf\\x82.txt")},
-          {"plain.txt", QStringLiteral("plain.txt")}}},
+         {{"café.txt", QStringLiteral("café.txt")}, {"plain.txt", QStringLiteral("plain.txt")}}},
+        {"names_unicode_field.zip",
+         false,
+         3,
+         {},
+         {{"File 2 - ö.txt", QStringLiteral("File 2 - ö.txt")},
+          {"stale.txt", QStringLiteral("stale.txt")},
+          {"\xAF\xE0\xA8\xA2\xA5\xE2.txt", QStringLiteral("\\xAF\\xE0\\xA8\\xA2\\xA5\\xE2.txt")}}},
     };
     return all;
 }
 
+// The fixture's path; old archivers' .lzs and .pma files as .lzh copies, the name the
+// program takes them by.
 QString fixturePath(const char* name) {
-    return QStringLiteral(ZELMO_TEST_DATA "/archive/") + QString::fromUtf8(name);
+    const QString original = QStringLiteral(ZELMO_TEST_DATA "/archive/") + QString::fromUtf8(name);
+    if (!original.endsWith(QLatin1String(".lzs")) && !original.endsWith(QLatin1String(".pma")))
+        return original;
+    static QTemporaryDir copies;
+    const QString copy = copies.path() + QLatin1Char('/') +
+                         QString::fromUtf8(name).section(QLatin1Char('/'), -1) +
+                         QStringLiteral(".lzh");
+    if (!QFile::exists(copy))
+        QFile::copy(original, copy);
+    return copy;
 }
 
 std::string readFile(const std::string& path) {
@@ -144,7 +183,8 @@ std::string diskName(const QByteArray& listed) {
     for (char& c : out)
         if (c == '\\')
             c = '/';
-    return out;
+    // A leading separator is dropped: the member lands below the destination.
+    return out.substr(std::min(out.find_first_not_of('/'), out.size()));
 }
 
 std::vector<archive::MemberRow> listing(const Fixture& f) {
@@ -219,7 +259,8 @@ TEST_F(ArchiveFixtures, ListingViewAndExtractionAgreeOnEveryMember) {
         EXPECT_EQ(result != 0, !f.broken.empty() || f.damaged) << report.constData();
         if (f.damaged) {
             EXPECT_TRUE(report.contains("the archive is damaged") ||
-                        report.contains("cannot open the archive"))
+                        report.contains("cannot open the archive") ||
+                        report.contains("damaged header at byte"))
                 << report.constData();
         }
         std::map<std::string, std::string> disk;

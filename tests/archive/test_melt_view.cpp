@@ -263,12 +263,16 @@ TEST(MemberColumns, NamesAreUtf8ElseCp932AndEndAtTheirField) {
     row = archive::MemberRowFrom(full, archive::ArchiveKind::Zip, us);
     EXPECT_EQ(row.nameBytes, QByteArray(ARCHIVE_MEMBER_NAME_SIZE, 'a'));
     // Bytes neither UTF-8 nor CP932 decode show in the escape form and stay as they are
-    // for the library; UTF-8 around them shows as itself.
+    // for the library; the whole name is read one way: no run of it as UTF-8.
     Member odd{"caf\xE9.txt"};
     row = archive::MemberRowFrom(record(odd), archive::ArchiveKind::Lzh, us);
     EXPECT_EQ(row.texts[0], QStringLiteral("caf\\xE9.txt"));
     EXPECT_EQ(row.nameBytes, odd.name);
-    EXPECT_EQ(archive::MemberNameText("\x81\xFD\xE2\x86\x92x"), QStringLiteral("\\x81\\xFD→x"));
+    EXPECT_EQ(archive::MemberNameText("\x81\xFD\xE2\x86\x92x"),
+              QStringLiteral("\\x81\\xFD\\xE2\\x86\\x92x"));
+    // CP866 "привет": no CP932 either, and its "\xE0\xA8\xA2" no Gurmukhi letter.
+    EXPECT_EQ(archive::MemberNameText("\xAF\xE0\xA8\xA2\xA5\xE2.txt"),
+              QStringLiteral("\\xAF\\xE0\\xA8\\xA2\\xA5\\xE2.txt"));
     EXPECT_EQ(archive::MemberNameText("caf\xC3\xA9.txt"), QStringLiteral("café.txt"));
     // A ZIP64 member larger than the record's 32 bits shows its whole size.
     Member big{"big.bin", UINT32_MAX, UINT32_MAX};

@@ -434,11 +434,16 @@ TEST_F(ArchiveExtractionTest, TheVerbFollowsTheMemberTheArchiveWindowListedLast)
     EXPECT_FALSE(QFileInfo::exists("/zelmo_absolute"));
     EXPECT_FALSE(form->State().ExtractionPending);
 
-    // Another member viewed last: "x" again.
+    // Another member viewed last: "x" again, and the member from the root lands below the
+    // chosen folder (no error box).
     view->LastMemberName = QStringLiteral("readme.txt");
-    drop(absolute, dest(), {MsgResult::Yes, MsgResult::OK, MsgResult::No});
+    responder.clear();
+    drop(absolute, dest(), {MsgResult::Yes, MsgResult::No});
     ASSERT_EQ(commands.size(), 3);
     EXPECT_TRUE(commands[2].startsWith("x \""));
+    EXPECT_EQ(responder.calls().size(), 2);
+    EXPECT_TRUE(QFileInfo::exists(dest() + "/zelmo_absolute/evil.txt"));
+    EXPECT_FALSE(QFileInfo::exists("/zelmo_absolute"));
 }
 
 // A drop onto the root folder: the command closes it with one more separator inside the

@@ -8,11 +8,16 @@
 #include <QFile>
 #include <QLocale>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace browser;
@@ -483,4 +488,50 @@ TEST_F(ScanFolder, ClearingTheListWhileEventsRunStopsTheScan) {
     EXPECT_LT(progressCalls, 50);
     EXPECT_FALSE(list.IsScanning());
     EXPECT_LT(list.Count(), 50); // only what came after the clear, if anything
+}
+
+// A chain of 5 000 folders (its paths far longer than PATH_MAX) is scanned whole under the
+// default limit of 1 024 descriptors, and none is left open. Made and removed through
+// descriptors: no path reaches its bottom.
+TEST_F(ScanFolder, ATreeDeeperThanPathMaxIsScannedWholeWithFewDescriptors) {
+    constexpr int kDepth = 5000;
+    const std::vector<int> withFile = {0, 47, 48, 1000, 2500, 4999};
+    int fd = ::open(base.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    for (int depth = 0; depth < kDepth; ++depth) {
+        ASSERT_EQ(::mkdirat(fd, "d", 0755), 0);
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        ASSERT_GE(fd = next, 0);
+        if (std::find(withFile.begin(), withFile.end(), depth) != withFile.end()) {
+            const QByteArray name = "f" + QByteArray::number(depth) + ".txt";
+            ::close(::openat(fd, name.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+        }
+    }
+    struct rlimit old, limit;
+    ::getrlimit(RLIMIT_NOFILE, &old);
+    limit = old;
+    limit.rlim_cur = std::min<rlim_t>(old.rlim_max, 1024);
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    const int before = openDescriptors();
+    TFileInfoList list;
+    list.SetMask("*.txt");
+    list.Clear();
+    list.ScanTree(dir());
+    EXPECT_EQ(openDescriptors(), before);
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    QStringList found = names(list);
+    found.sort();
+    EXPECT_EQ(found,
+              (QStringList{"f0.txt", "f1000.txt", "f2500.txt", "f47.txt", "f48.txt", "f4999.txt"}));
+    // Back up through "..", removing on the way.
+    for (int depth = kDepth - 1; depth >= 0; --depth) {
+        const QByteArray name = "f" + QByteArray::number(depth) + ".txt";
+        ::unlinkat(fd, name.constData(), 0);
+        const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        ASSERT_GE(fd = up, 0);
+        ASSERT_EQ(::unlinkat(fd, "d", AT_REMOVEDIR), 0);
+    }
+    ::close(fd);
 }

@@ -3,6 +3,7 @@
 #include "platform/FsName.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstring>
@@ -130,7 +131,8 @@ TEST_F(SaveFileTest, FailuresLeaveTheOldFileWholeAndSayWhy) {
     EXPECT_FALSE(SaveFileBytes(at("folder"), "x", &error));
     EXPECT_EQ(error, at("folder") + QStringLiteral(" に書き込めません\r\nフォルダです"));
 
-    // A full disk, for root too: the process may not write more than 64 KB per file.
+    // Over the size limit, for root too: the process may not write more than 64 KB per
+    // file. Told apart from a full disk.
     put(at("doc.txt"), "the old text");
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit old;
@@ -142,8 +144,8 @@ TEST_F(SaveFileTest, FailuresLeaveTheOldFileWholeAndSayWhy) {
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(error,
-              at("doc.txt") + QStringLiteral(" に書き込めません\r\nディスクの空きが足りません"));
+    EXPECT_EQ(error, at("doc.txt") + QStringLiteral(" に書き込めません\r\nこのファイルシステム（"
+                                                    "またはサイズの制限）には大きすぎます"));
     EXPECT_EQ(get(at("doc.txt")), "the old text");
     EXPECT_EQ(names(dir.path()), (QStringList{"doc.txt", "folder"}));
 }
@@ -213,4 +215,40 @@ TEST_F(SaveFileTest, ALinkAnotherUserPlantedInASharedFolderIsNotFollowed) {
     ASSERT_EQ(::symlink(fs(at("mine.txt")).constData(), fs(at("shared/own.txt")).constData()), 0);
     EXPECT_TRUE(SaveFileBytes(at("shared/own.txt"), "through my link", &error));
     EXPECT_EQ(get(at("mine.txt")), "through my link");
+}
+
+// As an ordinary user: a link another user made in a folder of the user's own (not sticky)
+// is followed as the kernel would follow it; in a sticky, world-writable folder it is not.
+TEST_F(SaveFileTest, AnotherUsersLinkIsFollowedInTheUsersOwnFolderAndRefusedInASharedOne) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "another user's link needs root to plant";
+    const uid_t user = 65534, other = 65533;
+    ::chmod(fs(dir.path()).constData(), 0755);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("own"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("shared"));
+    ::chmod(fs(at("own")).constData(), 0755);
+    ::chmod(fs(at("shared")).constData(), 01777);
+    ASSERT_EQ(::chown(fs(at("own")).constData(), user, user), 0);
+    put(at("own/target.txt"), "old", 0644);
+    ASSERT_EQ(::chown(fs(at("own/target.txt")).constData(), user, user), 0);
+    for (const char* link : {"own/link.txt", "shared/link.txt"}) {
+        ASSERT_EQ(::symlink(fs(at("own/target.txt")).constData(), fs(at(link)).constData()), 0);
+        ASSERT_EQ(::lchown(fs(at(link)).constData(), other, other), 0);
+    }
+    EXPECT_EQ(asOrdinaryUser([&] {
+                  QString e;
+                  return SaveFileBytes(at("own/link.txt"), "through", &e) ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(get(at("own/target.txt")), "through");
+    const QString refused =
+        at("shared/link.txt") + QStringLiteral(" に書き込めません\r\n書き込みの権限がありません");
+    EXPECT_EQ(
+        asOrdinaryUser([&] {
+            QString e;
+            return SaveFileBytes(at("shared/link.txt"), "planted", &e) ? 1 : e == refused ? 0 : 2;
+        }),
+        0);
+    EXPECT_EQ(get(at("own/target.txt")), "through");
+    EXPECT_TRUE(QFileInfo(at("own/link.txt")).isSymLink());
 }

@@ -8,15 +8,18 @@
 #include <QFile>
 #include <QList>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -237,21 +240,27 @@ TEST_F(WriteKillTest, OverTheFileSizeLimitEachWriterReportsAndLivesOn) {
     writeBytes(folder + "/big.bin", big);
     writeBytes(root + "/big.txt", big);
     writeBytes(other + "/doc.txt", kOld);
-    const QByteArray full = "ディスクの空き容量が足りません。";
+    // Told apart from a full disk.
+    const QByteArray tooLarge =
+        "このファイルシステム（またはサイズの制限）には大きすぎるファイルです。";
     for (const char* op : {"copy", "move"}) {
         const DriverRun r = runDriver({op, folder + "/big.bin", other}, {"ZELMO_EXDEV=1"}, limit);
         EXPECT_EQ(r.exitCode, 1) << op << r.output.constData();
-        EXPECT_TRUE(r.output.contains("行き先：" + full)) << r.output.constData();
+        EXPECT_TRUE(r.output.contains("行き先：" + tooLarge)) << r.output.constData();
     }
     EXPECT_EQ(readBytes(folder + "/big.bin"), big);
     DriverRun r = runDriver({"save", other + "/doc.txt", root + "/big.txt"}, {}, limit);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.output.contains("に書き込めません\r\nディスクの空きが足りません"));
+    EXPECT_TRUE(r.output.contains(
+        "に書き込めません\r\nこのファイルシステム（またはサイズの制限）には大きすぎます"));
     EXPECT_EQ(readBytes(other + "/doc.txt"), kOld);
     r = runDriver({"extract", ZELMO_TEST_DATA "/archive/sizes.zip", other}, {}, limit);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_FALSE(QFile::exists(QFile::decodeName(other + "/zeros30m.bin")));
     EXPECT_TRUE(QFile::exists(QFile::decodeName(other + "/stored.txt"))); // the rest goes on
+    EXPECT_TRUE(
+        r.output.contains("refused \"zeros30m.bin\": too large for this file system or limit\n"))
+        << r.output.constData();
     // A settings file larger than the limit cannot be written again: reported.
     const QByteArray ini = other + "/zelmo32.INI";
     writeBytes(ini, "[FormStyle]\nViewerStyle=1\n[Big]\nPad=" + QByteArray(96 << 10, 'p') + "\n");
@@ -291,4 +300,74 @@ TEST_F(WriteKillTest, TwoProgramsWritingOneSettingsFileKeepEveryKey) {
             bytes.contains("\nB" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\n"));
     }
     EXPECT_TRUE(temporaries(work).isEmpty());
+}
+
+// A move over an existing file on one file system, and a move to another file system
+// (/dev/shm and a folder on disk), killed before each of its steps; then the next write
+// into each folder. Afterwards each name holds its old file or the moved one, the moved
+// file exists, and no set-aside file or record is left.
+TEST_F(WriteKillTest, AMoveCutShortIsPutRightByTheNextWriteIntoTheFolder) {
+    QTemporaryDir shm(QStringLiteral("/dev/shm/zelmo32-test-XXXXXX"));
+    struct stat onDisk {
+    }, inMemory{};
+    const bool twoDisks = shm.isValid() && ::stat(root.constData(), &onDisk) == 0 &&
+                          ::stat(QFile::encodeName(shm.path()).constData(), &inMemory) == 0 &&
+                          onDisk.st_dev != inMemory.st_dev;
+    const QByteArray disk = root + "/disk";
+    const QByteArray memory = twoDisks ? QFile::encodeName(shm.path()) + "/mem" : QByteArray();
+    const auto make = [](const QByteArray& folder) {
+        QDir(QFile::decodeName(folder)).removeRecursively();
+        ::mkdir(folder.constData(), 0755);
+    };
+    const auto ours = [](const QByteArray& folder) {
+        QList<QByteArray> found;
+        if (DIR* d = ::opendir(folder.constData())) {
+            while (const dirent* e = ::readdir(d))
+                if (QByteArray(e->d_name).startsWith(".zelmo32-"))
+                    found.append(e->d_name);
+            ::closedir(d);
+        }
+        return found;
+    };
+    struct Case {
+        const char* name;
+        QByteArray src, dst;
+    };
+    std::vector<Case> cases = {{"over a file on one disk", disk + "/src", disk + "/dst"}};
+    if (twoDisks)
+        cases.push_back({"over a file on another disk", memory + "/src", disk + "/dst"});
+    else
+        std::printf("no second file system: the move to another disk is not killed\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto prepare = [&] {
+            make(disk);
+            if (twoDisks)
+                make(memory);
+            make(c.src);
+            make(c.dst);
+            writeBytes(c.src + "/file.txt", kNew);
+            writeBytes(c.dst + "/file.txt", kOld);
+        };
+        prepare();
+        const DriverRun whole = runDriver({"move", c.src + "/file.txt", c.dst});
+        ASSERT_EQ(whole.exitCode, 0) << whole.output.constData();
+        ASSERT_GE(whole.steps, 3);
+        for (long at = 1; at <= whole.steps; ++at) {
+            SCOPED_TRACE("killed at step " + std::to_string(at));
+            prepare();
+            const DriverRun killed = runDriver({"move", c.src + "/file.txt", c.dst},
+                                               {"ZELMO_KILL_AT=" + QByteArray::number(at)});
+            EXPECT_TRUE(killed.killed) << killed.output.constData();
+            for (const QByteArray& folder : {c.src, c.dst})
+                EXPECT_EQ(runDriver({"copy", root + "/next.txt", folder}).exitCode, 0);
+            const QByteArray source = readBytes(c.src + "/file.txt");
+            const QByteArray there = readBytes(c.dst + "/file.txt");
+            EXPECT_TRUE(source == kNew || source == "<missing>") << source.constData();
+            EXPECT_TRUE(there == kOld || there == kNew) << there.constData();
+            EXPECT_TRUE(source == kNew || there == kNew);
+            EXPECT_TRUE(ours(c.src).isEmpty()) << ours(c.src).join(' ').constData();
+            EXPECT_TRUE(ours(c.dst).isEmpty()) << ours(c.dst).join(' ').constData();
+        }
+    }
 }

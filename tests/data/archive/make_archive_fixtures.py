@@ -83,7 +83,7 @@ def lha_compress(data, method):
     with tempfile.TemporaryDirectory() as tmp:
         with open(os.path.join(tmp, "m"), "wb") as f:
             f.write(data)
-        subprocess.run(["lha", "-a2o" + method[-1], "x.lzh", "m"], cwd=tmp, check=True,
+        subprocess.run(["jlha", "-a2o" + method[-1], "x.lzh", "m"], cwd=tmp, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         with open(os.path.join(tmp, "x.lzh"), "rb") as f:
             raw = f.read()
@@ -165,7 +165,7 @@ def lha_archive(path, level, files, tmp):
         os.utime(p, (stamp, stamp))
     for name, data, method in files:
         opt = "-a%dz" % level if method == "lh0" else "-a%do%s" % (level, method[-1])
-        subprocess.run(["lha", opt, "out.lzh", name], cwd=work, check=True,
+        subprocess.run(["jlha", opt, "out.lzh", name], cwd=work, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     shutil.copyfile(os.path.join(work, "out.lzh"), path)
 
@@ -695,6 +695,79 @@ def make_odd():
          "(0x7075); `привет.txt` in KOI8-R (`%s`); `plain.txt`" % koi.name.hex(" "))
 
 
+def lzh_level0_unix(m, stamp, mode):
+    """A level-0 header with the Unix area after its CRC: 'U', 0, time, mode, user, group."""
+    t, d = dos_datetime(m.date)
+    area = b"U\x00" + struct.pack("<IHHH", stamp, mode, 1000, 1000)
+    body = (("-" + m.method + "-").encode() +
+            struct.pack("<IIHHBBB", len(m.packed), len(m.data), t, d, 0x20, 0, len(m.name)) +
+            m.name + struct.pack("<H", crc16(m.data)) + area)
+    return bytes([len(body), sum(body) & 0xFF]) + body
+
+
+def make_recovery():
+    """Members the walk must pass on its way to the good ones, and odd but honest ones."""
+    before = LzhMember(b"before.txt", b"the member before\n")
+    after = LzhMember(b"after.txt", b"the member after\n")
+
+    link = LzhMember(b"link", b"", "lhd")
+    second = LzhMember(b"second", b"the second member\n")
+    path = os.path.join(HERE, "symlink_no_target.lzh")
+    write(path, lzh_level0_unix(link, unix_time(DATE_2024), 0o120777) +
+          lzh_level0_unix(second, unix_time(DATE_2024), 0o100644) + second.packed + b"\x00")
+    note(path, "level 0 with Unix areas: `link`, a symbolic link (-lhd-, mode 0120777) whose "
+         "name holds no \"|target\", then `second` (-lh0-, \"the second member\")")
+
+    old = LzhMember(b"old1970.txt", b"from 1970\n", date=(2098, 1, 2, 0, 0, 0))
+    path = os.path.join(HERE, "time1970_l0.lzh")
+    write(path, lzh_level0_unix(old, 86400, 0o100644) + old.packed + lzh([after], 0))
+    note(path, "level 0: `old1970.txt` whose DOS stamp says 2098-01-02 and whose Unix area "
+         "says 86400 (1970-01-02); then `after.txt`")
+
+    middle = LzhMember(b"middle.txt", b"a member whose header is damaged\n")
+    head = bytearray(lzh_header(middle, 1))
+    head[1] ^= 0x55  # its checksum no longer matches
+    path = os.path.join(HERE, "damaged_header.lzh")
+    write(path, lzh_header(before, 1) + before.packed + bytes(head) + middle.packed +
+          lzh([after], 1))
+    note(path, "level 1: `middle.txt` with a wrong header checksum between `before.txt` and "
+         "`after.txt`")
+
+    lh2 = LzhMember(b"old.bin", b"x" * 64, "lh2", packed=bytes(range(40)))
+    path = os.path.join(HERE, "unsupported_lh2.lzh")
+    write(path, lzh([before, lh2, after], 1))
+    note(path, "level 1: `old.bin` of method -lh2- (which no reader in Debian knows) between "
+         "`before.txt` and `after.txt`")
+
+    rooted = LzhMember(b"root/in_root.txt", b"stored below a leading separator\n")
+    head = bytearray(lzh_header(rooted, 2))
+    at = head.index(b"\x02root\xff")
+    head[at:at + 6] = b"\x02\xffroot"  # the folder field now reads 0xFF "root" (same size)
+    head = bytes(head)
+    hcrc = crc16(head[:27] + b"\x00\x00" + head[29:])
+    head = head[:27] + struct.pack("<H", hcrc) + head[29:]
+    path = os.path.join(HERE, "rooted_l2.lzh")
+    write(path, head + rooted.packed + b"\x00")
+    note(path, "level 2: `/root/in_root.txt`, its folder field beginning with the 0xFF "
+         "separator (`ff 72 6f 6f 74`)")
+
+    # ZIP: a CP437 name with its UTF-8 form in the Unicode path field; a field whose CRC is
+    # not that of the stored name (renamed since): the stored name stands; a CP866 name.
+    def unicode_field(stored, name):
+        return struct.pack("<HHB", 0x7075, 5 + len(name), 1) + \
+            struct.pack("<I", zlib.crc32(stored)) + name
+    ms = [ZipMember(b"File 2 - \x94.txt", b"o umlaut\n", 0, utf8=False),
+          ZipMember(b"stale.txt", b"stale field\n", 0, utf8=False),
+          ZipMember("привет.txt".encode("cp866"), b"CP866 name\n", 0, utf8=False)]
+    ms[0].extra = unicode_field(ms[0].name, "File 2 - ö.txt".encode())
+    ms[1].extra = unicode_field(b"other.txt", "renamed.txt".encode())
+    path = os.path.join(HERE, "names_unicode_field.zip")
+    write(path, zip_archive(ms))
+    note(path, "`File 2 - \\x94.txt` (CP437) with `File 2 - ö.txt` in a Unicode path field "
+         "(0x7075); `stale.txt` whose field (`renamed.txt`) has the CRC of another name; "
+         "`привет.txt` in CP866 (`%s`)" % ms[2].name.hex(" "))
+
+
 def main():
     if os.path.isdir(HOSTILE):
         shutil.rmtree(HOSTILE)
@@ -705,6 +778,7 @@ def main():
         make_lzh(tmp)
     make_zip()
     make_odd()
+    make_recovery()
     make_hostile()
     with open(os.path.join(HERE, "README.md"), "w", encoding="utf-8") as f:
         f.write("# Archive fixtures\n\n"
