@@ -4,6 +4,8 @@
 // answers (open, first, next, close). Only the directory is read, never the members.
 #include "outside/archive/ArchiveMemberInfo.h"
 
+struct ZelmoZipEntry;
+
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -44,14 +46,11 @@ public:
 
 private:
     bool readFull(uint64_t off, char* dst, uint64_t len);
-    bool findDirectory(uint64_t* first);
-    bool zip64Directory(uint64_t endRecord, uint64_t* dir);
-    int convert(const unsigned char* header, ArchiveMemberInfo* info);
+    static int readSource(void* reader, uint64_t off, void* dst, size_t len);
+    int convert(ZelmoZipEntry& entry, ArchiveMemberInfo* info);
 
     std::unique_ptr<ByteSource> source_;
     uint64_t next_ = UINT64_MAX; // the next entry's header; none before the first
-    int64_t sfxOffset_ = 0;      // size of a DOS program image in front of the archive
-    bool dosExe_ = false;
     uint64_t lastOriginal_ = 0, lastCompressed_ = 0;
 };
 

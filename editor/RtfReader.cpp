@@ -6,7 +6,6 @@
 
 #include <QColor>
 #include <QHash>
-#include <QSet>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -16,6 +15,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
 namespace editor {
 
@@ -90,6 +91,43 @@ int CharsetCodePage(int charset) {
     }
 }
 
+// What a control word does (kWords, below, finds it by the word).
+enum class Word : uint8_t {
+    FontTable, // destinations we read
+    ColorTable,
+    Skipped, // destinations that hold nothing to show
+    Shown,   // known under \*: their group's text is shown
+    Char,    // arg: the character
+    Paragraph,
+    Unicode,     // \uN
+    UnicodeSkip, // \ucN
+    Flag,        // arg: an index into kFlags
+    UnderlineNone,
+    HalfPoints, // arg 0: \fs, 1: \afs
+    Font,       // arg 0: \f, 1: \af
+    Color,
+    DoubleByte, // arg: on or off
+    Plain,
+    DefaultFont,
+    AnsiCodePage,
+    CodePage, // arg: the page
+    Binary,
+    ColorPart, // arg: 0 red, 1 green, 2 blue
+    FontCharset,
+    FontCodePage,
+};
+
+struct WordEntry {
+    std::string_view word;
+    Word kind;
+    int arg = 0;
+};
+
+enum FlagIndex { kBold, kItalic, kAssocBold, kAssocItalic, kUnderline, kStrike };
+constexpr bool GroupState::*kFlags[] = {&GroupState::bold,      &GroupState::italic,
+                                        &GroupState::assocBold, &GroupState::assocItalic,
+                                        &GroupState::underline, &GroupState::strike};
+
 class Reader {
 public:
     Reader(const QByteArray& rtf, QTextDocument* doc) : in_(rtf), cursor_(doc) {}
@@ -100,7 +138,12 @@ private:
     GroupState& st() { return stack_.last(); }
     void pushGroup();
     void popGroup();
+    void escape();
     void controlWord(const QByteArray& word, bool hasParam, int param);
+    void colorTableWord(const WordEntry& e, int param);
+    void fontTableWord(const WordEntry& e, int param);
+    void textWord(const WordEntry& e, bool hasParam, int param);
+    void skipBinary(int param);
     void controlSymbol(char c);
     void textChar(char16_t c); // a character for the current destination
     void codePageByte(unsigned char b);
@@ -335,156 +378,324 @@ void Reader::controlSymbol(char c) {
     }
 }
 
+constexpr WordEntry kWords[] = {
+    {"ab", Word::Flag, kAssocBold},
+    {"af", Word::Font, 1},
+    {"afs", Word::HalfPoints, 1},
+    {"aftncn", Word::Skipped},
+    {"aftnsep", Word::Skipped},
+    {"aftnsepc", Word::Skipped},
+    {"ai", Word::Flag, kAssocItalic},
+    {"annotation", Word::Skipped},
+    {"ansicpg", Word::AnsiCodePage},
+    {"atnauthor", Word::Skipped},
+    {"atnid", Word::Skipped},
+    {"b", Word::Flag, kBold},
+    {"background", Word::Skipped},
+    {"bin", Word::Binary},
+    {"bkmkend", Word::Skipped},
+    {"bkmkstart", Word::Skipped},
+    {"blue", Word::ColorPart, 2},
+    {"bullet", Word::Char, 0x2022},
+    {"cell", Word::Char, u'\t'},
+    {"cf", Word::Color},
+    {"colorschememapping", Word::Skipped},
+    {"colortbl", Word::ColorTable},
+    {"cpg", Word::FontCodePage},
+    {"datastore", Word::Skipped},
+    {"dbch", Word::DoubleByte, 1},
+    {"deff", Word::DefaultFont},
+    {"docvar", Word::Skipped},
+    {"emdash", Word::Char, 0x2014},
+    {"emspace", Word::Char, 0x2003},
+    {"endash", Word::Char, 0x2013},
+    {"enspace", Word::Char, 0x2002},
+    {"f", Word::Font, 0},
+    {"falt", Word::Skipped},
+    {"fchars", Word::Skipped},
+    {"fcharset", Word::FontCharset},
+    {"filetbl", Word::Skipped},
+    {"fldinst", Word::Skipped},
+    {"fldrslt", Word::Shown},
+    {"fname", Word::Skipped},
+    {"fonttbl", Word::FontTable},
+    {"footer", Word::Skipped},
+    {"footerf", Word::Skipped},
+    {"footerl", Word::Skipped},
+    {"footerr", Word::Skipped},
+    {"footnote", Word::Skipped},
+    {"fs", Word::HalfPoints, 0},
+    {"ftncn", Word::Skipped},
+    {"ftnsep", Word::Skipped},
+    {"ftnsepc", Word::Skipped},
+    {"generator", Word::Skipped},
+    {"green", Word::ColorPart, 1},
+    {"header", Word::Skipped},
+    {"headerf", Word::Skipped},
+    {"headerl", Word::Skipped},
+    {"headerr", Word::Skipped},
+    {"hich", Word::DoubleByte, 0},
+    {"i", Word::Flag, kItalic},
+    {"info", Word::Skipped},
+    {"latentstyles", Word::Skipped},
+    {"lchars", Word::Skipped},
+    {"ldblquote", Word::Char, 0x201C},
+    {"line", Word::Char, QChar::LineSeparator},
+    {"listoverridetable", Word::Skipped},
+    {"listtable", Word::Skipped},
+    {"loch", Word::DoubleByte, 0},
+    {"lquote", Word::Char, 0x2018},
+    {"mac", Word::CodePage, 10000},
+    {"mmathPr", Word::Skipped},
+    {"nestcell", Word::Char, u'\t'},
+    {"nestrow", Word::Paragraph},
+    {"nesttableprops", Word::Shown}, // a nested row's properties end with its \nestrow
+    {"nonesttables", Word::Skipped}, // what readers without nested tables show
+    {"nonshppict", Word::Skipped},
+    {"object", Word::Skipped},
+    {"panose", Word::Skipped},
+    {"par", Word::Paragraph},
+    {"pc", Word::CodePage, 437},
+    {"pca", Word::CodePage, 850},
+    {"pgdsctbl", Word::Skipped},
+    {"pict", Word::Skipped},
+    {"plain", Word::Plain},
+    {"pn", Word::Skipped},
+    {"pntext", Word::Skipped},
+    {"protusertbl", Word::Skipped},
+    {"qmspace", Word::Char, 0x2005},
+    {"rdblquote", Word::Char, 0x201D},
+    {"red", Word::ColorPart, 0},
+    {"revtbl", Word::Skipped},
+    {"row", Word::Paragraph},
+    {"rquote", Word::Char, 0x2019},
+    {"rsidtbl", Word::Skipped},
+    {"shpinst", Word::Skipped},
+    {"shppict", Word::Shown},
+    {"sp", Word::Skipped},
+    {"strike", Word::Flag, kStrike},
+    {"striked", Word::Flag, kStrike},
+    {"stylesheet", Word::Skipped},
+    {"tab", Word::Char, u'\t'},
+    {"template", Word::Skipped},
+    {"themedata", Word::Skipped},
+    {"u", Word::Unicode},
+    {"uc", Word::UnicodeSkip},
+    {"ul", Word::Flag, kUnderline},
+    {"uld", Word::Flag, kUnderline},
+    {"uldash", Word::Flag, kUnderline},
+    {"uldb", Word::Flag, kUnderline},
+    {"ulnone", Word::UnderlineNone},
+    {"ulth", Word::Flag, kUnderline},
+    {"ulw", Word::Flag, kUnderline},
+    {"ulwave", Word::Flag, kUnderline},
+    {"userprops", Word::Skipped},
+    {"wgrffmtfilter", Word::Skipped},
+    {"xmlnstbl", Word::Skipped},
+    {"xmlopen", Word::Skipped},
+};
+static_assert(std::is_sorted(std::begin(kWords), std::end(kWords),
+                             [](const WordEntry& a, const WordEntry& b) {
+                                 return a.word < b.word;
+                             }));
+
+const WordEntry* FindWord(const QByteArray& w) {
+    const std::string_view key(w.constData(), size_t(w.size()));
+    const auto it =
+        std::lower_bound(std::begin(kWords), std::end(kWords), key,
+                         [](const WordEntry& e, std::string_view k) { return e.word < k; });
+    return it != std::end(kWords) && it->word == key ? it : nullptr;
+}
+
+void Reader::skipBinary(int param) {
+    // Binary data: its bytes are not RTF.
+    pos_ += std::clamp<qsizetype>(param, 0, in_.size() - pos_);
+}
+
 void Reader::controlWord(const QByteArray& w, bool hasParam, int param) {
     flushBytes();
     const bool first = firstInGroup_;
     firstInGroup_ = false;
     if (skippedDepth_ > 0 || stack_.isEmpty())
         return;
-    GroupState& s = st();
-    if (w == "u")
+    const WordEntry* e = FindWord(w);
+    if (e && e->kind == Word::Unicode)
         fallbackLeft_ = 0; // a new \uN ends the last one's fallback
     if (fallbackLeft_ > 0) {
         // A control word stands for one fallback character.
         --fallbackLeft_;
         return;
     }
-    const int on = hasParam ? param : 1;
-
+    GroupState& s = st();
     // Destinations: tables we read, and those that hold nothing to show.
-    if (w == "fonttbl") {
-        s.dest = Dest::FontTable;
-        return;
-    }
-    if (w == "colortbl") {
-        s.dest = Dest::ColorTable;
+    if (e && (e->kind == Word::FontTable || e->kind == Word::ColorTable)) {
+        s.dest = e->kind == Word::FontTable ? Dest::FontTable : Dest::ColorTable;
         return;
     }
     if (s.dest == Dest::Skip) {
-        if (w == "bin")
-            pos_ += std::clamp<qsizetype>(param, 0, in_.size() - pos_);
+        if (e && e->kind == Word::Binary)
+            skipBinary(param);
         return;
     }
-    static const QSet<QByteArray> skipped = {
-        "stylesheet", "info", "pict", "header", "headerl", "headerr", "headerf", "footer",
-        "footerl", "footerr", "footerf", "footnote", "annotation", "object", "fldinst", "themedata",
-        "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "listtable",
-        "listoverridetable", "rsidtbl", "generator", "pgdsctbl", "nonshppict", "shpinst",
-        "bkmkstart", "bkmkend", "filetbl", "revtbl", "xmlopen", "mmathPr", "userprops", "atnid",
-        "atnauthor", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "template",
-        "pn", "pntext", "sp", "fchars", "lchars", "falt", "panose", "fname", "protusertbl",
-        "docvar", "wgrffmtfilter", "background",
-        // what readers without nested tables show
-        "nonesttables"};
-    if (skipped.contains(w)) {
+    // \*\word we do not know: the whole group is meant to be ignored.
+    if ((e && e->kind == Word::Skipped) ||
+        (first && sawIgnorable_ && !(e && e->kind == Word::Shown))) {
         s.dest = Dest::Skip;
         return;
     }
-    if (first && sawIgnorable_) {
-        // \*\word we do not know: the whole group is meant to be ignored.
-        // The properties of a nested row end with \nestrow, which ends the row's paragraph.
-        const bool known = w == "fldrslt" || w == "shppict" || w == "nesttableprops";
-        if (!known) {
-            s.dest = Dest::Skip;
-            return;
-        }
-    }
-
-    if (s.dest == Dest::ColorTable) {
-        if (w == "red")
-            red_ = qBound(0, param, 255), colorSet_ = true;
-        else if (w == "green")
-            green_ = qBound(0, param, 255), colorSet_ = true;
-        else if (w == "blue")
-            blue_ = qBound(0, param, 255), colorSet_ = true;
+    if (!e)
         return;
-    }
-    if (s.dest == Dest::FontTable) {
-        if (w == "f") {
+    if (s.dest == Dest::ColorTable)
+        colorTableWord(*e, param);
+    else if (s.dest == Dest::FontTable)
+        fontTableWord(*e, param);
+    else
+        textWord(*e, hasParam, param);
+}
+
+void Reader::colorTableWord(const WordEntry& e, int param) {
+    if (e.kind != Word::ColorPart)
+        return;
+    int* const parts[] = {&red_, &green_, &blue_};
+    *parts[e.arg] = qBound(0, param, 255);
+    colorSet_ = true;
+}
+
+void Reader::fontTableWord(const WordEntry& e, int param) {
+    switch (e.kind) {
+    case Word::Font:
+        if (e.arg == 0) {
             fontEntry_ = param;
             fontName_.clear();
-        } else if (w == "fcharset" && fontEntry_ >= 0) {
-            fonts_[fontEntry_].charset = param;
-        } else if (w == "cpg" && fontEntry_ >= 0) {
-            fonts_[fontEntry_].codePage = param;
-        } else if (w == "u") {
-            textChar(char16_t(param));
-            fallbackLeft_ = s.uc;
-        } else if (w == "uc") {
-            s.uc = qBound(0, param, 16);
         }
-        return;
+        break;
+    case Word::FontCharset:
+        if (fontEntry_ >= 0)
+            fonts_[fontEntry_].charset = param;
+        break;
+    case Word::FontCodePage:
+        if (fontEntry_ >= 0)
+            fonts_[fontEntry_].codePage = param;
+        break;
+    case Word::Unicode:
+    case Word::UnicodeSkip:
+        textWord(e, true, param);
+        break;
+    default:
+        break;
     }
+}
 
-    static const QHash<QByteArray, char16_t> symbols = {
-        {"endash", 0x2013},  {"emdash", 0x2014},    {"bullet", 0x2022},    {"lquote", 0x2018},
-        {"rquote", 0x2019},  {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"enspace", 0x2002},
-        {"emspace", 0x2003}, {"qmspace", 0x2005}};
-    if (const auto sym = symbols.constFind(w); sym != symbols.constEnd()) {
-        textChar(*sym);
-    } else if (w == "par" || w == "row" || w == "nestrow") {
+void Reader::textWord(const WordEntry& e, bool hasParam, int param) {
+    GroupState& s = st();
+    const int on = hasParam ? param : 1;
+    switch (e.kind) {
+    case Word::Char:
+        textChar(char16_t(e.arg));
+        return;
+    case Word::Paragraph:
         paragraph();
-    } else if (w == "line") {
-        textChar(QChar::LineSeparator);
-    } else if (w == "tab" || w == "cell" || w == "nestcell") {
-        textChar(u'\t');
-    } else if (w == "u") {
+        return;
+    case Word::Unicode:
         textChar(char16_t(param)); // negative values are the upper half of 16 bits
         fallbackLeft_ = s.uc;
-    } else if (w == "uc") {
+        return;
+    case Word::UnicodeSkip:
         s.uc = qBound(0, param, 16);
-    } else if (w == "b") {
-        s.bold = on != 0, formatDirty_ = true;
-    } else if (w == "i") {
-        s.italic = on != 0, formatDirty_ = true;
-    } else if (w == "ab") {
-        s.assocBold = on != 0, formatDirty_ = true;
-    } else if (w == "ai") {
-        s.assocItalic = on != 0, formatDirty_ = true;
-    } else if (w == "ul" || w == "uld" || w == "uldb" || w == "ulw" || w == "uldash" ||
-               w == "ulth" || w == "ulwave") {
-        s.underline = on != 0, formatDirty_ = true;
-    } else if (w == "ulnone") {
-        s.underline = false, formatDirty_ = true;
-    } else if (w == "strike" || w == "striked") {
-        s.strike = on != 0, formatDirty_ = true;
-    } else if (w == "fs") {
+        return;
+    case Word::Flag:
+        s.*kFlags[e.arg] = on != 0;
+        break;
+    case Word::UnderlineNone:
+        s.underline = false;
+        break;
+    case Word::HalfPoints:
         // Half points; Qt's fonts and the edit box take up to a few thousand points.
-        s.halfPoints = hasParam ? qBound(2, param, 3276) : 24, formatDirty_ = true;
-    } else if (w == "afs") {
-        s.assocHalfPoints = hasParam ? qBound(2, param, 3276) : 24, formatDirty_ = true;
-    } else if (w == "af") {
-        s.assocFont = param, formatDirty_ = true;
-    } else if (w == "cf") {
-        s.color = qMax(0, param), formatDirty_ = true;
-    } else if (w == "f") {
-        s.font = param, formatDirty_ = true;
-    } else if (w == "dbch") {
-        s.doubleByte = true, formatDirty_ = true;
-    } else if (w == "loch" || w == "hich") {
-        s.doubleByte = false, formatDirty_ = true;
-    } else if (w == "plain") {
+        (e.arg ? s.assocHalfPoints : s.halfPoints) = hasParam ? qBound(2, param, 3276) : 24;
+        break;
+    case Word::Font:
+        (e.arg ? s.assocFont : s.font) = param;
+        break;
+    case Word::Color:
+        s.color = qMax(0, param);
+        break;
+    case Word::DoubleByte:
+        s.doubleByte = e.arg != 0;
+        break;
+    case Word::Plain: {
         const GroupState keep = s;
         s = GroupState();
         s.dest = keep.dest;
         s.uc = keep.uc;
-        formatDirty_ = true;
-    } else if (w == "deff") {
+        break;
+    }
+    case Word::DefaultFont:
         defaultFont_ = param;
-    } else if (w == "ansicpg") {
+        return;
+    case Word::AnsiCodePage:
         // A code page nobody here can read is read as the usual one.
         ansiCodePage_ = platform::codePageKnown(param) ? param : 1252;
-    } else if (w == "mac") {
-        ansiCodePage_ = 10000;
-    } else if (w == "pc") {
-        ansiCodePage_ = 437;
-    } else if (w == "pca") {
-        ansiCodePage_ = 850;
-    } else if (w == "bin") {
-        // Binary data: its bytes are not RTF.
-        const qsizetype n = std::clamp<qsizetype>(param, 0, in_.size() - pos_);
-        pos_ += n;
+        return;
+    case Word::CodePage:
+        ansiCodePage_ = e.arg;
+        return;
+    case Word::Binary:
+        skipBinary(param);
+        return;
+    default:
+        return;
     }
+    formatDirty_ = true;
+}
+
+// After a backslash: a code page byte (\'hh), a control symbol or a control word.
+void Reader::escape() {
+    const char* d = in_.constData();
+    const qsizetype size = in_.size();
+    if (pos_ >= size)
+        return;
+    const char n = d[pos_];
+    if (n == '\'') {
+        // \'hh: one byte of the current code page.
+        ++pos_;
+        int v = 0, digits = 0;
+        while (digits < 2 && pos_ < size && isxdigit(static_cast<unsigned char>(d[pos_]))) {
+            const char h = d[pos_++];
+            v = v * 16 + (h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
+            ++digits;
+        }
+        if (digits > 0)
+            codePageByte(static_cast<unsigned char>(v));
+        return;
+    }
+    if (!isalpha(static_cast<unsigned char>(n))) {
+        ++pos_;
+        controlSymbol(n);
+        return;
+    }
+    const qsizetype wordStart = pos_;
+    while (pos_ < size && isalpha(static_cast<unsigned char>(d[pos_])))
+        ++pos_;
+    const QByteArray word(d + wordStart, qMin<qsizetype>(pos_ - wordStart, kMaxWordLength));
+    bool hasParam = false, negative = false;
+    qint64 value = 0;
+    if (pos_ < size && d[pos_] == '-' && pos_ + 1 < size &&
+        isdigit(static_cast<unsigned char>(d[pos_ + 1]))) {
+        negative = true;
+        ++pos_;
+    }
+    while (pos_ < size && isdigit(static_cast<unsigned char>(d[pos_]))) {
+        if (value < 100000000000LL)
+            value = value * 10 + (d[pos_] - '0');
+        hasParam = true;
+        ++pos_;
+    }
+    if (negative)
+        value = -value;
+    value = std::clamp<qint64>(value, INT_MIN, INT_MAX);
+    if (pos_ < size && d[pos_] == ' ')
+        ++pos_; // the delimiting space belongs to the control word
+    controlWord(word, hasParam, int(value));
 }
 
 bool Reader::run(QString* error) {
@@ -514,53 +725,9 @@ bool Reader::run(QString* error) {
             if (stack_.isEmpty() && skippedDepth_ == 0)
                 ended = true; // the document's group is closed
             break;
-        case '\\': {
-            if (pos_ >= size)
-                break;
-            const char n = d[pos_];
-            if (n == '\'') {
-                // \'hh: one byte of the current code page.
-                ++pos_;
-                int v = 0, digits = 0;
-                while (digits < 2 && pos_ < size && isxdigit(static_cast<unsigned char>(d[pos_]))) {
-                    const char h = d[pos_++];
-                    v = v * 16 + (h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
-                    ++digits;
-                }
-                if (digits > 0)
-                    codePageByte(static_cast<unsigned char>(v));
-                break;
-            }
-            if (!isalpha(static_cast<unsigned char>(n))) {
-                ++pos_;
-                controlSymbol(n);
-                break;
-            }
-            const qsizetype wordStart = pos_;
-            while (pos_ < size && isalpha(static_cast<unsigned char>(d[pos_])))
-                ++pos_;
-            const QByteArray word(d + wordStart, qMin<qsizetype>(pos_ - wordStart, kMaxWordLength));
-            bool hasParam = false, negative = false;
-            qint64 value = 0;
-            if (pos_ < size && d[pos_] == '-' && pos_ + 1 < size &&
-                isdigit(static_cast<unsigned char>(d[pos_ + 1]))) {
-                negative = true;
-                ++pos_;
-            }
-            while (pos_ < size && isdigit(static_cast<unsigned char>(d[pos_]))) {
-                if (value < 100000000000LL)
-                    value = value * 10 + (d[pos_] - '0');
-                hasParam = true;
-                ++pos_;
-            }
-            if (negative)
-                value = -value;
-            value = std::clamp<qint64>(value, INT_MIN, INT_MAX);
-            if (pos_ < size && d[pos_] == ' ')
-                ++pos_; // the delimiting space belongs to the control word
-            controlWord(word, hasParam, int(value));
+        case '\\':
+            escape();
             break;
-        }
         case '\r':
         case '\n':
             break;

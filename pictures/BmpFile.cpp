@@ -1,5 +1,6 @@
 #include "pictures/BmpFile.h"
 
+#include "base/ByteOrder.h"
 #include "platform/ReadOnlyFile.h"
 
 #include <QBuffer>
@@ -15,14 +16,11 @@ constexpr qsizetype kLongestHeader = kFileHeaderSize + 124 + 12; // the largest 
 enum Compression : std::uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
 
 std::uint32_t get32(const QByteArray& b, qsizetype at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData()) + at;
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
+    return zelmo_le32(reinterpret_cast<const unsigned char*>(b.constData()) + at);
 }
 
 std::uint16_t get16(const QByteArray& b, qsizetype at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(b.constData()) + at;
-    return std::uint16_t(p[0] | p[1] << 8);
+    return zelmo_le16(reinterpret_cast<const unsigned char*>(b.constData()) + at);
 }
 
 struct Header {

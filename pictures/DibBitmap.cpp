@@ -1,5 +1,7 @@
 #include "pictures/DibBitmap.h"
 
+#include "base/ByteOrder.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -12,15 +14,6 @@ namespace {
 constexpr std::uint64_t kHeaderSize = 40;
 constexpr std::uint64_t kFileHeaderSize = 14;
 constexpr std::uint64_t kLargestFile = 0x7fffffff; // the file-size field, and a QByteArray
-
-std::uint32_t get32(const unsigned char* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
-
-std::uint16_t get16(const unsigned char* p) {
-    return std::uint16_t(p[0] | p[1] << 8);
-}
 
 void put32(char* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -41,13 +34,14 @@ std::optional<Layout> layoutOf(const void* info, std::size_t infoSize, const voi
     if (!info || !bits || infoSize < kHeaderSize)
         return std::nullopt;
     const auto* header = static_cast<const unsigned char*>(info);
-    if (get32(header) != kHeaderSize || get32(header + 16) != 0) // other headers, compression
+    if (zelmo_le32(header) != kHeaderSize ||
+        zelmo_le32(header + 16) != 0) // other headers, compression
         return std::nullopt;
-    const std::int32_t width = std::int32_t(get32(header + 4));
-    const std::int32_t height = std::int32_t(get32(header + 8));
+    const std::int32_t width = std::int32_t(zelmo_le32(header + 4));
+    const std::int32_t height = std::int32_t(zelmo_le32(header + 8));
     Layout l;
-    l.bitCount = get16(header + 14);
-    l.colours = get32(header + 32);
+    l.bitCount = zelmo_le16(header + 14);
+    l.colours = zelmo_le32(header + 32);
     if (width <= 0 || height == 0)
         return std::nullopt;
     if (l.bitCount != 1 && l.bitCount != 4 && l.bitCount != 8 && l.bitCount != 16 &&
@@ -143,7 +137,7 @@ QImage ImageFromDib(const void* info, std::size_t infoSize, const void* bits, st
         case 16: {
             auto* o = reinterpret_cast<QRgb*>(out);
             for (int x = 0; x < width; ++x) {
-                const unsigned v = get16(in + 2 * x);
+                const unsigned v = zelmo_le16(in + 2 * x);
                 o[x] = qRgb(int((v >> 10) & 0x1f) * 8, int((v >> 5) & 0x1f) * 8, int(v & 0x1f) * 8);
             }
             break;

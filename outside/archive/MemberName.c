@@ -1,5 +1,6 @@
 /* Member names decoded one by one; see MemberName.h. */
 #include "outside/archive/MemberName.h"
+#include "base/ByteOrder.h"
 
 #include <errno.h>
 #include <stdint.h>
@@ -164,14 +165,13 @@ int zelmo_zip_unicode_name(const unsigned char* name, size_t nameLen, const unsi
                            size_t extraLen, size_t max, const unsigned char** utf8,
                            size_t* utf8Len) {
     for (size_t i = 0; i + 4 <= extraLen;) {
-        const unsigned id = extra[i] | (extra[i + 1] << 8);
-        const size_t len = (size_t)(extra[i + 2] | (extra[i + 3] << 8));
+        const unsigned id = zelmo_le16(extra + i);
+        const size_t len = zelmo_le16(extra + i + 2);
         if (i + 4 + len > extraLen)
             return 0;
         const unsigned char* f = extra + i + 4;
         if (id == 0x7075 && len > 5 && f[0] == 1) {
-            const uint32_t crc = (uint32_t)f[1] | ((uint32_t)f[2] << 8) | ((uint32_t)f[3] << 16) |
-                                 ((uint32_t)f[4] << 24);
+            const uint32_t crc = zelmo_le32(f + 1);
             const size_t n = len - 5;
             if (crc != crc32Of(name, nameLen) || n > max || memchr(f + 5, 0, n) ||
                 !zelmo_valid_utf8(f + 5, n))

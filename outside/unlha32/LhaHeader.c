@@ -1,20 +1,11 @@
 /* The LZH member headers of levels 0 to 3; see LhaHeader.h. */
 #include "outside/unlha32/LhaHeader.h"
+#include "base/ByteOrder.h"
 
 #include <string.h>
 
 /* No real header is this long; a longer chain of extensions counts as damage. */
 #define LHA_HEADER_MAX (1u << 20)
-
-static uint16_t le16(const unsigned char* p) {
-    return (uint16_t)(p[0] | (p[1] << 8));
-}
-static uint32_t le32(const unsigned char* p) {
-    return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
-}
-static uint64_t le64(const unsigned char* p) {
-    return (uint64_t)le32(p) | ((uint64_t)le32(p + 4) << 32);
-}
 
 /* Windows file time (100 ns since 1601) to seconds since 1970. */
 static int64_t fromFileTime(uint64_t ft) {
@@ -72,27 +63,27 @@ static int readExtension(const unsigned char* e, size_t len, LhaHeader* h) {
     case 0x41:
         if (n >= 24) {
             h->hasWinTimes = 1;
-            h->createTime = fromFileTime(le64(d));
-            h->accessTime = fromFileTime(le64(d + 16));
+            h->createTime = fromFileTime(zelmo_le64(d));
+            h->accessTime = fromFileTime(zelmo_le64(d + 16));
         }
         return 0;
     case 0x42:
         if (n >= 16 && h->level >= 2) {
-            h->compressed = le64(d);
-            h->original = le64(d + 8);
+            h->compressed = zelmo_le64(d);
+            h->original = zelmo_le64(d + 8);
         }
         return 0;
     case 0x50:
         /* OS-9/68000's writer puts its own permission bits here. */
         if (n >= 2 && h->os != 'K') {
             h->hasUnixMode = 1;
-            h->unixMode = le16(d);
+            h->unixMode = zelmo_le16(d);
         }
         return 0;
     case 0x54:
         if (n >= 4 && h->level < 2) {
             h->hasUnixTime = 1;
-            h->unixTime = le32(d);
+            h->unixTime = zelmo_le32(d);
         }
         return 0;
     default:
@@ -108,10 +99,10 @@ static void readLevel0Area(const unsigned char* a, size_t len, LhaHeader* h) {
     if (memcmp(h->method, "-pm", 3) == 0 || (a[0] != 'U' && a[0] != 'K') || len < 12 || a[1] != 0)
         return;
     h->hasUnixTime = 1;
-    h->unixTime = le32(a + 2);
+    h->unixTime = zelmo_le32(a + 2);
     if (a[0] == 'U') {
         h->hasUnixMode = 1;
-        h->unixMode = le16(a + len - 6);
+        h->unixMode = zelmo_le16(a + len - 6);
     }
 }
 
@@ -133,12 +124,12 @@ static int parseLevel01(const unsigned char* p, size_t avail, uint64_t remaining
         return LHA_HEADER_BROKEN;
     h->nameLen = narrowLength(p + 22, nameLen);
     memcpy(h->name, p + 22, h->nameLen);
-    h->crc = le16(p + 22 + nameLen);
+    h->crc = zelmo_le16(p + 22 + nameLen);
     h->hasDosTime = 1;
-    h->dosTime = le16(p + 15);
-    h->dosDate = le16(p + 17);
+    h->dosTime = zelmo_le16(p + 15);
+    h->dosDate = zelmo_le16(p + 17);
     h->dosAttr = p[19];
-    const uint32_t skip = le32(p + 7);
+    const uint32_t skip = zelmo_le32(p + 7);
     if (h->level == 0) {
         if (base > fixedEnd)
             readLevel0Area(p + fixedEnd, base - fixedEnd, h);
@@ -148,7 +139,7 @@ static int parseLevel01(const unsigned char* p, size_t avail, uint64_t remaining
     }
     h->os = p[fixedEnd];
     size_t pos = base;
-    size_t next = le16(p + base - 2);
+    size_t next = zelmo_le16(p + base - 2);
     uint64_t extTotal = 0;
     while (next != 0) {
         if (next < 3 || extTotal + next > skip)
@@ -161,7 +152,7 @@ static int parseLevel01(const unsigned char* p, size_t avail, uint64_t remaining
             return rc;
         extTotal += next;
         pos += next;
-        next = le16(p + pos - 2);
+        next = zelmo_le16(p + pos - 2);
     }
     h->compressed = skip - extTotal;
     h->headerLength = pos;
@@ -190,9 +181,9 @@ static int parseLevel23(const unsigned char* p, size_t avail, uint64_t remaining
     int rc = want(base + field, avail, remaining, needed);
     if (rc != 0)
         return rc;
-    if (three && le16(p) != 4)
+    if (three && zelmo_le16(p) != 4)
         return LHA_HEADER_BROKEN;
-    uint64_t total64 = three ? le32(p + 24) : le16(p);
+    uint64_t total64 = three ? zelmo_le32(p + 24) : zelmo_le16(p);
     /* The OS-9/68000 writer counts its level-2 header without the size field itself. */
     if (!three && p[23] == 'K')
         total64 += 2;
@@ -202,13 +193,13 @@ static int parseLevel23(const unsigned char* p, size_t avail, uint64_t remaining
     rc = want(total, avail, remaining, needed);
     if (rc != 0)
         return rc;
-    h->compressed = le32(p + 7);
+    h->compressed = zelmo_le32(p + 7);
     h->hasUnixTime = 1;
-    h->unixTime = le32(p + 15);
-    h->crc = le16(p + 21);
+    h->unixTime = zelmo_le32(p + 15);
+    h->crc = zelmo_le16(p + 21);
     h->os = p[23];
     size_t pos = base + field;
-    size_t next = three ? le32(p + base) : le16(p + base);
+    size_t next = three ? zelmo_le32(p + base) : zelmo_le16(p + base);
     size_t crcAt = 0; /* where the header's own CRC stands, 0 when it has none */
     while (next != 0) {
         if (next < field + 1 || next > total || pos + next - field > total)
@@ -222,10 +213,10 @@ static int parseLevel23(const unsigned char* p, size_t avail, uint64_t remaining
         pos += next - field;
         if (pos + field > total)
             return LHA_HEADER_BROKEN;
-        next = three ? le32(p + pos) : le16(p + pos);
+        next = three ? zelmo_le32(p + pos) : zelmo_le16(p + pos);
         pos += field;
     }
-    if (crcAt != 0 && headerCrc(p, total, crcAt) != le16(p + crcAt))
+    if (crcAt != 0 && headerCrc(p, total, crcAt) != zelmo_le16(p + crcAt))
         return LHA_HEADER_BROKEN;
     h->headerLength = total;
     return 1;
@@ -255,7 +246,7 @@ int lha_parse_header(const unsigned char* p, size_t avail, uint64_t remaining, L
     memset(h, 0, sizeof *h);
     memcpy(h->method, p + 2, 5);
     h->level = p[20];
-    h->original = le32(p + 11);
+    h->original = zelmo_le32(p + 11);
     h->directory = memcmp(h->method, "-lhd-", 5) == 0;
     switch (h->level) {
     case 0:

@@ -2,7 +2,7 @@
 # Each folder may include only the folders below it in this order; two folders never
 # include each other. Folders still to come get their places here as they are added.
 #   cmake -DSOURCE_DIR=<repo> -P check_includes.cmake
-set(ORDER outside platform ui core pictures editor archive launcher browser search preview info app)
+set(ORDER base outside platform ui core pictures editor archive launcher browser search preview info app)
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")

@@ -72,6 +72,8 @@ const std::vector<Row>& rows() {
         {"damaged_header.lzh", {"before.txt", "after.txt"}, 2, {"after.txt"}, {}},
         // lhasa splits level-0 and level-1 names at every 0x5C byte, CP932's second bytes
         // included.
+        // Bytes where the end mark would stand: both extract the whole members before them.
+        {"junk_tail.lzh", {"before.txt", "after.txt"}, 2, {}, {}},
         {"japanese_l0.lzh", kJapanese, 5, {"ソフト/表.txt"}, {"\x83/\x83t\x83g/\x95/.txt"}},
         {"japanese_l1.lzh", kJapanese, 5, {"ソフト/表.txt"}, {"ソフト/.txt"}},
         {"japanese_l2.lzh", kJapanese, 5, {}, {}},

@@ -448,8 +448,15 @@ def make_zip():
          "count from the file's start (adjusted); %s" % (len(win), describe(sfx)))
     path = os.path.join(HERE, "sfx_win_unadjusted.exe")
     write(path, win + zip_archive(sfx))
-    note(path, "the same program with the ZIP's offsets NOT adjusted: no member can be "
-         "found (the program's size would find them, but it is no DOS image)")
+    note(path, "the same program with the ZIP's offsets NOT adjusted: no DOS image, so its "
+         "size is not added; the directory is found where the end record shows it ends")
+
+    junk = bytes((i * 7 + 3) & 0xFF for i in range(1000))
+    ms = [ZipMember(b"padded_a.txt", words(5, 30)), ZipMember(sjis("余白/後ろ.txt"), b"after\n", 0, utf8=False)]
+    path = os.path.join(HERE, "padded.zip")
+    write(path, junk + zip_archive(ms))
+    note(path, "1000 bytes that are no program (`03 0A 11 ...`) in front of a ZIP whose "
+         "recorded offsets count from the ZIP's own start; " + describe(ms))
 
     ms = [ZipMember(b"file%03d.txt" % i, b"member %d\n" % i, 0) for i in range(1, 302)]
     path = os.path.join(HERE, "many301.zip")
@@ -617,6 +624,13 @@ def make_odd():
     note(path, "level 2: `bad.bin` (-lh5-, 256 bytes, its 200 bytes of data no lh5 stream) "
          "between `before.txt` and `after.txt`")
 
+    # Bytes after the last member that are no header: the walk ends there, libarchive
+    # calls them damage.
+    path = os.path.join(HERE, "junk_tail.lzh")
+    write(path, lzh([before, after], 2)[:-1] + b"JUNK" * 8)
+    note(path, "level 2: `before.txt` and `after.txt`, then 32 bytes `JUNK...` where the end "
+         "mark would stand")
+
     ms = [LzhMember(b"level3.txt", b"a level-3 member\n"),
           LzhMember(b"folder/inner.txt", b"in a folder\n")]
     old = LzhMember(b"old.txt", b"from 1970\n", date=(1980, 1, 1, 0, 0, 0))
@@ -642,6 +656,24 @@ def make_odd():
     write(path, zip_archive(ms))
     note(path, "`link`: a symbolic link (mode 0120777) stored with method 99, which no "
          "reader knows, between `first` (stored) and `second` (deflated)")
+
+    # ZIP: a member whose local header is gone, behind 1000 bytes of padding, so each
+    # reader started at a member's recorded place must add them.
+    ms = [ZipMember(b"before.txt", b"the member before\n", 0),
+          ZipMember(b"lost.txt", words(7, 40)),
+          ZipMember(b"after.txt", b"the member after\n")]
+    body = bytearray(zip_archive(ms))
+    lost = len(ms[0].name) + len(ms[0].packed) + 30
+    body[lost:lost + 4] = b"XXXX"
+    path = os.path.join(HERE, "bad_local.zip")
+    write(path, bytes(1000) + bytes(body))
+    note(path, "1000 zero bytes, then a ZIP (offsets not adjusted) whose second member "
+         "`lost.txt` has its local header signature overwritten with `XXXX`: "
+         "`before.txt` and `after.txt` (stored, deflated) are whole")
+
+    path = os.path.join(HERE, "not_a_zip.zip")
+    write(path, b"This is a plain text file, no archive at all.\n")
+    note(path, "a line of text under a ZIP's name: no reader can open it")
 
     ms = [ZipMember(b"real.txt", b"the only real member\n")]
     fake = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 0, 0, 0, 0, 0)
