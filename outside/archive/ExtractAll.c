@@ -361,6 +361,20 @@ static int countEntry(Extraction* x, int file) {
     return 0;
 }
 
+/* How an extraction ended, once its members are done: a full disk first (the rest were
+   not tried), then the member cap, then members refused along the way. */
+static int verdict(Extraction* x, int result) {
+    if (x->diskFull) {
+        note(x, "stopped: the disk is full\n");
+        return ZELMO_EXTRACT_DISK_FULL;
+    }
+    if (x->capHit)
+        return ZELMO_EXTRACT_CAP;
+    if (result == 0 && x->refused > 0)
+        result = ZELMO_EXTRACT_REFUSED;
+    return result;
+}
+
 /* Every member of an LZH archive, by our own walk with lhasa's decoders. A damaged header is
  * reported and the walk goes on at the next whole one. */
 static int runLzhExtraction(Extraction* x, const char* path) {
@@ -399,20 +413,12 @@ static int runLzhExtraction(Extraction* x, const char* path) {
     zelmo_lzh_close(m);
     free(m);
     x->lzh = NULL;
-    if (x->diskFull) {
-        note(x, "stopped: the disk is full\n");
-        return ZELMO_EXTRACT_DISK_FULL;
-    }
-    if (seen == 0 && x->refused == 0) {
+    if (seen == 0 && x->refused == 0 && !x->diskFull) {
         /* Nothing but an end mark (or zeros): no archive to extract. */
         note(x, "cannot open the archive\n");
         return ZELMO_EXTRACT_BAD_ARCHIVE;
     }
-    if (x->capHit)
-        return ZELMO_EXTRACT_CAP;
-    if (result == 0 && x->refused > 0)
-        result = ZELMO_EXTRACT_REFUSED;
-    return result;
+    return verdict(x, result);
 }
 
 /* Every member, read by libarchive and named by our own list. A member libarchive cannot
@@ -525,15 +531,7 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
         x->refused += list.count - next;
     }
     zelmo_member_list_free(&list);
-    if (x->diskFull) {
-        note(x, "stopped: the disk is full\n");
-        return ZELMO_EXTRACT_DISK_FULL;
-    }
-    if (x->capHit)
-        return ZELMO_EXTRACT_CAP;
-    if (result == 0 && x->refused > 0)
-        result = ZELMO_EXTRACT_REFUSED;
-    return result;
+    return verdict(x, result);
 }
 
 int zelmo_extract_all(const char* path, enum ZelmoArchiveKind kind, const char* destination,
