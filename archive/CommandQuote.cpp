@@ -1,6 +1,6 @@
 #include "archive/CommandQuote.h"
 
-#include "outside/archive/CommandLine.h"
+#include "base/CommandLine.h"
 
 namespace archive {
 

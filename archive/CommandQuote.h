@@ -1,6 +1,6 @@
 #pragma once
 // Command lines for the archive libraries, written by the rule of their parser
-// (outside/archive/CommandLine.h): a quoted argument carries any name byte for byte.
+// (base/CommandLine.h): a quoted argument carries any name byte for byte.
 #include <QByteArray>
 
 namespace archive {

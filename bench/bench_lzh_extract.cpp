@@ -9,8 +9,8 @@
 // fresh folder that is removed afterwards, outside the measured time. ZELMO_BENCH_ONLY=many
 // or =big measures one of the two archives.
 // Usage: bench_lzh_extract [work-dir [other-libunlha32.so ...]]
+#include "base/CommandLine.h"
 #include "bench/ListingBench.h"
-#include "outside/archive/CommandLine.h"
 #include "outside/archive/Unlha32.h"
 #include "tests/outside/LzhBuilder.h"
 

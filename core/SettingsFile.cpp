@@ -7,7 +7,7 @@
 #include "platform/SafeWrite.h"
 #include "platform/TextCodec.h"
 
-#include "outside/files/TempFile.h"
+#include "base/TempFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
  * bits all set) is also extracted whole with "x" into a fresh folder, which must end up
  * holding nothing but plain files and folders. */
 #define _GNU_SOURCE
-#include "outside/archive/CommandLine.h"
+#include "base/CommandLine.h"
 #include "outside/archive/Unlha32.h"
 
 #include <ftw.h>

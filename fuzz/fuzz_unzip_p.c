@@ -4,8 +4,8 @@
  * is the archive. Buffers are allocated to their exact size, so a write past one is an
  * AddressSanitizer finding. */
 #define _GNU_SOURCE
+#include "base/CommandLine.h"
 #include "outside/archive/ArchiveExtract.h"
-#include "outside/archive/CommandLine.h"
 #include "outside/archive/Unzip32.h"
 
 #include <archive.h>

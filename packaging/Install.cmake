@@ -2,7 +2,8 @@
 #
 # Layout (prefix /usr for the package):
 #   lib/zelmo32/zelmo32            the program, with its archive libraries and picture
-#   lib/zelmo32/lib*.so, *.spi     plug-ins beside it, where it looks first
+#   lib/zelmo32/lib*.so, *.spi     plug-ins beside it, where it looks first; the write
+#                                  core libzelmo32write.so, found through RUNPATH $ORIGIN
 #   bin/zelmo32 -> ../lib/zelmo32/zelmo32
 #   share/applications, share/metainfo, share/icons/hicolor, share/man/man1,
 #   share/doc/zelmo32 (copyright, changelog)

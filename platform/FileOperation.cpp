@@ -5,8 +5,8 @@
 #include "platform/KernelCopy.h"
 #include "platform/Trash.h"
 
-#include "outside/files/MoveRecord.h"
-#include "outside/files/TempFile.h"
+#include "base/MoveRecord.h"
+#include "base/TempFile.h"
 
 #include <QElapsedTimer>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "platform/KernelCopy.h"
 
-#include "outside/files/TempFile.h"
+#include "base/TempFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,7 +3,7 @@
 
 #include "platform/FsName.h"
 
-#include "outside/files/TempFile.h"
+#include "base/TempFile.h"
 
 #include <algorithm>
 #include <cerrno>

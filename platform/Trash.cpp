@@ -4,7 +4,7 @@
 #include "platform/FileOperation.h"
 #include "platform/FsName.h"
 
-#include "outside/files/TempFile.h"
+#include "base/TempFile.h"
 
 #include <QDateTime>
 #include <cerrno>

@@ -2,10 +2,10 @@
  * the destination is opened once, every folder below it is entered by a descriptor without
  * following links, and files land under a temporary name first. */
 #define _GNU_SOURCE
+#include "base/TempFile.h"
 #include "outside/archive/ArchiveExtract.h"
 #include "outside/archive/ArchiveInternal.h"
 #include "outside/archive/LzhMembers.h"
-#include "outside/files/TempFile.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -325,6 +325,19 @@ static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* 
     return result;
 }
 
+/* libarchive turns each "\" of a name without the UTF-8 mark into "/", the second byte of
+ * a CP932 character too ("表" is 0x95 0x5C). A "/" after a CP932 lead byte was one: it is
+ * put back, so the character decodes. */
+static void restoreTrailBytes(char* bytes) {
+    for (unsigned char* p = (unsigned char*)bytes; *p; ++p) {
+        if (((*p >= 0x81 && *p <= 0x9F) || (*p >= 0xE0 && *p <= 0xFC)) && p[1]) {
+            ++p;
+            if (*p == '/')
+                *p = '\\';
+        }
+    }
+}
+
 /* The name of a member our own list does not know: libarchive's stored bytes, decoded
  * as every name is. A name libarchive converted itself (UTF-16, the UTF-8 flag) stays. */
 static const char* fallbackName(Extraction* x, struct archive_entry* entry) {
@@ -332,6 +345,8 @@ static const char* fallbackName(Extraction* x, struct archive_entry* entry) {
     char bytes[4096];
     if (!zelmo_stored_name(name, bytes, sizeof bytes))
         return name;
+    if (!zelmo_valid_utf8((const unsigned char*)bytes, strlen(bytes)))
+        restoreTrailBytes(bytes);
     if (x->cp932 == (iconv_t)0)
         x->cp932 = iconv_open("UTF-8", "CP932");
     const size_t n = zelmo_decode_name(x->cp932, (const unsigned char*)bytes, strlen(bytes),
@@ -421,6 +436,22 @@ static int runLzhExtraction(Extraction* x, const char* path) {
     return verdict(x, result);
 }
 
+/* Where the header a streaming ZIP reader returned begins: the last listed member from at
+ * (where it began to look) on that lies before end (where the header ended) and begins with
+ * a local header's signature; UINT64_MAX when none does (a header our list does not know). */
+static uint64_t headerFound(int fd, const ZelmoMemberList* list, size_t next, uint64_t at,
+                            uint64_t end) {
+    uint64_t found = UINT64_MAX;
+    for (size_t i = next; i < list->count && list->items[i].offset < end; ++i) {
+        unsigned char signature[4];
+        if (list->items[i].offset >= at &&
+            pread(fd, signature, 4, (off_t)list->items[i].offset) == 4 &&
+            memcmp(signature, "PK\3\4", 4) == 0)
+            found = list->items[i].offset;
+    }
+    return found;
+}
+
 /* Every member, read by libarchive and named by our own list. A member libarchive cannot
  * read is reported and skipped: the reader starts again at the next member of the list
  * (for a ZIP from its local header on), so one bad member never costs the others. */
@@ -449,6 +480,7 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
         note(x, "cannot open the archive\n");
         return ZELMO_EXTRACT_BAD_ARCHIVE;
     }
+    const int fd = zip && listed ? open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY) : -1;
     int result = 0;
     struct archive_entry* entry;
     for (;;) {
@@ -456,7 +488,9 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
         if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
             if (!listed || unpaired || next >= list.count) {
                 if (r != ARCHIVE_EOF) {
-                    note(x, "the archive is damaged: %s\n", a ? archive_error_string(a) : "");
+                    /* libarchive sets no text when the file ends where it needs more. */
+                    const char* why = a ? archive_error_string(a) : NULL;
+                    note(x, "the archive is damaged: %s\n", why ? why : "truncated");
                     result = ZELMO_EXTRACT_BAD_ARCHIVE;
                 }
                 break;
@@ -484,8 +518,16 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
         int memberKind = ZELMO_MEMBER_FILE;
         if (listed && !unpaired) {
             if (!zip || streaming) {
-                const uint64_t at = base + (uint64_t)archive_read_header_position(a);
-                for (; next < list.count && list.items[next].offset < at; ++next) {
+                uint64_t at = base + (uint64_t)archive_read_header_position(a);
+                /* A streaming ZIP reader looks for the next signature from there on: the
+                 * header it returns may stand past listed members it passed. */
+                const uint64_t end = base + (uint64_t)archive_filter_bytes(a, 0);
+                uint64_t passed = at;
+                if (zip && fd >= 0) {
+                    at = headerFound(fd, &list, next, at, end);
+                    passed = at == UINT64_MAX ? end : at;
+                }
+                for (; next < list.count && list.items[next].offset < passed; ++next) {
                     if (countEntry(x, list.items[next].kind == ZELMO_MEMBER_FILE)) {
                         x->capHit = 1;
                         break;
@@ -526,10 +568,8 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
     }
     if (a)
         archive_read_free(a);
-    if (!x->capHit && listed && !unpaired && next < list.count) {
-        note(x, "%llu members not read\n", (unsigned long long)(list.count - next));
-        x->refused += list.count - next;
-    }
+    if (fd >= 0)
+        close(fd);
     zelmo_member_list_free(&list);
     return verdict(x, result);
 }
@@ -557,7 +597,11 @@ int zelmo_extract_all(const char* path, enum ZelmoArchiveKind kind, const char* 
         return ZELMO_EXTRACT_BAD_ARGUMENT;
     }
     void* previous = zelmo_utf8_locale_enter();
+    /* An over-limit write must fail with EFBIG, not kill the caller; the handler is ours
+     * only for the length of the call. */
+    zelmo_file_size_signal_enter();
     int result = runExtraction(&x, path, kind);
+    zelmo_file_size_signal_leave();
     zelmo_utf8_locale_leave(previous);
     if (x.cp932 != (iconv_t)0 && x.cp932 != (iconv_t)-1)
         iconv_close(x.cp932);

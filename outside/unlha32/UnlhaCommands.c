@@ -2,8 +2,8 @@
  * without the members' folders; UnlhaExtractMem reads one member into memory. Commands
  * follow the quoting rule of CommandLine.h, so a quoted name is always one argument and
  * never an option. */
+#include "base/CommandLine.h"
 #include "outside/archive/ArchiveExtract.h"
-#include "outside/archive/CommandLine.h"
 #include "outside/unlha32/UnlhaInternal.h"
 
 #pragma GCC visibility push(default)

@@ -4,8 +4,8 @@
  *   -p <archive> <member>   puts the member's bytes into the output buffer, NUL-terminated
  * Anything else is refused before anything is read or written. */
 #include "outside/archive/Unzip32.h"
+#include "base/CommandLine.h"
 #include "outside/archive/ArchiveExtract.h"
-#include "outside/archive/CommandLine.h"
 
 #include <archive.h>
 #include <stdatomic.h>

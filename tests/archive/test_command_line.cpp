@@ -1,6 +1,6 @@
 // The archive libraries' command rule: what the program quotes comes back whole.
 #include "archive/CommandQuote.h"
-#include "outside/archive/CommandLine.h"
+#include "base/CommandLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The settings file is never lost: not to a failed read, not through a link someone else
 // planted; and a write on the version last read does not read it again.
+#include "base/TempFile.h"
 #include "core/SettingsFile.h"
-#include "outside/files/TempFile.h"
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
 #include "platform/SafeWrite.h"

@@ -3,7 +3,7 @@
 // what lhasa extracts from the same file: the same files with the same bytes and times,
 // save where a row says why they differ. Each archive is copied as "a.lzh" first, as the
 // program takes .lzs and .pma files only under an LZH name.
-#include "outside/archive/CommandLine.h"
+#include "base/CommandLine.h"
 #include "outside/archive/Unlha32.h"
 
 #include <gtest/gtest.h>

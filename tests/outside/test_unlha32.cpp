@@ -2,7 +2,7 @@
 // name. Archives are written byte by byte (LzhBuilder.h) or made by the lha tool for the
 // compressed methods, whose listing lhasa gives for comparison.
 #include "LzhBuilder.h"
-#include "outside/archive/CommandLine.h"
+#include "base/CommandLine.h"
 #include "outside/archive/Unlha32.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // libunzip32.so loaded by full path as the program loads it: its entries, "-x" and "-p",
 // and commands that must be refused before anything happens.
 #include "OutsideTestUtil.h"
-#include "outside/archive/CommandLine.h"
+#include "base/CommandLine.h"
 #include "outside/archive/Unzip32.h"
 
 #include <cstring>

@@ -2,9 +2,9 @@
 // gives (through the write-step hook, in process): a reported failure leaves the old file
 // whole, a reported success has written everything, and no temporary of ours is left (a
 // failed removal of one is cleared by the next write, as a kill's is).
+#include "base/TempFile.h"
 #include "core/SettingsFile.h"
 #include "outside/archive/ArchiveExtract.h"
-#include "outside/files/TempFile.h"
 #include "platform/Errors.h"
 #include "platform/FileOperation.h"
 #include "platform/SafeWrite.h"

@@ -2,7 +2,7 @@
 #include "platform/FsName.h"
 #include "platform/Trash.h"
 
-#include "outside/files/TempFile.h"
+#include "base/TempFile.h"
 
 #include <QDir>
 #include <QFile>

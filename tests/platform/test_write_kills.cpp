@@ -1,7 +1,7 @@
 // Every writer killed at each step that changes the disk: sources stay whole, a destination
 // is its old or its new version whole, and the next write into the folder clears the
 // temporaries left. The same writers under ulimit -f report the failure and live on.
-#include "outside/files/TempFile.h"
+#include "base/TempFile.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -9,9 +9,9 @@
 // ZELMO_KILL_AT=N kills it with SIGKILL before its Nth step; ZELMO_NAMED_TEMP=1 makes
 // temporaries named. Prints "steps N" when done; exit 0 done, 1 failed (reason printed),
 // 2 bad use.
+#include "base/TempFile.h"
 #include "core/SettingsFile.h"
 #include "outside/archive/ArchiveExtract.h"
-#include "outside/files/TempFile.h"
 #include "platform/Errors.h"
 #include "platform/FileOperation.h"
 #include "platform/FsName.h"

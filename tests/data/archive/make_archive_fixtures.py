@@ -671,6 +671,30 @@ def make_odd():
          "`lost.txt` has its local header signature overwritten with `XXXX`: "
          "`before.txt` and `after.txt` (stored, deflated) are whole")
 
+    # ZIP: a member whose local header signature reads "PK\7\8" (a spanned archive's
+    # mark): a streaming reader started there takes it for a ZIP and looks on for the next
+    # local header, past the member.
+    ms = [ZipMember(b"before.txt", b"the member before\n", 0),
+          ZipMember(b"skipped.txt", words(5, 40), 0),
+          ZipMember(b"after.txt", b"the member after\n")]
+    body = bytearray(zip_archive(ms))
+    skipped = len(ms[0].name) + len(ms[0].packed) + 30
+    body[skipped:skipped + 4] = b"PK\x07\x08"
+    path = os.path.join(HERE, "skipped_local.zip")
+    write(path, bytes(body))
+    note(path, "`before.txt` (stored), `skipped.txt` (stored, its local header signature "
+         "overwritten with `PK\\x07\\x08`), `after.txt` (deflated)")
+
+    # ZIP: cut off where its central directory begins: no directory, no end record, only
+    # the members' local headers.
+    ms = [ZipMember(b"first.txt", b"the first member\n", 0),
+          ZipMember(sjis("\u8868.txt"), words(3, 40), utf8=False)]
+    whole = zip_archive(ms)
+    path = os.path.join(HERE, "cut_directory.zip")
+    write(path, whole[:whole.index(b"PK\x01\x02")])
+    note(path, "`first.txt` (stored) and `表.txt` (CP932, deflated), cut off where the "
+         "central directory would begin")
+
     path = os.path.join(HERE, "not_a_zip.zip")
     write(path, b"This is a plain text file, no archive at all.\n")
     note(path, "a line of text under a ZIP's name: no reader can open it")

@@ -1,5 +1,5 @@
 /* The command-line rule of the archive libraries: see CommandLine.h. */
-#include "outside/archive/CommandLine.h"
+#include "base/CommandLine.h"
 
 #include <stdlib.h>
 #include <string.h>

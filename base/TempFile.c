@@ -1,6 +1,6 @@
 #define _GNU_SOURCE
-#include "outside/files/TempFile.h"
-#include "outside/files/MoveRecord.h"
+#include "base/TempFile.h"
+#include "base/MoveRecord.h"
 
 #include <dirent.h>
 #include <errno.h>
@@ -13,48 +13,84 @@
 #include <sys/random.h>
 #include <unistd.h>
 
-static void (*gStepHook)(const char*) = NULL;
-static int (*gFaultHook)(const char*) = NULL;
-static int gNamedOnly = 0;
+/* The write core's whole state. It lives once per process: this code is a shared object
+ * that the program and the archive libraries all load, so a choice the program makes
+ * reaches the extraction inside a library too. */
+static struct {
+    void (*stepHook)(const char*);
+    int (*faultHook)(const char*);
+    int namedOnly;
+    pthread_mutex_t signalLock;
+    int signalCaught;             /* the program's start-up installed the handler for good */
+    int signalUsers;              /* library calls running with a handler of their own */
+    int signalInstalled;          /* theirs is in place: put back signalSaved after the last */
+    struct sigaction signalSaved; /* the disposition before the first of those calls */
+} gWriteCore = {NULL, NULL, 0, PTHREAD_MUTEX_INITIALIZER, 0, 0, 0, {{0}}};
 
 void zelmo_set_named_temporaries(int named) {
-    gNamedOnly = named;
+    gWriteCore.namedOnly = named;
 }
 
 void zelmo_set_write_step_hook(void (*hook)(const char* step)) {
-    gStepHook = hook;
+    gWriteCore.stepHook = hook;
 }
 
 void zelmo_set_write_fault_hook(int (*fault)(const char* step)) {
-    gFaultHook = fault;
+    gWriteCore.faultHook = fault;
 }
 
 int zelmo_write_step(const char* step) {
-    if (gStepHook)
-        gStepHook(step);
-    return gFaultHook ? gFaultHook(step) : 0;
+    if (gWriteCore.stepHook)
+        gWriteCore.stepHook(step);
+    return gWriteCore.faultHook ? gWriteCore.faultHook(step) : 0;
 }
 
 static void emptyHandler(int signal) {
     (void)signal;
 }
 
-static void installFileSizeHandler(void) {
-    struct sigaction old;
-    if (sigaction(SIGXFSZ, NULL, &old) != 0 || (old.sa_flags & SA_SIGINFO) ||
-        old.sa_handler != SIG_DFL)
-        return; /* someone chose already */
+/* Installs the empty handler where the disposition is the default one (anything else was
+ * someone's choice); 1 when it did, with the old disposition in old. */
+static int installFileSizeHandler(struct sigaction* old) {
+    if (sigaction(SIGXFSZ, NULL, old) != 0 || (old->sa_flags & SA_SIGINFO) ||
+        old->sa_handler != SIG_DFL)
+        return 0;
     struct sigaction sa;
     memset(&sa, 0, sizeof sa);
     sa.sa_handler = emptyHandler;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    sigaction(SIGXFSZ, &sa, NULL);
+    return sigaction(SIGXFSZ, &sa, NULL) == 0;
 }
 
 void zelmo_catch_file_size_signal(void) {
-    static pthread_once_t once = PTHREAD_ONCE_INIT;
-    pthread_once(&once, installFileSizeHandler);
+    pthread_mutex_lock(&gWriteCore.signalLock);
+    if (!gWriteCore.signalCaught) {
+        gWriteCore.signalCaught = 1;
+        if (gWriteCore.signalInstalled)
+            gWriteCore.signalInstalled = 0; /* in place already: kept after the calls end */
+        else {
+            struct sigaction old;
+            installFileSizeHandler(&old);
+        }
+    }
+    pthread_mutex_unlock(&gWriteCore.signalLock);
+}
+
+void zelmo_file_size_signal_enter(void) {
+    pthread_mutex_lock(&gWriteCore.signalLock);
+    if (gWriteCore.signalUsers++ == 0 && !gWriteCore.signalCaught)
+        gWriteCore.signalInstalled = installFileSizeHandler(&gWriteCore.signalSaved);
+    pthread_mutex_unlock(&gWriteCore.signalLock);
+}
+
+void zelmo_file_size_signal_leave(void) {
+    pthread_mutex_lock(&gWriteCore.signalLock);
+    if (--gWriteCore.signalUsers == 0 && gWriteCore.signalInstalled) {
+        sigaction(SIGXFSZ, &gWriteCore.signalSaved, NULL);
+        gWriteCore.signalInstalled = 0;
+    }
+    pthread_mutex_unlock(&gWriteCore.signalLock);
 }
 
 void zelmo_file_id(const struct stat* st, ZelmoFileId* id) {
@@ -135,7 +171,7 @@ int zelmo_temp_create(int dir, int allowUnnamed, mode_t mode, ZelmoTempFile* t) 
     t->dir = dir;
     t->unnamed = 0;
     t->name[0] = '\0';
-    if (allowUnnamed && !gNamedOnly && procAvailable()) {
+    if (allowUnnamed && !gWriteCore.namedOnly && procAvailable()) {
         int fault = zelmo_write_step("create");
         if (fault)
             return fault;

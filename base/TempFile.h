@@ -94,9 +94,16 @@ void zelmo_set_write_fault_hook(int (*fault)(const char* step));
 void zelmo_set_named_temporaries(int named);
 
 /* An over-limit write (ulimit -f) fails with EFBIG instead of killing the process: an empty
- * handler for SIGXFSZ, which exec resets, so started programs keep the default. Only the
- * program installs it (a library unloaded later must not leave its handler behind). */
+ * handler for SIGXFSZ, which exec resets, so started programs keep the default. A
+ * disposition someone else chose (SIG_IGN, a handler of theirs) is left alone.
+ *  - zelmo_catch_file_size_signal: the program's start-up, for good (this code is never
+ *    unloaded from the program).
+ *  - zelmo_file_size_signal_enter/leave: around a library call that writes files, which
+ *    cannot rely on the program having done so; leave puts back the disposition found by
+ *    the first enter once the last call ends (nested and concurrent calls count). */
 void zelmo_catch_file_size_signal(void);
+void zelmo_file_size_signal_enter(void);
+void zelmo_file_size_signal_leave(void);
 
 #ifdef __cplusplus
 }

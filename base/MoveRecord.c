@@ -1,6 +1,6 @@
 #define _GNU_SOURCE
-#include "outside/files/MoveRecord.h"
-#include "outside/files/TempFile.h"
+#include "base/MoveRecord.h"
+#include "base/TempFile.h"
 
 #include <errno.h>
 #include <fcntl.h>
