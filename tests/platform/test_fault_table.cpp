@@ -1,7 +1,9 @@
 // Every writer failed at each of its steps in turn with each error a failing or full disk
-// gives (through the write-step hook, in process): a reported failure leaves the old file
-// whole, a reported success has written everything, and no temporary of ours is left (a
-// failed removal of one is cleared by the next write, as a kill's is).
+// gives (through the write-step hook, in process; the extraction also inside the LZH
+// library, loaded as the program loads it, which shares the hook): a reported failure
+// leaves the old file whole, a reported success has written everything, and no temporary
+// of ours is left (a failed removal of one is cleared by the next write, as a kill's is).
+#include "base/CommandLine.h"
 #include "base/TempFile.h"
 #include "core/SettingsFile.h"
 #include "outside/archive/ArchiveExtract.h"
@@ -14,6 +16,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -121,6 +124,19 @@ TEST(FaultTable, EachStepOfEachWriterFailsWithoutLossOrLeftovers) {
     ASSERT_EQ(members.size(), 4);
     std::string report(2048, '\0');
     int extractCode = 0;
+    void* unlha = ::dlopen(ZELMO_UNLHA32, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(unlha, nullptr) << ::dlerror();
+    const auto unlhaCommand =
+        reinterpret_cast<int (*)(void*, const char*, char*, uint32_t)>(::dlsym(unlha, "Unlha"));
+    ASSERT_NE(unlhaCommand, nullptr);
+    const auto quote = [](const QByteArray& arg) {
+        std::string out(zelmo_command_quote(arg.constData(), size_t(arg.size()), nullptr, 0) + 1,
+                        '\0');
+        out.resize(
+            zelmo_command_quote(arg.constData(), size_t(arg.size()), out.data(), out.size()));
+        return out;
+    };
+    const std::string command = "x " + quote(archive) + " " + quote(dst + "/");
     const auto moveCheck = [&](bool ok) {
         if (ok) {
             EXPECT_EQ(readBytes(dst + "/file.txt"), kNew);
@@ -129,6 +145,35 @@ TEST(FaultTable, EachStepOfEachWriterFailsWithoutLossOrLeftovers) {
             EXPECT_EQ(readBytes(src + "/file.txt"), kNew);
             const QByteArray there = readBytes(dst + "/file.txt");
             EXPECT_TRUE(there == kOld || there == kNew) << there.constData();
+        }
+    };
+
+    const auto extractionCheck = [&](bool ok) {
+        int present = 0;
+        for (const QByteArray& m : members) {
+            const QByteArray got = readBytes(dst + "/" + m);
+            EXPECT_TRUE(got == "<missing>" || got == readBytes(reference + "/" + m));
+            present += got != "<missing>";
+        }
+        const std::string text = report.c_str();
+        if (ok) {
+            EXPECT_EQ(present, 4);
+        } else if (gFault.err == ENOSPC || gFault.err == EDQUOT) {
+            // Stopped at the first member the full disk refused.
+            EXPECT_EQ(extractCode, ZELMO_EXTRACT_DISK_FULL);
+            EXPECT_NE(text.find("\": the disk is full\nstopped: the disk is full\n"),
+                      std::string::npos)
+                << text;
+            EXPECT_EQ(text.find("refused \""), text.rfind("refused \"")) << text;
+        } else {
+            // One member refused with its reason, the others written.
+            EXPECT_EQ(extractCode, ZELMO_EXTRACT_REFUSED);
+            EXPECT_EQ(present, 3);
+            EXPECT_NE(text.find(gFault.err == EFBIG
+                                    ? "\": too large for this file system or limit\n"
+                                    : "\": input/output error\n"),
+                      std::string::npos)
+                << text;
         }
     };
 
@@ -181,34 +226,14 @@ TEST(FaultTable, EachStepOfEachWriterFailsWithoutLossOrLeftovers) {
                                    nullptr, report.data(), report.size());
              return extractCode == 0;
          },
-         [&](bool ok) {
-             int present = 0;
-             for (const QByteArray& m : members) {
-                 const QByteArray got = readBytes(dst + "/" + m);
-                 EXPECT_TRUE(got == "<missing>" || got == readBytes(reference + "/" + m));
-                 present += got != "<missing>";
-             }
-             const std::string text = report.c_str();
-             if (ok) {
-                 EXPECT_EQ(present, 4);
-             } else if (gFault.err == ENOSPC || gFault.err == EDQUOT) {
-                 // Stopped at the first member the full disk refused.
-                 EXPECT_EQ(extractCode, ZELMO_EXTRACT_DISK_FULL);
-                 EXPECT_NE(text.find("\": the disk is full\nstopped: the disk is full\n"),
-                           std::string::npos)
-                     << text;
-                 EXPECT_EQ(text.find("refused \""), text.rfind("refused \"")) << text;
-             } else {
-                 // One member refused with its reason, the others written.
-                 EXPECT_EQ(extractCode, ZELMO_EXTRACT_REFUSED);
-                 EXPECT_EQ(present, 3);
-                 EXPECT_NE(text.find(gFault.err == EFBIG
-                                         ? "\": too large for this file system or limit\n"
-                                         : "\": input/output error\n"),
-                           std::string::npos)
-                     << text;
-             }
-         }},
+         extractionCheck},
+        {"extraction in the library", [&] { fresh(); },
+         [&] {
+             extractCode =
+                 unlhaCommand(nullptr, command.c_str(), report.data(), uint32_t(report.size()));
+             return extractCode == 0;
+         },
+         extractionCheck},
     };
 
     zelmo_set_write_fault_hook(failAtChosenStep);
@@ -240,4 +265,5 @@ TEST(FaultTable, EachStepOfEachWriterFailsWithoutLossOrLeftovers) {
         }
     }
     zelmo_set_write_fault_hook(nullptr);
+    ::dlclose(unlha);
 }
