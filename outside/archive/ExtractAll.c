@@ -11,7 +11,6 @@
 #include <archive_entry.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <iconv.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -46,7 +45,6 @@ typedef struct Extraction {
     uint64_t refused;
     int capHit;
     int diskFull;
-    iconv_t cp932;        /* for names our own list does not give */
     ZelmoLzhMembers* lzh; /* an LZH archive's members: the data comes from there */
     char name[16384];
     unsigned serial;
@@ -332,10 +330,8 @@ static const char* fallbackName(Extraction* x, struct archive_entry* entry) {
     char bytes[4096];
     if (!zelmo_stored_name(name, bytes, sizeof bytes))
         return name;
-    if (x->cp932 == (iconv_t)0)
-        x->cp932 = iconv_open("UTF-8", "CP932");
-    const size_t n = zelmo_decode_name(x->cp932, (const unsigned char*)bytes, strlen(bytes),
-                                       x->name, sizeof x->name);
+    const size_t n =
+        zelmo_decode_name((const unsigned char*)bytes, strlen(bytes), x->name, sizeof x->name);
     return n == (size_t)-1 ? name : x->name;
 }
 
@@ -559,8 +555,6 @@ int zelmo_extract_all(const char* path, enum ZelmoArchiveKind kind, const char* 
     void* previous = zelmo_utf8_locale_enter();
     int result = runExtraction(&x, path, kind);
     zelmo_utf8_locale_leave(previous);
-    if (x.cp932 != (iconv_t)0 && x.cp932 != (iconv_t)-1)
-        iconv_close(x.cp932);
     close(x.root);
     free(x.chunk);
     note(&x, "%llu extracted, %llu refused, %llu bytes\n", (unsigned long long)x.extracted,
