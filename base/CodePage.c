@@ -259,32 +259,23 @@ static Page pages[PAGE_SLOTS];
 static size_t pageCount;
 static pthread_mutex_t pagesLock = PTHREAD_MUTEX_INITIALIZER;
 
+/* The pages iconv knows by a name of their own; the rest are "CPnnnn" or ISO-8859-n. */
+static const struct {
+    int page;
+    const char* name;
+} namedPages[] = {{10000, "MACINTOSH"}, {1361, "JOHAB"},   {20127, "ASCII"},
+                  {20866, "KOI8-R"},    {21866, "KOI8-U"}, {ZELMO_CP_UTF8, "UTF-8"}};
+
 static void iconvName(int page, char* name, size_t size) {
-    switch (page) {
-    case 10000:
-        snprintf(name, size, "MACINTOSH");
-        return;
-    case 1361:
-        snprintf(name, size, "JOHAB");
-        return;
-    case 20127:
-        snprintf(name, size, "ASCII");
-        return;
-    case 20866:
-        snprintf(name, size, "KOI8-R");
-        return;
-    case 21866:
-        snprintf(name, size, "KOI8-U");
-        return;
-    case ZELMO_CP_UTF8:
-        snprintf(name, size, "UTF-8");
-        return;
-    default:
-        if (page >= 28591 && page <= 28606)
-            snprintf(name, size, "ISO-8859-%d", page - 28590);
-        else
-            snprintf(name, size, "CP%d", page);
-    }
+    for (size_t k = 0; k < sizeof namedPages / sizeof *namedPages; ++k)
+        if (namedPages[k].page == page) {
+            snprintf(name, size, "%s", namedPages[k].name);
+            return;
+        }
+    if (page >= 28591 && page <= 28606)
+        snprintf(name, size, "ISO-8859-%d", page - 28590);
+    else
+        snprintf(name, size, "CP%d", page);
 }
 
 /* The page's converters and lead bytes, found out once; called with pagesLock held.
@@ -393,34 +384,52 @@ static size_t cp1252Decode(const unsigned char* s, size_t n, uint16_t* out, size
     return n;
 }
 
+/* One iconv conversion under way. */
+typedef struct Run {
+    char* ip;
+    size_t il;
+    char* op;
+    size_t ol;
+} Run;
+
+/* Converts as far as it goes: 0 when the input is through, 1 at a spot iconv refuses (ip
+ * there), -1 when out is full. */
+static int iconvRun(iconv_t cd, Run* r) {
+    if (r->il == 0 || iconv(cd, &r->ip, &r->il, &r->op, &r->ol) != (size_t)-1)
+        return 0;
+    return errno == E2BIG ? -1 : 1;
+}
+
+/* The end of a run: back to the first state, the bytes it takes written. */
+static size_t iconvEnd(iconv_t cd, Run* r, int step) {
+    if (step < 0)
+        return ZELMO_CP_FULL;
+    if (iconv(cd, NULL, NULL, &r->op, &r->ol) == (size_t)-1)
+        return errno == E2BIG ? ZELMO_CP_FULL : ZELMO_CP_FAILED;
+    return 0;
+}
+
 /* A byte iconv takes for no character (or the start of one cut short) goes by the rule,
  * and the rest goes on, so a damaged text still reads as far as it can. */
 static size_t iconvDecode(iconv_t cd, const unsigned char* in, size_t len, uint16_t* out,
                           size_t cap, int rule) {
-    char* ip = (char*)in;
-    size_t il = len;
-    char* op = (char*)out;
-    size_t ol = cap * 2;
+    Run r = {(char*)in, len, (char*)out, cap * 2};
     iconv(cd, NULL, NULL, NULL, NULL);
-    while (il > 0) {
-        if (iconv(cd, &ip, &il, &op, &ol) != (size_t)-1)
-            break;
-        if (errno == E2BIG)
-            return ZELMO_CP_FULL;
+    int step;
+    while ((step = iconvRun(cd, &r)) == 1) {
         if (rule == ZELMO_CP_FAIL)
             return ZELMO_CP_FAILED;
-        if (ol < 2)
+        if (r.ol < 2)
             return ZELMO_CP_FULL;
-        const uint16_t u = badByte((unsigned char)*ip, rule);
-        memcpy(op, &u, 2);
-        op += 2;
-        ol -= 2;
-        ++ip;
-        --il;
+        const uint16_t u = badByte((unsigned char)*r.ip, rule);
+        memcpy(r.op, &u, 2);
+        r.op += 2;
+        r.ol -= 2;
+        ++r.ip;
+        --r.il;
     }
-    if (iconv(cd, NULL, NULL, &op, &ol) == (size_t)-1)
-        return errno == E2BIG ? ZELMO_CP_FULL : ZELMO_CP_FAILED;
-    return cap - ol / 2;
+    const size_t end = iconvEnd(cd, &r, step);
+    return end != 0 ? end : cap - r.ol / 2;
 }
 
 size_t zelmo_cp_decode(int page, const unsigned char* in, size_t len, uint16_t* out, size_t cap,
@@ -545,23 +554,17 @@ static size_t ownEncode(int page, const ZelmoCpTable* t, const uint16_t* in, siz
 
 static size_t iconvEncode(iconv_t cd, const uint16_t* in, size_t len, char* out, size_t cap,
                           int rule) {
-    char* ip = (char*)in;
-    size_t il = len * 2;
-    char* op = out;
-    size_t ol = cap;
+    Run r = {(char*)in, len * 2, out, cap};
     iconv(cd, NULL, NULL, NULL, NULL);
-    while (il > 0) {
-        if (iconv(cd, &ip, &il, &op, &ol) != (size_t)-1)
-            break;
-        if (errno == E2BIG)
-            return ZELMO_CP_FULL;
+    int step;
+    while ((step = iconvRun(cd, &r)) == 1) {
         uint16_t c;
-        memcpy(&c, ip, 2);
+        memcpy(&c, r.ip, 2);
         size_t used = 2;
         char b = '?';
-        if (isHigh(c) && il >= 4) {
+        if (isHigh(c) && r.il >= 4) {
             uint16_t next;
-            memcpy(&next, ip + 2, 2);
+            memcpy(&next, r.ip + 2, 2);
             used = isLow(next) ? 4 : 2;
         }
         if (rule == ZELMO_CP_ESCAPE && c >= ESCAPE_BASE && c <= ESCAPE_BASE + 0xFF)
@@ -569,16 +572,15 @@ static size_t iconvEncode(iconv_t cd, const uint16_t* in, size_t len, char* out,
         else if (rule != ZELMO_CP_REPLACE)
             return ZELMO_CP_FAILED;
         /* Back to the page's first state, where the byte is taken as it is. */
-        if (iconv(cd, NULL, NULL, &op, &ol) == (size_t)-1 || ol < 1)
+        if (iconv(cd, NULL, NULL, &r.op, &r.ol) == (size_t)-1 || r.ol < 1)
             return ZELMO_CP_FULL;
-        *op++ = b;
-        --ol;
-        ip += used;
-        il -= used;
+        *r.op++ = b;
+        --r.ol;
+        r.ip += used;
+        r.il -= used;
     }
-    if (iconv(cd, NULL, NULL, &op, &ol) == (size_t)-1)
-        return errno == E2BIG ? ZELMO_CP_FULL : ZELMO_CP_FAILED;
-    return cap - ol;
+    const size_t end = iconvEnd(cd, &r, step);
+    return end != 0 ? end : cap - r.ol;
 }
 
 size_t zelmo_cp_encode(int page, const uint16_t* in, size_t len, char* out, size_t cap, int rule) {
