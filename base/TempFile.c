@@ -25,7 +25,7 @@ static struct {
     int signalUsers;              /* library calls running with a handler of their own */
     int signalInstalled;          /* theirs is in place: put back signalSaved after the last */
     struct sigaction signalSaved; /* the disposition before the first of those calls */
-} gWriteCore = {NULL, NULL, 0, PTHREAD_MUTEX_INITIALIZER, 0, 0, 0, {{0}}};
+} gWriteCore = {.signalLock = PTHREAD_MUTEX_INITIALIZER};
 
 void zelmo_set_named_temporaries(int named) {
     gWriteCore.namedOnly = named;

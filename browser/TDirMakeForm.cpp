@@ -3,6 +3,7 @@
 #include "browser/DirTreeViewS.h"
 #include "core/BusyCursor.h"
 #include "core/Placement.h"
+#include "platform/CodePage.h"
 #include "platform/FsName.h"
 #include "platform/MakeDirectory.h"
 #include "ui/Composition.h"
@@ -29,10 +30,6 @@ int escapedByte(QChar c) {
     return u >= 0xDC80 && u <= 0xDCFF ? int(u - 0xDC00) : 0;
 }
 
-bool isLeadByte(int b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 bool isTrailChar(QChar c) {
     const int b = escapedByte(c);
     if (b)
@@ -51,7 +48,8 @@ QString DirMakeFullPath(const QString& parent, const QString& name) {
 bool DirMakeNameHasSeparator(const QString& name) {
     for (qsizetype i = 0; i < name.size(); ++i) {
         const QChar c = name.at(i);
-        if (isLeadByte(escapedByte(c)) && i + 1 < name.size() && isTrailChar(name.at(i + 1))) {
+        if (platform::isLeadByte(932, static_cast<unsigned char>(escapedByte(c))) &&
+            i + 1 < name.size() && isTrailChar(name.at(i + 1))) {
             ++i; // a double-byte character: its second byte may be 0x5C
             continue;
         }

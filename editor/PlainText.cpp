@@ -1,144 +1,25 @@
-// Plain text files byte for byte: detection, lines, and the table-driven CP932 and EUC-JP
-// codecs (built once from iconv, so a keystroke on a long line costs a table look-up per
-// character, not an iconv call).
+// Plain text files byte for byte: detection, lines, and the codecs of each encoding.
 #include "editor/PlainText.h"
 
 #include "editor/Iso2022Jp.h"
 
+#include "base/CodePage.h"
 #include "platform/TextCodec.h"
 
 #include <QStringDecoder>
-
-#include <cerrno>
-#include <cstring>
-#include <iconv.h>
-#include <memory>
-#include <mutex>
 
 namespace editor {
 
 namespace {
 
-constexpr char16_t kNone = 0xFFFF; // no character (decode) / no code (encode)
-
 bool IsReserved(char16_t c) {
     return c == 0x2029 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC;
 }
 
-// One character of a multi-byte code page through iconv: its UTF-16 unit, or kNone.
-char16_t IconvOne(iconv_t cd, const char* in, size_t n) {
-    char16_t out[4];
-    char* ip = const_cast<char*>(in);
-    char* op = reinterpret_cast<char*>(out);
-    size_t il = n, ol = sizeof out;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &ip, &il, &op, &ol) == size_t(-1) || il != 0 || ol != sizeof out - 2)
-        return kNone;
-    return out[0];
-}
-
-// A double-byte code page as tables: single bytes, pairs (and EUC-JP's 8F triples), and
-// for each BMP character the code it is written with (iconv's own choice among
-// duplicates, so new text is written as other programs write it).
-struct CodeTable {
-    char16_t single[256];
-    bool lead[256] = {};
-    std::vector<char16_t> pair;   // [lead][trail], 65536 entries
-    std::vector<char16_t> triple; // EUC-JP 8F xx yy: [xx][yy]
-    std::vector<uint32_t> encode; // 65536 entries: 0 none, else bytes | length << 24
-
-    explicit CodeTable(bool euc) {
-        const char* name = euc ? "EUC-JP" : "CP932";
-        iconv_t dec = iconv_open("UTF-16LE", name);
-        iconv_t enc = iconv_open(name, "UTF-16LE");
-        pair.assign(65536, kNone);
-        encode.assign(65536, 0);
-        auto learn = [&](char16_t c, uint32_t code, int len) {
-            if (c == kNone || (encode[c] != 0 && len > int(encode[c] >> 24)))
-                return;
-            encode[c] = code | uint32_t(len) << 24;
-        };
-        for (int b = 0; b < 256; ++b) {
-            const char in = char(b);
-            single[b] = b < 0x80 && !euc ? char16_t(b) : IconvOne(dec, &in, 1);
-            if (b < 0x80)
-                single[b] = char16_t(b);
-            learn(single[b], uint32_t(b), 1);
-        }
-        auto isLead = [&](int b) {
-            return euc ? (b >= 0xA1 && b <= 0xFE) || b == 0x8E
-                       : (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-        };
-        std::vector<std::pair<char16_t, uint32_t>> dups;
-        for (int l = 0; l < 256; ++l) {
-            if (!isLead(l))
-                continue;
-            lead[l] = true;
-            single[l] = kNone;
-            for (int t = euc ? 0xA1 : 0x40; t <= (euc ? 0xFE : 0xFC); ++t) {
-                const char in[2] = {char(l), char(t)};
-                const char16_t c = IconvOne(dec, in, 2);
-                pair[size_t(l << 8 | t)] = c;
-                if (c != kNone) {
-                    if (encode[c] != 0 && (encode[c] >> 24) == 2)
-                        dups.push_back({c, uint32_t(l << 8 | t)});
-                    learn(c, uint32_t(l << 8 | t), 2);
-                }
-            }
-        }
-        if (euc) {
-            lead[0x8F] = true;
-            single[0x8F] = kNone;
-            triple.assign(65536, kNone);
-            for (int x = 0xA1; x <= 0xFE; ++x)
-                for (int y = 0xA1; y <= 0xFE; ++y) {
-                    const char in[3] = {char(0x8F), char(x), char(y)};
-                    const char16_t c = IconvOne(dec, in, 3);
-                    triple[size_t(x << 8 | y)] = c;
-                    if (c != kNone && encode[c] == 0)
-                        encode[c] = uint32_t(0x8F0000 | x << 8 | y) | 3u << 24;
-                }
-        }
-        // Duplicates: the code iconv writes the character with.
-        for (const auto& d : dups) {
-            const char16_t c = d.first;
-            char buf[8];
-            char* ip = reinterpret_cast<char*>(const_cast<char16_t*>(&c));
-            char* op = buf;
-            size_t il = 2, ol = sizeof buf;
-            iconv(enc, nullptr, nullptr, nullptr, nullptr);
-            if (iconv(enc, &ip, &il, &op, &ol) != size_t(-1) && op - buf == 2)
-                encode[c] = uint32_t((unsigned char)buf[0] << 8 | (unsigned char)buf[1]) | 2u << 24;
-        }
-        iconv_close(dec);
-        iconv_close(enc);
-    }
-
-    // The character at s[i] and its length in bytes; 0 when s[i] starts none.
-    int At(const unsigned char* s, qsizetype i, qsizetype n, char16_t* c) const {
-        const unsigned char b = s[i];
-        if (!lead[b]) {
-            *c = single[b];
-            return *c == kNone ? 0 : 1;
-        }
-        if (b == 0x8F && !triple.empty()) {
-            if (i + 2 >= n)
-                return 0;
-            *c = triple[size_t(s[i + 1] << 8 | s[i + 2])];
-            return *c == kNone ? 0 : 3;
-        }
-        if (i + 1 >= n)
-            return 0;
-        *c = pair[size_t(b << 8 | s[i + 1])];
-        return *c == kNone ? 0 : 2;
-    }
-};
-
-const CodeTable& Table(bool euc) {
-    static std::once_flag once[2];
-    static std::unique_ptr<CodeTable> tables[2];
-    std::call_once(once[euc], [euc] { tables[euc] = std::make_unique<CodeTable>(euc); });
-    return *tables[euc];
+// CP932 and EUC-JP go character by character through the code-page tables (built once),
+// so a keystroke on a long line costs a table look-up per character.
+const ZelmoCpTable& Table(bool euc) {
+    return *zelmo_cp_table(euc ? ZELMO_CP_EUC_JP : ZELMO_CP_932);
 }
 
 bool IsUtf16(TextEncoding e) {
@@ -199,12 +80,12 @@ Reading ReadUtf8(const QByteArray& bytes) {
 
 Reading ReadTable(const QByteArray& bytes, bool euc) {
     Reading r;
-    const CodeTable& t = Table(euc);
+    const ZelmoCpTable& t = Table(euc);
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n;) {
-        char16_t c;
-        const int len = t.At(s, i, n, &c);
+    const size_t n = size_t(bytes.size());
+    for (size_t i = 0; i < n;) {
+        uint16_t c;
+        const int len = zelmo_cp_table_at(&t, s, i, n, &c);
         if (len == 0) {
             ++r.bad;
             ++i;
@@ -329,21 +210,13 @@ QString DecodeLine(const char* data, qsizetype size, TextEncoding encoding) {
     if (encoding == TextEncoding::Iso2022Jp)
         return DecodeIso2022JpLine(data, size);
     if (encoding == TextEncoding::Cp932 || encoding == TextEncoding::EucJp) {
-        const CodeTable& t = Table(encoding == TextEncoding::EucJp);
-        for (qsizetype i = 0; i < size;) {
-            char16_t c;
-            const int len = t.At(s, i, size, &c);
-            if (len == 0) {
-                out.append(ByteEscape(s[i]));
-                ++i;
-            } else {
-                if (IsReserved(c))
-                    AppendEscapes(&out, data + i, len);
-                else
-                    out.append(QChar(c));
-                i += len;
-            }
-        }
+        // Neither code page has a character the document reserves, so their escapes are
+        // the bytes of no character only.
+        out.resize(size);
+        const size_t n = zelmo_cp_decode(
+            encoding == TextEncoding::EucJp ? ZELMO_CP_EUC_JP : ZELMO_CP_932, s, size_t(size),
+            reinterpret_cast<uint16_t*>(out.data()), size_t(size), ZELMO_CP_ESCAPE);
+        out.resize(qsizetype(n));
         return out;
     }
     for (qsizetype i = 0; i < size;) {
@@ -427,21 +300,10 @@ QString DecodeText(const PlainFile& f, qsizetype* utf8, qsizetype* escapes) {
 
 namespace {
 
-// A character's bytes in a table's encoding, written to b; their number, 0 when the
-// encoding has none for it.
-int TableBytes(const CodeTable& t, char16_t c, char* b) {
-    const uint32_t code = t.encode[c];
-    if (code == 0 && c != 0)
-        return 0;
-    const int n = c == 0 ? 1 : int(code >> 24);
-    for (int k = 0; k < n; ++k)
-        b[k] = char(code >> (8 * (n - 1 - k)));
-    return n;
-}
-
 // The bytes of one character (or pair) at text[i] in encoding; returns the units used,
 // 0 when it does not fit. Writes at most 4 bytes to b, their number to *len.
-int EncodeAt(QStringView text, qsizetype i, TextEncoding e, const CodeTable* t, char* b, int* len) {
+int EncodeAt(QStringView text, qsizetype i, TextEncoding e, const ZelmoCpTable* t, char* b,
+             int* len) {
     const char16_t c = text[i].unicode();
     if (c >= 0xDC00 && c <= 0xDCFF && IsByteEscape(text, i)) {
         b[0] = char(c - 0xDC00);
@@ -464,7 +326,7 @@ int EncodeAt(QStringView text, qsizetype i, TextEncoding e, const CodeTable* t, 
     if (t) {
         if (QChar::isSurrogate(c))
             return 0;
-        *len = TableBytes(*t, c, b);
+        *len = zelmo_cp_table_bytes(t, c, b);
         return *len > 0 ? 1 : 0;
     }
     char32_t cp = c;
@@ -497,7 +359,7 @@ int EncodeAt(QStringView text, qsizetype i, TextEncoding e, const CodeTable* t, 
     return units;
 }
 
-const CodeTable* TableFor(TextEncoding e) {
+const ZelmoCpTable* TableFor(TextEncoding e) {
     if (e == TextEncoding::Cp932)
         return &Table(false);
     if (e == TextEncoding::EucJp)
@@ -509,7 +371,7 @@ const CodeTable* TableFor(TextEncoding e) {
 
 char16_t JisX0208Char(unsigned char a, unsigned char b) {
     if (a < 0x21 || a > 0x7E || b < 0x21 || b > 0x7E)
-        return kNone;
+        return ZELMO_CP_NONE;
     return Table(true).pair[size_t((a | 0x80) << 8 | (b | 0x80))];
 }
 
@@ -526,7 +388,7 @@ bool EncodeLine(QStringView text, TextEncoding encoding, QByteArray* out,
                 std::vector<qsizetype>* offsets) {
     if (encoding == TextEncoding::Iso2022Jp)
         return EncodeIso2022JpLine(text, out, offsets);
-    const CodeTable* t = TableFor(encoding);
+    const ZelmoCpTable* t = TableFor(encoding);
     const bool utf8 = !t && !IsUtf16(encoding);
     const qsizetype old = out->size();
     // At most 3 bytes a unit (a pair's 4 bytes take two units): written in place, cut to
@@ -545,7 +407,7 @@ bool EncodeLine(QStringView text, TextEncoding encoding, QByteArray* out,
             continue;
         }
         if (t && !QChar::isSurrogate(c)) { // the common case of a table, without the rest
-            const int n = TableBytes(*t, c, w);
+            const int n = zelmo_cp_table_bytes(t, c, w);
             if (n == 0) {
                 out->truncate(old);
                 return false;
@@ -573,7 +435,7 @@ qsizetype EncodedLength(QStringView text, TextEncoding encoding) {
         QByteArray bytes;
         return EncodeIso2022JpLine(text, &bytes, nullptr) ? bytes.size() : -1;
     }
-    const CodeTable* t = TableFor(encoding);
+    const ZelmoCpTable* t = TableFor(encoding);
     qsizetype total = 0;
     char b[8];
     int len = 0;

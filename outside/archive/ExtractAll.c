@@ -2,6 +2,7 @@
  * the destination is opened once, every folder below it is entered by a descriptor without
  * following links, and files land under a temporary name first. */
 #define _GNU_SOURCE
+#include "base/CodePage.h"
 #include "base/TempFile.h"
 #include "outside/archive/ArchiveExtract.h"
 #include "outside/archive/ArchiveInternal.h"
@@ -11,7 +12,6 @@
 #include <archive_entry.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <iconv.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -46,7 +46,6 @@ typedef struct Extraction {
     uint64_t refused;
     int capHit;
     int diskFull;
-    iconv_t cp932;        /* for names our own list does not give */
     ZelmoLzhMembers* lzh; /* an LZH archive's members: the data comes from there */
     char name[16384];
     unsigned serial;
@@ -330,7 +329,7 @@ static int extractEntry(Extraction* x, struct archive* a, struct archive_entry* 
  * put back, so the character decodes. */
 static void restoreTrailBytes(char* bytes) {
     for (unsigned char* p = (unsigned char*)bytes; *p; ++p) {
-        if (((*p >= 0x81 && *p <= 0x9F) || (*p >= 0xE0 && *p <= 0xFC)) && p[1]) {
+        if (zelmo_cp_lead_byte(932, *p) && p[1]) {
             ++p;
             if (*p == '/')
                 *p = '\\';
@@ -347,10 +346,8 @@ static const char* fallbackName(Extraction* x, struct archive_entry* entry) {
         return name;
     if (!zelmo_valid_utf8((const unsigned char*)bytes, strlen(bytes)))
         restoreTrailBytes(bytes);
-    if (x->cp932 == (iconv_t)0)
-        x->cp932 = iconv_open("UTF-8", "CP932");
-    const size_t n = zelmo_decode_name(x->cp932, (const unsigned char*)bytes, strlen(bytes),
-                                       x->name, sizeof x->name);
+    const size_t n =
+        zelmo_decode_name((const unsigned char*)bytes, strlen(bytes), x->name, sizeof x->name);
     return n == (size_t)-1 ? name : x->name;
 }
 
@@ -603,8 +600,6 @@ int zelmo_extract_all(const char* path, enum ZelmoArchiveKind kind, const char* 
     int result = runExtraction(&x, path, kind);
     zelmo_file_size_signal_leave();
     zelmo_utf8_locale_leave(previous);
-    if (x.cp932 != (iconv_t)0 && x.cp932 != (iconv_t)-1)
-        iconv_close(x.cp932);
     close(x.root);
     free(x.chunk);
     note(&x, "%llu extracted, %llu refused, %llu bytes\n", (unsigned long long)x.extracted,

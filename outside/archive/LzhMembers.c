@@ -31,7 +31,7 @@ void zelmo_lzh_close(ZelmoLzhMembers* m) {
 static void prepare(ZelmoLzhMembers* m) {
     const LhaHeader* h = &m->header;
     m->why = NULL;
-    if (lha_walk_name(&m->walk, h, m->name, sizeof m->name) != 0) {
+    if (lha_walk_name(h, m->name, sizeof m->name) != 0) {
         snprintf(m->name, sizeof m->name, "(header at %llu)", (unsigned long long)h->offset);
         m->why = "name too long";
     }

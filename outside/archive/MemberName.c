@@ -2,67 +2,9 @@
 #include "outside/archive/MemberName.h"
 #include "base/ByteOrder.h"
 
-#include <errno.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
-
-int zelmo_valid_utf8(const unsigned char* s, size_t len) {
-    size_t i = 0;
-    while (i < len) {
-        const unsigned c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t n;
-        uint32_t cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            n = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            n = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            n = 4;
-            cp = c & 0x07;
-        } else {
-            return 0;
-        }
-        if (i + n > len)
-            return 0;
-        for (size_t k = 1; k < n; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80)
-                return 0;
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return 0;
-        i += n;
-    }
-    return 1;
-}
-
-/* CP932 into UTF-8, every byte or none: 0 with *used set, -1 when a byte does not
- * decode, -2 when out is full. */
-static int fromCp932(iconv_t cd, const unsigned char* in, size_t len, char* out, size_t cap,
-                     size_t* used) {
-    if (cd == (iconv_t)-1)
-        return -1;
-    iconv(cd, NULL, NULL, NULL, NULL);
-    char* src = (char*)in;
-    size_t left = len;
-    char* dst = out;
-    size_t room = cap;
-    if (iconv(cd, &src, &left, &dst, &room) == (size_t)-1)
-        return errno == E2BIG ? -2 : -1;
-    /* A cut character at the end is no CP932 name either. */
-    if (iconv(cd, NULL, NULL, &dst, &room) == (size_t)-1)
-        return -1;
-    *used = cap - room;
-    return 0;
-}
 
 static void noNuls(char* s, size_t len) {
     for (size_t i = 0; i < len; ++i)
@@ -70,16 +12,16 @@ static void noNuls(char* s, size_t len) {
             s[i] = '?'; /* a NUL in a stored name would cut it short */
 }
 
-size_t zelmo_decode_name(iconv_t cp932, const unsigned char* in, size_t len, char* out,
-                         size_t cap) {
+size_t zelmo_decode_name(const unsigned char* in, size_t len, char* out, size_t cap) {
     if (cap == 0)
         return (size_t)-1;
-    size_t used = 0;
     if (!zelmo_valid_utf8(in, len)) {
-        const int r = fromCp932(cp932, in, len, out, cap - 1, &used);
-        if (r == -2)
+        /* CP932, every byte or none (a cut character at the end is no CP932 name either) */
+        const size_t used =
+            zelmo_cp_decode_utf8(ZELMO_CP_932, in, len, out, cap - 1, ZELMO_CP_FAIL);
+        if (used == ZELMO_CP_FULL)
             return (size_t)-1;
-        if (r == 0) {
+        if (used != ZELMO_CP_FAILED) {
             out[used] = '\0';
             noNuls(out, used);
             return used;
@@ -94,35 +36,9 @@ size_t zelmo_decode_name(iconv_t cp932, const unsigned char* in, size_t len, cha
     return len;
 }
 
-static size_t put(char* out, size_t cap, size_t at, uint32_t cp) {
-    unsigned char b[4];
-    size_t n;
-    if (cp < 0x80) {
-        b[0] = (unsigned char)cp;
-        n = 1;
-    } else if (cp < 0x800) {
-        b[0] = (unsigned char)(0xC0 | (cp >> 6));
-        b[1] = (unsigned char)(0x80 | (cp & 0x3F));
-        n = 2;
-    } else if (cp < 0x10000) {
-        b[0] = (unsigned char)(0xE0 | (cp >> 12));
-        b[1] = (unsigned char)(0x80 | ((cp >> 6) & 0x3F));
-        b[2] = (unsigned char)(0x80 | (cp & 0x3F));
-        n = 3;
-    } else {
-        b[0] = (unsigned char)(0xF0 | (cp >> 18));
-        b[1] = (unsigned char)(0x80 | ((cp >> 12) & 0x3F));
-        b[2] = (unsigned char)(0x80 | ((cp >> 6) & 0x3F));
-        b[3] = (unsigned char)(0x80 | (cp & 0x3F));
-        n = 4;
-    }
-    if (at + n >= cap)
-        return (size_t)-1;
-    memcpy(out + at, b, n);
-    return at + n;
-}
-
 size_t zelmo_decode_utf16_name(const unsigned char* in, size_t len, char* out, size_t cap) {
+    if (cap == 0)
+        return (size_t)-1;
     size_t at = 0;
     for (size_t i = 0; i + 1 < len; i += 2) {
         uint32_t u = (uint32_t)in[i] | ((uint32_t)in[i + 1] << 8);
@@ -141,12 +57,10 @@ size_t zelmo_decode_utf16_name(const unsigned char* in, size_t len, char* out, s
         } else if (u >= 0xD800 && u <= 0xDFFF) {
             u = 0xFFFD;
         }
-        at = put(out, cap, at, u);
-        if (at == (size_t)-1)
-            return at;
+        at = zelmo_utf8_put(out, cap - 1, at, u); /* room kept for the NUL */
+        if (at == ZELMO_CP_FULL)
+            return (size_t)-1;
     }
-    if (cap == 0)
-        return (size_t)-1;
     out[at] = '\0';
     return at;
 }

@@ -5,7 +5,8 @@
 #ifndef ZELMO_MEMBER_NAME_H
 #define ZELMO_MEMBER_NAME_H
 
-#include <iconv.h>
+#include "base/CodePage.h"
+
 #include <stddef.h>
 #include <stdint.h>
 
@@ -13,13 +14,9 @@
 extern "C" {
 #endif
 
-/* 1 when the len bytes at s are valid UTF-8 (shortest forms, no surrogates). */
-int zelmo_valid_utf8(const unsigned char* s, size_t len);
-
-/* Decodes len stored bytes into out (cap bytes, NUL-terminated); cp932 is a converter
- * from "CP932" to "UTF-8" (iconv_open) or (iconv_t)-1 for none. A NUL inside the name
+/* Decodes len stored bytes into out (cap bytes, NUL-terminated). A NUL inside the name
  * becomes "?". Returns the length, or (size_t)-1 when it does not fit. */
-size_t zelmo_decode_name(iconv_t cp932, const unsigned char* in, size_t len, char* out, size_t cap);
+size_t zelmo_decode_name(const unsigned char* in, size_t len, char* out, size_t cap);
 
 /* UTF-16LE (len bytes) into UTF-8 at out: U+FFFF, the folder separator of LZH names,
  * becomes "/"; a lone surrogate becomes U+FFFD. Returns the length written, or

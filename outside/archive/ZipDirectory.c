@@ -65,7 +65,6 @@ int zelmo_list_zip(const char* path, ZelmoMemberList* list, size_t max) {
         close(fd);
         return -1;
     }
-    iconv_t cp932 = iconv_open("UTF-8", "CP932");
     unsigned char h[ZELMO_ZIP_HEADER_BYTES];
     unsigned char* var = malloc(3 * 65536);
     char* name = malloc(4 * 65536);
@@ -85,7 +84,7 @@ int zelmo_list_zip(const char* path, ZelmoMemberList* list, size_t max) {
                                    ARCHIVE_MEMBER_NAME_SIZE - 1, &unicode, &unicodeLen);
         const unsigned char* raw = hasUnicode ? unicode : var;
         const size_t rawLen = hasUnicode ? unicodeLen : e.nameLen;
-        const size_t n = zelmo_decode_name(cp932, raw, rawLen, name, 4 * 65536);
+        const size_t n = zelmo_decode_name(raw, rawLen, name, 4 * 65536);
         if (n == (size_t)-1 || zelmo_member_list_add(list, e.local + (uint64_t)dir.shift,
                                                      e.original, kindOf(&e, var, e.nameLen),
                                                      (const char*)raw, rawLen, name, n) != 0)
@@ -93,8 +92,6 @@ int zelmo_list_zip(const char* path, ZelmoMemberList* list, size_t max) {
     }
     free(var);
     free(name);
-    if (cp932 != (iconv_t)-1)
-        iconv_close(cp932);
     close(fd);
     /* libarchive reads members in the order of their data, and a member whose data
      * another entry already named only once. */

@@ -94,7 +94,6 @@ static int findFirst(LhaWalk* w) {
 int lha_walk_open(LhaWalk* w, const char* path) {
     memset(w, 0, sizeof *w);
     w->fd = -1;
-    w->cp932 = (iconv_t)-1;
     /* A FIFO or a device named *.lzh would block the open or the reads: only a regular
      * file is opened, without waiting, and checked again on the descriptor. */
     struct stat st;
@@ -109,8 +108,7 @@ int lha_walk_open(LhaWalk* w, const char* path) {
     }
     w->size = (uint64_t)st.st_size;
     w->mtime = st.st_mtime;
-    w->cp932 = iconv_open("UTF-8", "CP932");
-    if (w->cp932 == (iconv_t)-1 || findFirst(w) != 0) {
+    if (findFirst(w) != 0) {
         lha_walk_close(w);
         return -1;
     }
@@ -121,12 +119,9 @@ int lha_walk_open(LhaWalk* w, const char* path) {
 void lha_walk_close(LhaWalk* w) {
     if (w->fd >= 0)
         close(w->fd);
-    if (w->cp932 != (iconv_t)-1)
-        iconv_close(w->cp932);
     free(w->buf);
     memset(w, 0, sizeof *w);
     w->fd = -1;
-    w->cp932 = (iconv_t)-1;
 }
 
 void lha_walk_rewind(LhaWalk* w) {
@@ -174,7 +169,7 @@ void lha_walk_seek(LhaWalk* w, uint64_t offset) {
     w->next = offset;
 }
 
-int lha_walk_name(LhaWalk* w, const LhaHeader* h, char* out, size_t cap) {
+int lha_walk_name(const LhaHeader* h, char* out, size_t cap) {
     if (cap == 0)
         return -1;
     size_t used = 0;
@@ -191,7 +186,7 @@ int lha_walk_name(LhaWalk* w, const LhaHeader* h, char* out, size_t cap) {
             raw[len++] = '/';
         for (size_t i = 0; i < h->nameLen; ++i)
             raw[len++] = h->name[i] == 0xFF ? '/' : h->name[i];
-        used = zelmo_decode_name(w->cp932, raw, len, out, cap);
+        used = zelmo_decode_name(raw, len, out, cap);
         if (used == (size_t)-1)
             return -1;
     } else {
@@ -210,7 +205,7 @@ int lha_walk_name(LhaWalk* w, const LhaHeader* h, char* out, size_t cap) {
                 unsigned char raw[LHA_RAW_NAME_MAX];
                 for (size_t i = 0; i < len; ++i)
                     raw[i] = bytes[i] == 0xFF ? '/' : bytes[i];
-                n = zelmo_decode_name(w->cp932, raw, len, out + used, cap - used);
+                n = zelmo_decode_name(raw, len, out + used, cap - used);
             }
             if (n == (size_t)-1)
                 return -1;
@@ -280,7 +275,7 @@ void lha_attribute_text(unsigned attributes, char out[8]) {
 
 int lha_walk_record(LhaWalk* w, const LhaHeader* h, ArchiveMemberInfo* info) {
     memset(info, 0, sizeof *info);
-    if (lha_walk_name(w, h, info->fileName, sizeof info->fileName) != 0)
+    if (lha_walk_name(h, info->fileName, sizeof info->fileName) != 0)
         return -1;
     const uint64_t original = lha_member_size(w, h);
     info->originalSize = original > UINT32_MAX ? UINT32_MAX : (uint32_t)original;
@@ -308,7 +303,7 @@ int lha_list_members(const char* path, ZelmoMemberList* list, size_t max) {
     for (;;) {
         if (lha_walk_next(&w, &h) != LHA_WALK_MEMBER || list->count >= max)
             break;
-        if (lha_walk_name(&w, &h, name, sizeof name) != 0)
+        if (lha_walk_name(&h, name, sizeof name) != 0)
             strcpy(name, "?");
         const size_t len = strlen(name);
         if (zelmo_member_list_add(list, h.offset, h.original, lha_member_kind(&h), name, len, name,

@@ -7,7 +7,6 @@
 #include "outside/archive/MemberName.h"
 #include "outside/unlha32/LhaHeader.h"
 
-#include <iconv.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <time.h>
@@ -25,7 +24,6 @@ typedef struct LhaWalk {
     unsigned char* buf; /* a window of the file: bufLen bytes from bufStart */
     size_t bufCap, bufLen;
     uint64_t bufStart;
-    iconv_t cp932;      /* narrow names; wide (UTF-16) names are decoded by hand */
     unsigned damaged;   /* damaged headers passed over since the first member */
     uint64_t damagedAt; /* where the last of them began */
 } LhaWalk;
@@ -47,7 +45,7 @@ void lha_walk_seek(LhaWalk* w, uint64_t offset);
 
 /* The member's name in UTF-8, its folder part joined with "/": 0, or -1 when it does not
  * fit in cap bytes with its NUL. */
-int lha_walk_name(LhaWalk* w, const LhaHeader* h, char* out, size_t cap);
+int lha_walk_name(const LhaHeader* h, char* out, size_t cap);
 /* The member record: 0, or -1 when the name does not fit. */
 int lha_walk_record(LhaWalk* w, const LhaHeader* h, ArchiveMemberInfo* info);
 

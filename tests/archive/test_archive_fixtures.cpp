@@ -16,7 +16,6 @@
 #include <dirent.h>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iconv.h>
 #include <map>
 #include <set>
 #include <sstream>
@@ -179,12 +178,9 @@ void filesBelow(const std::string& root, const std::string& rel,
 
 // The name the libraries write for listed bytes: each name decoded on its own.
 std::string diskName(const QByteArray& listed) {
-    iconv_t cp932 = iconv_open("UTF-8", "CP932");
     std::string out(4 * size_t(listed.size()) + 16, '\0');
-    const size_t n =
-        zelmo_decode_name(cp932, reinterpret_cast<const unsigned char*>(listed.constData()),
-                          size_t(listed.size()), out.data(), out.size());
-    iconv_close(cp932);
+    const size_t n = zelmo_decode_name(reinterpret_cast<const unsigned char*>(listed.constData()),
+                                       size_t(listed.size()), out.data(), out.size());
     out.resize(n == size_t(-1) ? 0 : n);
     for (char& c : out)
         if (c == '\\')
