@@ -92,7 +92,7 @@ qsizetype SettingsImage::lineBefore(qsizetype pos) const {
 void SettingsImage::classify() {
     const char* d = bytes_.constData();
     const qsizetype n = bytes_.size();
-    crlf_ = bytes_.contains("\r\n");
+    crlf_ = std::memchr(d, '\r', size_t(n)) && bytes_.contains("\r\n");
     const qsizetype high = firstHighByte(d, n);
     if (high == n || platform::isValidUtf8(d + high, n - high)) {
         mode_ = Mode::Utf8;
@@ -168,9 +168,15 @@ void SettingsImage::scan() {
     sections_.clear();
     names_.clear();
     keys_.clear();
+    const char* d = bytes_.constData();
     QString folded;
     for (qsizetype line = 0; line < bytes_.size(); line = nextLine(line)) {
-        if (!sectionAt(line, &folded))
+        // Most lines are keys: ruled out by their first byte, without looking further.
+        qsizetype p = line;
+        while (p < bytes_.size() && d[p] != '\n' && isAsciiSpace(d[p]))
+            ++p;
+        if (p == bytes_.size() || (d[p] != '[' && static_cast<unsigned char>(d[p]) < 0x80) ||
+            !sectionAt(line, &folded))
             continue;
         const int index = int(sections_.size());
         sections_.push_back(line);
@@ -280,7 +286,16 @@ SettingsImage::Splice SettingsImage::plan(const QString& section, const QString&
 }
 
 void SettingsImage::apply(const Splice& sp) {
-    bytes_.replace(sp.at, sp.removed, sp.inserted);
+    // The tail moves once (replace would remove, then insert: twice).
+    const qsizetype size = bytes_.size(), tail = size - sp.at - sp.removed;
+    const qsizetype grown = size - sp.removed + sp.inserted.size();
+    if (grown > size)
+        bytes_.resize(grown);
+    char* d = bytes_.data();
+    std::memmove(d + sp.at + sp.inserted.size(), d + sp.at + sp.removed, size_t(tail));
+    std::memcpy(d + sp.at, sp.inserted.constData(), size_t(sp.inserted.size()));
+    if (grown < size)
+        bytes_.truncate(grown);
     QString folded;
     const qsizetype entry = sp.section < 0 ? nextLine(sp.line) : sp.line;
     if (mode_ != Mode::Utf8 || (entry < bytes_.size() && sectionAt(entry, &folded))) {
