@@ -351,13 +351,15 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
     }
 
     // The file's bytes with one span changed: written in three parts, nothing re-encoded.
-    // A file wholly in CP932 is first made UTF-8 as a whole, once.
+    // A file (or what the write would make) wholly in CP932 is made UTF-8 as a whole, once.
+    const QString stored = storedForm(value);
     SettingsImage recoded;
-    const bool recode = loaded_ && loaded_->image.needsRecode();
+    const bool recode =
+        loaded_ && loaded_->image.needsRecodeAfter(loaded_->image.plan(section, key, stored));
     if (recode)
         recoded = SettingsImage(loaded_->image.recoded());
     const SettingsImage& base = recode || !loaded_ ? recoded : loaded_->image;
-    const SettingsImage::Splice sp = base.plan(section, key, storedForm(value));
+    const SettingsImage::Splice sp = base.plan(section, key, stored);
     const QByteArray& old = base.bytes();
     const qsizetype tail = sp.at + sp.removed;
 

@@ -337,11 +337,21 @@ void SettingsImage::apply(const Splice& sp) {
         built->insert(hashOf(folded), line);
 }
 
+bool SettingsImage::needsRecodeAfter(const Splice& splice) const {
+    if (mode_ != Mode::Mixed)
+        return mode_ == Mode::Cp932;
+    SettingsImage after;
+    after.bytes_ = bytes_;
+    after.bytes_.replace(splice.at, splice.removed, splice.inserted);
+    after.classify();
+    return after.mode_ == Mode::Cp932;
+}
+
 QByteArray SettingsImage::recoded() const {
     QByteArray out;
     out.reserve(bytes_.size() + bytes_.size() / 2);
     const QByteArray eol = lineEnd();
     for (qsizetype line = 0; line < bytes_.size(); line = nextLine(line))
-        out += decode(line, contentEnd(line)).toUtf8() + eol;
+        out += platform::toFsBytes(decode(line, contentEnd(line))) + eol;
     return out;
 }

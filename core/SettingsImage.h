@@ -43,6 +43,10 @@ public:
     // A file wholly in CP932 cannot take a UTF-8 line (it would decode as CP932): it is
     // written as UTF-8 as a whole the first time it changes.
     bool needsRecode() const { return mode_ == Mode::Cp932; }
+    // So is a file of mixed lines that the splice would leave wholly decodable as CP932
+    // (its last undecodable line replaced): its UTF-8 lines would read garbled.
+    bool needsRecodeAfter(const Splice& splice) const;
+    // Every line as it reads now, in UTF-8 (bytes that decode in nothing kept).
     QByteArray recoded() const;
 
 private:
