@@ -4,18 +4,13 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
-#include "platform/FsName.h"
 #include "platform/SafeWrite.h"
-#include "platform/TextCodec.h"
 
 #include "outside/files/TempFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <fcntl.h>
 #include <limits>
 #include <mutex>
