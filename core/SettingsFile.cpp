@@ -1,22 +1,19 @@
 #include "core/SettingsFile.h"
+#include "core/SettingsImage.h"
 #include "platform/UniqueFd.h"
 
 #include "platform/AppPaths.h"
 #include "platform/Errors.h"
-#include "platform/FsName.h"
 #include "platform/SafeWrite.h"
-#include "platform/TextCodec.h"
 
 #include "base/TempFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <fcntl.h>
 #include <limits>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,21 +58,6 @@ bool sameVersion(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
            a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
            a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
-}
-
-// "[name]" with optional spaces around; returns the trimmed name or a null string.
-QString sectionName(const QString& line) {
-    const QString t = line.trimmed();
-    if (t.size() >= 2 && t.front() == QLatin1Char('[')) {
-        const qsizetype close = t.indexOf(QLatin1Char(']'));
-        if (close > 0)
-            return t.mid(1, close - 1).trimmed();
-    }
-    return QString();
-}
-
-bool isSectionLine(const QString& line) {
-    return !sectionName(line).isNull();
 }
 
 // Values that a plain "key=value" line cannot carry are stored as @Esc(...): inside the
@@ -203,138 +185,84 @@ QString valueOf(const QString& stored) {
     return out;
 }
 
-bool decodesWholly(const QByteArray& bytes, QString* text) {
-    if (platform::isValidUtf8(bytes)) {
-        *text = QString::fromUtf8(bytes);
-        return true;
-    }
-    *text = platform::decodeCp932(bytes);
-    return !text->contains(QChar::ReplacementCharacter);
-}
-
-// The file's lines. A file that decodes wholly as UTF-8 or as CP932 is read as a whole; a
-// file of mixed lines (hand-edited, or joined from two sources) is read line by line, a
-// line that neither decodes keeping its bytes in the file-name escape form, and raw gets
-// every line's own bytes, so a line nobody changed is written back exactly as it was.
-QStringList decodeLines(const QByteArray& bytes, bool crlf, QList<QByteArray>* raw) {
-    QString text;
-    QStringList lines;
-    if (decodesWholly(bytes, &text)) {
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        lines = text.split(QLatin1Char('\n'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        return lines;
-    }
-    QList<QByteArray> parts = bytes.split('\n');
-    if (!parts.isEmpty() && parts.last().isEmpty())
-        parts.removeLast();
-    for (QByteArray& part : parts) {
-        if (crlf && part.endsWith('\r'))
-            part.chop(1);
-        QString line;
-        if (!decodesWholly(part, &line))
-            line = platform::fromFsBytes(part);
-        lines.append(line);
-        raw->append(part);
-    }
-    return lines;
-}
-
 } // namespace
 
 SettingsFile::SettingsFile() : path_(platform::settingsFilePath()) {}
 SettingsFile::SettingsFile(const QString& path) : path_(path) {}
 
-bool SettingsFile::isVersion(const struct stat& st) const {
-    return loaded_ && version_ && sameVersion(st, versionSt_);
+struct SettingsFile::Loaded {
+    SettingsImage image;
+    // The version it came from: held open, so its inode cannot be reused.
+    std::shared_ptr<platform::UniqueFd> version;
+    struct stat st {};
+};
+
+namespace {
+
+// One lock for every accessor: they share what they read.
+std::recursive_mutex gLock;
+// The file last read or written, by path: the next accessor of it starts from there.
+QString gPath;
+std::shared_ptr<SettingsFile::Loaded> gLast;
+
+} // namespace
+
+std::shared_ptr<SettingsFile::Loaded> SettingsFile::shared(const struct stat& st) const {
+    if (gLast && gPath == path_ && sameVersion(gLast->st, st))
+        return gLast;
+    return nullptr;
 }
 
-void SettingsFile::forget() const {
-    lines_.clear();
-    raw_.clear();
-    crlf_ = false;
-    version_.reset();
-    indexed_ = false;
-    loaded_ = true;
+void SettingsFile::share() const {
+    gPath = path_;
+    gLast = loaded_;
 }
 
-void SettingsFile::adopt(const QByteArray& bytes, int fd, const struct stat& st) const {
-    forget();
-    crlf_ = bytes.contains("\r\n");
-    lines_ = decodeLines(bytes, crlf_, &raw_);
-    version_ = std::make_shared<platform::UniqueFd>(fd);
-    versionSt_ = st;
+void SettingsFile::adopt(QByteArray bytes, platform::UniqueFd* fd, const struct stat& st) const {
+    loaded_ = std::make_shared<Loaded>();
+    loaded_->image = SettingsImage(std::move(bytes));
+    loaded_->version = std::make_shared<platform::UniqueFd>(std::move(*fd));
+    loaded_->st = st;
+    share();
 }
 
 void SettingsFile::refresh() const {
     const QByteArray path = QFile::encodeName(path_);
     struct stat now {};
-    if (::stat(path.constData(), &now) == 0 && isVersion(now))
-        return;
+    if (::stat(path.constData(), &now) == 0) {
+        if (loaded_ && sameVersion(now, loaded_->st))
+            return;
+        if (auto known = shared(now)) {
+            loaded_ = std::move(known);
+            return;
+        }
+    }
     QByteArray bytes;
     platform::UniqueFd fd;
     struct stat st {};
     // What cannot be read reads as empty: the defaults. A write never replaces it (it
     // reads again and fails the same way).
     if (readWhole(AT_FDCWD, path, &bytes, &fd, &st) != 0) {
-        forget();
+        loaded_.reset();
         return;
     }
-    adopt(bytes, fd.fd, st);
-    fd.fd = -1;
+    adopt(std::move(bytes), &fd, st);
 }
 
-void SettingsFile::index() const {
-    if (indexed_)
-        return;
-    keys_.clear();
-    sections_.clear();
-    QString section;
-    bool first = false; // in the first section of its name, the one findKey uses
-    for (qsizetype i = 0; i < lines_.size(); ++i) {
-        const QString& line = lines_.at(i);
-        qsizetype at = 0;
-        while (at < line.size() && line.at(at).isSpace())
-            ++at;
-        const QString name =
-            at < line.size() && line.at(at) == QLatin1Char('[') ? sectionName(line) : QString();
-        if (!name.isNull()) {
-            section = name.toCaseFolded();
-            first = !sections_.contains(section);
-            if (first)
-                sections_.insert(section, i);
-            continue;
-        }
-        const qsizetype eq = first ? line.indexOf(QLatin1Char('=')) : -1;
-        if (eq < 0)
-            continue;
-        const QString key = section + QLatin1Char('\n') +
-                            QStringView(line).left(eq).trimmed().toString().toCaseFolded();
-        if (!keys_.contains(key))
-            keys_.insert(key, i);
-    }
-    indexed_ = true;
-}
-
-bool SettingsFile::findKey(const QString& section, const QString& key, qsizetype* sectionLine,
-                           qsizetype* keyLine) const {
-    index();
-    const QString folded = section.trimmed().toCaseFolded();
-    *sectionLine = sections_.value(folded, -1);
-    *keyLine = keys_.value(folded + QLatin1Char('\n') + key.trimmed().toCaseFolded(), -1);
-    return *keyLine >= 0;
+bool SettingsFile::readString(const QString& section, const QString& key, QString* value) const {
+    refresh();
+    QString stored;
+    if (!loaded_ || !loaded_->image.stored(section, key, &stored))
+        return false;
+    *value = valueOf(stored);
+    return true;
 }
 
 QString SettingsFile::ReadString(const QString& section, const QString& key,
                                  const QString& def) const {
-    refresh();
-    qsizetype s, k;
-    if (!findKey(section, key, &s, &k))
-        return def;
-    const QString& line = lines_.at(k);
-    // Read whole, however long: a path cut short would name another file.
-    return valueOf(line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed());
+    std::lock_guard<std::recursive_mutex> hold(gLock);
+    QString value;
+    return readString(section, key, &value) ? value : def;
 }
 
 int SettingsFile::ParseInteger(const QString& text, int def) {
@@ -353,11 +281,9 @@ int SettingsFile::ParseInteger(const QString& text, int def) {
 }
 
 int SettingsFile::ReadInteger(const QString& section, const QString& key, int def) const {
-    refresh();
-    qsizetype s, k;
-    if (!findKey(section, key, &s, &k))
-        return def;
-    return ParseInteger(ReadString(section, key, QString()), def);
+    std::lock_guard<std::recursive_mutex> hold(gLock);
+    QString value;
+    return readString(section, key, &value) ? ParseInteger(value, def) : def;
 }
 
 bool SettingsFile::ReadBool(const QString& section, const QString& key, bool def) const {
@@ -384,6 +310,7 @@ bool writeTarget(const QByteArray& path, Fd* dir, QByteArray* name) {
 } // namespace
 
 void SettingsFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    std::lock_guard<std::recursive_mutex> hold(gLock);
     zelmo_catch_file_size_signal(); // a file over ulimit -f fails with EFBIG, reported
     Fd dir;
     QByteArray name;
@@ -407,66 +334,29 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
                    ::faccessat(dir.fd, name.constData(), W_OK, AT_EACCESS) != 0))
         throw EWriteError(path_);
     if (!exists) {
-        forget(); // only a missing file is made anew
-    } else if (!isVersion(st)) {
+        loaded_.reset(); // only a missing file is made anew
+    } else if (!(loaded_ && sameVersion(st, loaded_->st)) && !(loaded_ = shared(st))) {
         // Read again; what cannot be read whole is never replaced.
         QByteArray bytes;
         Fd fd;
         struct stat readSt {};
-        if (readWhole(dir.fd, name, &bytes, &fd, &readSt) != 0 || !sameVersion(readSt, st)) {
-            loaded_ = false;
+        if (readWhole(dir.fd, name, &bytes, &fd, &readSt) != 0 || !sameVersion(readSt, st))
             throw EWriteError(path_);
-        }
-        adopt(bytes, fd.fd, readSt);
-        fd.fd = -1;
+        adopt(std::move(bytes), &fd, readSt);
     }
 
-    QStringList lines = lines_;
-    QList<QByteArray> raw = raw_;
-    bool moved = false; // lines inserted: the index is built again
+    // The file's bytes with one span changed: written in three parts, nothing re-encoded.
+    // A file (or what the write would make) wholly in CP932 is made UTF-8 as a whole, once.
     const QString stored = storedForm(value);
-    const QString entry = key + QLatin1Char('=') + stored;
-    qsizetype s, k;
-    if (findKey(section, key, &s, &k)) {
-        const QString& old = lines.at(k);
-        lines[k] = old.left(old.indexOf(QLatin1Char('='))).trimmed() + QLatin1Char('=') + stored;
-        if (!raw.isEmpty())
-            raw[k] = QByteArray();
-    } else if (s >= 0) {
-        // After the section's last non-empty line.
-        qsizetype end = s + 1;
-        while (end < lines.size() && !isSectionLine(lines.at(end)))
-            ++end;
-        qsizetype insertAt = end;
-        while (insertAt > s + 1 && lines.at(insertAt - 1).trimmed().isEmpty())
-            --insertAt;
-        lines.insert(insertAt, entry);
-        if (!raw.isEmpty())
-            raw.insert(insertAt, QByteArray());
-        moved = true;
-    } else {
-        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) {
-            lines.append(QString());
-            if (!raw.isEmpty())
-                raw.append(QByteArray(""));
-        }
-        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        lines.append(entry);
-        if (!raw.isEmpty())
-            raw << QByteArray() << QByteArray();
-        moved = true;
-    }
-
-    const QByteArray eol = crlf_ ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
-    QByteArray bytes;
-    bytes.reserve(exists ? qsizetype(st.st_size) + entry.size() * 3 + 64 : 256);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i < raw.size() && !raw.at(i).isNull())
-            bytes += raw.at(i);
-        else
-            bytes += lines.at(i).toUtf8();
-        bytes += eol;
-    }
+    SettingsImage recoded;
+    const bool recode =
+        loaded_ && loaded_->image.needsRecodeAfter(loaded_->image.plan(section, key, stored));
+    if (recode)
+        recoded = SettingsImage(loaded_->image.recoded());
+    const SettingsImage& base = recode || !loaded_ ? recoded : loaded_->image;
+    const SettingsImage::Splice sp = base.plan(section, key, stored);
+    const QByteArray& old = base.bytes();
+    const qsizetype tail = sp.at + sp.removed;
 
     zelmo_remove_stale_temps(dir.fd);
     ZelmoTempFile t;
@@ -474,7 +364,11 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
     int err = zelmo_temp_create(dir.fd, 0, 0600, &t);
     if (err)
         throw EWriteError(path_);
-    err = zelmo_write_all(t.fd, bytes.constData(), size_t(bytes.size()));
+    err = zelmo_write_all(t.fd, old.constData(), size_t(sp.at));
+    if (!err)
+        err = zelmo_write_all(t.fd, sp.inserted.constData(), size_t(sp.inserted.size()));
+    if (!err)
+        err = zelmo_write_all(t.fd, old.constData() + tail, size_t(old.size() - tail));
     if (!err && ::fchmod(t.fd, exists ? (st.st_mode & 07777) : 0644) != 0)
         err = errno;
     if (!err)
@@ -487,23 +381,24 @@ void SettingsFile::WriteString(const QString& section, const QString& key, const
         err = zelmo_temp_replace(&t, name.constData());
     const int closeErr = zelmo_temp_close(&t);
     if (err || closeErr) {
-        loaded_ = false;
+        loaded_.reset();
         throw EWriteError(path_);
     }
     ::fsync(dir.fd);
-    lines_ = lines;
-    raw_ = raw;
-    if (moved)
-        indexed_ = false;
     struct stat now {};
-    if (written.fd >= 0 && ::fstat(written.fd, &now) == 0) {
-        version_ = std::make_shared<Fd>(written.fd);
-        written.fd = -1;
-        versionSt_ = now;
-    } else {
-        version_.reset();
+    if (written.fd < 0 || ::fstat(written.fd, &now) != 0) {
+        loaded_.reset(); // read again next time
+        return;
     }
-    loaded_ = true;
+    // Every accessor sharing the old version now holds the new one, as the disk does.
+    if (!loaded_)
+        loaded_ = std::make_shared<Loaded>(); // a new file, from recoded's empty image
+    if (&base == &recoded)
+        loaded_->image = std::move(recoded);
+    loaded_->image.apply(sp);
+    loaded_->version = std::make_shared<Fd>(std::move(written));
+    loaded_->st = now;
+    share();
 }
 
 void SettingsFile::WriteInteger(const QString& section, const QString& key, int value) {

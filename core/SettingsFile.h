@@ -13,16 +13,13 @@
 // inode cannot be reused; device, inode, size, modification and change time the same).
 // A write whose reading fails writes nothing and raises the write error; a file that
 // cannot be read reads as empty and is never replaced. A link as the file is followed
-// only where platform::mayFollowLink allows.
+// only where platform::mayFollowLink allows. The file is kept as bytes (SettingsImage): a
+// write changes one span of them and writes the file once, without parsing it again.
 #include <QByteArray>
-#include <QHash>
-#include <QList>
 #include <QString>
-#include <QStringList>
-#include <cstdint>
 #include <memory>
-#include <sys/stat.h>
 
+struct stat;
 namespace platform {
 struct UniqueFd;
 }
@@ -48,30 +45,20 @@ public:
     // two characters; anything else gives def.
     static int ParseInteger(const QString& text, int def);
 
+    // What was read of a file (in SettingsFile.cpp).
+    struct Loaded;
+
 private:
     void refresh() const;
-    // Takes bytes (read from fd, whose fstat is st) as the version last read.
-    void adopt(const QByteArray& bytes, int fd, const struct stat& st) const;
-    void forget() const;
-    bool isVersion(const struct stat& st) const;
-    void index() const;
-    bool findKey(const QString& section, const QString& key, qsizetype* sectionLine,
-                 qsizetype* keyLine) const;
+    std::shared_ptr<Loaded> shared(const struct stat& st) const;
+    void share() const;
+    void adopt(QByteArray bytes, platform::UniqueFd* fd, const struct stat& st) const;
+    bool readString(const QString& section, const QString& key, QString* value) const;
 
     QString path_;
-    // The file's lines as last read, with what identifies that version on disk, so a
-    // run of reads parses the file once while still seeing every outside change.
-    mutable QStringList lines_;
-    // For a file read line by line (its lines not all in one encoding): each line's own
-    // bytes, written back as they were unless the line changed (then null). Else empty.
-    mutable QList<QByteArray> raw_;
-    mutable bool crlf_ = false;
-    mutable bool loaded_ = false;
-    // The version last read: held open, and what identified it then.
-    mutable std::shared_ptr<platform::UniqueFd> version_;
-    mutable struct stat versionSt_ {};
-    // Folded "section\nkey" and folded section names to their first lines, as findKey
-    // would find them; rebuilt when lines move.
-    mutable QHash<QString, qsizetype> keys_, sections_;
-    mutable bool indexed_ = false;
+    // The file as last read (the image of its bytes, and what identifies that version on
+    // disk), shared by every accessor of the same path: a run of reads, by one accessor or
+    // many, parses the file once while still seeing every outside change. Null: nothing
+    // could be read (a missing or unreadable file reads as empty).
+    mutable std::shared_ptr<Loaded> loaded_;
 };

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -158,3 +159,131 @@ TEST_F(SettingsFileTest, AFileOfMixedLinesKeepsEachUnchangedLinesBytes) {
 }
 
 } // namespace
+
+// One key written into files of every shape: the file afterwards is exactly the expected
+// bytes (every other line as it was, its line end and encoding too), and every key reads
+// back the same from the accessor that wrote it and from a copy of the file read afresh.
+TEST_F(SettingsFileTest, AWriteChangesOnlyItsLineAndEveryKeyReadsBack) {
+    struct Read {
+        const char *section, *key, *value;
+    };
+    struct Row {
+        const char* name;
+        QByteArray before;
+        const char *section, *key, *value;
+        QByteArray after;
+        std::vector<Read> reads;
+    } const rows[] = {
+        {"mixed line ends, undecodable bytes",
+         "[A]\r\nX=1\nOdd=\xFF\xFE\r\n[B]\nK=old\r\nZ=2\n",
+         "b",
+         "k",
+         "new value",
+         "[A]\r\nX=1\nOdd=\xFF\xFE\r\n[B]\nK=new value\r\nZ=2\n",
+         {{"B", "Z", "2"}, {"A", "X", "1"}, {"B", "K", "new value"}}},
+        {"a key added before the next section",
+         "[A]\r\nX=1\nOdd=\xFF\r\n[B]\nK=1\n",
+         "A",
+         "New",
+         "v",
+         "[A]\r\nX=1\nOdd=\xFF\r\nNew=v\r\n[B]\nK=1\n",
+         {{"A", "New", "v"}, {"B", "K", "1"}, {"A", "X", "1"}}},
+        {"duplicate sections: the first counts",
+         "[S]\nK=1\n[s]\nK=2\nJ=3\n",
+         "S",
+         "J",
+         "4",
+         "[S]\nK=1\nJ=4\n[s]\nK=2\nJ=3\n",
+         {{"S", "J", "4"}, {"S", "K", "1"}}},
+        {"duplicate keys: the first counts",
+         "[S]\nK=1\nk=2\nZ=3\n",
+         "S",
+         "K",
+         "9",
+         "[S]\nK=9\nk=2\nZ=3\n",
+         {{"S", "K", "9"}, {"S", "Z", "3"}}},
+        {"no line end at the end",
+         "[S]\nK=1",
+         "S",
+         "J",
+         "2",
+         "[S]\nK=1\nJ=2\n",
+         {{"S", "J", "2"}, {"S", "K", "1"}}},
+        {"a new section after a last line without its end",
+         "[S]\nK=1",
+         "T",
+         "A",
+         "1",
+         "[S]\nK=1\n\n[T]\nA=1\n",
+         {{"T", "A", "1"}, {"S", "K", "1"}}},
+        {"blank lines end a section",
+         "[S]\r\nK=1\r\n\r\n[T]\r\nA=1\r\n",
+         "S",
+         "J",
+         "2",
+         "[S]\r\nK=1\r\nJ=2\r\n\r\n[T]\r\nA=1\r\n",
+         {{"S", "J", "2"}, {"T", "A", "1"}}},
+        {"spaces around a key, comments",
+         "; c=1\n[S]\n  K  =  v  \n;x\n",
+         "S",
+         "K",
+         "w",
+         "; c=1\n[S]\nK=w\n;x\n",
+         {{"S", "K", "w"}}},
+        {"an escaped value",
+         "[S]\r\nK=1\r\nZ=2\r\n",
+         "S",
+         "K",
+         "a\nb",
+         "[S]\r\nK=@Esc(a\\x0Ab)\r\nZ=2\r\n",
+         {{"S", "K", "a\nb"}, {"S", "Z", "2"}}},
+        {"a file wholly in CP932 becomes UTF-8",
+         "[S]\r\nA=\x83\x81\x83\x82\nK=1\n",
+         "S",
+         "K",
+         "2",
+         "[S]\r\nA=\xE3\x83\xA1\xE3\x83\xA2\r\nK=2\r\n",
+         {{"S", "A", "メモ"}, {"S", "K", "2"}}},
+        {"a CP932 key in a file of mixed lines",
+         "[S]\n\x83\x81=1\nOdd=\xFF\n",
+         "S",
+         "メ",
+         "2",
+         "[S]\n\xE3\x83\xA1=2\nOdd=\xFF\n",
+         {{"S", "メ", "2"}}},
+        {"a mixed file the write would leave readable as CP932 becomes UTF-8",
+         "[S]\nA=\x83\x81\nU=\xE3\x83\xA1\xE3\x83\xA2\nOdd=\xFF\n",
+         "S",
+         "Odd",
+         "x",
+         "[S]\nA=\xE3\x83\xA1\nU=\xE3\x83\xA1\xE3\x83\xA2\nOdd=x\n",
+         {{"S", "A", "メ"}, {"S", "U", "メモ"}, {"S", "Odd", "x"}}},
+        {"a section name spaced and in other case",
+         "[ Page1 ]\nA=1\n[Page2]\nB=2\n",
+         "PAGE1",
+         "a",
+         "3",
+         "[ Page1 ]\nA=3\n[Page2]\nB=2\n",
+         {{"page1", "A", "3"}, {"Page2", "B", "2"}}},
+    };
+    const QString copy = dir.filePath("copy.INI");
+    for (const Row& r : rows) {
+        // New files, not the old ones rewritten in place, which could look unchanged.
+        QFile::remove(path());
+        QFile::remove(copy);
+        writeAll(path(), r.before);
+        SettingsFile ini(path());
+        ini.ReadString("Z", "Z", ""); // read first, so the write works on the version held
+        ini.WriteString(r.section, QString::fromUtf8(r.key), QString::fromUtf8(r.value));
+        const QByteArray after = readAll(path());
+        EXPECT_EQ(after, r.after) << r.name;
+        writeAll(copy, after);
+        for (const Read& read : r.reads) {
+            const QString want = QString::fromUtf8(read.value);
+            const QString key = QString::fromUtf8(read.key);
+            EXPECT_EQ(ini.ReadString(read.section, key, "?"), want) << r.name << " " << read.key;
+            EXPECT_EQ(SettingsFile(copy).ReadString(read.section, key, "?"), want)
+                << r.name << " " << read.key;
+        }
+    }
+}
