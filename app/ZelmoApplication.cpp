@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "ui/MessageDialog.h"
 #include "ui/Resources.h"
+#include "ui/ViewPartsAccessible.h"
 
 #include <QFont>
 #include <QLibraryInfo>
@@ -20,6 +21,7 @@ ZelmoApplication::ZelmoApplication(int& argc, char** argv) : QApplication(argc, 
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"),
                               QStringLiteral("Noto Sans CJK JP"));
     InstallQtTranslation();
+    ui::InstallViewPartsAccessibility();
 }
 
 bool ZelmoApplication::InstallQtTranslation() {

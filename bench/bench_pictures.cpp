@@ -17,8 +17,9 @@
 // PCManFM-Qt runs at its default thumbnail size (128, the cache's normal folder) unless
 // ZELMO_BENCH_THUMBNAIL_SIZE names another. Both programs are measured the same way: by
 // the CPU time (user + system, all threads, from /proc/<pid>/stat) each process has
-// taken once its window is settled, that is 1.5 s after its page was complete. When a
-// page is complete is seen from outside for PCManFM-Qt (inotify on its cache folder:
+// taken once its window is settled, that is 1.5 s after its page was complete (ours
+// waits, idle, until then before it pages on). When a page is complete is seen from
+// outside for PCManFM-Qt (inotify on its cache folder:
 // IN_CLOSE_WRITE for a thumbnail made, IN_CLOSE_NOWRITE for one read; a page is complete
 // when no thumbnail came for 1.5 s) and reported from inside by ours (every picture of
 // the visible page drawn as it ends). Paging costs the CPU from the first page settled
@@ -46,6 +47,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentMap>
@@ -142,11 +144,26 @@ private:
             report("first %.1f", now / 1e6);
             if (!page_)
                 return finish();
-            pagingStart_ = now;
-        } else {
-            paging_ += now - shownAt_;
-            ++pages_;
+            // Idle until the benchmark has read our CPU time for the first page: paging
+            // starts on its "go" line.
+            tick_.stop();
+            go_ = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+            connect(go_, &QSocketNotifier::activated, this, [this] {
+                char line[8];
+                if (::read(STDIN_FILENO, line, sizeof line) <= 0 || !go_->isEnabled())
+                    return;
+                go_->setEnabled(false);
+                lastTick_ = 0; // the pause is no stall
+                tick_.start();
+                nextPage();
+            });
+            return;
         }
+        paging_ += now - shownAt_;
+        ++pages_;
+        nextPage();
+    }
+    void nextPage() {
         QScrollBar* bar = list_->horizontalScrollBar();
         if (bar->value() >= bar->maximum()) {
             report("paging %.1f %d", paging_ / 1e6, pages_);
@@ -173,7 +190,8 @@ private:
     bool page_;
     QElapsedTimer& sinceMain_;
     QTimer tick_;
-    qint64 lastTick_ = 0, stall_ = 0, shownAt_ = 0, pagingStart_ = 0, paging_ = 0;
+    QSocketNotifier* go_ = nullptr;
+    qint64 lastTick_ = 0, stall_ = 0, shownAt_ = 0, paging_ = 0;
     int pages_ = 1;
     bool firstDone_ = false;
 };
@@ -269,8 +287,9 @@ Ours runOurs(const QString& self, const QString& root, const QString& folder, bo
             const QByteArray line = child.readLine().trimmed();
             if (line.startsWith("first")) {
                 o.first = ms(t); // seen from outside: process start to the complete page
-                // The next page is decoded ahead meanwhile, as PCManFM-Qt may do its own.
                 o.firstCpu = settledCpuMs(child.processId());
+                if (page) // now the paging
+                    child.write("go\n");
             } else if (line.startsWith("paging")) {
                 std::sscanf(line.constData(), "paging %lf %d", &o.paging, &o.pages);
             } else if (line.startsWith("stall")) {

@@ -123,7 +123,9 @@ signals:
     void pageChanged(int page); // the notebook shows another page
 
 private:
-    QImage SlotPictureFor(PictureRule rule, const QString& path);
+    // At the resolution of the screen the slot's image is on; "USAGI" for no picture.
+    QImage SlotPictureFor(PictureRule rule, const QString& path, const QWidget* image);
+    QImage NoIconPicture(const QWidget* image);
     void RegisterOnSlot(int slot, PictureRule rule, const QString& path, QAction* menuItem);
 
     core::SharedState& state_;

@@ -30,8 +30,14 @@ QColor ButtonFace() {
 }
 } // namespace
 
-QImage LauncherStrip::SlotPictureFor(PictureRule rule, const QString& path) {
-    return SlotPicture(ChoosePicture(rule, path), TmpImage, ButtonFace());
+QImage LauncherStrip::SlotPictureFor(PictureRule rule, const QString& path, const QWidget* image) {
+    return SlotPicture(ChoosePicture(rule, path), TmpImage, ButtonFace(),
+                       image->devicePixelRatioF());
+}
+
+QImage LauncherStrip::NoIconPicture(const QWidget* image) {
+    return SlotPicture({PictureChoice::Resource, QString(), QStringLiteral("USAGI")}, TmpImage,
+                       ButtonFace(), image->devicePixelRatioF());
 }
 
 void LauncherStrip::RegisterOnSlot(int slot, PictureRule rule, const QString& path,
@@ -42,7 +48,7 @@ void LauncherStrip::RegisterOnSlot(int slot, PictureRule rule, const QString& pa
     const QString full = FullPath(path);
     SlotImage* image = SlotImages[page][slot];
     // An unreadable picture raises here, before anything of the entry has changed.
-    image->setPicture(QPixmap::fromImage(SlotPictureFor(rule, full)));
+    image->setPicture(QPixmap::fromImage(SlotPictureFor(rule, full, image)));
     image->setToolTip(full);
     Entries.set(page, slot, full);
     if (menuItem)
@@ -59,15 +65,14 @@ void LauncherStrip::ShowStartupEntry(int page, int slot) {
         return;
     const PictureRule rule =
         platform::pathIsFile(entry) ? PictureRule::StartUpFile : PictureRule::StartUpMissing;
+    SlotImage* image = SlotImages[page][slot];
     QImage picture;
     try {
-        picture = SlotPictureFor(rule, entry);
+        picture = SlotPictureFor(rule, entry, image);
     } catch (const EZelmoError&) {
         // A damaged picture file must not cut start-up short: it shows as "no icon".
-        picture = SlotPicture({PictureChoice::Resource, QString(), QStringLiteral("USAGI")},
-                              TmpImage, ButtonFace());
+        picture = NoIconPicture(image);
     }
-    SlotImage* image = SlotImages[page][slot];
     image->setPicture(QPixmap::fromImage(picture));
     image->setToolTip(EntryHint(rule, entry));
 }
@@ -174,15 +179,14 @@ void LauncherStrip::ShowLastLaunched(const QString& path) {
     const int page = PageIndex();
     if (page >= 0 && page < kPages) {
         const int slot = kSlots - 1;
+        SlotImage* image = SlotImages[page][slot];
         QImage picture;
         try {
-            picture = SlotPictureFor(PictureRule::LastLaunched, path);
+            picture = SlotPictureFor(PictureRule::LastLaunched, path, image);
         } catch (const EZelmoError&) {
             // The file is still started; its slot shows it as "no icon".
-            picture = SlotPicture({PictureChoice::Resource, QString(), QStringLiteral("USAGI")},
-                                  TmpImage, ButtonFace());
+            picture = NoIconPicture(image);
         }
-        SlotImage* image = SlotImages[page][slot];
         image->setPicture(QPixmap::fromImage(picture));
         image->setToolTip(LastLaunchedHint(path));
         Entries.set(page, slot, FullPath(path)); // memory only: the stored entry returns

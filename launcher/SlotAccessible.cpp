@@ -49,9 +49,11 @@ public:
         if (!place.strip || (t != QAccessible::Name && t != QAccessible::Description))
             return QAccessibleWidget::text(t);
         const QString& entry = place.strip->Entries.at(place.page, place.slot);
-        if (t == QAccessible::Name)
-            return SlotAccessibleName(entry,
-                                      place.strip->SlotImages[place.page][place.slot]->toolTip());
+        if (t == QAccessible::Name) {
+            // The button is made before its image: a reader may ask in between.
+            const SlotImage* image = place.strip->SlotImages[place.page][place.slot];
+            return SlotAccessibleName(entry, image ? image->toolTip() : QString());
+        }
         return SlotAccessibleDescription(entry, place.strip->PlannedSlotClick(place.slot));
     }
 

@@ -27,8 +27,11 @@ bool ShowHint(QWidget* w, QEvent* e, const QString& hint) {
 }
 
 // The hint changes with the entry: the slot's name and description change with it, on
-// the image and on the button beneath.
+// the image and on the button beneath. Only for a slot a reader can see: the strip's 154
+// hints are set while it is built, and the readers meet those slots when they show.
 void AnnounceSlotChange(SlotImage* image) {
+    if (!image->isVisible())
+        return;
     QList<QObject*> controls{image};
     if (QWidget* panel = image->parentWidget()) {
         for (QObject* o : panel->children())

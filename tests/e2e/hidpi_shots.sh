@@ -1,13 +1,15 @@
 #!/bin/bash
 # The real program on a virtual X display under openbox at the screen resolutions a HiDPI
-# desktop sets (Xft.dpi 192: scale 2; 144: scale 1.5; 96: scale 1), on a folder of a
-# photo, a GIF, a BMP, an icon file and a program, a picture selected, so its thumbnail,
-# the selection image and the icons can be compared with the pixel-art bitmaps around them.
+# desktop sets (Xft.dpi 192: scale 2; 144: scale 1.5; 120: scale 1.25; 96: scale 1), on a
+# folder of a photo, a GIF, a BMP, an icon file and a program, a picture selected, so its
+# thumbnail, the selection image and the icons can be compared with the pixel-art bitmaps
+# around them. The first launcher slots hold the icon file, the program, the BMP and the
+# folder.
 #   tests/e2e/hidpi_shots.sh build/zelmo32 build/hidpi-shots [dpi...]
 # Needs xvfb-run, openbox, xrdb, xdotool and ImageMagick. A look, not a test.
 set -u
 program=$1; shots=$2; shift 2
-dpis=${*:-192 144 96}
+dpis=${*:-192 144 120 96}
 if [ -z "${INNER:-}" ]; then
   INNER=1 exec xvfb-run -a -s "-screen 0 2400x1600x24" "$0" "$program" "$shots" $dpis
 fi
@@ -26,7 +28,10 @@ convert -size 64x64 xc:none -fill blue -draw "circle 32,32 32,4" -fill white \
   -draw "text 14,38 'ICO'" \( +clone -resize 32x32 \) icon.ico 2>/dev/null ||
   convert -size 64x64 xc:blue icon.ico
 export XDG_CACHE_HOME="$work/cache"
-printf '[FormStyle]\r\nViewerStyle=1\r\noldDirPath=%s\r\n' "$work/data" >"$work/app/zelmo32.INI"
+cp "$here/tests/data/shell/app.exe" app.exe
+printf '[FormStyle]\r\nViewerStyle=1\r\noldDirPath=%s\r\n[Page1]\r\nBPFileName0=%s\r\nBPFileName1=%s\r\nBPFileName2=%s\r\nBPFileName3=%s\r\n' \
+  "$work/data" "$work/data/icon.ico" "$work/data/app.exe" "$work/data/picture.bmp" "$work/data" \
+  >"$work/app/zelmo32.INI"
 openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1

@@ -1,11 +1,13 @@
 #include "launcher/EntryRules.h"
 #include "launcher/SlotPicture.h"
 #include "platform/Errors.h"
+#include "tests/pictures/TwoSizeIcon.h"
 #include "ui/Resources.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -139,6 +141,72 @@ TEST(SlotPicture, RealFilesGiveTheirPictures) {
               onFace("KUMA"));
     EXPECT_FALSE(onFace("KUMA").isNull());
     EXPECT_NE(onFace("KUMA"), onFace("ZELU"));
+}
+
+// At each screen ratio: the picture's device size and ratio, what it was made from, and
+// pixel art enlarged by whole pixels.
+TEST(SlotPicture, MadeAtTheScreensResolution) {
+    QTemporaryDir tmp;
+    const QString ico = tmp.path() + "/two.ico";
+    writeFile(ico, testpics::twoSizeIcon());
+    QImage bmp(64, 64, QImage::Format_RGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            bmp.setPixel(x, y, testpics::ink(x, y) ? testpics::kInk : testpics::kPaper);
+    ASSERT_TRUE(bmp.save(tmp.path() + "/checked.bmp", "BMP"));
+    ASSERT_TRUE(QFile::copy(kData + "app.exe", tmp.path() + "/app.exe"));
+    using K = PictureChoice::Kind;
+    // Device pixels alternate ink and paper: made from the 64 x 64 image, unscaled.
+    const auto checked = [](const QImage& img) {
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if ((img.pixel(x, y) | 0xff000000) !=
+                    (testpics::ink(x, y) ? testpics::kInk : testpics::kPaper))
+                    return false;
+        return true;
+    };
+    const auto grey = [](const QImage& img) {
+        return (img.pixel(5, 5) & 0xFFFFFF) == 0x808080u &&
+               (img.pixel(6, 5) & 0xFFFFFF) == 0x808080u;
+    };
+    for (const qreal ratio : {1.0, 1.25, 2.0}) {
+        SCOPED_TRACE(ratio);
+        const int side = ratio == 1.0 ? 32 : ratio == 1.25 ? 40 : 64;
+        QImage work;
+        const QImage iconFile = SlotPicture({K::IconFile, ico, ""}, work, kFace, ratio);
+        const QImage extracted = SlotPicture({K::Extract, ico, "USAGI"}, work, kFace, ratio);
+        const QImage bitmap =
+            SlotPicture({K::Bitmap, tmp.path() + "/checked.bmp", ""}, work, kFace, ratio);
+        const QImage exe =
+            SlotPicture({K::Extract, tmp.path() + "/app.exe", "USAGI"}, work, kFace, ratio);
+        const QImage usagi = SlotPicture({K::Resource, "", "USAGI"}, work, kFace, ratio);
+        for (const QImage* img : {&iconFile, &extracted, &bitmap, &exe, &usagi}) {
+            EXPECT_EQ(img->size(), QSize(side, side));
+            EXPECT_EQ(img->devicePixelRatio(), ratio);
+            EXPECT_EQ(img->deviceIndependentSize(), QSizeF(32, 32));
+        }
+        // The icon's 32 x 32 image at ratio 1; at 2 its 64 x 64 one, pixel for pixel.
+        EXPECT_EQ(grey(iconFile), ratio == 1.0);
+        EXPECT_EQ(grey(extracted), ratio == 1.0);
+        EXPECT_EQ(checked(iconFile), ratio == 2.0);
+        EXPECT_EQ(checked(extracted), ratio == 2.0);
+        EXPECT_EQ(checked(bitmap), ratio == 2.0);
+        EXPECT_EQ(exe.pixel(side / 2, side / 2) & 0xFFFFFF, 0xFF0000u);
+        // Pixel art: enlarged by repeating pixels, never blended (at 2, blocks of 2 x 2).
+        const QImage plain = onFace("USAGI");
+        const QImage shown = usagi.convertToFormat(plain.format());
+        QSet<QRgb> colours;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                colours.insert(plain.pixel(x, y));
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                ASSERT_TRUE(colours.contains(shown.pixel(x, y))) << x << "," << y;
+                if (ratio == 2.0) {
+                    ASSERT_EQ(shown.pixel(x, y), plain.pixel(x / 2, y / 2)) << x << "," << y;
+                }
+            }
+    }
 }
 
 TEST(SlotPicture, UnreadablePicturesRaiseTheError) {
