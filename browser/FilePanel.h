@@ -37,8 +37,7 @@ class TFileListBoxS;
 class FilePanel : public QObject {
     Q_OBJECT
 public:
-    // Builds the panel into the window's layout and adds its items to the context menu,
-    // before the menu's first separator.
+    // Builds the panel into the window's layout; its menu items go before the first separator.
     FilePanel(core::SharedState& state, QWidget* window, ui::AlignLayout* layout,
               QMenu* contextMenu);
 
@@ -157,16 +156,14 @@ public:
     void ListBox2MouseMove(QPoint pos);
     void DPanelClick();
     void DPanelMouseMove();
-    // The selection image: a left click shows it large (ShowPreview, window to the tray);
-    // a right press on a launcher page may drag it onto a slot (true: drag may start).
+    // The selection image: a left click shows it large; a right press may drag it to a slot.
     void SelectImageClick();
     bool SelectImageMouseDown(Qt::MouseButton button);
     void SelectImageEndDrag() {}
     // Set by the window: shows the preview window and moves the window to the tray.
     std::function<void()> ShowPreview;
     void DirMakeClick(); // the make-directory dialog on the tree's folder
-    // The menu key or Shift(+Ctrl)+F10 on a list or the tree (receiver): the menu of a
-    // right press at the selected item, without changing it. False: another control's.
+    // Menu key or Shift(+Ctrl)+F10 on a list or the tree: a right press's menu at the selection.
     bool OpenMenuByKey(QObject* receiver, ui::MenuKey key);
     // What SelectImage shows for a file; by default the picture service.
     std::function<pictures::FileImage(const QString&, const pictures::PictureRequest&)>
@@ -196,9 +193,8 @@ private:
     SearchSheet* sheet_ = nullptr;
     bool splitterCaptured_ = false;
     int returnSheet_ = 1; // the sheet to return to after maximise / normal size
-    // Start-up: the filter's listing of the list's (still empty) folder is owed until the
-    // tree lists the remembered folder, which replaces it; the tree opened on that folder
-    // while the window was created, so the first showing need not walk there again.
+    // Start-up: the filter's listing is owed until the tree lists the remembered folder; the
+    // tree opened on it while the window was created, so the first showing need not walk.
     bool startupListingOwed_ = false;
     bool restoredAtCreation_ = false;
 };
