@@ -160,14 +160,12 @@ public:
     void SelectImageClick();
     bool SelectImageMouseDown(Qt::MouseButton button);
     void SelectImageEndDrag() {}
-    // Set by the window: shows the preview window and moves the window to the tray.
-    std::function<void()> ShowPreview;
-    void DirMakeClick(); // the make-directory dialog on the tree's folder
+    std::function<void()> ShowPreview; // set by the window: the preview, window to the tray
+    void DirMakeClick();               // the make-directory dialog on the tree's folder
     // Menu key or Shift(+Ctrl)+F10 on a list or the tree: a right press's menu at the selection.
     bool OpenMenuByKey(QObject* receiver, ui::MenuKey key);
-    // What SelectImage shows for a file; by default the picture service.
     std::function<pictures::FileImage(const QString&, const pictures::PictureRequest&)>
-        LoadFileImage;
+        LoadFileImage; // what SelectImage shows for a file; by default the picture service
     void ExtractDroppedArchive(bool fromCurrentDirectory, QPoint dropPoint); // a plain drop
     // The result sheet as the bulk search sees it; the tree's folder (empty: none).
     SearchSheet& Sheet() const { return *sheet_; }
