@@ -7,8 +7,10 @@
  * missing data decodes grey, and rows after an error in the middle stay grey. Only a
  * file whose header cannot be read gives no picture. A reduced picture is decoded at the
  * smallest of the library's scales (1/8 to 8/8) that still covers it, then averaged down
- * to its size row by row, so the full-size picture is never held. */
+ * to its size row by row, so the full-size picture is never held. A thumbnail at 1/8 of a
+ * plain baseline file is made from the blocks' DC coefficients alone (DcScan.c). */
 #include "../spi/SpiCommon.h"
+#include "DcScan.h"
 
 #include <jpeglib.h>
 /* After jpeglib.h: the list of messages depends on its configuration. */
@@ -155,6 +157,65 @@ static unsigned coveringScale(JDIMENSION width, JDIMENSION height, long long tar
     return 8;
 }
 
+/* The fast decoder's rows go where the library's would. */
+typedef struct {
+    unsigned char* pixels;
+    size_t stride;
+    JDIMENSION width, height;
+    Reducer* reducer;
+    SpiProgressCallback progress;
+    long userData;
+} RowSink;
+
+static void sinkRow(void* context, const unsigned char* bgr, unsigned y) {
+    RowSink* s = context;
+    if (s->reducer)
+        reducerAdd(s->reducer, bgr, y);
+    else
+        memcpy(s->pixels + (size_t)(s->height - 1 - y) * s->stride, bgr, (size_t)s->width * 3);
+}
+
+static int sinkProgress(void* context, unsigned done, unsigned total) {
+    RowSink* s = context;
+    return s->progress && s->progress((int)done, (int)total, s->userData);
+}
+
+/* Reads the header up to the first scan and sets the scale for the request: the picture's
+ * target size and its rows' size. Errors longjmp. */
+static void readHeader(j_decompress_ptr cinfo, SpiInput* in, int maxWidth, int maxHeight,
+                       unsigned int flags, long long* targetW, long long* targetH, size_t* stride,
+                       size_t* imageSize) {
+    if (in->file) {
+        jpeg_stdio_src(cinfo, in->file);
+    } else {
+        if (in->memSize == 0)
+            fail((j_common_ptr)cinfo, SPI_BROKEN_DATA);
+        jpeg_mem_src(cinfo, in->mem, (unsigned long)in->memSize);
+    }
+    if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK)
+        fail((j_common_ptr)cinfo, SPI_BROKEN_DATA);
+    int r = spi_check_size(cinfo->image_width, cinfo->image_height, 24, stride, imageSize);
+    if (r != SPI_OK)
+        fail((j_common_ptr)cinfo, r);
+    spi_target_size(cinfo->image_width, cinfo->image_height, maxWidth, maxHeight, flags, targetW,
+                    targetH);
+    if (*targetW != cinfo->image_width || *targetH != cinfo->image_height) {
+        r = spi_check_size(*targetW, *targetH, 24, stride, imageSize);
+        if (r != SPI_OK)
+            fail((j_common_ptr)cinfo, r);
+        cinfo->scale_num =
+            coveringScale(cinfo->image_width, cinfo->image_height, *targetW, *targetH);
+        cinfo->scale_denom = 8;
+    }
+    const int cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+    cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    jpeg_calc_output_dimensions(cinfo);
+}
+
+/* Files up to this size are read whole, once, for both decoders; larger ones are streamed
+ * to the library. */
+static const size_t MAX_LOADED_FILE = 64u * 1024 * 1024;
+
 static int decode(const char* source, long offset, unsigned int flags, int maxWidth, int maxHeight,
                   SpiHandle* info, SpiHandle* bits, long* ownWidth, long* ownHeight,
                   SpiProgressCallback progress, long userData) {
@@ -166,6 +227,7 @@ static int decode(const char* source, long offset, unsigned int flags, int maxWi
     int r = spi_input_open(&in, source, offset, flags);
     if (r != SPI_OK)
         return r;
+    spi_input_load(&in, MAX_LOADED_FILE);
 
     struct jpeg_decompress_struct cinfo;
     ErrorManager err;
@@ -208,34 +270,11 @@ static int decode(const char* source, long offset, unsigned int flags, int maxWi
     prog.callback = progress;
     prog.userData = userData;
     cinfo.progress = &prog.pub;
-    if (in.file) {
-        jpeg_stdio_src(&cinfo, in.file);
-    } else {
-        if (in.memSize == 0)
-            fail((j_common_ptr)&cinfo, SPI_BROKEN_DATA);
-        jpeg_mem_src(&cinfo, in.mem, (unsigned long)in.memSize);
-    }
 
-    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK)
-        fail((j_common_ptr)&cinfo, SPI_BROKEN_DATA);
     size_t stride = 0, imageSize = 0;
-    r = spi_check_size(cinfo.image_width, cinfo.image_height, 24, &stride, &imageSize);
-    if (r != SPI_OK)
-        fail((j_common_ptr)&cinfo, r);
     long long targetW = 0, targetH = 0;
-    spi_target_size(cinfo.image_width, cinfo.image_height, maxWidth, maxHeight, flags, &targetW,
-                    &targetH);
-    if (targetW != cinfo.image_width || targetH != cinfo.image_height) {
-        r = spi_check_size(targetW, targetH, 24, &stride, &imageSize);
-        if (r != SPI_OK)
-            fail((j_common_ptr)&cinfo, r);
-        cinfo.scale_num = coveringScale(cinfo.image_width, cinfo.image_height, targetW, targetH);
-        cinfo.scale_denom = 8;
-    }
-
-    const int cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
-    jpeg_start_decompress(&cinfo);
+    readHeader(&cinfo, &in, maxWidth, maxHeight, flags, &targetW, &targetH, &stride, &imageSize);
+    const int cmyk = cinfo.out_color_space == JCS_CMYK;
     const JDIMENSION width = cinfo.output_width, height = cinfo.output_height;
     if (width < targetW || height < targetH)
         fail((j_common_ptr)&cinfo, SPI_INTERNAL_ERROR);
@@ -271,6 +310,34 @@ static int decode(const char* source, long offset, unsigned int flags, int maxWi
     if (ownHeight)
         *ownHeight = (long)cinfo.image_height;
 
+    /* A thumbnail of a plain baseline file needs only each block's mean. The fast decoder
+     * hands out rows only once its whole scan decoded; when it declines, the library
+     * decodes the file from its start. */
+    if (cinfo.scale_num == 1 && cinfo.scale_denom == 8 && !in.file && dc_scan_accepts(&cinfo)) {
+        RowSink sink = {pixels, stride, width, height, reducer, progress, userData};
+        const size_t at = (size_t)(cinfo.src->next_input_byte - in.mem);
+        r = dc_scan_decode(&cinfo, in.mem + at, in.memSize - at, sinkRow, sinkProgress, &sink);
+        if (r == DC_SCAN_CANCELLED)
+            fail((j_common_ptr)&cinfo, SPI_CANCELLED);
+        if (r == DC_SCAN_NO_MEMORY)
+            fail((j_common_ptr)&cinfo, SPI_NO_MEMORY);
+        if (r == DC_SCAN_DONE) {
+            jpeg_destroy_decompress(&cinfo);
+            free(bgrRow);
+            reducerFree(reducer);
+            spi_input_close(&in);
+            *info = infoBlock;
+            *bits = bitsBlock;
+            return SPI_OK;
+        }
+        jpeg_abort_decompress(&cinfo);
+        readHeader(&cinfo, &in, maxWidth, maxHeight, flags, &targetW, &targetH, &stride,
+                   &imageSize);
+    }
+
+    jpeg_start_decompress(&cinfo);
+    if (cinfo.output_width != width || cinfo.output_height != height)
+        fail((j_common_ptr)&cinfo, SPI_INTERNAL_ERROR);
     rowsStarted = 1;
     while (cinfo.output_scanline < height) {
         const JDIMENSION y = cinfo.output_scanline;

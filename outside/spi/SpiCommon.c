@@ -80,9 +80,38 @@ size_t spi_input_read(SpiInput* in, void* buffer, size_t n) {
     return n;
 }
 
+int spi_input_load(SpiInput* in, size_t limit) {
+    if (!in->file)
+        return in->mem != NULL;
+    struct stat st;
+    const long at = ftell(in->file);
+    if (at < 0 || fstat(fileno(in->file), &st) != 0 || st.st_size < at ||
+        (unsigned long long)(st.st_size - at) > limit)
+        return 0;
+    const size_t size = (size_t)(st.st_size - at);
+    unsigned char* bytes = malloc(size ? size : 1);
+    if (!bytes)
+        return 0;
+    size_t got = 0;
+    while (got < size) {
+        const size_t n = fread(bytes + got, 1, size - got, in->file);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    fclose(in->file);
+    in->file = NULL;
+    in->owned = bytes;
+    in->mem = bytes;
+    in->memSize = got;
+    in->memPos = 0;
+    return 1;
+}
+
 void spi_input_close(SpiInput* in) {
     if (in->file)
         fclose(in->file);
+    free(in->owned);
     memset(in, 0, sizeof *in);
 }
 

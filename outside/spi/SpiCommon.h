@@ -16,6 +16,7 @@ typedef struct SpiInput {
     FILE* file;               /* file input, positioned at the picture */
     const unsigned char* mem; /* memory input */
     size_t memSize, memPos;
+    unsigned char* owned; /* a file's bytes read by spi_input_load */
 } SpiInput;
 
 /* Opens the picture's source; SPI_OK or SPI_READ_ERROR. Only a regular file is opened, so
@@ -23,6 +24,10 @@ typedef struct SpiInput {
 int spi_input_open(SpiInput* in, const char* source, long offset, unsigned int flags);
 size_t spi_input_read(SpiInput* in, void* buffer, size_t n);
 void spi_input_close(SpiInput* in);
+/* Turns a file input of at most limit bytes (from its position) into a memory input of its
+ * bytes, read at once; 1 when the input is in memory. A read that fails part-way keeps the
+ * bytes read before it, as a file cut there. */
+int spi_input_load(SpiInput* in, size_t limit);
 
 /* The row stride and the size of the pixel rows of a width x height picture of bitCount
  * bits per pixel; SPI_OK, or SPI_BROKEN_DATA for an empty picture, or SPI_NO_MEMORY past

@@ -78,6 +78,14 @@ QByteArray makeGif(int width, int height, const QList<QRgb>& colours,
 
 QByteArray makeJpeg(int width, int height, JpegKind kind, const QList<uchar>& samples,
                     bool progressive, int quality) {
+    JpegCoding coding;
+    coding.progressive = progressive;
+    coding.quality = quality;
+    return makeJpeg(width, height, kind, samples, coding);
+}
+
+QByteArray makeJpeg(int width, int height, JpegKind kind, const QList<uchar>& samples,
+                    const JpegCoding& coding) {
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
     c.err = jpeg_std_error(&err);
@@ -104,9 +112,16 @@ QByteArray makeJpeg(int width, int height, JpegKind kind, const QList<uchar>& sa
     jpeg_set_defaults(&c);
     if (kind == JpegKind::CmykPlain)
         c.write_Adobe_marker = FALSE;
-    jpeg_set_quality(&c, quality, TRUE);
-    if (progressive)
+    jpeg_set_quality(&c, coding.quality, TRUE);
+    if (coding.progressive)
         jpeg_simple_progression(&c);
+    c.arith_code = coding.arithmetic ? TRUE : FALSE;
+    c.optimize_coding = coding.optimized ? TRUE : FALSE;
+    if (coding.lumaH > 0) {
+        c.comp_info[0].h_samp_factor = coding.lumaH;
+        c.comp_info[0].v_samp_factor = coding.lumaV;
+    }
+    c.restart_interval = unsigned(coding.restartMcus);
     jpeg_start_compress(&c, TRUE);
     const int rowBytes = width * c.input_components;
     while (c.next_scanline < c.image_height) {

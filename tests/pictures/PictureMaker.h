@@ -27,6 +27,18 @@ enum class JpegKind { Colour, Grey, CmykAdobe, CmykPlain };
 QByteArray makeJpeg(int width, int height, JpegKind kind, const QList<uchar>& samples,
                     bool progressive = false, int quality = 95);
 
+// How a JPEG is coded beyond the library's defaults.
+struct JpegCoding {
+    int quality = 95;
+    bool progressive = false;
+    bool arithmetic = false;
+    bool optimized = false;   // Huffman tables made for the picture
+    int lumaH = 0, lumaV = 0; // the first component's sampling factors; 0: the default
+    int restartMcus = 0;      // restart interval in MCUs; 0: none
+};
+QByteArray makeJpeg(int width, int height, JpegKind kind, const QList<uchar>& samples,
+                    const JpegCoding& coding);
+
 // Writes bytes to a file; false on failure.
 bool writeFile(const QString& path, const QByteArray& bytes);
 
