@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the small seed corpora of the fuzz targets: build-fuzz/seeds/{gif,jpeg,dib,zip,lzh}
 # (or the folder given).
-# Needs ImageMagick's convert (scripts/setup.sh installs it) and python3.
+# Needs ImageMagick's convert (scripts/setup.sh installs it) and python3; cjpeg
+# (libjpeg-turbo-progs), when installed, for two seeds with restart markers.
 set -euo pipefail
 out="${1:-$(dirname "$0")/../build-fuzz/seeds}"
 mkdir -p "$out/gif" "$out/jpeg" "$out/dib" "$out/zip" "$out/unzip" "$out/lzh"
@@ -17,6 +18,19 @@ convert -size 16x8 gradient:red-blue -interlace JPEG "$out/jpeg/progressive.jpg"
 convert -size 9x3 gradient:white-black -colorspace Gray "$out/jpeg/grey.jpg"
 convert -size 8x8 xc:orange -colorspace CMYK "$out/jpeg/cmyk.jpg"
 convert -size 1x1 xc:white "$out/jpeg/one.jpg"
+# Pictures a thumbnail decodes at 1/8 (the plug-in's DC-only decoder): every sampling,
+# restart intervals (cjpeg, from libjpeg-turbo-progs, when installed).
+for s in 2x2 2x1 1x2 1x1; do
+  convert -seed 1 -size 96x64 plasma:fractal -attenuate 0.3 +noise Gaussian \
+      -sampling-factor $s -quality 85 "$out/jpeg/thumb-$s.jpg"
+done
+convert -seed 2 -size 57x41 plasma:fractal -colorspace Gray -quality 95 "$out/jpeg/thumb-grey.jpg"
+if command -v cjpeg > /dev/null; then
+  convert -seed 3 -size 80x48 plasma:fractal ppm:- | cjpeg -restart 1 -sample 2x1 \
+      > "$out/jpeg/thumb-restart.jpg"
+  convert -seed 4 -size 80x48 plasma:fractal ppm:- | cjpeg -restart 3B -optimize \
+      > "$out/jpeg/thumb-restart-optimized.jpg"
+fi
 
 # Bitmap inputs of the BitmapFromDib target: 2 bytes of info length, the info block
 # (header and colour table), then the rows.
