@@ -4,9 +4,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <cstdlib>
+#include <fcntl.h>
 #include <linux/fs.h>
+#include <memory>
+#include <mutex>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -21,6 +28,12 @@ DataCopyFaults& faults() {
 
 constexpr size_t kRangeChunk = size_t(64) << 20;
 constexpr size_t kBufferChunk = size_t(1) << 20;
+// Below this size the page cache's copy costs little and the fsync finds little to write;
+// the direct way's thread and buffers would not pay off.
+constexpr int64_t kDirectFrom = int64_t(64) << 20;
+constexpr size_t kDirectChunk = size_t(16) << 20;
+// A multiple of every device's logical block (512 or 4096 bytes) and of the page.
+constexpr size_t kDirectAlign = 4096;
 
 // The destination as a clone of the whole source; an errno when the file system cannot.
 int cloneInto(int in, int out, int64_t* done) {
@@ -52,6 +65,249 @@ ssize_t copyRange(int in, int out, size_t len, int64_t done) {
     return ::copy_file_range(in, nullptr, out, nullptr, len, 0);
 }
 
+// Writes one chunk at a time at its offset on a thread of its own, so that the disk is
+// busy with one chunk while the caller reads the next. The caller owns the chunk's buffer
+// again once wait() returned.
+class ChunkWriter {
+public:
+    explicit ChunkWriter(int out) : out_(out), thread_([this] { run(); }) {}
+    ~ChunkWriter() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            quit_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    // fault: the errno the write gives instead of writing (the test seam).
+    void post(const char* data, size_t n, int64_t at, int fault) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            data_ = data, n_ = n, at_ = at, fault_ = fault;
+            busy_ = true;
+        }
+        changed_.notify_all();
+    }
+    struct Result {
+        size_t written = 0;
+        int err = 0;
+    };
+    Result wait() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !busy_; });
+        return result_;
+    }
+
+private:
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return busy_ || quit_; });
+            if (!busy_)
+                return;
+            const char* data = data_;
+            const size_t n = n_;
+            const int64_t at = at_;
+            const int fault = fault_;
+            lock.unlock();
+            const Result r = fault ? Result{0, fault} : writeAt(data, n, at);
+            lock.lock();
+            result_ = r;
+            busy_ = false;
+            changed_.notify_all();
+        }
+    }
+    Result writeAt(const char* data, size_t n, int64_t at) const {
+        Result r;
+        while (r.written < n) {
+            const ssize_t w = ::pwrite(out_, data + r.written, n - r.written, off_t(at));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                r.err = w < 0 ? errno : ENOSPC;
+                break;
+            }
+            r.written += size_t(w);
+            at += w;
+        }
+        return r;
+    }
+
+    const int out_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    const char* data_ = nullptr;
+    size_t n_ = 0;
+    int64_t at_ = 0;
+    int fault_ = 0;
+    bool busy_ = false, quit_ = false;
+    Result result_;
+    std::thread thread_;
+};
+
+// Reads into buffer until it is full or the source ends; false with err on a failure.
+bool readChunk(int in, char* buffer, size_t size, int64_t at, size_t* got, int* err) {
+    *got = 0;
+    while (*got < size) {
+        const ssize_t n = ::pread(in, buffer + *got, size - *got, off_t(at + int64_t(*got)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            *err = errno;
+            return false;
+        }
+        if (n == 0)
+            break;
+        *got += size_t(n);
+    }
+    return true;
+}
+
+// The offset alignment direct I/O needs on out: 0 when it has none.
+size_t directAlignment(int out) {
+    struct statx sx;
+    if (::statx(out, "", AT_EMPTY_PATH, STATX_DIOALIGN, &sx) != 0 ||
+        !(sx.stx_mask & STATX_DIOALIGN))
+        return kDirectAlign; // not told (older kernels, some file systems): tried
+    if (sx.stx_dio_offset_align == 0)
+        return 0;
+    return std::max<size_t>({kDirectAlign, sx.stx_dio_offset_align, sx.stx_dio_mem_align});
+}
+
+int setDirect(int fd, bool on) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0)
+        return errno;
+    if (on && faults().directError && faults().directFailsAtWrite < 0)
+        return faults().directError;
+    return ::fcntl(fd, F_SETFL, on ? flags | O_DIRECT : flags & ~O_DIRECT) == 0 ? 0 : errno;
+}
+
+struct FreeBuffer {
+    void operator()(char* p) const { std::free(p); }
+};
+using Buffer = std::unique_ptr<char, FreeBuffer>;
+
+Buffer alignedBuffer(size_t align, size_t size) {
+    void* p = nullptr;
+    return Buffer(::posix_memalign(&p, align, size) == 0 ? static_cast<char*>(p) : nullptr);
+}
+
+// The direct way from in's offset into out (empty, at 0), its size at least the
+// threshold: the calling thread reads a chunk while the writer writes the one before.
+// True when the copy ended here (r.end tells how); false when the other ways go on from
+// r.done with both files' offsets there: the direct way was refused (EINVAL at the fcntl
+// or at any write, as file systems without it answer), or the source's end was reached
+// (the other ways then confirm it with a read).
+bool copyDirect(int in, int out, const std::function<bool(int64_t)>& progress,
+                const std::function<void(const char*, size_t)>& seen, DataCopy& r) {
+    struct stat st;
+    const int64_t from = faults().directFrom >= 0 ? faults().directFrom : kDirectFrom;
+    const size_t chunk = faults().directChunk ? faults().directChunk : kDirectChunk;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode) || int64_t(st.st_size) < from)
+        return false;
+    const off_t start = ::lseek(in, 0, SEEK_CUR);
+    const size_t align = directAlignment(out);
+    if (start < 0 || align == 0 || chunk % align != 0)
+        return false;
+    const Buffer buffers[2] = {alignedBuffer(align, chunk), alignedBuffer(align, chunk)};
+    if (!buffers[0] || !buffers[1] || setDirect(out, true) != 0)
+        return false;
+    std::unique_ptr<ChunkWriter> writer;
+    try {
+        writer = std::make_unique<ChunkWriter>(out);
+    } catch (const std::system_error&) {
+        setDirect(out, false);
+        return false; // no thread to be had: the other ways need none
+    }
+    // Ends the direct way with the files' offsets where the other ways go on.
+    const auto handOver = [&] {
+        writer.reset();
+        if (const int err = setDirect(out, false)) {
+            r.end = DataCopy::End::DestinationFailed, r.err = err;
+            return true;
+        }
+        if (::lseek(in, start + off_t(r.done), SEEK_SET) < 0 ||
+            ::lseek(out, off_t(r.done), SEEK_SET) < 0) {
+            r.end = DataCopy::End::SourceFailed, r.err = errno;
+            return true;
+        }
+        return false;
+    };
+    const auto fail = [&](DataCopy::End end, int err) {
+        writer.reset();
+        r.end = end, r.err = err;
+        return true;
+    };
+    int writes = 0;
+    int inFlight = -1; // the buffer the writer has
+    // The chunk in flight, written or not: shown, counted and reported. True when the copy
+    // ends; refused when the write gave EINVAL (the other ways go on from there).
+    const auto collect = [&](bool* refused) {
+        const ChunkWriter::Result w = writer->wait();
+        if (seen && w.written)
+            seen(buffers[inFlight].get(), w.written);
+        r.done += int64_t(w.written);
+        inFlight = -1;
+        *refused = w.err == EINVAL;
+        if (w.err && !*refused)
+            return fail(DataCopy::End::DestinationFailed, w.err);
+        if (w.written)
+            r.way = CopyWay::Direct;
+        if (!*refused && progress && !progress(r.done))
+            return fail(DataCopy::End::Stopped, 0);
+        return false;
+    };
+    int64_t posted = 0; // bytes handed to the writer
+    for (int next = 0;; next ^= 1) {
+        char* buffer = buffers[next].get();
+        size_t got = 0;
+        int readErr = zelmo_write_step("read");
+        if (!readErr)
+            readChunk(in, buffer, chunk, int64_t(start) + posted, &got, &readErr);
+        bool refused = false;
+        if (inFlight >= 0 && collect(&refused))
+            return true;
+        if (refused)
+            return handOver();
+        if (readErr)
+            return fail(DataCopy::End::SourceFailed, readErr);
+        const size_t whole = got / align * align;
+        if (whole > 0) {
+            if (const int fault = zelmo_write_step("write"))
+                return fail(DataCopy::End::DestinationFailed, fault);
+            const int fault = writes++ == faults().directFailsAtWrite ? faults().directError
+                                                                      : faults().writeError;
+            writer->post(buffer, whole, posted, fault);
+            inFlight = next;
+            posted += int64_t(whole);
+        }
+        if (whole == chunk)
+            continue;
+        // The source's end: its last whole blocks, then the tail by an ordinary write.
+        if (inFlight >= 0 && collect(&refused))
+            return true;
+        if (handOver())
+            return true;
+        if (refused || got == whole)
+            return false;
+        const size_t tail = got - whole;
+        const int err =
+            faults().writeError ? faults().writeError : zelmo_write_all(out, buffer + whole, tail);
+        if (err)
+            return fail(DataCopy::End::DestinationFailed, err);
+        if (::lseek(in, off_t(tail), SEEK_CUR) < 0)
+            return fail(DataCopy::End::SourceFailed, errno);
+        if (seen)
+            seen(buffer + whole, tail);
+        r.done += int64_t(tail);
+        r.way = CopyWay::Direct;
+        if (progress && !progress(r.done))
+            return fail(DataCopy::End::Stopped, 0);
+        return false;
+    }
+}
+
 } // namespace
 
 void SetDataCopyFaults(const DataCopyFaults& f) {
@@ -69,6 +325,8 @@ DataCopy CopyFileData(int in, int out, const std::function<bool(int64_t done)>& 
             r.end = DataCopy::End::Stopped;
         return r;
     }
+    if (copyDirect(in, out, progress, seen, r))
+        return r;
     // In the kernel, from both files' offsets, until the source says it has no more. Any
     // failure goes on with the buffer from where the kernel stopped, which then reports
     // a real failure with its side (a full disk on the write, a bad sector on the read).
