@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -193,12 +194,73 @@ Buffer alignedBuffer(size_t align, size_t size) {
     return Buffer(::posix_memalign(&p, align, size) == 0 ? static_cast<char*>(p) : nullptr);
 }
 
+// The bytes after the last whole block, by an ordinary read and write; true when the copy
+// ended here (a failure, or a cancel).
+bool copyTail(int in, int out, size_t align, const std::function<bool(int64_t)>& progress,
+              const std::function<void(const char*, size_t)>& seen, DataCopy& r) {
+    std::vector<char> tail(align);
+    size_t got = 0;
+    int err = zelmo_write_step("read");
+    if (err || !readChunk(in, tail.data(), tail.size(), ::lseek(in, 0, SEEK_CUR), &got, &err)) {
+        r.end = DataCopy::End::SourceFailed, r.err = err;
+        return true;
+    }
+    if (got == 0)
+        return false;
+    err = faults().writeError ? faults().writeError : zelmo_write_all(out, tail.data(), got);
+    if (err || ::lseek(in, off_t(got), SEEK_CUR) < 0) {
+        r.end = err ? DataCopy::End::DestinationFailed : DataCopy::End::SourceFailed;
+        r.err = err ? err : errno;
+        return true;
+    }
+    if (seen)
+        seen(tail.data(), got);
+    r.done += int64_t(got);
+    r.way = CopyWay::Direct;
+    if (progress && !progress(r.done)) {
+        r.end = DataCopy::End::Stopped;
+        return true;
+    }
+    return false;
+}
+
+// A chunk of the source mapped read-only, unmapped when done with.
+struct Mapping {
+    void* at = MAP_FAILED;
+    size_t size = 0;
+    Mapping() = default;
+    Mapping(const Mapping&) = delete;
+    Mapping& operator=(const Mapping&) = delete;
+    ~Mapping() { reset(); }
+    void reset() {
+        if (at != MAP_FAILED)
+            ::munmap(at, size);
+        at = MAP_FAILED;
+    }
+    enum Result { Mapped, Unmappable, CutShort };
+    // The bytes in memory now; CutShort when the source no longer holds them (cut short
+    // meanwhile: EFAULT, never a signal).
+    Result map(int in, int64_t offset, size_t n) {
+        reset();
+        at = ::mmap(nullptr, n, PROT_READ, MAP_SHARED, in, off_t(offset));
+        size = n;
+        if (at == MAP_FAILED)
+            return Unmappable;
+        if (::madvise(at, n, MADV_POPULATE_READ) == 0 || errno == EINVAL)
+            return Mapped; // (EINVAL: a kernel before 5.14; the write brings them in)
+        reset();
+        return CutShort;
+    }
+};
+
 // The direct way from in's offset into out (empty, at 0), its size at least the
-// threshold: the calling thread reads a chunk while the writer writes the one before.
+// threshold: the calling thread reads a chunk while the writer writes the one before. The
+// writer takes the source's own pages where they can be mapped (no copy of ours at all:
+// the disk reads them from the page cache), else our buffers, which seen is shown.
 // True when the copy ended here (r.end tells how); false when the other ways go on from
 // r.done with both files' offsets there: the direct way was refused (EINVAL at the fcntl
-// or at any write, as file systems without it answer), or the source's end was reached
-// (the other ways then confirm it with a read).
+// or at any write, as file systems without it answer), the source was cut short
+// meanwhile, or its end was reached (the other ways then confirm it with a read).
 bool copyDirect(int in, int out, const std::function<bool(int64_t)>& progress,
                 const std::function<void(const char*, size_t)>& seen, DataCopy& r) {
     struct stat st;
@@ -210,8 +272,10 @@ bool copyDirect(int in, int out, const std::function<bool(int64_t)>& progress,
     const size_t align = directAlignment(out);
     if (start < 0 || align == 0 || chunk % align != 0)
         return false;
-    const Buffer buffers[2] = {alignedBuffer(align, chunk), alignedBuffer(align, chunk)};
-    if (!buffers[0] || !buffers[1] || setDirect(out, true) != 0)
+    bool mapped = !seen && start % ::sysconf(_SC_PAGESIZE) == 0;
+    Buffer buffers[2];
+    Mapping maps[2];
+    if (setDirect(out, true) != 0)
         return false;
     std::unique_ptr<ChunkWriter> writer;
     try {
@@ -240,16 +304,18 @@ bool copyDirect(int in, int out, const std::function<bool(int64_t)>& progress,
         return true;
     };
     int writes = 0;
-    int inFlight = -1; // the buffer the writer has
+    int inFlight = -1; // the buffer or mapping the writer has
     // The chunk in flight, written or not: shown, counted and reported. True when the copy
-    // ends; refused when the write gave EINVAL (the other ways go on from there).
+    // ends; refused when the direct way stops here and the other ways go on (EINVAL from
+    // the write; EFAULT: the mapped source was cut short meanwhile).
     const auto collect = [&](bool* refused) {
         const ChunkWriter::Result w = writer->wait();
         if (seen && w.written)
             seen(buffers[inFlight].get(), w.written);
+        maps[inFlight].reset();
         r.done += int64_t(w.written);
         inFlight = -1;
-        *refused = w.err == EINVAL;
+        *refused = w.err == EINVAL || w.err == EFAULT;
         if (w.err && !*refused)
             return fail(DataCopy::End::DestinationFailed, w.err);
         if (w.written)
@@ -260,25 +326,43 @@ bool copyDirect(int in, int out, const std::function<bool(int64_t)>& progress,
     };
     int64_t posted = 0; // bytes handed to the writer
     for (int next = 0;; next ^= 1) {
-        char* buffer = buffers[next].get();
-        size_t got = 0;
+        // The next chunk's whole blocks, while the writer writes the one before.
+        const char* data = nullptr;
+        size_t whole = 0;
+        bool cut = false;
         int readErr = zelmo_write_step("read");
-        if (!readErr)
-            readChunk(in, buffer, chunk, int64_t(start) + posted, &got, &readErr);
+        if (!readErr && mapped) {
+            const int64_t left = ::fstat(in, &st) == 0 ? int64_t(st.st_size) - start - posted : 0;
+            whole = size_t(std::clamp<int64_t>(left, 0, int64_t(chunk))) / align * align;
+            const Mapping::Result m =
+                whole ? maps[next].map(in, int64_t(start) + posted, whole) : Mapping::Mapped;
+            data = static_cast<const char*>(maps[next].at);
+            cut = m == Mapping::CutShort;
+            mapped = m != Mapping::Unmappable; // (then read into our buffers)
+        }
+        if (!readErr && !mapped) {
+            if (!buffers[next])
+                buffers[next] = alignedBuffer(align, chunk);
+            size_t got = 0;
+            if (!buffers[next])
+                readErr = ENOMEM;
+            else if (readChunk(in, buffers[next].get(), chunk, int64_t(start) + posted, &got,
+                               &readErr))
+                data = buffers[next].get(), whole = got / align * align;
+        }
         bool refused = false;
         if (inFlight >= 0 && collect(&refused))
             return true;
-        if (refused)
+        if (refused || cut)
             return handOver();
         if (readErr)
             return fail(DataCopy::End::SourceFailed, readErr);
-        const size_t whole = got / align * align;
         if (whole > 0) {
             if (const int fault = zelmo_write_step("write"))
                 return fail(DataCopy::End::DestinationFailed, fault);
             const int fault = writes++ == faults().directFailsAtWrite ? faults().directError
                                                                       : faults().writeError;
-            writer->post(buffer, whole, posted, fault);
+            writer->post(data, whole, posted, fault);
             inFlight = next;
             posted += int64_t(whole);
         }
@@ -289,22 +373,7 @@ bool copyDirect(int in, int out, const std::function<bool(int64_t)>& progress,
             return true;
         if (handOver())
             return true;
-        if (refused || got == whole)
-            return false;
-        const size_t tail = got - whole;
-        const int err =
-            faults().writeError ? faults().writeError : zelmo_write_all(out, buffer + whole, tail);
-        if (err)
-            return fail(DataCopy::End::DestinationFailed, err);
-        if (::lseek(in, off_t(tail), SEEK_CUR) < 0)
-            return fail(DataCopy::End::SourceFailed, errno);
-        if (seen)
-            seen(buffer + whole, tail);
-        r.done += int64_t(tail);
-        r.way = CopyWay::Direct;
-        if (progress && !progress(r.done))
-            return fail(DataCopy::End::Stopped, 0);
-        return false;
+        return !refused && copyTail(in, out, align, progress, seen, r);
     }
 }
 

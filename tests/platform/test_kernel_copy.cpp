@@ -352,6 +352,43 @@ TEST_F(KernelCopyTest, ARefusedDirectWayGoesOnAndAFailedOneReports) {
         }
 }
 
+// A source cut short or grown while the direct way copies it (after its first chunk): the
+// copy holds what reads of the source gave, whether the writer takes the source's own
+// pages (no signal when they are gone) or our buffers.
+TEST_F(KernelCopyTest, ASourceCutOrGrownMidDirectCopyGivesWhatItThenHolds) {
+    constexpr int chunk = 64 << 10;
+    const QByteArray content = patterned(6 * chunk + 4097);
+    const QByteArray from = src + "/data.bin";
+    DataCopyFaults data;
+    data.directFrom = 0;
+    data.directChunk = chunk;
+    setFaults({}, data);
+    for (const int64_t to : {int64_t(2 * chunk + 100), int64_t(chunk), int64_t(9 * chunk + 3)})
+        for (const bool withSeen : {false, true}) {
+            SCOPED_TRACE(std::to_string(to) + (withSeen ? " seen" : ""));
+            ASSERT_TRUE(writeAll(from, content));
+            const UniqueFd in(::open(from.constData(), O_RDWR | O_CLOEXEC));
+            const UniqueFd out(::open(dst.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+            ASSERT_TRUE(in.fd >= 0 && out.fd >= 0);
+            QByteArray shown;
+            const auto progress = [&](int64_t) {
+                return !(::ftruncate(in.fd, off_t(to)) != 0); // every time: no effect after
+            };
+            const DataCopy r =
+                CopyFileData(in.fd, out.fd, progress,
+                             withSeen ? std::function<void(const char*, size_t)>(
+                                            [&](const char* b, size_t n) { shown.append(b, n); })
+                                      : nullptr);
+            // Our buffers hold the second chunk as it was read before the cut.
+            const QByteArray now =
+                withSeen && to < 2 * chunk ? content.left(2 * chunk) : readAll(from);
+            EXPECT_EQ(r.end, DataCopy::End::Whole);
+            EXPECT_EQ(r.done, now.size());
+            EXPECT_TRUE(bytesOf(out.fd) == now);
+            EXPECT_TRUE(!withSeen || shown == now);
+        }
+}
+
 // An ordinary user's copy (a child at uid 65534 when we are root) by the direct way.
 TEST_F(KernelCopyTest, AnOrdinaryUsersDirectCopyIsWhole) {
     const QByteArray content = patterned(3 * 4096 + 5);
