@@ -29,8 +29,8 @@ DataCopyFaults& faults() {
 
 constexpr size_t kRangeChunk = size_t(64) << 20;
 constexpr size_t kBufferChunk = size_t(1) << 20;
-// Below this size the page cache's copy costs little and the fsync finds little to write;
-// the direct way's thread and buffers would not pay off.
+// Below this size the page cache's copy costs little, and a source read from the disk is
+// not reliably faster the direct way (its first chunk is read before any write starts).
 constexpr int64_t kDirectFrom = int64_t(64) << 20;
 constexpr size_t kDirectChunk = size_t(16) << 20;
 // A multiple of every device's logical block (512 or 4096 bytes) and of the page.

@@ -1,9 +1,9 @@
 #pragma once
 // The bytes of one open regular file copied into another, in the kernel where it can be:
 // an instant copy-on-write clone on file systems that share extents (btrfs, XFS), else for
-// large files reads into our buffers written to the disk by direct I/O (O_DIRECT: no copy
-// into the page cache and no write-back left for the fsync), else copy_file_range in large
-// chunks (no trip through a buffer of ours), else reads and writes through a 1 MiB buffer. Whatever
+// large files direct I/O (O_DIRECT) from the source's own pages, mapped, or from our
+// buffers (no copy into the page cache, no write-back left for the fsync), else
+// copy_file_range in large chunks, else reads and writes through a 1 MiB buffer. Whatever
 // way the bytes go, the copy ends only where a read of the source says it ends, so a file system
 // that reports less than it holds (procfs, sysfs, some FUSE and network ones) still gives the whole
 // file.
