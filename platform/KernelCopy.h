@@ -37,9 +37,9 @@ struct DataCopyFaults {
     int64_t rangeEndsAt = -1; // copy_file_range returns 0 from this many bytes on
     int writeError = 0;       // errno of our own writes (ENOSPC: disk full)
     // The direct way: taken from this size on (-1: the program's own threshold, INT64_MAX:
-    // never), in chunks
-    // of directChunk bytes (0: the program's own). directError is the errno of setting
-    // O_DIRECT when directFailsAtWrite < 0, else of that direct write (counted from 0).
+    // never), in chunks of directChunk bytes (0: the program's own). directError is the
+    // errno of setting O_DIRECT when directFailsAtWrite < 0, else of that direct write
+    // (counted from 0).
     int64_t directFrom = -1;
     size_t directChunk = 0;
     int directError = 0;
