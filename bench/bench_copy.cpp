@@ -8,15 +8,23 @@
 // syncs the copy before it names it; cp does not).
 //
 // Usage: bench_copy [work-dir] [MiB]   (the source is made once, of incompressible bytes)
+//
+// The direct way against the kernel's copy_file_range, both through the program's real
+// path, at each size, from a source in the page cache and from one dropped from it (what
+// its threshold is chosen by): bench_copy --ways [work-dir] [MiB ...]
 #include "platform/FileOperation.h"
 #include "platform/FsName.h"
+#include "platform/KernelCopy.h"
 
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -42,10 +50,12 @@ struct Cost {
 };
 
 // A command run to its end: its CPU (as a waited-for child) and wall time.
-Cost runCommand(const std::vector<const char*>& argv) {
+Cost runCommand(const std::vector<const char*>& argv, bool quiet = false) {
     const double start = now();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        if (quiet)
+            ::dup2(::open("/dev/null", O_WRONLY), 1);
         ::execvp(argv[0], const_cast<char* const*>(argv.data()));
         ::_exit(127);
     }
@@ -98,9 +108,71 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// Drops the file's pages from the page cache (it is written back already).
+void dropFromCache(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    }
+}
+
+int compareWays(const QString& work, const std::vector<qint64>& sizes) {
+    const QString dir = work + QStringLiteral("/copy");
+    const QString outDir = dir + QStringLiteral("/out");
+    QDir().mkpath(outDir);
+    const QString outQ = platform::fromFsBytes(QFile::encodeName(outDir));
+    const int rounds = 5;
+    std::printf(
+        "MiB  source  | direct CPU  wall   | copy_file_range CPU  wall | ratio CPU  wall\n");
+    for (const qint64 mib : sizes) {
+        const QByteArray source =
+            QFile::encodeName(dir + QStringLiteral("/source-%1.bin").arg(mib));
+        const QByteArray target =
+            QFile::encodeName(outDir + QStringLiteral("/source-%1.bin").arg(mib));
+        makeSource(source, mib);
+        runCommand({"sync", "-f", source.constData(), nullptr});
+        for (const bool cold : {false, true}) {
+            std::vector<double> cpu[2], wall[2];
+            for (int i = 0; i < rounds; ++i)
+                for (const bool direct : {true, false}) {
+                    platform::DataCopyFaults way;
+                    way.directFrom = direct ? 0 : INT64_MAX;
+                    platform::SetDataCopyFaults(way);
+                    ::unlink(target.constData());
+                    runCommand({"sync", "-f", QFile::encodeName(outDir).constData(), nullptr});
+                    if (cold)
+                        dropFromCache(source);
+                    else
+                        runCommand({"cat", source.constData(), nullptr}, true);
+                    const Cost c = runOurs(platform::fromFsBytes(source), outQ);
+                    cpu[direct].push_back(c.cpu), wall[direct].push_back(c.wall);
+                }
+            std::printf("%4lld %-7s| %.3f s %6.3f s | %.3f s %6.3f s          | %.2f  %.2f\n",
+                        static_cast<long long>(mib), cold ? "dropped" : "cached", median(cpu[1]),
+                        median(wall[1]), median(cpu[0]), median(wall[0]),
+                        median(cpu[1]) / std::max(1e-6, median(cpu[0])),
+                        median(wall[1]) / median(wall[0]));
+            std::fflush(stdout);
+        }
+        ::unlink(target.constData());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--ways") == 0) {
+        std::vector<qint64> sizes;
+        for (int i = 3; i < argc; ++i)
+            sizes.push_back(std::atoll(argv[i]));
+        if (sizes.empty())
+            sizes = {4, 16, 32, 64, 128, 256};
+        return compareWays(argc > 2 ? QString::fromLocal8Bit(argv[2])
+                                    : QStringLiteral("/tmp/zelmo32-bench"),
+                           sizes);
+    }
     const QString work =
         argc > 1 ? QString::fromLocal8Bit(argv[1])
                  : qEnvironmentVariable("ZELMO_BENCH_DIR", QStringLiteral("/tmp/zelmo32-bench"));
@@ -111,13 +183,15 @@ int main(int argc, char** argv) {
     const QByteArray source = QFile::encodeName(dir + QStringLiteral("/source.bin"));
     const QByteArray target = QFile::encodeName(outDir + QStringLiteral("/source.bin"));
     makeSource(source, mib);
+    // Its own write-back done before the first round, not during it.
+    runCommand({"sync", "-f", source.constData(), nullptr});
     // The source in the page cache for every run alike (read, not printed).
     const QByteArray input = "if=" + source;
     runCommand({"dd", input.constData(), "of=/dev/null", "bs=1M", "status=none", nullptr});
     const QString sourceQ = platform::fromFsBytes(source);
     const QString outQ = platform::fromFsBytes(QFile::encodeName(outDir));
     std::vector<double> oursCpu, oursWall, cpCpu, cpWall, syncCpu, syncWall;
-    const int rounds = 3;
+    const int rounds = 5;
     for (int i = 0; i < rounds; ++i) {
         ::unlink(target.constData());
         runCommand({"sync", "-f", QFile::encodeName(outDir).constData(), nullptr});

@@ -1,6 +1,6 @@
-// A copy's bytes in the kernel (clone, copy_file_range) and through the buffer when the
-// kernel's ways fail or stop early: every way ends with the whole file published, a
-// cancelled one with nothing.
+// A copy's bytes in the kernel (clone, copy_file_range), by direct I/O from our buffers,
+// and through the buffer when the other ways fail or stop early: every way ends with the
+// whole file published, a cancelled one with nothing.
 #include "platform/FileOperation.h"
 #include "platform/FsName.h"
 #include "platform/KernelCopy.h"
@@ -10,10 +10,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -82,17 +86,36 @@ protected:
         };
         return RunFileOperation(FileOpKind::Copy, fromFsBytes(file), fromFsBytes(folder), c);
     }
-    // The way CopyFileData takes between two files of the folders, and its result.
-    DataCopy copyData(const QByteArray& from, const QByteArray& toFolder) {
+    // The way CopyFileData takes between two files of the folders, and its result; the
+    // bytes it wrote (and showed to seen, when asked to show them) are the source's.
+    DataCopy copyData(const QByteArray& from, const QByteArray& toFolder, bool withSeen = false) {
         const UniqueFd in(::open(from.constData(), O_RDONLY | O_CLOEXEC));
         const UniqueFd out(::open(toFolder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
         EXPECT_GE(in.fd, 0);
         EXPECT_GE(out.fd, 0);
-        DataCopy r = CopyFileData(in.fd, out.fd, {});
-        struct stat st;
-        EXPECT_EQ(::fstat(out.fd, &st), 0);
-        EXPECT_EQ(int64_t(st.st_size), r.done);
+        QByteArray shown;
+        const DataCopy r = withSeen ? CopyFileData(in.fd, out.fd, {},
+                                                   [&](const char* bytes, size_t n) {
+                                                       shown.append(bytes, qsizetype(n));
+                                                   })
+                                    : CopyFileData(in.fd, out.fd, {});
+        const QByteArray source = readAll(from);
+        EXPECT_TRUE(bytesOf(out.fd) == source);
+        EXPECT_TRUE(!withSeen || shown == source);
+        EXPECT_EQ(int64_t(source.size()), r.done);
         return r;
+    }
+    static QByteArray bytesOf(int fd) {
+        struct stat st;
+        if (::fstat(fd, &st) != 0)
+            return "<unreadable>";
+        QByteArray b(qsizetype(st.st_size), '\0');
+        return ::pread(fd, b.data(), size_t(b.size()), 0) == b.size() ? b : "<short>";
+    }
+    // The file operation's faults, then the data copy's (which replace those it maps).
+    static void setFaults(const FileOpFaults& op, const DataCopyFaults& data) {
+        SetFileOpFaults(op);
+        SetDataCopyFaults(data);
     }
 
     QTemporaryDir srcDir, dstDir;
@@ -153,8 +176,8 @@ TEST_F(KernelCopyTest, EveryWayPublishesTheWholeFile) {
     ::unlink(from.constData()); // the temporary folder cannot remove such names
 }
 
-// A cancel at the first report of the kernel's way (64 MiB of a sparse file) and of the
-// buffer's (1 MiB) leaves the old file and no part of the new one.
+// A cancel at the first report of the direct way, of the kernel's (64 MiB of a sparse file)
+// and of the buffer's (1 MiB) leaves the old file and no part of the new one.
 TEST_F(KernelCopyTest, ACancelMidCopyPublishesNothing) {
     const QByteArray from = src + "/big.bin";
     {
@@ -162,12 +185,16 @@ TEST_F(KernelCopyTest, ACancelMidCopyPublishesNothing) {
         ASSERT_GE(fd.fd, 0);
         ASSERT_EQ(::ftruncate(fd.fd, (65 << 20) + 1), 0); // holes: little on disk
     }
-    for (const bool buffered : {false, true}) {
-        SCOPED_TRACE(buffered ? "buffer" : "kernel");
+    enum Way { Direct, Kernel, Buffer };
+    for (const Way way : {Direct, Kernel, Buffer}) {
+        SCOPED_TRACE(way == Direct ? "direct" : way == Kernel ? "kernel" : "buffer");
+        const bool buffered = way == Buffer;
         FileOpFaults faults;
         faults.progressDelayMs = 0;
-        faults.copyRangeError = buffered ? ENOSYS : 0;
-        SetFileOpFaults(faults);
+        DataCopyFaults data;
+        data.rangeError = buffered ? ENOSYS : 0;
+        data.directFrom = way == Direct ? 0 : INT64_MAX;
+        setFaults(faults, data);
         ASSERT_TRUE(writeAll(dst + "/big.bin", "old"));
         QList<int64_t> reports;
         const FileOpResult r = copy(from, dst, [&](int64_t done, int64_t total) {
@@ -176,10 +203,13 @@ TEST_F(KernelCopyTest, ACancelMidCopyPublishesNothing) {
             return false;
         });
         EXPECT_EQ(r.outcome, FileOpOutcome::Cancelled);
-        // The buffer reports every 1 MiB, the kernel every chunk of at most 64 MiB.
+        // The buffer reports every 1 MiB, the direct way every 16 MiB, the kernel every
+        // chunk of at most 64 MiB.
         ASSERT_EQ(reports.size(), 1);
         if (buffered)
             EXPECT_EQ(reports[0], int64_t(1) << 20);
+        else if (way == Direct)
+            EXPECT_EQ(reports[0], int64_t(16) << 20);
         else
             EXPECT_TRUE(reports[0] > 0 && reports[0] <= int64_t(64) << 20) << reports[0];
         EXPECT_EQ(readAll(dst + "/big.bin"), "old");
@@ -204,4 +234,181 @@ TEST_F(KernelCopyTest, AcrossFileSystemsTheFileArrivesWhole) {
     const DataCopy way = copyData(other + "/a.bin", dst);
     EXPECT_EQ(way.end, DataCopy::End::Whole);
     EXPECT_EQ(way.done, content.size());
+    // By direct I/O both ways, where the file system has it (tmpfs since Linux 6.6); else
+    // the fcntl or the first write refuses it and the kernel's way copies.
+    DataCopyFaults direct;
+    direct.directFrom = 0;
+    direct.directChunk = 64 << 10;
+    setFaults({}, direct);
+    for (const QByteArray& to : {other, dst}) {
+        SCOPED_TRACE(to.constData());
+        const QByteArray from = to == other ? src + "/a.bin" : other + "/a.bin";
+        ::unlink((to + "/a.bin").constData());
+        ASSERT_EQ(copy(from, to).outcome, FileOpOutcome::Done);
+        EXPECT_TRUE(readAll(to + "/a.bin") == content);
+        for (const bool withSeen : {false, true}) {
+            const DataCopy d = copyData(from, to, withSeen);
+            EXPECT_EQ(d.end, DataCopy::End::Whole);
+        }
+    }
+}
+
+// Every size around the block and the chunk (small here, through the seam) by the direct
+// way: the same bytes, seen once each, with a move's checksum; published whole.
+TEST_F(KernelCopyTest, TheDirectWayCopiesEverySizeAroundItsBlocksAndChunks) {
+    constexpr int chunk = 64 << 10;
+    const QByteArray from = src + "/\xff\n \x83\x5c.bin"; // not UTF-8, a line break
+    for (const int size : {0, 1, 4095, 4096, 4097, chunk - 1, chunk, chunk + 1, 5 * chunk + 4097}) {
+        SCOPED_TRACE(size);
+        const QByteArray content = patterned(size);
+        ASSERT_TRUE(writeAll(from, content));
+        FileOpFaults op;
+        DataCopyFaults data;
+        data.cloneError = EOPNOTSUPP; // as on ext4: no instant clone on btrfs or XFS either
+        data.directFrom = 0;
+        data.directChunk = chunk;
+        setFaults(op, data);
+        for (const bool withSeen : {false, true}) {
+            const DataCopy d = copyData(from, dst, withSeen);
+            EXPECT_EQ(d.end, DataCopy::End::Whole);
+            EXPECT_TRUE(size == 0 || d.way == CopyWay::Direct);
+        }
+        ASSERT_EQ(copy(from, dst).outcome, FileOpOutcome::Done);
+        EXPECT_TRUE(readAll(dst + "/\xff\n \x83\x5c.bin") == content);
+        // A move to another file system: the bytes pass our buffers for its checksum.
+        op.moveRenameError = EXDEV;
+        setFaults(op, data);
+        ASSERT_TRUE(writeAll(from, content + "+"));
+        ::unlink((dst + "/\xff\n \x83\x5c.bin").constData());
+        const FileOpResult moved =
+            RunFileOperation(FileOpKind::Move, fromFsBytes(from), fromFsBytes(dst), {});
+        EXPECT_EQ(moved.outcome, FileOpOutcome::Done) << moved.reason.toStdString();
+        EXPECT_TRUE(readAll(dst + "/\xff\n \x83\x5c.bin") == content + "+");
+        EXPECT_FALSE(QFile::exists(QFile::decodeName(from)));
+    }
+    ::unlink((dst + "/\xff\n \x83\x5c.bin").constData());
+}
+
+// O_DIRECT refused (EINVAL at the fcntl or at any write, as file systems without it
+// answer): the kernel's way or the buffer goes on from where it stopped, and the whole file
+// is published. Any other failure of a write is the destination's, and nothing is published.
+TEST_F(KernelCopyTest, ARefusedDirectWayGoesOnAndAFailedOneReports) {
+    constexpr int chunk = 64 << 10;
+    const QByteArray content = patterned(5 * chunk + 4097); // writes 0-4 whole, 5 the last block
+    const QByteArray from = src + "/data.bin";
+    ASSERT_TRUE(writeAll(from, content));
+    struct Case {
+        const char* name;
+        int error, failsAt, rangeError;
+        CopyWay way; // the way that finished
+    };
+    const Case refused[] = {
+        {"at the fcntl", EINVAL, -1, 0, CopyWay::KernelRange},
+        {"at the first write", EINVAL, 0, 0, CopyWay::KernelRange},
+        {"at the third write", EINVAL, 2, 0, CopyWay::KernelRange},
+        {"at the last block's", EINVAL, 5, 0, CopyWay::KernelRange},
+        {"without copy_file_range", EINVAL, 2, ENOSYS, CopyWay::ReadWrite},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.name);
+        DataCopyFaults data;
+        data.cloneError = EOPNOTSUPP;
+        data.rangeError = c.rangeError;
+        data.directFrom = 0;
+        data.directChunk = chunk;
+        data.directError = c.error;
+        data.directFailsAtWrite = c.failsAt;
+        setFaults({}, data);
+        EXPECT_EQ(copyData(from, dst).way, c.way);
+        EXPECT_EQ(copyData(from, dst, true).way, CopyWay::ReadWrite);
+        const FileOpResult r = copy(from, dst);
+        EXPECT_EQ(r.outcome, FileOpOutcome::Done) << r.reason.toStdString();
+        EXPECT_TRUE(readAll(dst + "/data.bin") == content);
+        ::unlink((dst + "/data.bin").constData());
+    }
+    for (const int error : {ENOSPC, EIO, EFBIG})
+        for (const int failsAt : {0, 3}) {
+            SCOPED_TRACE(::strerror(error) + std::string(" at write ") + std::to_string(failsAt));
+            FileOpFaults op;
+            op.progressDelayMs = 0;
+            DataCopyFaults data;
+            data.directFrom = 0;
+            data.directChunk = chunk;
+            data.directError = error;
+            data.directFailsAtWrite = failsAt;
+            setFaults(op, data);
+            QList<int64_t> reports;
+            const FileOpResult r = copy(from, dst, [&](int64_t done, int64_t) {
+                reports.append(done);
+                return true;
+            });
+            EXPECT_EQ(r.outcome, FileOpOutcome::Failed);
+            EXPECT_EQ(r.reason, displayName(fromFsBytes(from)) +
+                                    QString::fromUtf8(" をコピーできません。\r\n\r\n行き先：") +
+                                    FileErrorText(error));
+            EXPECT_EQ(reports.size(), failsAt); // one per chunk written
+            EXPECT_TRUE(
+                QDir(dstDir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).isEmpty());
+        }
+}
+
+// A source cut short or grown while the direct way copies it (after its first chunk): the
+// copy holds what reads of the source gave, whether the writer takes the source's own
+// pages (no signal when they are gone) or our buffers.
+TEST_F(KernelCopyTest, ASourceCutOrGrownMidDirectCopyGivesWhatItThenHolds) {
+    constexpr int chunk = 64 << 10;
+    const QByteArray content = patterned(6 * chunk + 4097);
+    const QByteArray from = src + "/data.bin";
+    DataCopyFaults data;
+    data.directFrom = 0;
+    data.directChunk = chunk;
+    setFaults({}, data);
+    for (const int64_t to : {int64_t(2 * chunk + 100), int64_t(chunk), int64_t(9 * chunk + 3)})
+        for (const bool withSeen : {false, true}) {
+            SCOPED_TRACE(std::to_string(to) + (withSeen ? " seen" : ""));
+            ASSERT_TRUE(writeAll(from, content));
+            const UniqueFd in(::open(from.constData(), O_RDWR | O_CLOEXEC));
+            const UniqueFd out(::open(dst.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+            ASSERT_TRUE(in.fd >= 0 && out.fd >= 0);
+            QByteArray shown;
+            const auto progress = [&](int64_t) {
+                return !(::ftruncate(in.fd, off_t(to)) != 0); // every time: no effect after
+            };
+            const DataCopy r =
+                CopyFileData(in.fd, out.fd, progress,
+                             withSeen ? std::function<void(const char*, size_t)>(
+                                            [&](const char* b, size_t n) { shown.append(b, n); })
+                                      : nullptr);
+            // Our buffers hold the second chunk as it was read before the cut.
+            const QByteArray now =
+                withSeen && to < 2 * chunk ? content.left(2 * chunk) : readAll(from);
+            EXPECT_EQ(r.end, DataCopy::End::Whole);
+            EXPECT_EQ(r.done, now.size());
+            EXPECT_TRUE(bytesOf(out.fd) == now);
+            EXPECT_TRUE(!withSeen || shown == now);
+        }
+}
+
+// An ordinary user's copy (a child at uid 65534 when we are root) by the direct way.
+TEST_F(KernelCopyTest, AnOrdinaryUsersDirectCopyIsWhole) {
+    const QByteArray content = patterned(3 * 4096 + 5);
+    ASSERT_EQ(::chmod(src.constData(), 0755), 0);
+    ASSERT_EQ(::chmod(dst.constData(), 0777), 0);
+    ASSERT_TRUE(writeAll(src + "/a.bin", content));
+    DataCopyFaults data;
+    data.directFrom = 0;
+    data.directChunk = 8192;
+    setFaults({}, data);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        const FileOpResult r =
+            RunFileOperation(FileOpKind::Copy, fromFsBytes(src + "/a.bin"), fromFsBytes(dst), {});
+        ::_exit(r.outcome == FileOpOutcome::Done ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(readAll(dst + "/a.bin") == content);
 }

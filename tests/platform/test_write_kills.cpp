@@ -191,6 +191,25 @@ TEST_F(WriteKillTest, CopyAndMoveLeaveSourcesWholeAndDestinationsOldOrNew) {
     }
 }
 
+// The direct way (a chunk per block here) killed before each read and write of its chunks
+// and of its tail: the destination is missing or whole.
+TEST_F(WriteKillTest, ADirectCopyKilledAtEachStepLeavesNothingHalf) {
+    const QByteArray src = root + "/src", dst = root + "/dst";
+    QByteArray content(3 * 4096 + 100, '\0');
+    for (qsizetype i = 0; i < content.size(); ++i)
+        content[i] = char(i * 7 + i / 4096);
+    const auto prepare = [&] {
+        fresh("src");
+        fresh("dst");
+        writeBytes(src + "/file.bin", content);
+    };
+    killAtEachStep(prepare, {"copy", src + "/file.bin", dst}, {"ZELMO_DIRECT=1"}, dst, [&] {
+        EXPECT_EQ(readBytes(src + "/file.bin"), content);
+        const QByteArray there = readBytes(dst + "/file.bin");
+        EXPECT_TRUE(there == "<missing>" || there == content);
+    });
+}
+
 TEST_F(WriteKillTest, EditorSaveSettingsAndExtractionLeaveOldOrNew) {
     const QByteArray folder = root + "/work";
     const QByteArray text = root + "/new.txt";
@@ -243,11 +262,13 @@ TEST_F(WriteKillTest, OverTheFileSizeLimitEachWriterReportsAndLivesOn) {
     // Told apart from a full disk.
     const QByteArray tooLarge =
         "このファイルシステム（またはサイズの制限）には大きすぎるファイルです。";
-    for (const char* op : {"copy", "move"}) {
-        const DriverRun r = runDriver({op, folder + "/big.bin", other}, {"ZELMO_EXDEV=1"}, limit);
-        EXPECT_EQ(r.exitCode, 1) << op << r.output.constData();
-        EXPECT_TRUE(r.output.contains("行き先：" + tooLarge)) << r.output.constData();
-    }
+    for (const char* way : {"ZELMO_DIRECT=0", "ZELMO_DIRECT=1"})
+        for (const char* op : {"copy", "move"}) {
+            const DriverRun r =
+                runDriver({op, folder + "/big.bin", other}, {"ZELMO_EXDEV=1", way}, limit);
+            EXPECT_EQ(r.exitCode, 1) << op << way << r.output.constData();
+            EXPECT_TRUE(r.output.contains("行き先：" + tooLarge)) << r.output.constData();
+        }
     EXPECT_EQ(readBytes(folder + "/big.bin"), big);
     DriverRun r = runDriver({"save", other + "/doc.txt", root + "/big.txt"}, {}, limit);
     EXPECT_EQ(r.exitCode, 1);

@@ -1,7 +1,8 @@
 // A small program that runs one write of the program's writers, so that a test can kill it
 // at any step that changes the disk or run it under ulimit -f:
 //   write_driver copy|move SOURCE FOLDER        (answers "overwrite"; ZELMO_EXDEV=1: the
-//                                                move's rename says "another file system")
+//                                                move's rename says "another file system";
+//                                                ZELMO_DIRECT=1: the direct way, 4 KiB chunks)
 //   write_driver extract ARCHIVE.zip|.lzh FOLDER
 //   write_driver save PATH TEXT-FILE            (the editor's save of the file's bytes)
 //   write_driver settings INI SECTION KEY VALUE
@@ -15,6 +16,7 @@
 #include "platform/Errors.h"
 #include "platform/FileOperation.h"
 #include "platform/FsName.h"
+#include "platform/KernelCopy.h"
 #include "platform/SafeWrite.h"
 
 #include <QFile>
@@ -62,6 +64,12 @@ int main(int argc, char** argv) {
         if (qgetenv("ZELMO_EXDEV") == "1")
             faults.moveRenameError = EXDEV;
         platform::SetFileOpFaults(faults);
+        if (qgetenv("ZELMO_DIRECT") == "1") {
+            platform::DataCopyFaults direct;
+            direct.directFrom = 0;
+            direct.directChunk = 4096;
+            platform::SetDataCopyFaults(direct);
+        }
         platform::FileOpCallbacks callbacks;
         callbacks.askOverwrite = [](const platform::FileFacts&, const platform::FileFacts&) {
             return platform::OverwriteAnswer::Overwrite;
