@@ -1,8 +1,10 @@
 #include "ui/PixelRatioWatch.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace ui {
 
@@ -48,6 +50,37 @@ void PixelRatioWatch::FollowScreen() {
 
 void OnPixelRatioChange(QWidget* widget, std::function<void()> remake) {
     new PixelRatioWatch(widget, std::move(remake));
+}
+
+namespace {
+
+void refitWindowsOn(QScreen* screen) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || !w->windowHandle() || w->screen() != screen)
+            continue;
+        // The widget keeps its size in logical pixels; the window is brought to it. A
+        // resize to the same size would change nothing, its picture store included: one
+        // painted a pixel wider is made anew at the new scale, and the window painted whole.
+        const QSize size = w->size();
+        w->resize(size + QSize(1, 0));
+        w->repaint();
+        w->resize(size);
+    }
+}
+
+void followScreen(QScreen* screen) {
+    // Queued: the ratio Qt reports is brought up to date after the signal.
+    QObject::connect(
+        screen, &QScreen::logicalDotsPerInchChanged, screen, [screen] { refitWindowsOn(screen); },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
+void FollowScreenScaleChanges() {
+    for (QScreen* screen : QGuiApplication::screens())
+        followScreen(screen);
+    QObject::connect(qApp, &QGuiApplication::screenAdded, qApp, &followScreen);
 }
 
 } // namespace ui

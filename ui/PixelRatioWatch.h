@@ -39,4 +39,9 @@ private:
 // Installs a watch on widget: remake runs when the ratio it is drawn at has changed.
 void OnPixelRatioChange(QWidget* widget, std::function<void()> remake);
 
+// When the desktop changes a screen's scale while the program runs, Qt 6.4 leaves the
+// windows on it at their old size in device pixels and paints nothing again: each shown
+// window gets its own size at the new scale and is painted whole. Called once at start.
+void FollowScreenScaleChanges();
+
 } // namespace ui
