@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 #include "ui/MessageDialog.h"
+#include "ui/PixelRatioWatch.h"
 #include "ui/Resources.h"
 #include "ui/ViewPartsAccessible.h"
 
@@ -22,6 +23,7 @@ ZelmoApplication::ZelmoApplication(int& argc, char** argv) : QApplication(argc, 
                               QStringLiteral("Noto Sans CJK JP"));
     InstallQtTranslation();
     ui::InstallViewPartsAccessibility();
+    ui::FollowScreenScaleChanges();
 }
 
 bool ZelmoApplication::InstallQtTranslation() {

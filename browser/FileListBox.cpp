@@ -3,6 +3,7 @@
 #include "browser/FileListAccessible.h"
 #include "browser/SearchProgressWindow.h"
 #include "platform/FsName.h"
+#include "ui/PixelRatioWatch.h"
 
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -27,6 +28,9 @@ TFileListBoxS::TFileListBoxS(QWidget* parent)
     setAutoScroll(false);
     resize(150, 300);
     InstallBrowserAccessibility();
+    // Thumbnails and icons are made at the screen's resolution when they are painted: a
+    // new scale only needs the items painted again.
+    ui::OnPixelRatioChange(this, [this] { viewport()->update(); });
 }
 
 TFileListBoxS::~TFileListBoxS() {

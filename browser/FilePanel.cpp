@@ -37,7 +37,23 @@ const QString& selectImageHint() {
 // Pictures larger than this are not read for the 32 x 32 selection image.
 constexpr int kSelectImageBox = 32;
 
+// Decoded at the size it is drawn: the selection image's box, at the screen's resolution.
+pictures::PictureRequest selectImageRequest(const QLabel* image) {
+    return {QSize(kSelectImageBox, kSelectImageBox), pictures::Fit::KeepAspect, nullptr,
+            image->devicePixelRatioF()};
+}
+
 } // namespace
+
+void FilePanel::RemakeSelectImage() {
+    if (SelectImage->pixmap().isNull() || !LoadFileImage)
+        return;
+    const pictures::FileImage shown =
+        LoadFileImage(selectImageFile_, selectImageRequest(SelectImage));
+    // A file that cannot be read now keeps the picture made from it before.
+    if (!shown.image.isNull())
+        SelectImage->setPixmap(QPixmap::fromImage(shown.image));
+}
 
 TFileListBoxS* FilePanel::ActiveList() const {
     if (!PageControl)
@@ -254,13 +270,10 @@ void FilePanel::ListBox1Click(TFileListBoxS* list) {
     CountLabel->setText(LineText(index, list->FileCount()));
     CountLabel->adjustSize();
     // 3.6 - 3.7
-    // Decoded at the size it is drawn: the selection image's box, at the screen's
-    // resolution.
-    const pictures::FileImage shown =
-        LoadFileImage ? LoadFileImage(path, {QSize(kSelectImageBox, kSelectImageBox),
-                                             pictures::Fit::KeepAspect, nullptr,
-                                             SelectImage->devicePixelRatioF()})
-                      : pictures::FileImage{};
+    selectImageFile_ = path;
+    const pictures::FileImage shown = LoadFileImage
+                                          ? LoadFileImage(path, selectImageRequest(SelectImage))
+                                          : pictures::FileImage{};
     switch (shown.shownAs) {
     case pictures::ShownAs::Picture:
         // Fitted by the picture's own proportions; an unreadable one stays 32 x 32.

@@ -70,8 +70,7 @@ public:
     QAction *FindDirectory = nullptr, *RootMove = nullptr, *DirSee = nullptr;
     QAction* FileListChan = nullptr;
     // The tree's menu.
-    QMenu* PopupMenu2 = nullptr;
-    QMenu* EXT = nullptr;
+    QMenu *PopupMenu2 = nullptr, *EXT = nullptr;
     std::array<QAction*, 13> ExtItems{}; // EXE ALL LZH ... GIF, tags 0..12
     QAction *FindDirectory1 = nullptr, *TOPT1 = nullptr, *LASTL1 = nullptr, *K1 = nullptr;
     QMenu *PopupMenu4 = nullptr, *PopupMenu5 = nullptr; // the file operations' menus
@@ -182,6 +181,7 @@ private:
     void BuildMenus(QWidget* window, QMenu* contextMenu);
     void Connect();
     void ColourPanelsForSelection(TFileListBoxS* list); // a press on a list
+    void RemakeSelectImage();                           // for a screen of another scale
     QPoint ListMenuAt(TFileListBoxS* list, QMenu* menu, QPoint cursor) const;
 
     core::SharedState& state_;
@@ -195,6 +195,7 @@ private:
     // tree opened on it while the window was created, so the first showing need not walk.
     bool startupListingOwed_ = false;
     bool restoredAtCreation_ = false;
+    QString selectImageFile_; // what SelectImage was made from
 };
 
 } // namespace browser

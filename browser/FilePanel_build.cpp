@@ -13,6 +13,7 @@
 #include "ui/CaptionPanel.h"
 #include "ui/HelpWindow.h"
 #include "ui/Panel.h"
+#include "ui/PixelRatioWatch.h"
 #include "ui/Resources.h"
 
 #include <QAction>
@@ -175,6 +176,7 @@ void FilePanel::BuildControls(QWidget* window, ui::AlignLayout* layout) {
     SelectImage->setGeometry(16, 4, 32, 32);
     SelectImage->setScaledContents(true);
     SelectImage->hide();
+    ui::OnPixelRatioChange(SelectImage, [this] { RemakeSelectImage(); });
 
     PageControl = new QTabWidget(Panel3);
     PageControl->setObjectName(QStringLiteral("PageControl"));

@@ -15,6 +15,7 @@
 #include "ui/AlignLayout.h"
 #include "ui/HelpWindow.h"
 #include "ui/Panel.h"
+#include "ui/PixelRatioWatch.h"
 #include "ui/TabSet.h"
 
 #include <QAction>
@@ -52,6 +53,8 @@ LauncherStrip::LauncherStrip(core::SharedState& state, QWidget* window, ui::Alig
     Notebook1->setObjectName(QStringLiteral("Notebook1"));
     Notebook1->resize(width, 38);
     layout->addWidget(Notebook1, ui::Align::Top);
+    // The slots' pictures are made for the screen the window is on.
+    ui::OnPixelRatioChange(Notebook1, [this] { RemakeSlotPictures(); });
 
     // Launcher panels: no bevel, the system's grey-text colour as background.
     const QColor grayText = QApplication::palette().color(QPalette::Disabled, QPalette::Text);

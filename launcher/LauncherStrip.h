@@ -36,6 +36,7 @@ class StripKeys;
 class SlotImage;
 class TTabsetF;
 enum class PictureRule;
+struct PictureChoice;
 
 class LauncherStrip : public QObject {
     Q_OBJECT
@@ -123,9 +124,13 @@ signals:
     void pageChanged(int page); // the notebook shows another page
 
 private:
-    // At the resolution of the screen the slot's image is on; "USAGI" for no picture.
-    QImage SlotPictureFor(PictureRule rule, const QString& path, const QWidget* image);
-    QImage NoIconPicture(const QWidget* image);
+    // Makes the picture of choice at the resolution of the screen the slot's image is
+    // on and shows it; raises EZelmoError, the image unchanged, when it cannot be read.
+    void ShowSlotPicture(SlotImage* image, const PictureChoice& choice);
+    // The same picture shown as "no icon" ("USAGI").
+    void ShowNoIconPicture(SlotImage* image);
+    // Every slot's picture made again, after the screen's scale changed.
+    void RemakeSlotPictures();
     void RegisterOnSlot(int slot, PictureRule rule, const QString& path, QAction* menuItem);
 
     core::SharedState& state_;

@@ -30,14 +30,26 @@ QColor ButtonFace() {
 }
 } // namespace
 
-QImage LauncherStrip::SlotPictureFor(PictureRule rule, const QString& path, const QWidget* image) {
-    return SlotPicture(ChoosePicture(rule, path), TmpImage, ButtonFace(),
-                       image->devicePixelRatioF());
+void LauncherStrip::ShowSlotPicture(SlotImage* image, const PictureChoice& choice) {
+    const QImage picture = SlotPicture(choice, TmpImage, ButtonFace(), image->devicePixelRatioF());
+    image->setPicture(QPixmap::fromImage(picture), choice);
 }
 
-QImage LauncherStrip::NoIconPicture(const QWidget* image) {
-    return SlotPicture({PictureChoice::Resource, QString(), QStringLiteral("USAGI")}, TmpImage,
-                       ButtonFace(), image->devicePixelRatioF());
+void LauncherStrip::ShowNoIconPicture(SlotImage* image) {
+    ShowSlotPicture(image, {PictureChoice::Resource, QString(), QStringLiteral("USAGI")});
+}
+
+void LauncherStrip::RemakeSlotPictures() {
+    for (const auto& page : SlotImages)
+        for (SlotImage* image : page) {
+            if (!image || !image->madeFrom())
+                continue;
+            try {
+                ShowSlotPicture(image, *image->madeFrom());
+            } catch (const EZelmoError&) {
+                // A file that cannot be read now keeps the picture made from it before.
+            }
+        }
 }
 
 void LauncherStrip::RegisterOnSlot(int slot, PictureRule rule, const QString& path,
@@ -48,7 +60,7 @@ void LauncherStrip::RegisterOnSlot(int slot, PictureRule rule, const QString& pa
     const QString full = FullPath(path);
     SlotImage* image = SlotImages[page][slot];
     // An unreadable picture raises here, before anything of the entry has changed.
-    image->setPicture(QPixmap::fromImage(SlotPictureFor(rule, full, image)));
+    ShowSlotPicture(image, ChoosePicture(rule, full));
     image->setToolTip(full);
     Entries.set(page, slot, full);
     if (menuItem)
@@ -66,14 +78,12 @@ void LauncherStrip::ShowStartupEntry(int page, int slot) {
     const PictureRule rule =
         platform::pathIsFile(entry) ? PictureRule::StartUpFile : PictureRule::StartUpMissing;
     SlotImage* image = SlotImages[page][slot];
-    QImage picture;
     try {
-        picture = SlotPictureFor(rule, entry, image);
+        ShowSlotPicture(image, ChoosePicture(rule, entry));
     } catch (const EZelmoError&) {
         // A damaged picture file must not cut start-up short: it shows as "no icon".
-        picture = NoIconPicture(image);
+        ShowNoIconPicture(image);
     }
-    image->setPicture(QPixmap::fromImage(picture));
     image->setToolTip(EntryHint(rule, entry));
 }
 
@@ -180,14 +190,12 @@ void LauncherStrip::ShowLastLaunched(const QString& path) {
     if (page >= 0 && page < kPages) {
         const int slot = kSlots - 1;
         SlotImage* image = SlotImages[page][slot];
-        QImage picture;
         try {
-            picture = SlotPictureFor(PictureRule::LastLaunched, path, image);
+            ShowSlotPicture(image, ChoosePicture(PictureRule::LastLaunched, path));
         } catch (const EZelmoError&) {
             // The file is still started; its slot shows it as "no icon".
-            picture = NoIconPicture(image);
+            ShowNoIconPicture(image);
         }
-        image->setPicture(QPixmap::fromImage(picture));
         image->setToolTip(LastLaunchedHint(path));
         Entries.set(page, slot, FullPath(path)); // memory only: the stored entry returns
     }

@@ -92,8 +92,9 @@ SlotImage::SlotImage(int tag, QWidget* parent) : QWidget(parent), tag_(tag) {
     setAcceptDrops(true);
 }
 
-void SlotImage::setPicture(const QPixmap& picture) {
+void SlotImage::setPicture(const QPixmap& picture, std::optional<PictureChoice> madeFrom) {
     picture_ = picture;
+    madeFrom_ = picture.isNull() ? std::nullopt : std::move(madeFrom);
     update();
 }
 

@@ -5,9 +5,12 @@
 // and swallow the events). An enabled image takes the mouse and drops itself.
 // The slot's hint is the image's: the button shows it too, so it appears wherever the
 // pointer rests on the slot, whichever of the two takes the mouse there.
+#include "launcher/EntryRules.h"
+
 #include <QPixmap>
 #include <QPushButton>
 #include <QWidget>
+#include <optional>
 
 class QObject;
 
@@ -42,9 +45,11 @@ public:
     SlotImage(int tag, QWidget* parent);
     int tag() const { return tag_; }
 
-    // Shown stretched to the image's size; a null pixmap clears it.
-    void setPicture(const QPixmap& picture);
+    // Shown stretched to the image's size; a null pixmap clears it. madeFrom is the
+    // decision the picture was made from, to make it again for a screen of another scale.
+    void setPicture(const QPixmap& picture, std::optional<PictureChoice> madeFrom = {});
     const QPixmap& picture() const { return picture_; }
+    const std::optional<PictureChoice>& madeFrom() const { return madeFrom_; }
 
     // Enabled: the image takes mouse events and drops. Disabled: they pass through.
     void setSlotEnabled(bool enabled);
@@ -76,6 +81,7 @@ private:
 
     int tag_;
     QPixmap picture_;
+    std::optional<PictureChoice> madeFrom_;
     bool slotEnabled_ = true;
     bool leftPressed_ = false;
 };

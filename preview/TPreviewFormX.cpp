@@ -10,6 +10,7 @@
 #include "preview/PreviewRules.h"
 #include "ui/HelpWindow.h"
 #include "ui/Hints.h"
+#include "ui/PixelRatioWatch.h"
 #include "ui/ScreenMetrics.h"
 
 #include <QCloseEvent>
@@ -26,6 +27,16 @@ namespace preview {
 namespace {
 // How long the window manager may take to frame the window.
 constexpr int kFrameSettleMs = 150;
+
+// Never decoded larger than the screen it is fitted to, in the screen's own pixels.
+pictures::FileImage decodeForScreen(const QString& path, qreal ratio) {
+    std::optional<core::BusyCursor> busy;
+    if (pictures::IsPictureKind(pictures::KindOf(path)))
+        busy.emplace();
+    const ui::ScreenMetrics m = ui::ReadScreenMetrics();
+    return pictures::LoadFileImage(
+        path, {QSize(m.screenWidth, m.screenHeight), pictures::Fit::KeepAspect, nullptr, ratio});
+}
 } // namespace
 
 TPreviewFormX::TPreviewFormX(PreviewHost& host, QWidget* parent)
@@ -54,6 +65,7 @@ TPreviewFormX::TPreviewFormX(PreviewHost& host, QWidget* parent)
     Image1->setMinimumSize(0, 0);
     Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     Image1->installEventFilter(this);
+    ui::OnPixelRatioChange(Image1, [this] { RemakePicture(); });
     inner->addWidget(Image1);
 
     resize(kDesignClientWidth, kDesignClientHeight);
@@ -113,19 +125,22 @@ void TPreviewFormX::FitPreviewToScreen() {
 }
 
 void TPreviewFormX::LoadPreviewPicture(const QString& path) {
-    std::optional<core::BusyCursor> busy;
-    if (pictures::IsPictureKind(pictures::KindOf(path)))
-        busy.emplace();
-    // Never decoded larger than the screen it is fitted to, in the screen's own pixels.
-    const ui::ScreenMetrics m = ui::ReadScreenMetrics();
-    const pictures::FileImage shown = pictures::LoadFileImage(
-        path, {QSize(m.screenWidth, m.screenHeight), pictures::Fit::KeepAspect, nullptr,
-               Image1->devicePixelRatioF()});
+    shownPath_ = path;
+    const pictures::FileImage shown = decodeForScreen(path, Image1->devicePixelRatioF());
     // An unreadable picture or icon file shows nothing rather than the file shown before.
     PictureSize = shown.size;
     if (shown.image.isNull())
         Image1->clear();
     else
+        Image1->setPixmap(QPixmap::fromImage(shown.image));
+}
+
+void TPreviewFormX::RemakePicture() {
+    if (Image1->pixmap().isNull())
+        return;
+    const pictures::FileImage shown = decodeForScreen(shownPath_, Image1->devicePixelRatioF());
+    // A file that cannot be read now keeps the picture made from it before.
+    if (!shown.image.isNull())
         Image1->setPixmap(QPixmap::fromImage(shown.image));
 }
 

@@ -60,8 +60,10 @@ private:
     QString ShownPath(browser::TFileListBoxS* list) const;
     void ShowStep(browser::TFileListBoxS* list, int fileCount);
     void SetHint(const QString& path);
+    void RemakePicture(); // the file shown, for a screen of another scale
 
     PreviewHost& host_;
+    QString shownPath_; // the file Image1 was last made from
 };
 
 } // namespace preview

@@ -16,15 +16,15 @@ python3 make_archive_fixtures.py
 fail=0
 # bad_member.*, bad_local.zip and skipped_local.zip hold an unreadable member,
 # damaged_header.lzh and unsupported_lh2.lzh a header or method nobody reads, junk_tail.lzh
-# bytes after its members, cut_directory.zip no directory, not_a_zip.zip no archive, and
-# fake_end.zip an end record that hides the archive from readers that trust the last one:
-# the other tools trip on them on purpose.
+# bytes after its members, cut_directory.zip no directory, cut_in_directory.zip half of one,
+# not_a_zip.zip no archive, and fake_end.zip an end record that hides the archive from
+# readers that trust the last one: the other tools trip on them on purpose.
 for f in *.lzh *.Lzh5 hostile/*.lzh; do
   case "$f" in bad_member.lzh | damaged_header.lzh | unsupported_lh2.lzh | junk_tail.lzh) continue ;; esac
   if ! lhasa t "$f" >/dev/null 2>&1; then echo "lhasa rejects $f" >&2; fail=1; fi
 done
 for f in *.zip *.exe; do
-  case "$f" in tiny21.zip | not_a_zip.zip | bad_member.zip | bad_local.zip | skipped_local.zip | cut_directory.zip | fake_end.zip) continue ;; esac
+  case "$f" in tiny21.zip | not_a_zip.zip | bad_member.zip | bad_local.zip | skipped_local.zip | cut_directory.zip | cut_in_directory.zip | fake_end.zip) continue ;; esac
   # 1: a warning, as for a program or padding in front whose size the offsets leave out.
   rc=0
   unzip -P zelmo -tqq "$f" >/dev/null 2>&1 || rc=$?

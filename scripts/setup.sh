@@ -10,7 +10,7 @@ packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl
           fonts-noto-cjk xdg-utils xvfb xauth xdotool imagemagick x11-utils zip unzip
           dpkg-dev file desktop-file-utils appstream lintian weston xwayland qt6-wayland
           at-spi2-core gir1.2-atspi-2.0 python3-gi dbus-daemon dbus-bin
-          qt6-translations-l10n openbox trayer ccache x11-xserver-utils)
+          qt6-translations-l10n openbox trayer ccache x11-xserver-utils xsettingsd)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -489,6 +489,12 @@ static int runExtraction(Extraction* x, const char* path, enum ZelmoArchiveKind 
                     const char* why = a ? archive_error_string(a) : NULL;
                     note(x, "the archive is damaged: %s\n", why ? why : "truncated");
                     result = ZELMO_EXTRACT_BAD_ARCHIVE;
+                } else if (zip && !listed && x->members > 0) {
+                    /* The streaming reader ends at the first directory header as if the
+                     * archive were whole; with no end record leading to a directory, the
+                     * archive was cut inside it (or its directory is damaged). */
+                    note(x, "the archive is damaged: its central directory is cut short\n");
+                    result = ZELMO_EXTRACT_BAD_ARCHIVE;
                 }
                 break;
             }

@@ -114,6 +114,8 @@ const std::vector<Fixture>& fixtures() {
         // No directory to list: the members are read one after another, named by their
         // own headers, until the file ends.
         {"cut_directory.zip", false, 0, {}, {}, true, {"first.txt", "表.txt"}},
+        // Cut inside the directory: the members stand whole before it, the end record is gone.
+        {"cut_in_directory.zip", false, 0, {}, {}, true, {"first.txt", "表.txt", "last.txt"}},
         {"fake_end.zip", false, 1, {}, {}},
         {"not_a_zip.zip", false, 0, {}, {}, true},
         {"names_zip.zip",

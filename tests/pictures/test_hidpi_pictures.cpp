@@ -6,6 +6,7 @@
 #include "pictures/PictureService.h"
 #include "pictures/PluginPictures.h"
 #include "tests/browser/TestPictures.h"
+#include "tests/pictures/DeviceDetail.h"
 #include "tests/pictures/PictureMaker.h"
 #include "tests/pictures/TwoSizeIcon.h"
 
@@ -16,26 +17,11 @@
 
 namespace {
 
+using testpics::detailIn;
 using testpics::ink;
 using testpics::kInk;
 using testpics::kPaper;
 using testpics::twoSizeIcon;
-
-// The share of the 2 x 2 blocks of device pixels in r (logical) that are not one colour.
-double detailIn(const QImage& image, const QRect& r) {
-    int blocks = 0, mixed = 0;
-    for (int y = r.top() * 2 + 2; y + 1 < (r.bottom() + 1) * 2 - 2; y += 2)
-        for (int x = r.left() * 2 + 2; x + 1 < (r.right() + 1) * 2 - 2; x += 2) {
-            const QRgb c = image.pixel(x, y);
-            int far = 0;
-            for (const QRgb o :
-                 {image.pixel(x + 1, y), image.pixel(x, y + 1), image.pixel(x + 1, y + 1)})
-                far = std::max({far, std::abs(qGray(o) - qGray(c))});
-            ++blocks;
-            mixed += far > 64;
-        }
-    return blocks ? double(mixed) / blocks : 0.0;
-}
 
 class HiDpiPictures : public ::testing::Test {
 protected:
@@ -129,11 +115,7 @@ TEST_F(HiDpiPictures, ThumbnailsAndIconsShowDeviceDetail) {
                     frame.pixels << uchar(ink(x, y) ? 0 : 1);
             bytes = testpics::makeGif(size.width(), size.height(), {kInk, kPaper}, {frame});
         } else {
-            QImage checked(size, QImage::Format_RGB32);
-            for (int y = 0; y < size.height(); ++y)
-                for (int x = 0; x < size.width(); ++x)
-                    checked.setPixel(x, y, ink(x, y) ? kInk : kPaper);
-            bytes = testpictures::encoded(checked, "BMP");
+            bytes = testpictures::encoded(testpics::checkedImage(size), "BMP");
         }
         const QImage shown = paint(write(name, bytes));
         // Every block of the checked picture mixes both colours; pixel-doubled, none would.

@@ -695,6 +695,19 @@ def make_odd():
     note(path, "`first.txt` (stored) and `表.txt` (CP932, deflated), cut off where the "
          "central directory would begin")
 
+    # ZIP: cut inside its central directory: the first member's directory header whole,
+    # the second's cut short, the third's and the end record gone.
+    ms = [ZipMember(b"first.txt", b"the first member\n", 0),
+          ZipMember(sjis("\u8868.txt"), words(4, 40), utf8=False),
+          ZipMember(b"last.txt", b"the last member\n")]
+    whole = zip_archive(ms)
+    directory = whole.index(b"PK\x01\x02")
+    second = whole.index(b"PK\x01\x02", directory + 4)
+    path = os.path.join(HERE, "cut_in_directory.zip")
+    write(path, whole[:second + 20])
+    note(path, "`first.txt` (stored), `表.txt` (CP932, deflated) and `last.txt` (deflated), "
+         "cut off 20 bytes into the second central directory header: no end record")
+
     path = os.path.join(HERE, "not_a_zip.zip")
     write(path, b"This is a plain text file, no archive at all.\n")
     note(path, "a line of text under a ZIP's name: no reader can open it")
