@@ -13,10 +13,10 @@
 // The direct way against the kernel's copy_file_range, both through the program's real
 // path, at each size, from a source in the page cache and from one dropped from it (what
 // its threshold is chosen by): bench_copy --ways [work-dir] [MiB ...]
+#include "copy_floor.h"
 #include "platform/FileOperation.h"
 #include "platform/FsName.h"
 #include "platform/KernelCopy.h"
-#include "copy_floor.h"
 
 #include <QDir>
 #include <QFile>

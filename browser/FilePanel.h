@@ -191,9 +191,8 @@ private:
     SearchSheet* sheet_ = nullptr;
     bool splitterCaptured_ = false;
     int returnSheet_ = 1; // the sheet to return to after maximise / normal size
-    // Start-up: the filter's listing is owed until the tree lists the remembered folder; the
-    // tree opened on it while the window was created, so the first showing need not walk.
-    bool startupListingOwed_ = false;
+    // Start-up: the listing is owed until the tree lists the remembered folder (opened there
+    bool startupListingOwed_ = false; // at creation, so the first showing need not walk)
     bool restoredAtCreation_ = false;
     QString selectImageFile_; // what SelectImage was made from
 };
