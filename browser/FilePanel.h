@@ -191,8 +191,8 @@ private:
     SearchSheet* sheet_ = nullptr;
     bool splitterCaptured_ = false;
     int returnSheet_ = 1; // the sheet to return to after maximise / normal size
-    // Start-up: the listing is owed until the tree lists the remembered folder (opened there
-    bool startupListingOwed_ = false; // at creation, so the first showing need not walk)
+    // Start-up: the listing waits until the tree lists the folder it opened at creation.
+    bool startupListingOwed_ = false;
     bool restoredAtCreation_ = false;
     QString selectImageFile_; // what SelectImage was made from
 };
