@@ -13,6 +13,7 @@
 #include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -175,6 +176,18 @@ size_t directAlignment(int out) {
     return std::max<size_t>({kDirectAlign, sx.stx_dio_offset_align, sx.stx_dio_mem_align});
 }
 
+// Whether the destination may be written straight from the source's mapped pages. Another
+// program may change those pages while the disk reads them; a file system that checksums
+// its data (btrfs) would then keep a checksum of other bytes and refuse to read the copy
+// back. ext4 and XFS keep no data checksums: at worst the copy is torn, as any copy of a
+// file being written is. Elsewhere the bytes go through our own buffers first.
+bool mayWriteFromMapping(int out) {
+    struct statfs fs;
+    if (::fstatfs(out, &fs) != 0)
+        return false;
+    return fs.f_type == 0xEF53 /* ext2/3/4 */ || fs.f_type == 0x58465342 /* XFS */;
+}
+
 int setDirect(int fd, bool on) {
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0)
@@ -272,7 +285,7 @@ bool copyDirect(int in, int out, const std::function<bool(int64_t)>& progress,
     const size_t align = directAlignment(out);
     if (start < 0 || align == 0 || chunk % align != 0)
         return false;
-    bool mapped = !seen && start % ::sysconf(_SC_PAGESIZE) == 0;
+    bool mapped = !seen && start % ::sysconf(_SC_PAGESIZE) == 0 && mayWriteFromMapping(out);
     Buffer buffers[2];
     Mapping maps[2];
     if (setDirect(out, true) != 0)
