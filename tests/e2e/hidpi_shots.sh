@@ -16,22 +16,8 @@ fi
 here=$(cd "$(dirname "$0")/../.." && pwd)
 . "$here/tests/e2e/zelmo_session.sh"
 zelmo_prepare hidpi
-cd "$work/data" || exit 1
-# Fine detail, so a picture made at half the resolution and doubled shows its blocks.
-convert -size 1920x1080 pattern:checkerboard -resize 400% \( -size 1920x1080 radial-gradient:white-navy \) \
-  -compose multiply -composite -fill red -draw "line 0,0 1919,1079" -fill yellow \
-  -draw "circle 960,540 960,300" -quality 95 photo.jpg
-convert -size 640x400 gradient:yellow-green -fill black -draw "text 40,200 'GIF 640x400 fine text'" \
-  -pointsize 24 anim.gif
-convert -size 800x600 plasma:fractal -seed 7 BMP3:picture.bmp
-convert -size 64x64 xc:none -fill blue -draw "circle 32,32 32,4" -fill white \
-  -draw "text 14,38 'ICO'" \( +clone -resize 32x32 \) icon.ico 2>/dev/null ||
-  convert -size 64x64 xc:blue icon.ico
+zelmo_pictures
 export XDG_CACHE_HOME="$work/cache"
-cp "$here/tests/data/shell/app.exe" app.exe
-printf '[FormStyle]\r\nViewerStyle=1\r\noldDirPath=%s\r\n[Page1]\r\nBPFileName0=%s\r\nBPFileName1=%s\r\nBPFileName2=%s\r\nBPFileName3=%s\r\n' \
-  "$work/data" "$work/data/icon.ico" "$work/data/app.exe" "$work/data/picture.bmp" "$work/data" \
-  >"$work/app/zelmo32.INI"
 openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1

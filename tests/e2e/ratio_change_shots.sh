@@ -15,18 +15,8 @@ fi
 here=$(cd "$(dirname "$0")/../.." && pwd)
 . "$here/tests/e2e/zelmo_session.sh"
 zelmo_prepare ratio
-cd "$work/data" || exit 1
-convert -size 1920x1080 pattern:checkerboard -resize 400% \( -size 1920x1080 radial-gradient:white-navy \) \
-  -compose multiply -composite -fill red -draw "line 0,0 1919,1079" -quality 95 photo.jpg
-convert -size 800x600 plasma:fractal -seed 7 BMP3:picture.bmp
-convert -size 64x64 xc:none -fill blue -draw "circle 32,32 32,4" -fill white \
-  -draw "text 14,38 'ICO'" \( +clone -resize 32x32 \) icon.ico 2>/dev/null ||
-  convert -size 64x64 xc:blue icon.ico
+zelmo_pictures
 export XDG_CACHE_HOME="$work/cache"
-cp "$here/tests/data/shell/app.exe" app.exe
-printf '[FormStyle]\r\nViewerStyle=1\r\noldDirPath=%s\r\n[Page1]\r\nBPFileName0=%s\r\nBPFileName1=%s\r\nBPFileName2=%s\r\nBPFileName3=%s\r\n' \
-  "$work/data" "$work/data/icon.ico" "$work/data/app.exe" "$work/data/picture.bmp" "$work/data" \
-  >"$work/app/zelmo32.INI"
 # Xft/DPI in 1024ths of a dot per inch.
 echo "Xft/DPI 98304" >"$work/xsettings"
 xsettingsd -c "$work/xsettings" >/dev/null 2>&1 &
