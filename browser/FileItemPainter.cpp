@@ -65,18 +65,26 @@ qreal ratioOf(const TFileListBoxS& list) {
     return std::max<qreal>(1.0, list.devicePixelRatioF());
 }
 
-// Whether a thumbnail made earlier is the one to draw at thumbnail's size on the list now.
-bool madeFor(const QPixmap& pixmap, QSize thumbnail, qreal ratio) {
-    return pixmap.size() == pictures::DeviceSize(thumbnail, ratio) &&
+// Whether a thumbnail made earlier is the one to draw at that size on the list now.
+bool madeFor(const QPixmap& pixmap, QSize drawn, qreal ratio) {
+    return pixmap.size() == pictures::DeviceSize(drawn, ratio) &&
            std::max<qreal>(1.0, pixmap.devicePixelRatio()) == ratio;
 }
 
-// The thumbnail of an item: the picture's size against the list and the item's texts.
+// The thumbnail rectangle of an item: the picture's size against the list and the
+// item's texts.
 QSize ThumbnailFor(const TFileListBoxS& list, const QFontMetrics& fm, const QString& name,
                    QSize picture) {
     const int textWidth =
         std::max(fm.horizontalAdvance(name), fm.horizontalAdvance(PictureSizeText(picture)));
     return ThumbnailSize(picture, list.width(), list.Columns(), textWidth, list.ItemHeight());
+}
+
+// The size an item draws its picture at: what its thumbnail is made at.
+QSize DrawnSizeFor(const TFileListBoxS& list, const QFontMetrics& fm, const QString& name,
+                   QSize picture) {
+    return PictureInThumbnail(QRect(QPoint(), ThumbnailFor(list, fm, name, picture)), picture)
+        .size();
 }
 
 } // namespace
@@ -147,6 +155,15 @@ PictureItemLayout LayoutPictureItem(const QRect& item, int itemHeight, QSize thu
     l.name = QPoint(x, item.top() + itemHeight / 2 - nameTextHeight - 2);
     l.sizeText = QPoint(x, item.top() + itemHeight / 2 + 2);
     return l;
+}
+
+QRect PictureInThumbnail(const QRect& thumbnail, QSize picture) {
+    // The reduction alone would give the picture's own size for an empty rectangle.
+    if (thumbnail.isEmpty() || picture.isEmpty())
+        return QRect(thumbnail.topLeft(), QSize(0, 0));
+    const QSize size = pictures::ReducedSize(picture, thumbnail.size(), pictures::Fit::KeepAspect);
+    return QRect(
+        QPoint(thumbnail.left(), thumbnail.top() + (thumbnail.height() - size.height()) / 2), size);
 }
 
 // ---- Painter ----------------------------------------------------------------------------
@@ -229,20 +246,21 @@ void FileItemPainter::PaintPicture(TFileListBoxS& list, QPainter& painter, const
     const Entry* decoded = stamp ? Decoded(path, *stamp) : nullptr;
     if (decoded) {
         picture = decoded->picture;
-        shown = decoded->pixmap; // at another size when the list changed: stretched
+        shown = decoded->pixmap; // at another size when the list changed: scaled
     } else if (stamp) {
         picture = HeaderSize(path, *stamp);
     }
-    const QSize thumbnail = ThumbnailFor(list, fm, name, picture);
+    const PictureItemLayout l =
+        LayoutPictureItem(rect, itemHeight, ThumbnailFor(list, fm, name, picture), fm.height());
+    const QRect drawn = PictureInThumbnail(l.thumbnail, picture);
     const qreal ratio = ratioOf(list);
-    const bool final = decoded && (picture.isEmpty() || thumbnail.isEmpty() ||
-                                   madeFor(decoded->pixmap, thumbnail, ratio));
+    const bool final = decoded && (picture.isEmpty() || drawn.isEmpty() ||
+                                   madeFor(decoded->pixmap, drawn.size(), ratio));
     if (stamp && !final)
-        painted_.push_back(ThumbnailJob{path, thumbnail, picture, *stamp, ratio});
+        painted_.push_back(ThumbnailJob{path, drawn.size(), picture, *stamp, ratio});
     const TextColours c = coloursFor(ItemKind::Picture, painter, selected);
-    const PictureItemLayout l = LayoutPictureItem(rect, itemHeight, thumbnail, fm.height());
-    if (!shown.isNull() && !thumbnail.isEmpty())
-        painter.drawPixmap(l.thumbnail, shown);
+    if (!shown.isNull() && !drawn.isEmpty())
+        painter.drawPixmap(drawn, shown);
     writeText(painter, l.name, name, c.text, c.cell);
     writeText(painter, l.sizeText, PictureSizeText(picture), QColor(0, 0, 0), c.cell);
 }
@@ -277,14 +295,13 @@ std::optional<ThumbnailJob> FileItemPainter::JobFor(TFileListBoxS& list, const Q
     const QString name = platform::displayName(fileNameOf(path));
     const qreal ratio = ratioOf(list);
     if (const Entry* decoded = Decoded(path, *stamp)) {
-        const QSize thumbnail = ThumbnailFor(list, fm, name, decoded->picture);
-        if (decoded->picture.isEmpty() || thumbnail.isEmpty() ||
-            madeFor(decoded->pixmap, thumbnail, ratio))
+        const QSize drawn = DrawnSizeFor(list, fm, name, decoded->picture);
+        if (decoded->picture.isEmpty() || drawn.isEmpty() || madeFor(decoded->pixmap, drawn, ratio))
             return std::nullopt; // as it ends
-        return ThumbnailJob{path, thumbnail, decoded->picture, *stamp, ratio};
+        return ThumbnailJob{path, drawn, decoded->picture, *stamp, ratio};
     }
     const QSize header = HeaderSize(path, *stamp);
-    return ThumbnailJob{path, ThumbnailFor(list, fm, name, header), header, *stamp, ratio};
+    return ThumbnailJob{path, DrawnSizeFor(list, fm, name, header), header, *stamp, ratio};
 }
 
 void FileItemPainter::NotePainted(TFileListBoxS& list) {

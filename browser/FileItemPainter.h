@@ -63,19 +63,26 @@ QPoint ItemNamePos(const QRect& item, int itemHeight, int fontHeight,
 // "640×480".
 QString PictureSizeText(QSize picture);
 
-// The thumbnail of a picture of the given size in a list of that width and column
-// count, beside texts as wide as textWidth (the wider of the name and the size text).
-// Width and height are limited independently, so a limited thumbnail is stretched out
-// of proportion. A width that would come out negative is 0: nothing is drawn then.
+// The thumbnail rectangle of a picture of the given size in a list of that width and
+// column count, beside texts as wide as textWidth (the wider of the name and the size
+// text). Width and height are limited independently; the texts stand beside this
+// rectangle, and the picture is drawn within it by PictureInThumbnail. A width that
+// would come out negative is 0: nothing is drawn then.
 QSize ThumbnailSize(QSize picture, int listWidth, int columns, int textWidth, int itemHeight);
 
 struct PictureItemLayout {
-    QRect thumbnail; // where the picture is stretched
+    QRect thumbnail; // the thumbnail rectangle
     QPoint name;     // top-left corner of the name
     QPoint sizeText; // top-left corner of the size text
 };
 PictureItemLayout LayoutPictureItem(const QRect& item, int itemHeight, QSize thumbnail,
                                     int nameTextHeight);
+
+// Where a picture of size picture is drawn in its thumbnail rectangle: the largest size
+// of its own proportions that fits, never larger than the picture, never 0 wide or high
+// while the rectangle is not; at the rectangle's left edge, centred vertically. Empty
+// when the rectangle or the picture is.
+QRect PictureInThumbnail(const QRect& thumbnail, QSize picture);
 
 // ---- Painter --------------------------------------------------------------------------
 

@@ -40,7 +40,9 @@ Thumbnail MakeThumbnail(const ThumbnailJob& job, const std::atomic<bool>& stop) 
     }
     if (stop.load())
         return {QImage(), QSize(0, 0), false};
-    // Without a drawn size only the picture's own size is wanted: the smallest decode.
+    // Without a drawn size only the picture's own size is wanted: the smallest decode. The
+    // drawn size already has the picture's proportions, so each side bounded on its own
+    // gives exactly the device size, with nothing to resample afterwards.
     const QSize ask = job.drawn.isEmpty() ? QSize(1, 1) : device;
     pictures::Picture picture =
         pictures::LoadPicture(job.path, {ask, pictures::Fit::EachSide, &stop});

@@ -21,7 +21,8 @@ namespace browser {
 
 struct ThumbnailJob {
     QString path;
-    QSize drawn;               // the size the item stretches the picture to (logical)
+    QSize drawn;               // the size the item draws the picture at (logical), in
+                               // its own proportions
     QSize header;              // the picture's size as its header declares it
     platform::FileStamp stamp; // the file as it was when the job was asked for
     qreal deviceRatio = 1.0;   // the list's screen: the picture is made at its resolution

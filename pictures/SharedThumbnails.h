@@ -29,16 +29,15 @@ QList<ThumbnailFolder> SharedThumbnailFolders();
 
 // Whether a thumbnail of size thumb holds the detail of a picture of size picture drawn
 // into drawn (device pixels): at least the picture fitted into drawn in its own
-// proportions, less a pixel a side for the thumbnailers' rounding. The rectangle itself
-// may be of other proportions (the item stretches the picture into it). An empty picture
-// size (unknown): the rectangle itself.
+// proportions, less a pixel a side for the thumbnailers' rounding. An empty picture size
+// (unknown): drawn itself.
 bool ThumbnailCovers(QSize thumb, QSize picture, QSize drawn);
 
 // The shared thumbnail of the file at path (a picture of size picture, as its header
-// declares it), scaled to drawn (the rectangle in device pixels the item stretches it
-// into); a null image when there is none that is current and covers it. Taken from the
-// smallest folder of the four whose thumbnail covers it; a symbolic link by its own URI,
-// then by its target's.
+// declares it), scaled to drawn (the size in device pixels the item draws the picture
+// at, already in the picture's own proportions); a null image when there is none that is
+// current and covers it. Taken from the smallest folder of the four whose thumbnail
+// covers it; a symbolic link by its own URI, then by its target's.
 QImage LoadSharedThumbnail(const QString& path, QSize picture, QSize drawn);
 
 } // namespace pictures

@@ -57,20 +57,24 @@ protected:
         return *form;
     }
     // The size of a picture whose thumbnail in the list is drawn at exactly its own pixels
-    // at ratio 2: twice the logical thumbnail, which depends on the size text.
+    // at ratio 2: twice the picture as drawn, which depends on the size text.
     QSize devicePicture(const TFileListBoxS* list, const QString& name) const {
-        const QFontMetrics fm(list->font());
         QSize picture(300, 112);
         for (int i = 0; i < 4; ++i)
-            picture = 2 * thumbnail(list, name, picture);
+            picture = 2 * pictureRect(list, name, picture, QRect()).size();
         return picture;
     }
-    static QSize thumbnail(const TFileListBoxS* list, const QString& name, QSize picture) {
+    // Where the item at item draws the picture (logical pixels).
+    static QRect pictureRect(const TFileListBoxS* list, const QString& name, QSize picture,
+                             const QRect& item) {
         const QFontMetrics fm(list->font());
         const int text = std::max(fm.horizontalAdvance(name),
                                   fm.horizontalAdvance(browser::PictureSizeText(picture)));
-        return browser::ThumbnailSize(picture, list->width(), list->Columns(), text,
-                                      list->ItemHeight());
+        const QSize t = browser::ThumbnailSize(picture, list->width(), list->Columns(), text,
+                                               list->ItemHeight());
+        return browser::PictureInThumbnail(
+            browser::LayoutPictureItem(item, list->ItemHeight(), t, fm.height()).thumbnail,
+            picture);
     }
 };
 
@@ -107,11 +111,7 @@ TEST_F(PixelRatioChange, EveryPictureIsMadeAgainAtTheNewRatio) {
     const QImage shownList = list->viewport()->grab().toImage();
     ASSERT_EQ(shownList.devicePixelRatio(), 2.0);
     const QRect item0 = list->ItemRect(0);
-    const QFontMetrics fm(list->font());
-    const QRect thumbnailAt =
-        browser::LayoutPictureItem(item0, list->ItemHeight(),
-                                   thumbnail(list, thumb, devicePicture(list, thumb)), fm.height())
-            .thumbnail;
+    const QRect thumbnailAt = pictureRect(list, thumb, devicePicture(list, thumb), item0);
     const QRect iconAt(browser::ItemIconPos(list->ItemRect(2), list->ItemHeight()),
                        QSize(browser::kItemIconSize, browser::kItemIconSize));
 

@@ -136,6 +136,43 @@ TEST(ItemGeometry, WorkedExamples) {
     EXPECT_EQ(l.sizeText, QPoint(128, 152));
     EXPECT_EQ(LayoutPictureItem(r, 60, {16, 16}, 18).thumbnail, QRect(7, 142, 16, 16));
     EXPECT_EQ(PictureSizeText({640, 480}), QStringLiteral("640×480"));
+
+    // The picture within its thumbnail rectangle (the item above, texts 60 wide: at most
+    // 113 x 56): its own proportions, at the left edge, centred vertically.
+    struct Fitted {
+        QSize picture;
+        int textWidth;
+        QRect thumbnail, drawn;
+    };
+    const Fitted fitted[] = {
+        // Wider than the rectangle's proportions: the full width, lowered.
+        {{400, 100}, 60, {7, 122, 113, 56}, {7, 136, 113, 28}},
+        // A 16:9 photo and a 4:3 picture: narrower than the rectangle, the full height.
+        {{1920, 1080}, 60, {7, 122, 113, 56}, {7, 122, 100, 56}},
+        {{640, 480}, 60, {7, 122, 113, 56}, {7, 122, 75, 56}},
+        // Taller.
+        {{300, 600}, 60, {7, 122, 113, 56}, {7, 122, 28, 56}},
+        // The rectangle's own proportions: the whole rectangle, as before.
+        {{226, 112}, 60, {7, 122, 113, 56}, {7, 122, 113, 56}},
+        // Smaller than the rectangle: its own size; limited on one side only: fitted.
+        {{16, 16}, 60, {7, 142, 16, 16}, {7, 142, 16, 16}},
+        {{400, 30}, 60, {7, 135, 113, 30}, {7, 146, 113, 8}},
+        {{10, 300}, 60, {7, 122, 10, 56}, {7, 122, 2, 56}},
+        // Never 0 wide or high while the rectangle is not.
+        {{1, 1}, 60, {7, 149, 1, 1}, {7, 149, 1, 1}},
+        {{4000, 1}, 60, {7, 149, 113, 1}, {7, 149, 113, 1}},
+        {{1, 4000}, 60, {7, 122, 1, 56}, {7, 122, 1, 56}},
+        // No room beside the texts, or no picture: nothing, not the picture's own size.
+        {{50, 10}, 250, {7, 145, 0, 10}, {7, 145, 0, 0}},
+        {{0, 0}, 60, {7, 150, 0, 0}, {7, 150, 0, 0}},
+    };
+    for (const Fitted& f : fitted) {
+        SCOPED_TRACE(PictureSizeText(f.picture).toStdString());
+        const QSize t = ThumbnailSize(f.picture, 387, 2, f.textWidth, 60);
+        const QRect thumbnail = LayoutPictureItem(r, 60, t, 18).thumbnail;
+        EXPECT_EQ(thumbnail, f.thumbnail);
+        EXPECT_EQ(PictureInThumbnail(thumbnail, f.picture), f.drawn);
+    }
 }
 
 TEST(ItemGeometry, KindsAndColours) {
@@ -167,10 +204,14 @@ TEST_F(ItemPainterTest, LargeBitmapIsFittedBesideItsNameAndSize) {
     for (const bool selected : {false, true}) {
         SCOPED_TRACE(selected);
         const QImage image = paint(file, selected);
-        const QRect thumb(item.left() + 2, item.top() + 2, w, 56);
-        EXPECT_EQ(colours(image, thumb), (std::map<QRgb, int>{{kGreen, w * 56}}));
-        // Nothing beyond it, and the item itself is never filled.
-        EXPECT_EQ(image.pixel(thumb.right() + 1, thumb.center().y()), kWhite);
+        // In its own proportions at the rectangle's full height (w x 56): 75 x 56, left.
+        ASSERT_GT(w, 75);
+        const QRect thumb(item.left() + 2, item.top() + 2, 75, 56);
+        EXPECT_EQ(colours(image, thumb), (std::map<QRgb, int>{{kGreen, 75 * 56}}));
+        // Nothing beyond it up to the texts, and the item itself is never filled.
+        const QRect rest(thumb.right() + 1, item.top(), item.left() + w + 10 - thumb.right() - 1,
+                         60);
+        EXPECT_EQ(colours(image, rest), (std::map<QRgb, int>{{kWhite, rest.width() * 60}}));
         EXPECT_EQ(image.pixel(thumb.left() - 1, thumb.center().y()), kWhite);
         EXPECT_EQ(image.pixel(thumb.left(), thumb.top() - 1), kWhite);
         EXPECT_EQ(image.pixel(thumb.left(), thumb.bottom() + 1), kWhite);
@@ -426,7 +467,7 @@ TEST_F(ItemPainterTest, CacheStaysWithinItsBound) {
     paint(files.first(), false, &bounded);
     EXPECT_EQ(bounded.Counts().pictureLoads, 41);
     // A picture larger than the whole budget is drawn but not kept.
-    const QString huge = write("huge.bmp", encoded(filled(190, 56, kGreen), "BMP"));
+    const QString huge = write("huge.bmp", encoded(filled(190, 112, kGreen), "BMP"));
     FileItemPainter tiny(16 * 1024);
     EXPECT_EQ(paint(huge, false, &tiny).pixel(item.left() + 5, item.top() + 30), kGreen);
     EXPECT_EQ(tiny.CachedBytes(), 0);

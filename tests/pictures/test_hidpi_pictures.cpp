@@ -46,17 +46,12 @@ protected:
         return file.fileName();
     }
     // The picture size whose thumbnail in this list is drawn at exactly its own pixels
-    // on the device: twice the logical thumbnail, which depends on the size text.
+    // on the device: twice the picture as drawn, which depends on the size text. The
+    // first guess is of other proportions than the thumbnail rectangle.
     QSize devicePicture(const QString& name) {
-        const QFontMetrics fm(list.font());
         QSize picture(300, 112);
-        for (int i = 0; i < 4; ++i) {
-            const int text = std::max(fm.horizontalAdvance(name),
-                                      fm.horizontalAdvance(browser::PictureSizeText(picture)));
-            const QSize t = browser::ThumbnailSize(picture, list.width(), list.Columns(), text,
-                                                   list.ItemHeight());
-            picture = t * 2;
-        }
+        for (int i = 0; i < 4; ++i)
+            picture = pictureRect(picture, name).size() * 2;
         return picture;
     }
     // The item painted into an image of ratio 2 once its picture is made; r receives
@@ -76,13 +71,15 @@ protected:
         }
         return image;
     }
-    QRect thumbnailRect(QSize picture, const QString& name) {
+    // Where the item draws the picture (logical pixels).
+    QRect pictureRect(QSize picture, const QString& name) {
         const QFontMetrics fm(list.font());
         const int text = std::max(fm.horizontalAdvance(name),
                                   fm.horizontalAdvance(browser::PictureSizeText(picture)));
         const QSize t =
             browser::ThumbnailSize(picture, list.width(), list.Columns(), text, list.ItemHeight());
-        return browser::LayoutPictureItem(item, list.ItemHeight(), t, fm.height()).thumbnail;
+        return browser::PictureInThumbnail(
+            browser::LayoutPictureItem(item, list.ItemHeight(), t, fm.height()).thumbnail, picture);
     }
 
     QTemporaryDir dir;
@@ -119,7 +116,7 @@ TEST_F(HiDpiPictures, ThumbnailsAndIconsShowDeviceDetail) {
         }
         const QImage shown = paint(write(name, bytes));
         // Every block of the checked picture mixes both colours; pixel-doubled, none would.
-        EXPECT_GT(detailIn(shown, thumbnailRect(size, name)), 0.9);
+        EXPECT_GT(detailIn(shown, pictureRect(size, name)), 0.9);
     }
     const QImage shown = paint(write(QStringLiteral("checked.ico"), twoSizeIcon()));
     const QRect icon(browser::ItemIconPos(item, list.ItemHeight()), QSize(32, 32));

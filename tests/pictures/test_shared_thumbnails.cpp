@@ -1,4 +1,5 @@
 // Thumbnails that other programs left in the shared thumbnail cache.
+#include "pictures/PictureService.h"
 #include "pictures/SharedThumbnails.h"
 #include "platform/FsName.h"
 
@@ -92,10 +93,9 @@ TEST(SharedThumbnails, TakenOnlyWhenCurrentAndLargeEnough) {
     }
     const QByteArray uri = FileUri(fileBytes);
     ASSERT_TRUE(uri.endsWith("/photo%20%FF.jpg"));
-    // A 16:9 photograph stretched into a box of other proportions: 299 x 150 shows it at
-    // 267 x 150.
+    // A 16:9 photograph fitted into a box of 299 x 150: drawn at 267 x 150.
     const QSize picture(1920, 1080);
-    const QSize drawn(299, 150);
+    const QSize drawn(267, 150);
 
     // Nothing in the cache.
     EXPECT_TRUE(LoadSharedThumbnail(file, picture, drawn).isNull());
@@ -103,10 +103,10 @@ TEST(SharedThumbnails, TakenOnlyWhenCurrentAndLargeEnough) {
     // Too small for the picture as drawn: not taken.
     writeThumbnail(cache, "normal", uri, kMtime, QSize(128, 72), Qt::green);
     EXPECT_TRUE(LoadSharedThumbnail(file, picture, drawn).isNull());
-    // ... but taken for a rectangle it covers, stretched to it.
-    const QImage small = LoadSharedThumbnail(file, picture, QSize(100, 76));
+    // ... but taken for a smaller size it covers, scaled to it.
+    const QImage small = LoadSharedThumbnail(file, picture, QSize(100, 56));
     ASSERT_FALSE(small.isNull());
-    EXPECT_EQ(small.size(), QSize(100, 76));
+    EXPECT_EQ(small.size(), QSize(100, 56));
     EXPECT_EQ(small.pixelColor(50, 28), QColor(Qt::green));
 
     // A stale one (the file changed since) is not taken.
@@ -118,7 +118,7 @@ TEST(SharedThumbnails, TakenOnlyWhenCurrentAndLargeEnough) {
                   cache + "/thumbnails/x-large/" + SharedThumbnailName(uri));
     EXPECT_TRUE(LoadSharedThumbnail(file, picture, drawn).isNull());
 
-    // A current one that covers it is used as it is, stretched to the rectangle.
+    // A current one that covers it is used, scaled to the size drawn.
     writeThumbnail(cache, "x-large", uri, kMtime, QSize(512, 288), Qt::red);
     const QImage used = LoadSharedThumbnail(file, picture, drawn);
     ASSERT_FALSE(used.isNull());
@@ -159,7 +159,8 @@ TEST(SharedThumbnails, SmallestFolderThatCoversThePictureAsDrawn) {
     };
     const Folder folders[] = {
         {"normal", 128, 0xff00ff00}, {"large", 256, 0xff0000ff}, {"x-large", 512, 0xffff0000}};
-    // The box a list item stretches a picture into, in device pixels.
+    // A list item's thumbnail rectangle in device pixels; the picture is drawn fitted
+    // into it.
     struct Box {
         QSize device;
         // Per shape, whether only normal, only large is used (x-large always is), and
@@ -197,12 +198,13 @@ TEST(SharedThumbnails, SmallestFolderThatCoversThePictureAsDrawn) {
         };
         // Which folder the thumbnail came from ("" none), by its colour.
         const auto used = [&](QSize device) -> std::string {
-            const QImage image = LoadSharedThumbnail(file, shape.picture, device);
+            const QSize drawn = ReducedSize(shape.picture, device, Fit::KeepAspect);
+            const QImage image = LoadSharedThumbnail(file, shape.picture, drawn);
             if (image.isNull())
                 return "";
-            EXPECT_EQ(image.size(), device);
+            EXPECT_EQ(image.size(), drawn);
             for (const Folder& folder : folders)
-                if (image.pixel(device.width() / 2, device.height() / 2) == folder.colour)
+                if (image.pixel(drawn.width() / 2, drawn.height() / 2) == folder.colour)
                     return folder.name;
             return "?";
         };
